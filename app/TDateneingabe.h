@@ -1,0 +1,36 @@
+#pragma once
+// The master data dialog "Stammdaten" for creating and changing a snake.
+#include "toolkit/Dialoge.h"
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TDateneingabe : public QDialog {
+    Q_OBJECT
+public:
+    explicit TDateneingabe(QWidget *parent);
+
+    bool ok = false; // set only by "OK"
+
+    QLabel *titel;
+    QLineEdit *Edit1;     // "Name:", 30 characters
+    QLineEdit *Edit2;     // "Gattung:", 100 characters
+    QLineEdit *Edit5;     // "Farbvariante:", 100 characters
+    QComboBox *ComboBox2; // "Geschlecht:", fixed list "männlich", "weiblich", "unbekannt"
+    QLineEdit *Edit3;     // "Schlupfmonat:", 10 characters
+    QLineEdit *Edit4;     // "Bilddatei:", 50 characters
+    QPushButton *Button1; // "Wählen..."
+    QComboBox *ComboBox1; // interval, editable, "7" to "21", 3 characters
+    QPushButton *Button2; // "OK", the default button
+    QPushButton *Button3; // "Abbrechen"
+
+    DateiDialog OpenPictureDialog1;
+
+public slots:
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+};

@@ -1,0 +1,19 @@
+#pragma once
+// The data file: the records back to back, 44,432 bytes each, nothing else.
+#include "data/TSchlange.h"
+#include <QString>
+
+namespace Datendatei {
+// Reads every record of the file at `path` and appends each to `ziel` in file
+// order. The file is opened for reading only. Raises EInOutError: on a failed
+// open (code from the system's error number) and on a short record (100); the
+// records read before the failure stay appended.
+void laden(const QString &path, TSchlangen &ziel);
+
+// Writes `n` records starting at `records` to `path`. The old file is never
+// destroyed: the bytes go to a new file beside it that replaces the old one
+// only once it is complete and flushed. Raises EInOutError (101 for a full
+// disk or a short write) and then leaves the old file as it was.
+void speichern(const QString &path, const TSchlange *records, std::size_t n);
+inline void speichern(const QString &path, const TSchlangen &s) { speichern(path, s.data(), s.size()); }
+} // namespace Datendatei

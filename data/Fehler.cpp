@@ -1,0 +1,77 @@
+#include "data/Fehler.h"
+
+#include <cerrno>
+
+EVivarix::EVivarix(const QString &message) : std::runtime_error(message.toStdString()), msg(message) {}
+
+EInOutError::EInOutError(int code) : EVivarix(messageFor(code)), errorCode(code) {}
+
+QString EInOutError::messageFor(int code)
+{
+    switch (code) {
+    case 2: return QStringLiteral("Datei nicht gefunden");
+    case 3: return QStringLiteral("Ungültiger Dateiname");
+    case 4: return QStringLiteral("Zu viele geöffnete Dateien");
+    case 5: return QStringLiteral("Dateizugriff verweigert");
+    case 100: return QStringLiteral("Versuch hinter dem Dateiende zu lesen");
+    case 101: return QStringLiteral("Zu wenig Speicherplatz");
+    case 106: return QStringLiteral("Ungültige numerische Eingabe");
+    default: return QStringLiteral("E/A-Fehler %1").arg(code);
+    }
+}
+
+int EInOutError::codeFromErrno(int err)
+{
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        return 2;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EISDIR:
+    case ELOOP:
+        return 3;
+    case EMFILE:
+    case ENFILE:
+        return 4;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+        return 5;
+    case ENOSPC:
+    case EFBIG:
+    case EDQUOT:
+        return 101;
+    default:
+        return err;
+    }
+}
+
+int StrToInt(const QString &text)
+{
+    // Leading blanks and a sign are accepted, nothing after the digits.
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    const qsizetype firstDigit = i;
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            break;
+        value = value * 10 + (c - u'0');
+        if (value > 2147483648LL)
+            break;
+    }
+    if (negative)
+        value = -value;
+    if (i == firstDigit || i != text.size() || value > 2147483647LL || value < -2147483648LL)
+        throw EConvertError(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text));
+    return static_cast<int>(value);
+}

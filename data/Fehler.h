@@ -1,0 +1,40 @@
+#pragma once
+// Failures that end a command and reach the general error report.
+#include <QString>
+#include <stdexcept>
+
+// Base of every failure a command may raise; carries the German message the
+// user sees (without the closing point, which the report adds).
+class EVivarix : public std::runtime_error {
+public:
+    explicit EVivarix(const QString &message);
+    QString message() const { return msg; }
+
+private:
+    QString msg;
+};
+
+// An input/output error with the error code the user is told about.
+class EInOutError : public EVivarix {
+public:
+    explicit EInOutError(int code);
+    int code() const { return errorCode; }
+
+    // The German message for an error code ("Datei nicht gefunden", ...).
+    static QString messageFor(int code);
+    // Maps an operating-system error number onto our error codes.
+    static int codeFromErrno(int err);
+
+private:
+    int errorCode;
+};
+
+// A text that is not a whole number or not a date.
+class EConvertError : public EVivarix {
+public:
+    using EVivarix::EVivarix;
+};
+
+// Whole-number conversion with the German failure message
+// "'%s' ist kein gültiger Integerwert".
+int StrToInt(const QString &text);

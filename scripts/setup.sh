@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, then configures and builds Vivarix into build/.
+# Safe to run again: it installs nothing when everything is there.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+pakete=(cmake ninja-build g++ pkg-config
+        qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n
+        libjpeg62-turbo-dev libgtest-dev libbenchmark-dev)
+fehlend=()
+for p in "${pakete[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || fehlend+=("$p")
+done
+if [ ${#fehlend[@]} -gt 0 ]; then
+  echo "Installing: ${fehlend[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${fehlend[@]}" >/dev/null
+fi
+
+build=${VIVARIX_BUILD:-build}
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${VIVARIX_BUILD_TYPE:-RelWithDebInfo} >/dev/null
+fi
+cmake --build "$build" -- -j"$(nproc)"

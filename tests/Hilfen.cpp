@@ -1,0 +1,51 @@
+#include "Hilfen.h"
+
+#include <QFile>
+#include <cstdlib>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+QByteArray dateiLesen(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    return f.readAll();
+}
+
+void dateiSchreiben(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+int imKind(const std::function<int()> &f)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        int rc = 254;
+        try {
+            rc = f();
+        } catch (...) {
+            rc = 253;
+        }
+        _exit(rc);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
+}
+
+int alsNobody(const std::function<int()> &f)
+{
+    return imKind([&] {
+        if (geteuid() == 0) {
+            const uid_t nobody = 65534;
+            if (setgid(nobody) != 0 || setuid(nobody) != 0)
+                return 252;
+        }
+        return f();
+    });
+}

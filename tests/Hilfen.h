@@ -1,0 +1,18 @@
+#pragma once
+// Small helpers shared by the tests.
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+
+// Reads / writes a whole file.
+QByteArray dateiLesen(const QString &path);
+void dateiSchreiben(const QString &path, const QByteArray &bytes);
+
+// Runs `f` in a forked child process that has given up root (it runs as the
+// user "nobody") and returns the child's exit code; 255 when it crashed. Lets
+// access-right tests hold when the suite runs as root.
+int alsNobody(const std::function<int()> &f);
+
+// Runs `f` in a forked child and returns its exit code (255 on a crash).
+int imKind(const std::function<int()> &f);

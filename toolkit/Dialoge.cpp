@@ -1,0 +1,259 @@
+#include "toolkit/Dialoge.h"
+
+#include "data/Fehler.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <deque>
+#include <exception>
+
+namespace {
+std::deque<Antwort> antworten;
+std::deque<std::optional<QString>> dateinamen;
+std::deque<std::function<void(QWidget *)>> dialogHandler;
+QStringList meldungen;
+bool nichtBlockieren = false;
+
+QString artName(MsgArt art)
+{
+    switch (art) {
+    case MsgArt::Warnung: return QStringLiteral("Warnung");
+    case MsgArt::Fehler: return QStringLiteral("Fehler");
+    case MsgArt::Information: return QStringLiteral("Information");
+    case MsgArt::Bestaetigung: return QStringLiteral("Bestätigung");
+    }
+    return {};
+}
+
+QMessageBox::Icon artIcon(MsgArt art)
+{
+    switch (art) {
+    case MsgArt::Warnung: return QMessageBox::Warning;
+    case MsgArt::Fehler: return QMessageBox::Critical;
+    case MsgArt::Information: return QMessageBox::Information;
+    case MsgArt::Bestaetigung: return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Antwort escapeAntwort(Knoepfe k)
+{
+    if (k & mbAbbrechen)
+        return mbAbbrechen;
+    if (k & mbNein)
+        return mbNein;
+    return mbOK;
+}
+
+// Shows the box itself; `titel` overrides the caption of the kind.
+Antwort zeige(QWidget *parent, const QString &titel, const QString &text, QMessageBox::Icon icon, Knoepfe knoepfe,
+              const QString &protokollArt)
+{
+    meldungen << protokollArt + u'|' + text;
+    if (!antworten.empty()) {
+        const Antwort a = antworten.front();
+        antworten.pop_front();
+        return a;
+    }
+    if (nichtBlockieren)
+        throw std::logic_error("message box without a prepared answer: " + text.toStdString());
+
+    QMessageBox box(icon, titel, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    struct Def { Knopf k; const char16_t *caption; QMessageBox::ButtonRole role; };
+    static const Def defs[] = {
+        {mbJa, u"Ja", QMessageBox::YesRole},
+        {mbNein, u"Nein", QMessageBox::NoRole},
+        {mbOK, u"OK", QMessageBox::AcceptRole},
+        {mbAbbrechen, u"Abbrechen", QMessageBox::RejectRole},
+    };
+    QPushButton *knopf[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        if (knoepfe & defs[i].k) {
+            knopf[i] = box.addButton(QString::fromUtf16(defs[i].caption), defs[i].role);
+            knopf[i]->setObjectName(QString::fromUtf16(defs[i].caption));
+        }
+    }
+    QPushButton *standard = knopf[2] ? knopf[2] : knopf[0];
+    if (standard)
+        box.setDefaultButton(standard);
+    const Antwort esc = escapeAntwort(knoepfe);
+    for (int i = 0; i < 4; ++i)
+        if (knopf[i] && defs[i].k == esc)
+            box.setEscapeButton(knopf[i]);
+    box.exec();
+    for (int i = 0; i < 4; ++i)
+        if (knopf[i] && box.clickedButton() == knopf[i])
+            return defs[i].k;
+    return esc; // closed by the window's close box
+}
+} // namespace
+
+Antwort MessageDlg(QWidget *parent, const QString &text, MsgArt art, Knoepfe knoepfe)
+{
+    return zeige(parent, artName(art), text, artIcon(art), knoepfe, artName(art));
+}
+
+QString ProgrammTitel(const QString &programmDatei)
+{
+    const QString base = QFileInfo(programmDatei).completeBaseName();
+    if (base.isEmpty())
+        return base;
+    return base.left(1) + base.mid(1).toLower();
+}
+
+QString ProgrammTitel()
+{
+    return ProgrammTitel(QCoreApplication::applicationFilePath());
+}
+
+QString MitPunkt(const QString &meldung)
+{
+    if (!meldung.isEmpty() && meldung.back() > QChar(u'.'))
+        return meldung + u'.';
+    return meldung;
+}
+
+void Fehlerbericht(QWidget *parent, const QString &meldung)
+{
+    zeige(parent, ProgrammTitel(), MitPunkt(meldung), QMessageBox::Critical, mbOK, QStringLiteral("Bericht"));
+}
+
+bool Bewacht(QWidget *parent, const std::function<void()> &befehl)
+{
+    try {
+        befehl();
+        return true;
+    } catch (const EVivarix &e) {
+        Fehlerbericht(parent, e.message());
+    } catch (const std::bad_alloc &) {
+        Fehlerbericht(parent, QStringLiteral("Zu wenig Arbeitsspeicher"));
+    } catch (const std::logic_error &) {
+        throw; // a broken test expectation, never a user's failure
+    } catch (const std::exception &e) {
+        Fehlerbericht(parent, QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+namespace {
+std::optional<std::optional<QString>> vorbereiteterName()
+{
+    if (dateinamen.empty()) {
+        if (nichtBlockieren)
+            throw std::logic_error("file dialog without a prepared name");
+        return std::nullopt;
+    }
+    auto n = dateinamen.front();
+    dateinamen.pop_front();
+    return n;
+}
+
+std::optional<QString> zeigeDateiDialog(DateiDialog &d, QWidget *parent, bool speichern)
+{
+    std::optional<QString> gewaehlt;
+    if (auto vorbereitet = vorbereiteterName()) {
+        gewaehlt = *vorbereitet;
+    } else {
+        QFileDialog dlg(parent);
+        dlg.setAcceptMode(speichern ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dlg.setFileMode(speichern ? QFileDialog::AnyFile : QFileDialog::AnyFile);
+        QStringList filter;
+        filter << QStringLiteral("%1 (%2)").arg(d.filterName, d.muster);
+        filter << d.weitereFilter;
+        dlg.setNameFilters(filter);
+        dlg.setDefaultSuffix(d.endung);
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+        dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+        dlg.setSizeGripEnabled(true);
+        if (!d.verzeichnis.isEmpty())
+            dlg.setDirectory(d.verzeichnis);
+        if (!d.vorschlag.isEmpty())
+            dlg.selectFile(d.vorschlag);
+        if (d.vorschau) {
+            // A small preview beside the list, drawn at most 160 pixels wide.
+            auto *vorschau = new QLabel(&dlg);
+            vorschau->setObjectName(QStringLiteral("vorschau"));
+            vorschau->setFixedSize(170, 170);
+            vorschau->setAlignment(Qt::AlignCenter);
+            vorschau->setFrameShape(QFrame::StyledPanel);
+            if (auto *grid = dlg.layout())
+                grid->addWidget(vorschau);
+            QObject::connect(&dlg, &QFileDialog::currentChanged, vorschau, [vorschau](const QString &pfad) {
+                const QImage img(pfad);
+                vorschau->setPixmap(img.isNull() ? QPixmap()
+                                                 : QPixmap::fromImage(img.scaled(160, 160, Qt::KeepAspectRatio,
+                                                                                 Qt::SmoothTransformation)));
+            });
+        }
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+            return std::nullopt;
+        gewaehlt = dlg.selectedFiles().constFirst();
+    }
+    if (!gewaehlt)
+        return std::nullopt;
+    QString pfad = *gewaehlt;
+    if (!d.endung.isEmpty() && QFileInfo(pfad).suffix().isEmpty() && !QFileInfo(pfad).exists())
+        pfad += u'.' + d.endung;
+    const QFileInfo info(pfad);
+    d.vorschlag = info.fileName();
+    d.verzeichnis = info.absolutePath();
+    return info.absoluteFilePath();
+}
+} // namespace
+
+std::optional<QString> DateiDialog::oeffnen(QWidget *parent)
+{
+    return zeigeDateiDialog(*this, parent, false);
+}
+
+std::optional<QString> DateiDialog::speichern(QWidget *parent)
+{
+    return zeigeDateiDialog(*this, parent, true);
+}
+
+namespace DialogTest {
+void naechsteAntwort(Antwort a) { antworten.push_back(a); }
+void naechsterDateiname(std::optional<QString> pfad) { dateinamen.push_back(std::move(pfad)); }
+QStringList protokoll() { return meldungen; }
+void zuruecksetzen()
+{
+    antworten.clear();
+    dateinamen.clear();
+    dialogHandler.clear();
+    meldungen.clear();
+}
+void nieBlockieren(bool an) { nichtBlockieren = an; }
+void naechsterDialog(std::function<void(QWidget *)> f) { dialogHandler.push_back(std::move(f)); }
+std::function<void(QWidget *)> holeDialogHandler()
+{
+    if (dialogHandler.empty())
+        return {};
+    auto f = std::move(dialogHandler.front());
+    dialogHandler.pop_front();
+    return f;
+}
+} // namespace DialogTest
+
+int Modal(QWidget *dialog)
+{
+    auto *dlg = qobject_cast<QDialog *>(dialog);
+    if (!dlg)
+        return QDialog::Rejected;
+    if (auto handler = DialogTest::holeDialogHandler()) {
+        QTimer::singleShot(0, dlg, [dlg, handler] {
+            handler(dlg);
+            if (dlg->isVisible())
+                dlg->reject(); // a test that forgot to close it must not hang
+        });
+    } else if (nichtBlockieren) {
+        throw std::logic_error("modal dialog without a prepared handler");
+    }
+    return dlg->exec();
+}

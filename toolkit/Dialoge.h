@@ -1,0 +1,77 @@
+#pragma once
+// Standard dialogs behind small wrappers. A test can answer them in advance
+// ("next answer", "next file name"); with no prepared answer the real dialog
+// is shown.
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+enum class MsgArt { Warnung, Fehler, Information, Bestaetigung };
+
+enum Knopf : unsigned {
+    mbJa = 1,
+    mbNein = 2,
+    mbOK = 4,
+    mbAbbrechen = 8,
+};
+using Knoepfe = unsigned;
+
+// Answer of a message box: one of the Knopf values.
+using Antwort = Knopf;
+
+// The standard message box: caption from its kind ("Warnung", "Fehler",
+// "Information", "Bestätigung"), German buttons, OK (else Ja) as default,
+// Escape/close gives Abbrechen if present, else Nein, else OK. Text is plain.
+Antwort MessageDlg(QWidget *parent, const QString &text, MsgArt art, Knoepfe knoepfe);
+
+// The program's title: the program file's name without extension, every
+// letter after the first in lower case.
+QString ProgrammTitel(const QString &programmDatei);
+QString ProgrammTitel();
+
+// The general error report: caption = program title, error icon, "OK"; a point
+// is appended when the message's last character sorts after ".".
+void Fehlerbericht(QWidget *parent, const QString &meldung);
+QString MitPunkt(const QString &meldung);
+
+// Runs a command; a failure it raises is shown in the general error report and
+// never travels on into Qt's event loop. Returns false when the command failed.
+bool Bewacht(QWidget *parent, const std::function<void()> &befehl);
+
+// File dialogs.
+struct DateiDialog {
+    QString filterName;  // "Vivarix-Daten"
+    QString muster;      // "*.vix"
+    QString endung;      // default extension without dot: "vix"
+    QString vorschlag;   // proposed file name, afterwards the last one chosen
+    QString verzeichnis; // folder to open in, afterwards the last one used
+    bool vorschau = false; // picture chooser: show a preview of the picture
+    QStringList weitereFilter; // extra filter lines, shown after the first
+
+    // Returns the chosen full path, or nothing when the user cancelled.
+    std::optional<QString> oeffnen(QWidget *parent);
+    std::optional<QString> speichern(QWidget *parent); // never asks before replacing
+};
+
+// Test hooks: answers handed out in order, before any real dialog is shown.
+namespace DialogTest {
+// Next answer for MessageDlg. The callback, if set, sees each box's text and kind.
+void naechsteAntwort(Antwort a);
+// Next file name for a file dialog; std::nullopt stands for "Abbrechen".
+void naechsterDateiname(std::optional<QString> pfad);
+// What the message boxes and the error report said, in order ("Art|Text").
+QStringList protokoll();
+void zuruecksetzen();
+// When set, a message box with no prepared answer fails the test instead of blocking.
+void nieBlockieren(bool an);
+// Runs a callback for each modal dialog the program opens (TDatum, TFutterEdit,
+// TDateneingabe ...) once it is shown, so a test can fill and close it.
+void naechsterDialog(std::function<void(QWidget *)> f);
+std::function<void(QWidget *)> holeDialogHandler();
+} // namespace DialogTest
+
+// Runs a modal dialog: hands it to a waiting test callback, else exec().
+int Modal(QWidget *dialog);

@@ -1,0 +1,29 @@
+#include "toolkit/TKlickLabel.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+TKlickLabel::TKlickLabel(QWidget *parent) : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAlignment(Qt::AlignCenter);
+}
+
+void TKlickLabel::mouseReleaseEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && isEnabled())
+        emit clicked();
+    QLabel::mouseReleaseEvent(e);
+}
+
+void TKlickLabel::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Space || e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(e);
+}

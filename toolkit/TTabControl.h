@@ -1,0 +1,38 @@
+#pragma once
+// A tab strip with one tab per snake that stays fast with thousands of tabs:
+// it keeps the captions in a list and lays out and paints only what is on
+// screen (a plain QTabBar lays every tab out again on each insert). Below the
+// strip sits the content area that holds the page's controls.
+#include <QStringList>
+#include <QWidget>
+
+class QFrame;
+
+class TTabControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit TTabControl(QWidget *parent = nullptr);
+
+    int count() const;
+    QString tabText(int index) const;
+    void setTabText(int index, const QString &caption); // captions are plain text: "&" is no mnemonic
+    void addTab(const QString &caption);
+    void setTabs(const QStringList &captions);           // replaces all tabs at once
+    void removeTab(int index);
+    void clear();
+
+    int currentIndex() const; // -1 when there are no tabs
+    // Selects a tab from the program: emits no signal (the caller shows the page itself).
+    void setCurrentIndex(int index);
+
+    QWidget *contentArea() const;
+
+signals:
+    // The user selected another tab (click, keyboard, wheel); never raised by setCurrentIndex.
+    void currentChanged(int index);
+
+private:
+    class Strip;
+    Strip *strip;
+    QFrame *pane;
+};
