@@ -1,0 +1,671 @@
+#include "app/TVivarix.h"
+
+#include "data/Datendatei.h"
+#include "data/Datum.h"
+#include "data/Fehler.h"
+#include "settings/ui/TOptionen.h"
+#include "toolkit/Bild.h"
+#include "toolkit/TKlickLabel.h"
+#include "toolkit/TStringGrid.h"
+#include "toolkit/TTabControl.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFont>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace {
+const QString kCaption = QStringLiteral("Vivarix 1.3");
+
+// Status-bar hint and tooltip of a control; the hint also names it for screen readers
+// when it shows no text of its own.
+void hinweis(QWidget *w, const QString &text)
+{
+    w->setStatusTip(text);
+    w->setToolTip(text);
+}
+
+QLabel *textLabel(const QString &text, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+QIcon bild(const char *name)
+{
+    return QIcon(QStringLiteral(":/bilder/%1.svg").arg(QLatin1String(name)));
+}
+} // namespace
+
+template <typename Sender, typename Signal>
+void TVivarix::verbinde(Sender *s, Signal sig, void (TVivarix::*slot)())
+{
+    connect(s, sig, this, [this, slot] { Bewacht(this, [&] { (this->*slot)(); }); });
+}
+
+TVivarix::TVivarix(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Vivarix"));
+    setWindowTitle(kCaption);
+    for (DateiDialog *d : {&OpenDialog1, &SaveDialog1}) {
+        d->filterName = QStringLiteral("Vivarix-Daten");
+        d->muster = QStringLiteral("*.vix");
+        d->endung = QStringLiteral("vix");
+        d->vorschlag = QStringLiteral("mysnakes.vix");
+    }
+    aufbauen();
+    setMinimumSize(768, 609);
+    resize(768, 609);
+    if (QScreen *s = QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
+    Neu();
+}
+
+TVivarix::~TVivarix() = default;
+
+void TVivarix::aufbauen()
+{
+    menueAufbauen();
+    werkzeugleisteAufbauen();
+
+    auto *status = new QStatusBar(this);
+    status->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(status);
+
+    TabControl1 = new TTabControl(this);
+    TabControl1->setObjectName(QStringLiteral("TabControl1"));
+    setCentralWidget(TabControl1);
+    connect(TabControl1, &TTabControl::currentChanged, this,
+            [this](int i) { Bewacht(this, [&] { TabControl1Change(i); }); });
+
+    QWidget *seite = TabControl1->contentArea();
+    auto *seitenLayout = new QVBoxLayout(seite);
+    seitenLayout->setContentsMargins(8, 8, 8, 8);
+    seitenLayout->addWidget(kartenteil());
+
+    Panel3 = new QWidget(seite);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    auto *p3 = new QHBoxLayout(Panel3);
+    p3->setContentsMargins(0, 0, 0, 0);
+    Splitter1 = new QSplitter(Qt::Horizontal, Panel3);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->setOpaqueResize(true); // the layout follows the drag continuously
+    p3->addWidget(Splitter1);
+    seitenLayout->addWidget(Panel3, 1);
+
+    futter1 = new QComboBox;
+    futter1->setObjectName(QStringLiteral("futter1"));
+    futter1->setEditable(true);
+    futter1->setInsertPolicy(QComboBox::NoInsert);
+    futter1->lineEdit()->setMaxLength(TSchlange::TextKap);
+    futter1->setAccessibleName(QStringLiteral("Futter"));
+    hinweis(futter1, QStringLiteral("Hier kannst du das Futter entweder aus der Liste wählen oder ein eigenes eingeben"));
+    futter2 = new QLineEdit;
+    futter2->setObjectName(QStringLiteral("futter2"));
+    futter2->setMaxLength(TSchlange::TextKap);
+    futter2->setAccessibleName(QStringLiteral("Bemerkung"));
+    hinweis(futter2, QStringLiteral("Hier kannst du deine Bemerkung eingeben"));
+
+    Panel1 = journalHaelfte(QStringLiteral("Fresszeiten:"), StringGrid1, datum1, futter1, ok1);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel2 = journalHaelfte(QStringLiteral("Bemerkungen:"), StringGrid2, datum2, futter2, ok2);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid2->setObjectName(QStringLiteral("StringGrid2"));
+    datum1->setObjectName(QStringLiteral("datum1"));
+    datum2->setObjectName(QStringLiteral("datum2"));
+    ok1->setObjectName(QStringLiteral("ok1"));
+    ok2->setObjectName(QStringLiteral("ok2"));
+    hinweis(StringGrid1, QStringLiteral("Wann hat sie welches Futter zu sich genommen?"));
+    hinweis(StringGrid2,
+            QStringLiteral("Welche sonstige hochwichtige Dinge haben sich ereignet? (Zum Beispiel Häutung)"));
+    StringGrid1->setAccessibleName(QStringLiteral("Fresszeiten"));
+    StringGrid2->setAccessibleName(QStringLiteral("Bemerkungen"));
+    StringGrid1->setColWidths(0, 64);
+    StringGrid1->setColWidths(1, 292);
+    StringGrid2->setColWidths(0, 64);
+    StringGrid2->setColWidths(1, 293);
+    Panel1->setMinimumWidth(180);
+    Splitter1->addWidget(Panel1);
+    Splitter1->addWidget(Panel2);
+    hinweis(Splitter1->handle(1), QStringLiteral("Hier kannst du die Breite der Fenster verändern"));
+    Splitter1->installEventFilter(this);
+    StringGrid1->installEventFilter(this);
+    StringGrid2->installEventFilter(this);
+    futter1->installEventFilter(this);
+    futter1->lineEdit()->installEventFilter(this);
+    futter2->installEventFilter(this);
+
+    verbinde(ok1, &QToolButton::clicked, &TVivarix::ok1Click);
+    verbinde(ok2, &QToolButton::clicked, &TVivarix::ok2Click);
+    verbinde(datum1, &TKlickLabel::clicked, &TVivarix::datum1Click);
+    verbinde(datum2, &TKlickLabel::clicked, &TVivarix::datum2Click);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    ndern1 = PopupMenu1->addAction(QStringLiteral("Ändern"));
+    ndern1->setObjectName(QStringLiteral("ndern1"));
+    Lschen1 = PopupMenu1->addAction(QStringLiteral("Löschen"));
+    Lschen1->setObjectName(QStringLiteral("Lschen1"));
+    NachOben1 = PopupMenu1->addAction(QStringLiteral("Nach Oben"));
+    NachOben1->setObjectName(QStringLiteral("NachOben1"));
+    NachUnten1 = PopupMenu1->addAction(QStringLiteral("Nach Unten"));
+    NachUnten1->setObjectName(QStringLiteral("NachUnten1"));
+    verbinde(ndern1, &QAction::triggered, &TVivarix::ndern1Click);
+    verbinde(Lschen1, &QAction::triggered, &TVivarix::Lschen1Click);
+    verbinde(NachOben1, &QAction::triggered, &TVivarix::NachOben1Click);
+    verbinde(NachUnten1, &QAction::triggered, &TVivarix::NachUnten1Click);
+    for (TStringGrid *g : {StringGrid1, StringGrid2}) {
+        g->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(g, &QWidget::customContextMenuRequested, this, [this, g](const QPoint &pos) {
+            if (!Bewacht(this, [&] { PopupMenu1Popup(); }))
+                return;
+            PopupMenu1->exec(g->viewport()->mapToGlobal(pos));
+        });
+    }
+}
+
+void TVivarix::menueAufbauen()
+{
+    QMenuBar *mb = menuBar();
+    mb->setObjectName(QStringLiteral("hauptMenu"));
+    auto eintrag = [this](QMenu *m, const char *objekt, const QString &text, const QKeySequence &taste,
+                          void (TVivarix::*slot)(), const char *icon = nullptr) {
+        QAction *a = m->addAction(text);
+        a->setObjectName(QLatin1String(objekt));
+        if (!taste.isEmpty())
+            a->setShortcut(taste);
+        if (icon)
+            a->setIcon(bild(icon));
+        verbinde(a, &QAction::triggered, slot);
+        return a;
+    };
+    auto trenner = [](QMenu *m, const char *objekt) { m->addSeparator()->setObjectName(QLatin1String(objekt)); };
+
+    Datei1 = mb->addMenu(QStringLiteral("Datei"));
+    Datei1->setObjectName(QStringLiteral("Datei1"));
+    Neu1 = eintrag(Datei1, "Neu1", QStringLiteral("Neu"), {}, &TVivarix::Neu1Click, "neu");
+    Laden1 = eintrag(Datei1, "Laden1", QStringLiteral("Laden..."), QKeySequence(Qt::CTRL | Qt::Key_L),
+                     &TVivarix::Laden1Click, "laden");
+    Speichern1 = eintrag(Datei1, "Speichern1", QStringLiteral("Speichern"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                         &TVivarix::Speichern1Click, "speichern");
+    SpeichernUnter1 = eintrag(Datei1, "SpeichernUnter1", QStringLiteral("Speichern unter..."), {},
+                              &TVivarix::SpeichernUnter1Click);
+    trenner(Datei1, "N1");
+    Beenden1 = eintrag(Datei1, "Beenden1", QStringLiteral("Beenden"), {}, &TVivarix::Beenden1Click);
+
+    Schlangen1 = mb->addMenu(QStringLiteral("Verwaltung"));
+    Schlangen1->setObjectName(QStringLiteral("Schlangen1"));
+    NeueSchlange1 = eintrag(Schlangen1, "NeueSchlange1", QStringLiteral("Neue Schlange anlegen..."),
+                            QKeySequence(Qt::CTRL | Qt::Key_N), &TVivarix::NeueSchlange1Click, "neueschlange");
+    Schlangelschen1 = eintrag(Schlangen1, "Schlangelschen1", QStringLiteral("Schlange löschen"),
+                              QKeySequence(Qt::CTRL | Qt::Key_D), &TVivarix::Schlangelschen1Click,
+                              "schlangeloeschen");
+    trenner(Schlangen1, "N2");
+    FressCheck1 = eintrag(Schlangen1, "FressCheck1", QStringLiteral("Fress-Check..."), QKeySequence(Qt::Key_F2),
+                          &TVivarix::FressCheck1Click, "fresscheck");
+    FressTermine1 = eintrag(Schlangen1, "FressTermine1", QStringLiteral("Fress-Termine..."),
+                            QKeySequence(Qt::Key_F3), &TVivarix::FressTermine1Click, "fresstermine");
+    // F2 and F3 are taken by the other two evaluations; F4 continues the row.
+    FressParade1 = eintrag(Schlangen1, "FressParade1", QStringLiteral("Fress-Parade..."), QKeySequence(Qt::Key_F4),
+                           &TVivarix::FressParade1Click, "fressparade");
+    trenner(Schlangen1, "N3");
+    Optionen1 = eintrag(Schlangen1, "Optionen1", QStringLiteral("Optionen..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+                        &TVivarix::Optionen1Click);
+
+    Hilfe1 = mb->addMenu(QStringLiteral("?"));
+    Hilfe1->setObjectName(QStringLiteral("Hilfe1"));
+    Hilfe2 = eintrag(Hilfe1, "Hilfe2", QStringLiteral("Hilfe..."), QKeySequence(Qt::Key_F1), &TVivarix::Hilfe2Click,
+                     "hilfe");
+    ber1 = eintrag(Hilfe1, "ber1", QStringLiteral("Info..."), QKeySequence(Qt::Key_F10), &TVivarix::ber1Click);
+    // Menu texts are fixed captions, not mnemonics: keep every "&" literal.
+    for (QAction *a : {Neu1, Laden1, Speichern1, SpeichernUnter1, Beenden1, NeueSchlange1, Schlangelschen1,
+                       FressCheck1, FressTermine1, FressParade1, Optionen1, Hilfe2, ber1})
+        a->setStatusTip(a->text().remove(QStringLiteral("...")));
+}
+
+void TVivarix::werkzeugleisteAufbauen()
+{
+    ToolBar1 = addToolBar(QStringLiteral("Werkzeugleiste"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setIconSize(QSize(24, 24));
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    // Each tool button runs its menu command exactly as if the menu item had been chosen.
+    auto knopf = [this](const char *objekt, const QString &hinweisText, QAction *menue, const char *icon) {
+        auto *a = new QAction(bild(icon), hinweisText, this);
+        a->setObjectName(QLatin1String(objekt));
+        a->setStatusTip(hinweisText);
+        a->setToolTip(hinweisText);
+        ToolBar1->addAction(a);
+        if (QWidget *w = ToolBar1->widgetForAction(a)) {
+            w->setObjectName(QLatin1String(objekt));
+            w->setAccessibleName(hinweisText);
+        }
+        connect(a, &QAction::triggered, menue, &QAction::trigger);
+        return a;
+    };
+    ToolButton1 = knopf("ToolButton1", QStringLiteral("Neu"), Neu1, "neu");
+    ToolButton2 = knopf("ToolButton2", QStringLiteral("Laden"), Laden1, "laden");
+    ToolButton3 = knopf("ToolButton3", QStringLiteral("Speichern"), Speichern1, "speichern");
+    ToolBar1->addSeparator();
+    ToolButton5 = knopf("ToolButton5", QStringLiteral("Neue Schlange anlegen"), NeueSchlange1, "neueschlange");
+    ToolButton6 = knopf("ToolButton6", QStringLiteral("Schlange löschen"), Schlangelschen1, "schlangeloeschen");
+    ToolBar1->addSeparator();
+    ToolButton9 = knopf("ToolButton9", QStringLiteral("Fress-Check"), FressCheck1, "fresscheck");
+    ToolButton11 = knopf("ToolButton11", QStringLiteral("Fress-Termine"), FressTermine1, "fresstermine");
+    ToolButton12 = knopf("ToolButton12", QStringLiteral("Fress-Parade"), FressParade1, "fressparade");
+    ToolBar1->addSeparator();
+    ToolButton8 = knopf("ToolButton8", QStringLiteral("Hilfe"), Hilfe2, "hilfe");
+}
+
+QWidget *TVivarix::kartenteil()
+{
+    auto *karte = new QWidget;
+    auto *zeile = new QHBoxLayout(karte);
+    zeile->setContentsMargins(0, 0, 0, 0);
+
+    // The snake's picture, drawn at its own size from the top-left corner and clipped to the area.
+    auto *bildRahmen = new QFrame(karte);
+    bildRahmen->setObjectName(QStringLiteral("Bevel1"));
+    bildRahmen->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    hinweis(bildRahmen, QStringLiteral("Wie schaut denn dein Liebling eigentlich aus?"));
+    auto *bl = new QVBoxLayout(bildRahmen);
+    bl->setContentsMargins(1, 1, 1, 1);
+    Image1 = new QLabel(bildRahmen);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setFixedSize(120, 145);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setAccessibleName(QStringLiteral("Bild"));
+    hinweis(Image1, QStringLiteral("Wie schaut denn dein Liebling eigentlich aus?"));
+    bl->addWidget(Image1);
+    zeile->addWidget(bildRahmen, 0, Qt::AlignTop);
+
+    auto *daten = new QFrame(karte);
+    daten->setObjectName(QStringLiteral("Bevel2"));
+    daten->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    auto *g = new QGridLayout(daten);
+    g->setHorizontalSpacing(8);
+    g->setVerticalSpacing(4);
+    int reihe = 0;
+    auto feld = [&](QLabel *&wert, const char *objekt, const QString &titel, const QString &hint) {
+        QLabel *caption = textLabel(titel, daten);
+        wert = textLabel(QString(), daten);
+        wert->setObjectName(QLatin1String(objekt));
+        wert->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        wert->setMinimumWidth(220);
+        wert->setAccessibleName(titel.chopped(1));
+        caption->setBuddy(wert);
+        hinweis(caption, hint);
+        hinweis(wert, hint);
+        g->addWidget(caption, reihe, 0);
+        g->addWidget(wert, reihe, 1);
+        ++reihe;
+        return caption;
+    };
+    feld(name, "name", QStringLiteral("Name:"), QStringLiteral("Wie heisst denn die Kleine?"));
+    QFont fett = name->font();
+    fett.setBold(true);
+    name->setFont(fett);
+    feld(gattung, "gattung", QStringLiteral("Gattung:"), QStringLiteral("Welcher Gattung gehört sie an?"));
+    feld(farbe, "farbe", QStringLiteral("Farbvariante:"),
+         QStringLiteral("Welche Farbvariante trifft am ehesten auf sie zu?"));
+    feld(geschlecht, "geschlecht", QStringLiteral("Geschlecht:"),
+         QStringLiteral("Mit welchem Geschlecht wurde sie gesegnet?"));
+    feld(schlupf, "schlupf", QStringLiteral("Schlupfmonat:"), QStringLiteral("Wann ist sie aus dem Ei gekrochen?"));
+    const QString tageHint = QStringLiteral("In welchem Abstand sollte sie Futter zu sich nehmen?");
+    feld(tage, "tage", QStringLiteral("Gewünschtes Fressintervall:"), tageHint);
+    QLabel *tageEinheit = textLabel(QStringLiteral("Tage"), daten);
+    hinweis(tageEinheit, tageHint);
+    g->addWidget(tageEinheit, reihe - 1, 2);
+    g->setColumnStretch(1, 1);
+    zeile->addWidget(daten, 1, Qt::AlignTop);
+
+    Image3 = new QLabel(karte);
+    Image3->setObjectName(QStringLiteral("Image3"));
+    Image3->setPixmap(bild("deko").pixmap(100, 100));
+    Image3->setAccessibleName(QStringLiteral("Terrarium"));
+    zeile->addWidget(Image3, 0, Qt::AlignTop);
+
+    auto *knoepfe = new QVBoxLayout;
+    auto knopf = [&](QPushButton *&b, const char *objekt, const QString &text, const QString &hint) {
+        b = new QPushButton(text, karte);
+        b->setObjectName(QLatin1String(objekt));
+        b->setAutoDefault(false);
+        hinweis(b, hint);
+        knoepfe->addWidget(b);
+    };
+    knopf(Button1, "Button1", QStringLiteral("Ändern..."), QStringLiteral("Hier kannst du die Stammdaten verändern"));
+    knopf(Button2, "Button2", QStringLiteral("Exportieren..."),
+          QStringLiteral("Hier kannst du alle Daten in eine Tetdatei schreiben lassen"));
+    knopf(Button3, "Button3", QStringLiteral("Drucken..."),
+          QStringLiteral("Hiermit können alle Daten schön übersichtlich ausgedruckt werden"));
+    knoepfe->addStretch(1);
+    zeile->addLayout(knoepfe);
+    verbinde(Button1, &QPushButton::clicked, &TVivarix::Button1Click);
+    verbinde(Button2, &QPushButton::clicked, &TVivarix::Button2Click);
+    verbinde(Button3, &QPushButton::clicked, &TVivarix::Button3Click);
+    return karte;
+}
+
+QWidget *TVivarix::journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
+                                  QToolButton *&ok)
+{
+    auto *panel = new QWidget;
+    auto *v = new QVBoxLayout(panel);
+    v->setContentsMargins(2, 2, 2, 2);
+    QLabel *ueberschrift = textLabel(titel, panel);
+    QFont f = ueberschrift->font();
+    f.setBold(true);
+    ueberschrift->setFont(f);
+    v->addWidget(ueberschrift);
+    grid = new TStringGrid(panel);
+    grid->setEnabled(false);
+    ueberschrift->setBuddy(grid);
+    v->addWidget(grid, 1);
+
+    auto *reihe = new QHBoxLayout;
+    datum = new TKlickLabel(panel);
+    datum->setMinimumWidth(64);
+    datum->setAccessibleName(QStringLiteral("Datum"));
+    hinweis(datum, QStringLiteral("Hier kannst du das Datum einstellen"));
+    reihe->addWidget(datum);
+    eingabe->setParent(panel);
+    reihe->addWidget(eingabe, 1);
+    ok = new QToolButton(panel);
+    ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    ok->setAccessibleName(QStringLiteral("Eintrag hinzufügen"));
+    hinweis(ok, QStringLiteral("Einfach klicken und schon erscheint der neue Eintrag"));
+    reihe->addWidget(ok);
+    v->addLayout(reihe);
+    return panel;
+}
+
+// ---------------------------------------------------------------------------
+// Start-up
+
+void TVivarix::showEvent(QShowEvent *e)
+{
+    QMainWindow::showEvent(e);
+    if (!gestartet) {
+        gestartet = true;
+        // Run once the window is on screen, so the journal area has its real width.
+        QTimer::singleShot(0, this, [this] { Bewacht(this, [&] { FormActivate(); }); });
+    }
+}
+
+void TVivarix::FormActivate()
+{
+    gestartet = true;
+    startVerz = startVerzeichnis ? startVerzeichnis() : QDir::currentPath();
+    PanelBreite = Panel3->width();
+    StringGrid1->setCells(0, 0, QStringLiteral("Datum"));
+    StringGrid1->setCells(1, 0, QStringLiteral("Futter"));
+    StringGrid2->setCells(0, 0, QStringLiteral("Datum"));
+    StringGrid2->setCells(1, 0, QStringLiteral("Bemerkungen"));
+    datum1->setText(DatumText(heute()));
+    datum2->setText(DatumText(heute()));
+    Geaendert = false;
+
+    TOptionen optionen(this);
+    TOptionen::setVerz(startVerz);
+    optionen.OptionenLoad();
+    if (optionen.getOption(QStringLiteral("maximize")) == u"1")
+        showMaximized();
+    const QString datei = optionen.getOption(QStringLiteral("file"));
+    if (optionen.getOption(QStringLiteral("autoload")) == u"1" && datei != u"0") {
+        Laden(datei);
+        Dateiname = datei;
+        if (!Schlangen.empty())
+            Activ();
+    }
+    const QString text = futter1->currentText();
+    futter1->clear();
+    futter1->addItems(Optionen::futterListe(optionen.getOption(QStringLiteral("futter"))));
+    futter1->setCurrentIndex(-1);
+    futter1->setEditText(text);
+}
+
+// ---------------------------------------------------------------------------
+// Showing and storing the snake on show
+
+void TVivarix::Upd(int index)
+{
+    if (index < 0 || size_t(index) >= Schlangen.size())
+        return;
+    const TSchlange &r = Schlangen[size_t(index)];
+    TabControl1->setCurrentIndex(index);
+    name->setText(r.name());
+    gattung->setText(r.gattung());
+    schlupf->setText(r.schlupf());
+    tage->setText(QString::number(r.tage()));
+    farbe->setText(r.farbe());
+    geschlecht->setText(r.geschlecht());
+
+    std::vector<TStringGrid::Zeile> zeilen;
+    const int n = r.futterAnzahl();
+    zeilen.reserve(size_t(n));
+    for (int i = 0; i < n && i < TSchlange::MaxEintraege; ++i)
+        zeilen.push_back({r.futterDatum(i), r.futter(i)});
+    StringGrid1->setZeilen(zeilen);
+    zeilen.clear();
+    const int m = r.bemerkAnzahl();
+    for (int i = 0; i < m && i < TSchlange::MaxEintraege; ++i)
+        zeilen.push_back({r.bemerkDatum(i), r.bemerkung(i)});
+    StringGrid2->setZeilen(zeilen);
+
+    Bilddatei = r.bild();
+    BildZeigen();
+}
+
+void TVivarix::BildZeigen()
+{
+    static const QPixmap standard = QPixmap::fromImage(Bild::standardBild());
+    Image1->setPixmap(standard);
+    if (Bilddatei.isEmpty())
+        return;
+    const Bild::Geladen g = Bild::laden(Bilddatei);
+    if (g.ergebnis == Bild::Ergebnis::Ok) {
+        Image1->setPixmap(QPixmap::fromImage(g.bild));
+    } else if (g.ergebnis == Bild::Ergebnis::NichtGeoeffnet) {
+        MessageDlg(this,
+                   QStringLiteral("Das Bild \"%1\" konnte nicht geladen werden.\nBitte überprüfe deine Einstellungen!")
+                       .arg(Bilddatei),
+                   MsgArt::Fehler, mbOK);
+    }
+    // A picture that opens but cannot be read keeps the default picture.
+}
+
+void TVivarix::Merken()
+{
+    const int i = TabControl1->currentIndex();
+    if (i < 0 || size_t(i) >= Schlangen.size())
+        return;
+    // Convert first: a bad interval must leave the record untouched.
+    const int t = StrToInt(tage->text());
+    TSchlange &r = Schlangen[size_t(i)];
+    TabControl1->setTabText(i, name->text());
+    r.setName(name->text());
+    r.setGattung(gattung->text());
+    r.setSchlupf(schlupf->text());
+    r.setTage(t);
+    r.setBild(Bilddatei);
+    r.setFarbe(farbe->text());
+    r.setGeschlecht(geschlecht->text());
+
+    const int n = qMin(StringGrid1->RowCount() - 1, TSchlange::MaxEintraege);
+    for (int k = 1; k <= n; ++k) {
+        r.setFutterDatum(k - 1, StringGrid1->Cells(0, k));
+        r.setFutter(k - 1, StringGrid1->Cells(1, k));
+    }
+    r.setFutterDatum(n, QString());
+    r.setFutter(n, QString());
+    const int m = qMin(StringGrid2->RowCount() - 1, TSchlange::MaxEintraege);
+    for (int k = 1; k <= m; ++k) {
+        r.setBemerkDatum(k - 1, StringGrid2->Cells(0, k));
+        r.setBemerkung(k - 1, StringGrid2->Cells(1, k));
+    }
+    r.setBemerkDatum(m, QString());
+    r.setBemerkung(m, QString());
+    Geaendert = true;
+}
+
+void TVivarix::bearbeitbar(bool an)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{StringGrid1, StringGrid2, datum1, datum2, futter1, futter2, ok1,
+                                                       ok2, Button1, Button2, Button3})
+        w->setEnabled(an);
+    for (QAction *a : {Speichern1, SpeichernUnter1, ToolButton3, Schlangelschen1, ToolButton6})
+        a->setEnabled(an);
+}
+
+void TVivarix::Activ()
+{
+    bearbeitbar(true);
+}
+
+void TVivarix::Neu()
+{
+    Schlangen.clear();
+    Schlangen.shrink_to_fit();
+    TabControl1->clear();
+    name->setText(QStringLiteral("unbekannt"));
+    gattung->setText(QStringLiteral("-"));
+    schlupf->setText(QStringLiteral("-"));
+    tage->setText(QStringLiteral("-"));
+    Bilddatei.clear();
+    farbe->setText(QStringLiteral("-"));
+    geschlecht->setText(QStringLiteral("-"));
+    StringGrid1->setZeilen({});
+    StringGrid2->setZeilen({});
+    bearbeitbar(false);
+    Geaendert = false;
+    Dateiname.clear();
+    BildZeigen();
+}
+
+void TVivarix::Laden(const QString &path)
+{
+    TSchlangen neu;
+    try {
+        Datendatei::laden(path, neu);
+    } catch (const EInOutError &e) {
+        // An open that failed changes nothing. A read that failed part-way keeps
+        // what was read, but forgets the file name, so the partial collection can
+        // never be saved over the file it came from without asking.
+        if (neu.empty() && e.code() != 100)
+            throw;
+        uebernehmen(std::move(neu));
+        Dateiname.clear();
+        throw;
+    }
+    uebernehmen(std::move(neu));
+    Geaendert = false;
+
+    TOptionen optionen(this);
+    optionen.OptionenLoad();
+    if (optionen.getOption(QStringLiteral("remember")) == u"1")
+        FressCheckNachLaden();
+}
+
+void TVivarix::uebernehmen(TSchlangen &&neu)
+{
+    Schlangen = std::move(neu);
+    if (Schlangen.empty()) {
+        Neu(); // no snake to show: the empty state
+        return;
+    }
+    QStringList namen;
+    namen.reserve(qsizetype(Schlangen.size()));
+    for (const TSchlange &s : Schlangen)
+        namen << s.name();
+    TabControl1->setTabs(namen);
+    Upd(0);
+}
+
+void TVivarix::Speichern(const QString &path)
+{
+    Datendatei::speichern(path, Schlangen);
+    Geaendert = false;
+}
+
+// ---------------------------------------------------------------------------
+// Layout of the journal area
+
+bool TVivarix::eventFilter(QObject *o, QEvent *e)
+{
+    if (e->type() == QEvent::Resize) {
+        if (o == Splitter1)
+            Panel3Resize();
+        else if (o == StringGrid1)
+            Panel1CanResize();
+        else if (o == StringGrid2)
+            Panel2CanResize();
+    } else if (e->type() == QEvent::FocusIn) {
+        if (o == futter1 || o == futter1->lineEdit())
+            futter1Enter();
+        else if (o == futter2)
+            futter2Enter();
+    }
+    return QMainWindow::eventFilter(o, e);
+}
+
+void TVivarix::Panel3Resize()
+{
+    const int neu = Splitter1->width();
+    const double f = PanelBreite > 0 ? double(neu) / PanelBreite : 0.0;
+    if (f > 0) {
+        const int links = int(std::lround(Panel1->width() * f));
+        const int rechts = qMax(0, neu - links - Splitter1->handleWidth());
+        Splitter1->setSizes({links, rechts});
+    }
+    PanelBreite = neu;
+    Panel1->setMaximumWidth(qMax(Panel1->minimumWidth(), neu - 180));
+}
+
+void TVivarix::Panel1CanResize()
+{
+    StringGrid1->setColWidths(1, StringGrid1->viewport()->width() - StringGrid1->ColWidths(0));
+}
+
+void TVivarix::Panel2CanResize()
+{
+    StringGrid2->setColWidths(1, StringGrid2->viewport()->width() - StringGrid2->ColWidths(0));
+}
+
+void TVivarix::TabControl1Change(int index)
+{
+    Upd(index);
+}
+
+// Commands that come with later parts of the program.
+void TVivarix::FressCheckNachLaden() {}
+void TVivarix::FressCheck1Click() {}
+void TVivarix::FressTermine1Click() {}
+void TVivarix::FressParade1Click() {}
+void TVivarix::Optionen1Click() {}
+void TVivarix::Hilfe2Click() {}
+void TVivarix::ber1Click() {}
+void TVivarix::Button2Click() {}
+void TVivarix::Button3Click() {}

@@ -1,0 +1,145 @@
+#pragma once
+// The main window: one tab per snake, the card, the picture and both journals
+// of the snake on show, and every command of the menu and tool bar.
+#include "data/TSchlange.h"
+#include "toolkit/Dialoge.h"
+
+#include <QDate>
+#include <QMainWindow>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+class TKlickLabel;
+class TStringGrid;
+class TTabControl;
+
+class TVivarix : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TVivarix(QWidget *parent = nullptr);
+    ~TVivarix() override;
+
+    // What the window knows as "today" and as the start directory. Both are
+    // read afresh when needed; tests set them so nothing depends on the clock
+    // or the process's working directory.
+    std::function<QDate()> heute = [] { return QDate::currentDate(); };
+    std::function<QString()> startVerzeichnis;
+
+    // State
+    TSchlangen Schlangen;
+    bool Geaendert = false;
+    QString Bilddatei;
+    QString Dateiname;
+    QString startVerz;
+    int PanelBreite = 0;
+
+    // Operations on the collection and its display
+    void FormActivate();
+    void Upd(int index);
+    void Merken();
+    void Activ();
+    void Neu();
+    void Laden(const QString &path);
+    void Speichern(const QString &path);
+    void BildZeigen(); // shows Bilddatei in Image1, or the default picture
+    void FressCheckNachLaden(); // the feeding check after a load, when the settings ask for it
+
+    // The controls
+    TTabControl *TabControl1;
+    QLabel *name, *gattung, *farbe, *geschlecht, *schlupf, *tage;
+    QLabel *Image1;
+    QLabel *Image3; // the decorative picture beside the card
+    QPushButton *Button1, *Button2, *Button3;
+    QWidget *Panel3;
+    QSplitter *Splitter1;
+    QWidget *Panel1, *Panel2;
+    TStringGrid *StringGrid1, *StringGrid2;
+    TKlickLabel *datum1, *datum2;
+    QComboBox *futter1;
+    QLineEdit *futter2;
+    QToolButton *ok1, *ok2;
+    QMenu *PopupMenu1;
+    QAction *ndern1, *Lschen1, *NachOben1, *NachUnten1;
+
+    QMenu *Datei1, *Schlangen1, *Hilfe1;
+    QAction *Neu1, *Laden1, *Speichern1, *SpeichernUnter1, *Beenden1;
+    QAction *NeueSchlange1, *Schlangelschen1, *FressCheck1, *FressTermine1, *FressParade1, *Optionen1;
+    QAction *Hilfe2, *ber1;
+    QToolBar *ToolBar1;
+    QAction *ToolButton1, *ToolButton2, *ToolButton3, *ToolButton5, *ToolButton6, *ToolButton9, *ToolButton11,
+        *ToolButton12, *ToolButton8;
+
+    DateiDialog OpenDialog1, SaveDialog1;
+
+    // The add button that Enter presses: ok1 or ok2 once an input had the focus.
+    QToolButton *standardKnopf = nullptr;
+
+public slots:
+    // Document commands
+    void Neu1Click();
+    void Laden1Click();
+    void Speichern1Click();
+    void SpeichernUnter1Click();
+    void Beenden1Click();
+    // Journal entries
+    void ok1Click();
+    void ok2Click();
+    void datum1Click();
+    void datum2Click();
+    void futter1Enter();
+    void futter2Enter();
+    void PopupMenu1Popup();
+    void ndern1Click();
+    void Lschen1Click();
+    void NachOben1Click();
+    void NachUnten1Click();
+    // Master data
+    void NeueSchlange1Click();
+    void Button1Click();
+    void Schlangelschen1Click();
+    // Commands that later parts of the program fill in
+    void FressCheck1Click();
+    void FressTermine1Click();
+    void FressParade1Click();
+    void Optionen1Click();
+    void Hilfe2Click();
+    void ber1Click();
+    void Button2Click();
+    void Button3Click();
+
+    void TabControl1Change(int index);
+    void Panel3Resize();
+    void Panel1CanResize();
+    void Panel2CanResize();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    bool eventFilter(QObject *o, QEvent *e) override;
+
+private:
+    void aufbauen();
+    void menueAufbauen();
+    void werkzeugleisteAufbauen();
+    QWidget *kartenteil();
+    QWidget *journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
+                            QToolButton *&ok);
+    void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
+    void bearbeitbar(bool an); // the sixteen controls and commands Activ and Neu switch
+    bool eintragHinzufuegen(TStringGrid *grid, TKlickLabel *datum, const QString &text);
+    void datumWaehlen(TKlickLabel *label);
+    TStringGrid *zielGitter() const;
+    // Connects a signal to a handler that runs behind the error guard.
+    template <typename Sender, typename Signal> void verbinde(Sender *s, Signal sig, void (TVivarix::*slot)());
+    bool gestartet = false;
+};

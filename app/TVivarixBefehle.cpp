@@ -1,0 +1,344 @@
+// The commands of the main window: the document, the journals and the snakes' cards.
+#include "app/TDateneingabe.h"
+#include "app/TDatum.h"
+#include "app/TFutterEdit.h"
+#include "app/TVivarix.h"
+#include "data/Fehler.h"
+#include "toolkit/TKlickLabel.h"
+#include "toolkit/TStringGrid.h"
+#include "toolkit/TTabControl.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+Antwort speichernFragen(QWidget *parent)
+{
+    return MessageDlg(parent, QStringLiteral("Vorher noch speichern?"), MsgArt::Warnung, mbJa | mbNein | mbAbbrechen);
+}
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Document
+
+void TVivarix::Neu1Click()
+{
+    if (Geaendert) {
+        const Antwort a = speichernFragen(this);
+        if (a == mbAbbrechen)
+            return;
+        if (a == mbJa)
+            Speichern1Click(); // a failed save raises, so no Neu follows
+    }
+    Neu();
+}
+
+void TVivarix::Laden1Click()
+{
+    const std::optional<QString> pfad = OpenDialog1.oeffnen(this);
+    if (!pfad)
+        return;
+    Laden(*pfad);
+    Dateiname = *pfad;
+    if (!Schlangen.empty())
+        Activ();
+}
+
+void TVivarix::Speichern1Click()
+{
+    if (!Dateiname.isEmpty())
+        Speichern(Dateiname);
+    else
+        SpeichernUnter1Click();
+}
+
+void TVivarix::SpeichernUnter1Click()
+{
+    const std::optional<QString> pfad = SaveDialog1.speichern(this);
+    if (!pfad)
+        return;
+    Speichern(*pfad);
+    Dateiname = *pfad;
+}
+
+void TVivarix::Beenden1Click()
+{
+    close();
+}
+
+void TVivarix::closeEvent(QCloseEvent *e)
+{
+    bool schliessen = true;
+    if (Geaendert) {
+        const Antwort a = speichernFragen(this);
+        if (a == mbAbbrechen)
+            schliessen = false;
+        else if (a == mbJa)
+            schliessen = Bewacht(this, [&] { Speichern1Click(); }); // a failed save keeps the window open
+    }
+    if (schliessen)
+        e->accept();
+    else
+        e->ignore();
+}
+
+// ---------------------------------------------------------------------------
+// Journal entries
+
+bool TVivarix::eintragHinzufuegen(TStringGrid *grid, TKlickLabel *datum, const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    const int R = grid->RowCount();
+    if (!grid->Cells(0, R - 1).isEmpty()) {
+        if (R - 1 >= TSchlange::MaxEintraege) {
+            MessageDlg(this,
+                       QStringLiteral("Das Journal ist voll: Eine Schlange kann höchstens %1 Einträge je Journal "
+                                      "haben. Bitte lösche zuerst einen alten Eintrag.")
+                           .arg(TSchlange::MaxEintraege),
+                       MsgArt::Information, mbOK);
+            return false; // the typed text stays in the input, nothing is lost
+        }
+        grid->setRowCount(R + 1);
+    }
+    for (int i = grid->RowCount() - 1; i >= 1; --i) {
+        grid->setCells(0, i + 1, grid->Cells(0, i));
+        grid->setCells(1, i + 1, grid->Cells(1, i));
+    }
+    grid->setCells(0, 1, datum->text());
+    grid->setCells(1, 1, text);
+    Merken();
+    return true;
+}
+
+void TVivarix::ok1Click()
+{
+    if (eintragHinzufuegen(StringGrid1, datum1, futter1->currentText()))
+        futter1->setEditText(QString());
+}
+
+void TVivarix::ok2Click()
+{
+    if (eintragHinzufuegen(StringGrid2, datum2, futter2->text()))
+        futter2->clear();
+}
+
+void TVivarix::datumWaehlen(TKlickLabel *label)
+{
+    if (const std::optional<QString> d = TDatum::waehle(this, label->text(), heute()))
+        label->setText(*d);
+}
+
+void TVivarix::datum1Click()
+{
+    datumWaehlen(datum1);
+}
+
+void TVivarix::datum2Click()
+{
+    datumWaehlen(datum2);
+}
+
+void TVivarix::futter1Enter()
+{
+    standardKnopf = ok1;
+}
+
+void TVivarix::futter2Enter()
+{
+    standardKnopf = ok2;
+}
+
+void TVivarix::keyPressEvent(QKeyEvent *e)
+{
+    // Enter presses the add button of the input that last had the focus,
+    // like a dialog's default button, also after the focus moved on to a grid.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && standardKnopf && standardKnopf->isEnabled()) {
+        if (auto *b = qobject_cast<QAbstractButton *>(QApplication::focusWidget()); b && b != standardKnopf)
+            b->click();
+        else
+            standardKnopf->click();
+        e->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
+TStringGrid *TVivarix::zielGitter() const
+{
+    return StringGrid1->hasFocus() ? StringGrid1 : StringGrid2;
+}
+
+namespace {
+bool platzhalter(const TStringGrid *g)
+{
+    return g->RowCount() == 2 && g->Cells(0, 1).isEmpty();
+}
+} // namespace
+
+void TVivarix::PopupMenu1Popup()
+{
+    const TStringGrid *g = zielGitter();
+    const int r = g->Row();
+    const int R = g->RowCount();
+    NachOben1->setEnabled(r != 1);
+    NachUnten1->setEnabled(r != R - 1);
+    // The placeholder row of an empty journal is no entry: there is nothing to change.
+    ndern1->setEnabled(!platzhalter(g));
+}
+
+void TVivarix::ndern1Click()
+{
+    TStringGrid *g = zielGitter();
+    if (platzhalter(g))
+        return;
+    const int r = g->Row();
+    TFutterEdit dlg(this, heute());
+    dlg.datum1->setText(g->Cells(0, r));
+    dlg.futter1->setText(g->Cells(1, r));
+    Modal(&dlg);
+    if (dlg.ok) {
+        g->setCells(0, r, dlg.datum1->text());
+        g->setCells(1, r, dlg.futter1->text());
+    }
+    Merken();
+}
+
+void TVivarix::Lschen1Click()
+{
+    TStringGrid *g = zielGitter();
+    const int r = g->Row();
+    const int R = g->RowCount();
+    for (int i = r; i <= R - 1; ++i) {
+        g->setCells(0, i, g->Cells(0, i + 1));
+        g->setCells(1, i, g->Cells(1, i + 1));
+    }
+    if (R > 2)
+        g->setRowCount(R - 1);
+    g->setRow(r);
+    Merken();
+}
+
+void TVivarix::NachOben1Click()
+{
+    TStringGrid *g = zielGitter();
+    const int r = g->Row();
+    if (r > 1) {
+        for (int c = 0; c < TStringGrid::ColCount; ++c) {
+            const QString t = g->Cells(c, r);
+            g->setCells(c, r, g->Cells(c, r - 1));
+            g->setCells(c, r - 1, t);
+        }
+        g->setRow(r - 1);
+    }
+    Merken();
+}
+
+void TVivarix::NachUnten1Click()
+{
+    TStringGrid *g = zielGitter();
+    const int r = g->Row();
+    if (r < g->RowCount() - 1) {
+        for (int c = 0; c < TStringGrid::ColCount; ++c) {
+            const QString t = g->Cells(c, r);
+            g->setCells(c, r, g->Cells(c, r + 1));
+            g->setCells(c, r + 1, t);
+        }
+        g->setRow(r + 1);
+    }
+    Merken();
+}
+
+// ---------------------------------------------------------------------------
+// Master data
+
+namespace {
+// The dialog's values in the main window's labels; only once the dialog has
+// accepted them, so a half-filled card never happens.
+void stammdatenUebernehmen(TVivarix &w, const TDateneingabe &d)
+{
+    w.name->setText(d.Edit1->text());
+    w.gattung->setText(d.Edit2->text());
+    w.schlupf->setText(d.Edit3->text());
+    w.tage->setText(d.ComboBox1->currentText());
+    w.Bilddatei = d.Edit4->text();
+    w.farbe->setText(d.Edit5->text());
+    w.geschlecht->setText(d.ComboBox2->currentText());
+}
+} // namespace
+
+void TVivarix::NeueSchlange1Click()
+{
+    TDateneingabe dlg(this);
+    dlg.Edit1->clear();
+    dlg.Edit2->clear();
+    dlg.Edit3->clear();
+    dlg.Edit4->clear();
+    dlg.Edit5->clear();
+    dlg.ComboBox2->setCurrentIndex(dlg.ComboBox2->findText(QStringLiteral("unbekannt")));
+    dlg.ComboBox1->setEditText(QStringLiteral("7"));
+    Modal(&dlg);
+    if (!dlg.ok)
+        return;
+    StrToInt(dlg.ComboBox1->currentText()); // the dialog refuses a bad interval; never let one through
+
+    // The new record and its tab first, so the card below belongs to the new snake
+    // before anything is shown in it.
+    Schlangen.emplace_back();
+    TabControl1->addTab(dlg.Edit1->text());
+    TabControl1->setCurrentIndex(TabControl1->count() - 1);
+    stammdatenUebernehmen(*this, dlg);
+    StringGrid1->setZeilen({});
+    StringGrid2->setZeilen({});
+    Merken();
+    Activ();
+    BildZeigen();
+}
+
+void TVivarix::Button1Click()
+{
+    TDateneingabe dlg(this);
+    dlg.Edit1->setText(name->text());
+    dlg.Edit2->setText(gattung->text());
+    dlg.Edit3->setText(schlupf->text());
+    dlg.Edit5->setText(farbe->text());
+    dlg.ComboBox1->setEditText(tage->text());
+    dlg.Edit4->setText(Bilddatei);
+    dlg.ComboBox2->setCurrentIndex(dlg.ComboBox2->findText(QStringLiteral("unbekannt")));
+    for (int i = 0; i < dlg.ComboBox2->count(); ++i)
+        if (dlg.ComboBox2->itemText(i) == geschlecht->text())
+            dlg.ComboBox2->setCurrentIndex(i);
+    Modal(&dlg);
+    if (!dlg.ok)
+        return;
+    StrToInt(dlg.ComboBox1->currentText());
+    stammdatenUebernehmen(*this, dlg);
+    Merken();
+    BildZeigen();
+}
+
+void TVivarix::Schlangelschen1Click()
+{
+    const int k = TabControl1->currentIndex();
+    if (k < 0)
+        return;
+    if (MessageDlg(this, QStringLiteral("\"%1\" wirklich löschen?").arg(name->text()), MsgArt::Warnung,
+                   mbJa | mbAbbrechen) != mbJa)
+        return;
+    const int N = TabControl1->count();
+    if (N < 2) {
+        Neu();
+        return;
+    }
+    Schlangen.erase(Schlangen.begin() + k);
+    TabControl1->removeTab(k);
+    Upd(0);
+    Geaendert = true;
+}

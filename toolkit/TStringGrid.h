@@ -1,0 +1,44 @@
+#pragma once
+// A grid of text cells with one fixed header row, addressed as the journal
+// rules count: row 0 is the header, data rows are 1 .. RowCount()-1. Rows
+// below the grid read as empty and writes to them are dropped, which is what
+// the journal commands rely on when they shift rows.
+#include <QString>
+#include <QTableView>
+#include <array>
+#include <vector>
+
+class TStringGridModel;
+
+class TStringGrid : public QTableView {
+    Q_OBJECT
+public:
+    static constexpr int ColCount = 2;
+    using Zeile = std::array<QString, ColCount>;
+
+    explicit TStringGrid(QWidget *parent = nullptr);
+
+    int RowCount() const; // header row included; at least 2
+    void setRowCount(int n);
+    QString Cells(int col, int row) const;
+    void setCells(int col, int row, const QString &text);
+
+    // Replaces all data rows at once (at least one row is kept).
+    void setZeilen(const std::vector<Zeile> &zeilen);
+
+    int Row() const; // the selected data row, at least 1
+    void setRow(int row);
+
+    int ColWidths(int col) const { return columnWidth(col); }
+    void setColWidths(int col, int w) { setColumnWidth(col, w); }
+
+signals:
+    // Any mouse button pressed on the grid (after it took the focus).
+    void mausGedrueckt();
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override;
+
+private:
+    TStringGridModel *model;
+};
