@@ -62,8 +62,11 @@ Antwort zeige(QWidget *parent, const QString &titel, const QString &text, QMessa
         antworten.pop_front();
         return a;
     }
-    if (nichtBlockieren)
+    if (nichtBlockieren) {
+        if (knoepfe == mbOK)
+            return mbOK; // nothing to decide
         throw std::logic_error("message box without a prepared answer: " + text.toStdString());
+    }
 
     QMessageBox box(icon, titel, text, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);

@@ -65,7 +65,8 @@ void naechsterDateiname(std::optional<QString> pfad);
 // What the message boxes and the error report said, in order ("Art|Text").
 QStringList protokoll();
 void zuruecksetzen();
-// When set, a message box with no prepared answer fails the test instead of blocking.
+// When set, a message box with no prepared answer fails the test instead of
+// blocking (one with just "OK" is answered "OK").
 void nieBlockieren(bool an);
 // Runs a callback for each modal dialog the program opens (TDatum, TFutterEdit,
 // TDateneingabe ...) once it is shown, so a test can fill and close it.
