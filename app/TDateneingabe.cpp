@@ -1,0 +1,163 @@
+#include "app/TDateneingabe.h"
+
+#include "app/DialogTeile.h"
+#include "data/Fehler.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+// The record keeps this many characters of the picture path; typing stops
+// there, but a chosen file's path may be longer.
+constexpr int MaxBildPfad = 50;
+
+QLineEdit *eingabe(QWidget *parent, const QString &name, int maxLaenge)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setMaxLength(maxLaenge);
+    return e;
+}
+
+void bildPfadZuLang(QWidget *parent, qsizetype laenge)
+{
+    MessageDlg(parent,
+               QStringLiteral("Der Pfad der Bilddatei ist %1 Zeichen lang; gespeichert werden können höchstens "
+                              "%2 Zeichen. Bitte wähle eine Datei mit kürzerem Pfad.")
+                   .arg(laenge)
+                   .arg(MaxBildPfad),
+               MsgArt::Fehler, mbOK);
+}
+} // namespace
+
+TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
+{
+    auto *rahmen = new QFrame(this);
+    rahmen->setFrameShape(QFrame::StyledPanel);
+    rahmen->setFrameShadow(QFrame::Sunken);
+
+    Edit1 = eingabe(rahmen, QStringLiteral("Edit1"), 30);
+    Edit2 = eingabe(rahmen, QStringLiteral("Edit2"), 100);
+    Edit5 = eingabe(rahmen, QStringLiteral("Edit5"), 100);
+    ComboBox2 = new QComboBox(rahmen);
+    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    ComboBox2->addItems({QStringLiteral("männlich"), QStringLiteral("weiblich"), QStringLiteral("unbekannt")});
+    Edit3 = eingabe(rahmen, QStringLiteral("Edit3"), 10);
+    Edit4 = eingabe(rahmen, QStringLiteral("Edit4"), MaxBildPfad);
+    Button1 = DialogTeile::knopf(rahmen, QStringLiteral("Wählen..."), QStringLiteral("Button1"));
+    Button1->setAutoDefault(false);
+
+    ComboBox1 = new QComboBox(rahmen);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert); // a typed interval is no new list item
+    for (int tage = 7; tage <= 21; ++tage)
+        ComboBox1->addItem(QString::number(tage));
+    ComboBox1->lineEdit()->setMaxLength(3);
+    ComboBox1->setMinimumContentsLength(4);
+
+    auto *felder = new QGridLayout;
+    felder->setColumnMinimumWidth(1, 300);
+    QWidget *zeilen[] = {Edit1, Edit2, Edit5, ComboBox2, Edit3, Edit4};
+    const QString captions[] = {QStringLiteral("Name:"),       QStringLiteral("Gattung:"),
+                                QStringLiteral("Farbvariante:"), QStringLiteral("Geschlecht:"),
+                                QStringLiteral("Schlupfmonat:"), QStringLiteral("Bilddatei:")};
+    for (int i = 0; i < 6; ++i) {
+        auto *caption = new QLabel(captions[i], rahmen);
+        DialogTeile::beschrifte(caption, zeilen[i]);
+        felder->addWidget(caption, i, 0);
+        felder->addWidget(zeilen[i], i, 1, 1, zeilen[i] == Edit4 ? 1 : 2);
+    }
+    felder->addWidget(Button1, 5, 2);
+    ComboBox2->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+
+    auto *linie = new QFrame(rahmen);
+    linie->setFrameShape(QFrame::HLine);
+    linie->setFrameShadow(QFrame::Sunken);
+
+    auto *intervall = new QHBoxLayout;
+    auto *intervallCaption = new QLabel(QStringLiteral("Gewünschtes Fressintervall:"), rahmen);
+    DialogTeile::beschrifte(intervallCaption, ComboBox1);
+    ComboBox1->setAccessibleName(QStringLiteral("Gewünschtes Fressintervall in Tagen"));
+    intervall->addWidget(intervallCaption);
+    intervall->addWidget(ComboBox1);
+    intervall->addWidget(new QLabel(QStringLiteral("Tage"), rahmen));
+    intervall->addStretch(1);
+
+    auto *rahmenLayout = new QVBoxLayout(rahmen);
+    rahmenLayout->addLayout(felder);
+    rahmenLayout->addSpacing(4);
+    rahmenLayout->addWidget(linie);
+    rahmenLayout->addSpacing(4);
+    rahmenLayout->addLayout(intervall);
+
+    const auto g = DialogTeile::geruest(this, QStringLiteral("Stammdaten"), QStringLiteral("Stammdaten"), rahmen);
+    titel = g.titel;
+    Button2 = g.ok;
+    Button3 = g.abbrechen;
+
+    OpenPictureDialog1.filterName = QStringLiteral("Alle Bilder");
+    OpenPictureDialog1.muster = QStringLiteral("*.jpg *.jpeg *.bmp *.ico *.emf *.wmf");
+    OpenPictureDialog1.weitereFilter = {
+        QStringLiteral("JPEG-Bild (*.jpg *.jpeg)"), QStringLiteral("Bitmap (*.bmp)"),
+        QStringLiteral("Symbol (*.ico)"),           QStringLiteral("Erweiterte Metadatei (*.emf)"),
+        QStringLiteral("Metadatei (*.wmf)"),
+    };
+    OpenPictureDialog1.vorschau = true;
+
+    connect(Button1, &QPushButton::clicked, this, &TDateneingabe::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TDateneingabe::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TDateneingabe::Button3Click);
+    Edit1->setFocus();
+}
+
+void TDateneingabe::Button1Click()
+{
+    Bewacht(this, [&] {
+        const auto pfad = OpenPictureDialog1.oeffnen(this);
+        if (!pfad)
+            return;
+        // The field would cut a longer path silently and so name another file.
+        if (pfad->size() > MaxBildPfad) {
+            bildPfadZuLang(this, pfad->size());
+            return;
+        }
+        Edit4->setText(*pfad);
+    });
+}
+
+void TDateneingabe::Button2Click()
+{
+    Bewacht(this, [&] {
+        if (Edit1->text().isEmpty()) {
+            MessageDlg(this, QStringLiteral("Bitte gib dem Kind doch einen Namen!"), MsgArt::Information, mbOK);
+            Edit1->setFocus();
+            return;
+        }
+        // The interval must become the record's whole number; refuse what can't.
+        try {
+            StrToInt(ComboBox1->currentText());
+        } catch (const EConvertError &e) {
+            Fehlerbericht(this, e.message());
+            ComboBox1->setFocus();
+            return;
+        }
+        if (Edit4->text().size() > MaxBildPfad) {
+            bildPfadZuLang(this, Edit4->text().size());
+            Edit4->setFocus();
+            return;
+        }
+        ok = true;
+        accept();
+    });
+}
+
+void TDateneingabe::Button3Click()
+{
+    reject();
+}

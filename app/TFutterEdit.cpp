@@ -1,0 +1,59 @@
+#include "app/TFutterEdit.h"
+
+#include "app/DialogTeile.h"
+#include "app/TDatum.h"
+#include "toolkit/Dialoge.h"
+#include "toolkit/TKlickLabel.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+TFutterEdit::TFutterEdit(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heute)
+{
+    auto *inhalt = new QWidget(this);
+    datum1 = new TKlickLabel(inhalt);
+    datum1->setObjectName(QStringLiteral("datum1"));
+    datum1->setAccessibleDescription(QStringLiteral("Hier kannst du das Datum einstellen"));
+    datum1->setToolTip(QStringLiteral("Hier kannst du das Datum einstellen"));
+    // Room for a date text "00.00.00" with some air around it.
+    datum1->setMinimumWidth(datum1->fontMetrics().horizontalAdvance(QStringLiteral("00.00.00")) + 24);
+    datum1->setMinimumHeight(datum1->fontMetrics().height() + 10);
+
+    Label2 = new QLabel(QStringLiteral("Text:"), inhalt);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    futter1 = new QLineEdit(inhalt);
+    futter1->setObjectName(QStringLiteral("futter1"));
+    futter1->setMaxLength(100);
+    futter1->setMinimumWidth(320);
+    DialogTeile::beschrifte(Label2, futter1);
+
+    auto *eingaben = new QGridLayout(inhalt);
+    eingaben->setContentsMargins(0, 0, 0, 0);
+    eingaben->setHorizontalSpacing(12);
+    eingaben->addWidget(Label2, 0, 1);
+    eingaben->addWidget(datum1, 1, 0);
+    eingaben->addWidget(futter1, 1, 1);
+
+    const auto g = DialogTeile::geruest(this, QStringLiteral("Eingaben editieren"), QStringLiteral("Editieren"), inhalt);
+    titel = g.titel;
+    Button2 = g.ok;
+    Button3 = g.abbrechen;
+
+    connect(datum1, &TKlickLabel::clicked, this, &TFutterEdit::datum1Click);
+    connect(Button2, &QPushButton::clicked, this, [this] {
+        ok = true;
+        accept();
+    });
+    connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
+    futter1->setFocus();
+}
+
+void TFutterEdit::datum1Click()
+{
+    Bewacht(this, [&] {
+        if (const auto gewaehlt = TDatum::waehle(this, datum1->text(), heute))
+            datum1->setText(*gewaehlt);
+    });
+}

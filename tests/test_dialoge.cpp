@@ -1,0 +1,295 @@
+// Date texts, the date dialog, the entry edit dialog and the master data dialog.
+#include "app/TDateneingabe.h"
+#include "app/TDatum.h"
+#include "app/TFutterEdit.h"
+#include "data/Datum.h"
+#include "data/Fehler.h"
+#include "toolkit/Dialoge.h"
+#include "toolkit/TKlickLabel.h"
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <ostream>
+
+// Readable texts in failure messages.
+void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+const QDate heute(2026, 5, 15);
+
+class Dialoge : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DialogTest::zuruecksetzen();
+        DialogTest::nieBlockieren(true);
+    }
+    void TearDown() override
+    {
+        DialogTest::zuruecksetzen();
+        DialogTest::nieBlockieren(false);
+    }
+};
+
+// Shows a dialog modeless so a test can drive it and look at it afterwards.
+void zeigen(QDialog &dlg)
+{
+    dlg.show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+}
+} // namespace
+
+TEST(DatumText, ZweiStellenJeTeil)
+{
+    EXPECT_EQ(DatumText(QDate(2026, 12, 6)), "06.12.26");
+    EXPECT_EQ(DatumText(QDate(2000, 1, 1)), "01.01.00");
+    EXPECT_EQ(DatumText(QDate(1999, 11, 30)), "30.11.99");
+    EXPECT_EQ(DatumText(QDate(2107, 3, 9)), "09.03.07");
+}
+
+TEST(DatumLesen, JahrhundertFensterBeginntFuenfzigJahreVorHeute)
+{
+    EXPECT_EQ(DatumLesen("06.12.26", heute), QDate(2026, 12, 6));
+    EXPECT_EQ(DatumLesen("1.2.75", heute), QDate(2075, 2, 1));
+    EXPECT_EQ(DatumLesen("01.02.76", heute), QDate(1976, 2, 1));
+    EXPECT_EQ(DatumLesen("01.02.0", heute), QDate(2000, 2, 1));
+    // The window moves with the year of "today".
+    EXPECT_EQ(DatumLesen("01.02.50", QDate(2001, 1, 1)), QDate(2050, 2, 1));
+    EXPECT_EQ(DatumLesen("01.02.51", QDate(2001, 1, 1)), QDate(1951, 2, 1));
+    EXPECT_EQ(DatumLesen("29.02.00", QDate(2001, 1, 1)), QDate(2000, 2, 29));
+}
+
+TEST(DatumLesen, LangeJahreUndLeerzeichen)
+{
+    EXPECT_EQ(DatumLesen("  06.12.26 ", heute), QDate(2026, 12, 6));
+    EXPECT_EQ(DatumLesen("6.12.2026", heute), QDate(2026, 12, 6));
+    EXPECT_EQ(DatumLesen("6.12.1890", heute), QDate(1890, 12, 6));
+    EXPECT_EQ(DatumLesen("6.12.026", heute), QDate(26, 12, 6));
+    for (const QDate d : {QDate(1977, 1, 31), QDate(2026, 5, 15), QDate(2075, 12, 31)})
+        EXPECT_EQ(DatumLesen(DatumText(d), heute), d);
+}
+
+TEST(DatumLesen, UngueltigeTexte)
+{
+    for (const char *text : {"", "  ", "31.02.26", "06.13.26", "00.12.26", "06.12", "06.12.26.", "6/12/26", "a.b.c",
+                             "06..26", "+6.12.26", "06.12.12345", "29.02.27", "1.1.0000", "06.12.2 6"}) {
+        try {
+            DatumLesen(QString::fromUtf8(text), heute);
+            ADD_FAILURE() << "accepted " << text;
+        } catch (const EConvertError &e) {
+            EXPECT_EQ(e.message(), QStringLiteral("'%1' ist kein gültiges Datum").arg(QString::fromUtf8(text)));
+        }
+    }
+}
+
+TEST_F(Dialoge, DatumGibtGewaehltenTagBeiOK)
+{
+    DialogTest::naechsterDialog([](QWidget *w) {
+        auto *dlg = qobject_cast<TDatum *>(w);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(dlg->windowTitle(), "Datumsauswahl");
+        EXPECT_EQ(dlg->MonthCalendar1->selectedDate(), QDate(2026, 3, 6));
+        EXPECT_EQ(dlg->MonthCalendar1->firstDayOfWeek(), Qt::Monday);
+        dlg->MonthCalendar1->setSelectedDate(QDate(2026, 4, 1));
+        dlg->Button2->click();
+    });
+    EXPECT_EQ(TDatum::waehle(nullptr, "06.03.26", heute), std::optional<QString>("01.04.26"));
+
+    // "Abbrechen" and the close box give nothing, whatever was selected.
+    for (int wie = 0; wie < 2; ++wie) {
+        DialogTest::naechsterDialog([wie](QWidget *w) {
+            auto *dlg = static_cast<TDatum *>(w);
+            dlg->MonthCalendar1->setSelectedDate(QDate(2026, 4, 1));
+            if (wie == 0)
+                dlg->Button3->click();
+            else
+                dlg->close();
+        });
+        EXPECT_EQ(TDatum::waehle(nullptr, "06.03.26", heute), std::nullopt);
+    }
+}
+
+TEST_F(Dialoge, DatumFalscherTextOeffnetKeinenDialog)
+{
+    bool geoeffnet = false;
+    DialogTest::naechsterDialog([&](QWidget *) { geoeffnet = true; });
+    EXPECT_THROW(TDatum::waehle(nullptr, "", heute), EConvertError);
+    EXPECT_FALSE(geoeffnet);
+    EXPECT_TRUE(DialogTest::holeDialogHandler()); // still waiting: no dialog took it
+}
+
+TEST_F(Dialoge, DatumBietetKeinenTagNachHeute)
+{
+    DialogTest::naechsterDialog([](QWidget *w) {
+        auto *dlg = static_cast<TDatum *>(w);
+        EXPECT_EQ(dlg->MonthCalendar1->maximumDate(), heute);
+        EXPECT_EQ(dlg->MonthCalendar1->selectedDate(), heute); // 20.05. moved back
+        dlg->MonthCalendar1->setSelectedDate(heute.addDays(3));
+        EXPECT_EQ(dlg->MonthCalendar1->selectedDate(), heute);
+        dlg->Button2->click();
+    });
+    EXPECT_EQ(TDatum::waehle(nullptr, "20.05.26", heute), std::optional<QString>("15.05.26"));
+}
+
+TEST_F(Dialoge, DatumEscapeTutNichtsEnterBestaetigt)
+{
+    DialogTest::naechsterDialog([](QWidget *w) {
+        auto *dlg = static_cast<TDatum *>(w);
+        QWidget *fokus = dlg->focusWidget();
+        ASSERT_NE(fokus, nullptr);
+        QTest::keyClick(fokus, Qt::Key_Escape);
+        QTest::keyClick(dlg, Qt::Key_Escape);
+        EXPECT_TRUE(dlg->isVisible());
+        QTest::keyClick(fokus, Qt::Key_Left);
+        QTest::keyClick(fokus, Qt::Key_Return);
+        EXPECT_FALSE(dlg->isVisible());
+    });
+    EXPECT_EQ(TDatum::waehle(nullptr, "06.03.26", heute), std::optional<QString>("05.03.26"));
+}
+
+TEST_F(Dialoge, EscapeSchliesstKeinenEingabeDialog)
+{
+    TFutterEdit edit(nullptr, heute);
+    zeigen(edit);
+    QTest::keyClick(edit.futter1, Qt::Key_Escape);
+    EXPECT_TRUE(edit.isVisible());
+
+    TDateneingabe daten(nullptr);
+    zeigen(daten);
+    QTest::keyClick(daten.Edit1, Qt::Key_Escape);
+    QTest::keyClick(daten.ComboBox1->lineEdit(), Qt::Key_Escape);
+    EXPECT_TRUE(daten.isVisible());
+    daten.close(); // the close box still closes, without "OK"
+    EXPECT_FALSE(daten.isVisible());
+    EXPECT_FALSE(daten.ok);
+    EXPECT_EQ(daten.result(), QDialog::Rejected);
+}
+
+TEST_F(Dialoge, FutterEditLeeresDatumMeldetFehler)
+{
+    TFutterEdit dlg(nullptr, heute);
+    zeigen(dlg);
+    EXPECT_EQ(dlg.windowTitle(), "Eingaben editieren");
+    EXPECT_EQ(dlg.futter1->maxLength(), 100);
+    bool geoeffnet = false;
+    DialogTest::naechsterDialog([&](QWidget *) { geoeffnet = true; });
+    DialogTest::naechsteAntwort(mbOK);
+    QTest::mouseClick(dlg.datum1, Qt::LeftButton);
+    EXPECT_EQ(DialogTest::protokoll(), QStringList{"Bericht|'' ist kein gültiges Datum."});
+    EXPECT_FALSE(geoeffnet);
+    EXPECT_EQ(dlg.datum1->text(), "");
+    EXPECT_TRUE(dlg.isVisible());
+}
+
+TEST_F(Dialoge, FutterEditDatumUndText)
+{
+    TFutterEdit dlg(nullptr, heute);
+    dlg.datum1->setText("06.03.26");
+    dlg.futter1->setText("Maus");
+    zeigen(dlg);
+    DialogTest::naechsterDialog([](QWidget *w) {
+        auto *datum = static_cast<TDatum *>(w);
+        datum->MonthCalendar1->setSelectedDate(QDate(2026, 3, 7));
+        datum->Button2->click();
+    });
+    QTest::keyClick(dlg.datum1, Qt::Key_Space); // the label works without a mouse as well
+    EXPECT_EQ(dlg.datum1->text(), "07.03.26");
+
+    DialogTest::naechsterDialog([](QWidget *w) { static_cast<TDatum *>(w)->Button3->click(); });
+    QTest::mouseClick(dlg.datum1, Qt::LeftButton);
+    EXPECT_EQ(dlg.datum1->text(), "07.03.26");
+
+    QTest::keyClick(dlg.futter1, Qt::Key_End);
+    QTest::keyClicks(dlg.futter1, " und Ratte");
+    QTest::keyClick(dlg.futter1, Qt::Key_Return); // OK is the default button
+    EXPECT_TRUE(dlg.ok);
+    EXPECT_EQ(dlg.futter1->text(), "Maus und Ratte");
+    EXPECT_TRUE(DialogTest::protokoll().isEmpty());
+}
+
+TEST_F(Dialoge, StammdatenOhneNamenBleibtOffen)
+{
+    TDateneingabe dlg(nullptr);
+    zeigen(dlg);
+    EXPECT_EQ(dlg.focusWidget(), dlg.Edit1);
+    dlg.Edit3->setFocus();
+    DialogTest::naechsteAntwort(mbOK);
+    dlg.Button2->click();
+    EXPECT_EQ(DialogTest::protokoll(), QStringList{"Information|Bitte gib dem Kind doch einen Namen!"});
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_FALSE(dlg.ok);
+    EXPECT_EQ(dlg.focusWidget(), dlg.Edit1);
+
+    QTest::keyClicks(dlg.Edit1, " ");
+    dlg.Button2->click();
+    EXPECT_TRUE(dlg.ok);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(DialogTest::protokoll().size(), 1);
+}
+
+TEST_F(Dialoge, StammdatenFalschesIntervallBleibtOffen)
+{
+    TDateneingabe dlg(nullptr);
+    zeigen(dlg);
+    EXPECT_EQ(dlg.ComboBox1->count(), 15);
+    EXPECT_EQ(dlg.ComboBox2->currentText(), "männlich");
+    QTest::keyClicks(dlg.Edit1, "Kaa");
+    dlg.ComboBox1->lineEdit()->clear();
+    QTest::keyClicks(dlg.ComboBox1->lineEdit(), "x");
+    DialogTest::naechsteAntwort(mbOK);
+    dlg.Button2->click();
+    EXPECT_EQ(DialogTest::protokoll(), QStringList{"Bericht|'x' ist kein gültiger Integerwert."});
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_FALSE(dlg.ok);
+    QWidget *fokus = dlg.focusWidget();
+    EXPECT_TRUE(fokus == dlg.ComboBox1 || fokus == dlg.ComboBox1->lineEdit());
+
+    // Typing stops at three characters, and a typed number is no new list item.
+    dlg.ComboBox1->lineEdit()->clear();
+    QTest::keyClicks(dlg.ComboBox1->lineEdit(), "1234");
+    EXPECT_EQ(dlg.ComboBox1->currentText(), "123");
+    QTest::keyClick(dlg.ComboBox1->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(dlg.ok);
+    EXPECT_EQ(dlg.ComboBox1->count(), 15);
+}
+
+TEST_F(Dialoge, StammdatenBildwahl)
+{
+    TDateneingabe dlg(nullptr);
+    zeigen(dlg);
+    dlg.Edit4->setText("alt.jpg");
+
+    // Cancelled at once: the field keeps its text.
+    DialogTest::naechsterDateiname(std::nullopt);
+    dlg.Button1->click();
+    EXPECT_EQ(dlg.Edit4->text(), "alt.jpg");
+
+    // A path the record can't hold whole is refused, not cut.
+    const QString lang = "/" + QString(55, u'b') + ".jpg";
+    ASSERT_EQ(lang.size(), 60);
+    DialogTest::naechsterDateiname(lang);
+    DialogTest::naechsteAntwort(mbOK);
+    dlg.Button1->click();
+    EXPECT_EQ(dlg.Edit4->text(), "alt.jpg");
+    EXPECT_EQ(DialogTest::protokoll(),
+              QStringList{"Fehler|Der Pfad der Bilddatei ist 60 Zeichen lang; gespeichert werden können höchstens 50 "
+                          "Zeichen. Bitte wähle eine Datei mit kürzerem Pfad."});
+
+    // A choice, then a cancelled second choice, keeps the first.
+    DialogTest::naechsterDateiname(QStringLiteral("/bilder/kaa.jpg"));
+    dlg.Button1->click();
+    DialogTest::naechsterDateiname(std::nullopt);
+    dlg.Button1->click();
+    EXPECT_EQ(dlg.Edit4->text(), "/bilder/kaa.jpg");
+    EXPECT_TRUE(dlg.isVisible());
+
+    dlg.Button3->click();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_FALSE(dlg.ok);
+}
