@@ -179,7 +179,6 @@ TEST_F(Dialoge, FutterEditLeeresDatumMeldetFehler)
     EXPECT_EQ(dlg.futter1->maxLength(), 100);
     bool geoeffnet = false;
     DialogTest::naechsterDialog([&](QWidget *) { geoeffnet = true; });
-    DialogTest::naechsteAntwort(mbOK);
     QTest::mouseClick(dlg.datum1, Qt::LeftButton);
     EXPECT_EQ(DialogTest::protokoll(), QStringList{"Bericht|'' ist kein gültiges Datum."});
     EXPECT_FALSE(geoeffnet);
@@ -219,7 +218,6 @@ TEST_F(Dialoge, StammdatenOhneNamenBleibtOffen)
     zeigen(dlg);
     EXPECT_EQ(dlg.focusWidget(), dlg.Edit1);
     dlg.Edit3->setFocus();
-    DialogTest::naechsteAntwort(mbOK);
     dlg.Button2->click();
     EXPECT_EQ(DialogTest::protokoll(), QStringList{"Information|Bitte gib dem Kind doch einen Namen!"});
     EXPECT_TRUE(dlg.isVisible());
@@ -242,7 +240,6 @@ TEST_F(Dialoge, StammdatenFalschesIntervallBleibtOffen)
     QTest::keyClicks(dlg.Edit1, "Kaa");
     dlg.ComboBox1->lineEdit()->clear();
     QTest::keyClicks(dlg.ComboBox1->lineEdit(), "x");
-    DialogTest::naechsteAntwort(mbOK);
     dlg.Button2->click();
     EXPECT_EQ(DialogTest::protokoll(), QStringList{"Bericht|'x' ist kein gültiger Integerwert."});
     EXPECT_TRUE(dlg.isVisible());
@@ -274,7 +271,6 @@ TEST_F(Dialoge, StammdatenBildwahl)
     const QString lang = "/" + QString(55, u'b') + ".jpg";
     ASSERT_EQ(lang.size(), 60);
     DialogTest::naechsterDateiname(lang);
-    DialogTest::naechsteAntwort(mbOK);
     dlg.Button1->click();
     EXPECT_EQ(dlg.Edit4->text(), "alt.jpg");
     EXPECT_EQ(DialogTest::protokoll(),
