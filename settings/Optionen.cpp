@@ -1,0 +1,259 @@
+#include "settings/Optionen.h"
+
+#include "data/Cp1252.h"
+#include "data/Fehler.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Until the start-up sets it, the settings live in the current directory.
+QString einstellungsVerzeichnis = QStringLiteral(".");
+
+// The program writes a few hundred bytes; a settings file beyond this is not
+// ours, and reading stops there rather than filling memory.
+constexpr qsizetype HoechsteLaenge = 1 << 20;
+
+constexpr char16_t DateiEnde = 0x1A; // Ctrl-Z
+
+// Cuts text into lines at CR, LF or CR LF; a final line end opens no empty line.
+QStringList zeilen(const QString &text)
+{
+    QStringList out;
+    qsizetype anfang = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'\r' && c != u'\n')
+            continue;
+        out << text.mid(anfang, i - anfang);
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+            ++i;
+        anfang = i + 1;
+    }
+    if (anfang < n)
+        out << text.mid(anfang);
+    return out;
+}
+
+// A value must stay on its line: a line end would start a line of its own
+// (another setting, read back), a Ctrl-Z would end the file early.
+QString einzeilig(QString wert)
+{
+    for (QChar &c : wert)
+        if (c == u'\r' || c == u'\n' || c == DateiEnde)
+            c = u' ';
+    return wert;
+}
+
+[[noreturn]] void ioFehler(int err)
+{
+    throw EInOutError(EInOutError::codeFromErrno(err));
+}
+
+enum class Gelesen { Ganz, Gekappt, Fehler };
+
+// Reads the start of the file, at most HoechsteLaenge bytes. Only a regular
+// file is read: a folder or a pipe of that name counts as a file that cannot
+// be read, and a pipe must not block the program.
+Gelesen rohLesen(const QString &pfad, QByteArray &bytes)
+{
+    bytes.clear();
+    const int fd = ::open(QFile::encodeName(pfad).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return Gelesen::Fehler;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Gelesen::Fehler;
+    }
+    bytes.resize(HoechsteLaenge + 1);
+    qsizetype n = 0;
+    Gelesen ergebnis = Gelesen::Ganz;
+    while (n < bytes.size()) {
+        const ssize_t r = ::read(fd, bytes.data() + n, size_t(bytes.size() - n));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0) {
+            ergebnis = Gelesen::Fehler;
+            break;
+        }
+        if (r == 0)
+            break;
+        n += r;
+    }
+    ::close(fd);
+    if (n > HoechsteLaenge) {
+        n = HoechsteLaenge;
+        ergebnis = Gelesen::Gekappt;
+    }
+    bytes.truncate(n);
+    return ergebnis;
+}
+
+// Of a file read only in part, the lines that were read completely; a line
+// cut off in the middle would give a wrong value.
+QByteArray ganzeZeilen(const QByteArray &bytes)
+{
+    if (bytes.contains('\x1A'))
+        return bytes; // the file ended before the cut
+    qsizetype ende = bytes.size();
+    while (ende > 0 && bytes[ende - 1] != '\r' && bytes[ende - 1] != '\n')
+        --ende;
+    return bytes.left(ende);
+}
+
+// Removes the half-written new file unless it took the old one's place.
+struct NeueDatei {
+    QByteArray name;
+    int fd = -1;
+    bool uebernommen = false;
+    ~NeueDatei()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        if (!uebernommen && !name.isEmpty())
+            ::unlink(name.constData());
+    }
+};
+
+void allesSchreiben(int fd, const QByteArray &inhalt)
+{
+    qsizetype n = 0;
+    while (n < inhalt.size()) {
+        const ssize_t w = ::write(fd, inhalt.constData() + n, size_t(inhalt.size() - n));
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w < 0)
+            ioFehler(errno);
+        if (w == 0)
+            ioFehler(ENOSPC);
+        n += w;
+    }
+}
+
+} // namespace
+
+namespace Optionen {
+
+void setVerzeichnis(const QString &dir)
+{
+    einstellungsVerzeichnis = dir;
+}
+
+QString verzeichnis()
+{
+    return einstellungsVerzeichnis;
+}
+
+QString pfad()
+{
+    return einstellungsVerzeichnis + QStringLiteral("/options.ini");
+}
+
+Tabelle lesen(const QByteArray &inhalt)
+{
+    QString text = Cp1252::decode(inhalt);
+    const qsizetype ende = text.indexOf(QChar(DateiEnde));
+    if (ende >= 0)
+        text.truncate(ende);
+    Tabelle tabelle;
+    for (const QString &zeile : zeilen(text)) {
+        const qsizetype gleich = zeile.indexOf(u'=');
+        if (gleich >= 0)
+            tabelle.push_back({zeile.left(gleich), zeile.mid(gleich + 1)});
+    }
+    return tabelle;
+}
+
+bool laden(Tabelle &tabelle)
+{
+    QByteArray bytes;
+    const Gelesen g = rohLesen(pfad(), bytes);
+    tabelle = lesen(g == Gelesen::Ganz ? bytes : ganzeZeilen(bytes));
+    return g != Gelesen::Fehler;
+}
+
+QString wert(const Tabelle &tabelle, const QString &name)
+{
+    for (auto it = tabelle.rbegin(); it != tabelle.rend(); ++it)
+        if (it->name == name)
+            return it->wert;
+    return {};
+}
+
+QByteArray schreiben(const Werte &w)
+{
+    const auto schalter = [](bool an) { return an ? QStringLiteral("1") : QStringLiteral("0"); };
+    const QString text = QStringLiteral("[Options]\r\n")
+        + QStringLiteral("autoload=") + schalter(w.autoload) + QStringLiteral("\r\n")
+        + QStringLiteral("file=") + einzeilig(w.datei) + QStringLiteral("\r\n")
+        + QStringLiteral("remember=") + schalter(w.remember) + QStringLiteral("\r\n")
+        + QStringLiteral("maximize=") + schalter(w.maximize) + QStringLiteral("\r\n")
+        + QStringLiteral("futter=") + einzeilig(w.futter.join(u'|')) + QStringLiteral("\r\n");
+    return Cp1252::encode(text);
+}
+
+void speichern(const Werte &w)
+{
+    const QByteArray inhalt = schreiben(w);
+
+    // Replacing a link would cut it; write where it points instead.
+    QString ziel = pfad();
+    const QFileInfo info(ziel);
+    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        ziel = info.canonicalFilePath();
+    const QByteArray zielName = QFile::encodeName(ziel);
+
+    // A file we could not write into stays untouched, also where the folder
+    // would let us replace it (a settings file made read-only on purpose).
+    struct stat alt {};
+    const bool gibtEs = ::stat(zielName.constData(), &alt) == 0;
+    if (gibtEs) {
+        const int fd = ::open(zielName.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            ioFehler(errno);
+        ::close(fd);
+    }
+
+    // The new content goes into a file beside the old one and takes its place
+    // only when complete, so a failed write never leaves half a settings file.
+    NeueDatei neu;
+    for (int versuch = 0; neu.fd < 0; ++versuch) {
+        neu.name = zielName + ".neu" + QByteArray::number(qint64(::getpid())) + '-' + QByteArray::number(versuch);
+        neu.fd = ::open(neu.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (neu.fd < 0) {
+            const int err = errno;
+            neu.name.clear();
+            if (err != EEXIST || versuch >= 100)
+                ioFehler(err);
+        }
+    }
+    if (gibtEs)
+        ::fchmod(neu.fd, alt.st_mode & 07777); // best effort: keep the old file's rights
+    allesSchreiben(neu.fd, inhalt);
+    if (::fsync(neu.fd) != 0)
+        ioFehler(errno);
+    const int fd = neu.fd;
+    neu.fd = -1;
+    if (::close(fd) != 0)
+        ioFehler(errno);
+    if (::rename(neu.name.constData(), zielName.constData()) != 0)
+        ioFehler(errno);
+    neu.uebernommen = true;
+}
+
+QStringList futterListe(const QString &wert)
+{
+    QString text = wert;
+    text.replace(u'|', u'\n');
+    return zeilen(text);
+}
+
+} // namespace Optionen
