@@ -6,6 +6,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false); // tests close windows and go on
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

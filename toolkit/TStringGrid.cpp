@@ -66,11 +66,11 @@ public:
     Zeile kopf;
 };
 
-TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent), model(new TStringGridModel)
+TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent), daten(new TStringGridModel)
 {
-    model->setParent(this);
-    model->zeilen.resize(1);
-    setModel(model);
+    daten->setParent(this);
+    daten->zeilen.resize(1);
+    setModel(daten);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -90,13 +90,13 @@ TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent), model(new TStrin
 
 int TStringGrid::RowCount() const
 {
-    return model->rowCount() + 1;
+    return daten->rowCount() + 1;
 }
 
 void TStringGrid::setRowCount(int n)
 {
     const int alteZeile = Row();
-    model->setAnzahl(qMax(1, n - 1));
+    daten->setAnzahl(qMax(1, n - 1));
     setRow(qMin(alteZeile, RowCount() - 1));
 }
 
@@ -105,8 +105,8 @@ QString TStringGrid::Cells(int col, int row) const
     if (col < 0 || col >= ColCount || row < 0 || row >= RowCount())
         return {};
     if (row == 0)
-        return model->kopf[size_t(col)];
-    return model->zeilen[size_t(row - 1)][size_t(col)];
+        return daten->kopf[size_t(col)];
+    return daten->zeilen[size_t(row - 1)][size_t(col)];
 }
 
 void TStringGrid::setCells(int col, int row, const QString &text)
@@ -114,17 +114,17 @@ void TStringGrid::setCells(int col, int row, const QString &text)
     if (col < 0 || col >= ColCount || row < 0 || row >= RowCount())
         return; // below the grid: stays empty
     if (row == 0)
-        model->setKopf(col, text);
+        daten->setKopf(col, text);
     else
-        model->setZelle(row - 1, col, text);
+        daten->setZelle(row - 1, col, text);
 }
 
 void TStringGrid::setZeilen(const std::vector<Zeile> &zeilen)
 {
     if (zeilen.empty())
-        model->setAlle({Zeile{}});
+        daten->setAlle({Zeile{}});
     else
-        model->setAlle(zeilen);
+        daten->setAlle(zeilen);
     setRow(1);
 }
 
@@ -137,7 +137,7 @@ int TStringGrid::Row() const
 void TStringGrid::setRow(int row)
 {
     row = qBound(1, row, RowCount() - 1);
-    const QModelIndex i = model->index(row - 1, 0);
+    const QModelIndex i = daten->index(row - 1, 0);
     selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 

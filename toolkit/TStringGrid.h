@@ -40,5 +40,5 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
 
 private:
-    TStringGridModel *model;
+    TStringGridModel *daten;
 };

@@ -1,0 +1,49 @@
+#pragma once
+// A main window for tests: fixed "today", its own settings folder, every
+// standard dialog answered in advance.
+#include "app/TVivarix.h"
+#include "data/TSchlange.h"
+#include "toolkit/Dialoge.h"
+
+#include <QDate>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+class FensterTest : public ::testing::Test {
+protected:
+    static QDate heute() { return QDate(2026, 12, 7); }
+
+    void SetUp() override
+    {
+        DialogTest::zuruecksetzen();
+        DialogTest::nieBlockieren(true);
+        ASSERT_TRUE(ordner.isValid());
+    }
+    void TearDown() override
+    {
+        if (w) {
+            w->Geaendert = false; // closing must not ask
+            w.reset();
+        }
+        DialogTest::zuruecksetzen();
+        DialogTest::nieBlockieren(false);
+    }
+
+    // Writes options.ini with the given lines (CR LF ended).
+    void optionen(const QStringList &zeilen);
+    // Creates the window and runs its start-up sequence.
+    TVivarix &starten(bool zeigen = false);
+    QString pfad(const QString &name) const { return ordner.filePath(name); }
+
+    // A record with the given name and journals "dd.mm.yy"/text.
+    static TSchlange schlange(const QString &name, int futter = 0, int bemerk = 0, int tage = 7);
+    void datei(const QString &name, const TSchlangen &s);
+
+    // What the message boxes said since the last call.
+    QStringList gesagt();
+
+    QTemporaryDir ordner;
+    std::unique_ptr<TVivarix> w;
+    int gelesen = 0;
+};

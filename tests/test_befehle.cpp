@@ -1,0 +1,577 @@
+// The commands as a user drives them: document, journal entries, snakes' cards.
+#include "Fenster.h"
+#include "Hilfen.h"
+
+#include "app/TDateneingabe.h"
+#include "app/TDatum.h"
+#include "app/TFutterEdit.h"
+#include "data/Datendatei.h"
+#include "toolkit/TKlickLabel.h"
+#include "toolkit/TStringGrid.h"
+#include "toolkit/TTabControl.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+// Fills the master data dialog when it opens and confirms it.
+void stammdaten(const QString &name, const QString &gattung = {}, const QString &bild = {},
+                const QString &tage = QStringLiteral("7"))
+{
+    DialogTest::naechsterDialog([=](QWidget *d) {
+        auto *dlg = static_cast<TDateneingabe *>(d);
+        dlg->Edit1->setText(name);
+        dlg->Edit2->setText(gattung);
+        dlg->Edit4->setText(bild);
+        dlg->ComboBox1->setEditText(tage);
+        dlg->Button2->click();
+    });
+}
+
+void datumWaehlen(const QDate &d)
+{
+    DialogTest::naechsterDialog([=](QWidget *w) {
+        auto *dlg = static_cast<TDatum *>(w);
+        dlg->MonthCalendar1->setSelectedDate(d);
+        dlg->Button2->click();
+    });
+}
+
+void abbrechen()
+{
+    DialogTest::naechsterDialog([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
+}
+
+QStringList spalte(const TStringGrid *g, int c)
+{
+    QStringList l;
+    for (int r = 1; r < g->RowCount(); ++r)
+        l << g->Cells(c, r);
+    return l;
+}
+} // namespace
+
+class BefehleTest : public FensterTest {
+protected:
+    TVivarix &mitSchlangen(const TSchlangen &s)
+    {
+        datei("start.vix", s);
+        optionen({"autoload=1", "file=" + pfad("start.vix"), "futter=Maus|Ratte"});
+        TVivarix &f = starten();
+        gesagt();
+        return f;
+    }
+    void fuettern(TVivarix &f, const QString &text)
+    {
+        f.futter1->setEditText(text);
+        f.ok1Click();
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Document commands
+
+TEST_F(BefehleTest, NeuFragtNurBeiAenderungen)
+{
+    TVivarix &f = mitSchlangen({schlange("Kaa")});
+    f.Neu1Click();
+    EXPECT_TRUE(gesagt().isEmpty());
+    EXPECT_EQ(f.TabControl1->count(), 0);
+
+    TVivarix &g = mitSchlangen({schlange("Kaa")});
+    fuettern(g, "Maus");
+    DialogTest::naechsteAntwort(mbAbbrechen);
+    g.Neu1Click();
+    EXPECT_EQ(gesagt(), QStringList{"Warnung|Vorher noch speichern?"});
+    EXPECT_EQ(g.TabControl1->count(), 1);
+    EXPECT_TRUE(g.Geaendert);
+
+    DialogTest::naechsteAntwort(mbNein);
+    g.Neu1Click();
+    EXPECT_EQ(g.TabControl1->count(), 0);
+    EXPECT_EQ(dateiLesen(pfad("start.vix")), [&] {
+        TSchlangen s{schlange("Kaa")};
+        Datendatei::speichern(pfad("vergleich.vix"), s);
+        return dateiLesen(pfad("vergleich.vix"));
+    }()) << "Nein writes nothing";
+}
+
+TEST_F(BefehleTest, NeuMitJaOhneDateinamenFragtNachDemNamen)
+{
+    TVivarix &f = starten();
+    stammdaten("Kaa");
+    f.NeueSchlange1Click();
+    DialogTest::naechsteAntwort(mbJa);
+    DialogTest::naechsterDateiname(pfad("neu")); // the extension is added
+    f.Neu1Click();
+    EXPECT_EQ(QFileInfo(pfad("neu.vix")).size(), qint64(TSchlange::Groesse));
+    EXPECT_EQ(f.TabControl1->count(), 0);
+    EXPECT_TRUE(f.Dateiname.isEmpty());
+    EXPECT_EQ(f.SaveDialog1.vorschlag, "neu.vix") << "the dialog proposes the last name chosen";
+
+    // Cancelling the save dialog still empties the window.
+    stammdaten("Nagini");
+    f.NeueSchlange1Click();
+    DialogTest::naechsteAntwort(mbJa);
+    DialogTest::naechsterDateiname(std::nullopt);
+    f.Neu1Click();
+    EXPECT_EQ(f.TabControl1->count(), 0);
+}
+
+TEST_F(BefehleTest, GescheiterteSicherungVorNeuLaesstAllesStehen)
+{
+    TVivarix &f = mitSchlangen({schlange("Kaa"), schlange("Nagini")});
+    fuettern(f, "Maus");
+    f.Dateiname = pfad("gibtsnicht/ordner/x.vix");
+    DialogTest::naechsteAntwort(mbJa);
+    EXPECT_FALSE(Bewacht(&f, [&] { f.Neu1Click(); }));
+    EXPECT_EQ(gesagt().last(), "Bericht|Datei nicht gefunden.");
+    EXPECT_EQ(f.TabControl1->count(), 2);
+    EXPECT_TRUE(f.Geaendert);
+    EXPECT_EQ(f.Schlangen[0].futter(0), "Maus");
+}
+
+TEST_F(BefehleTest, LadenErsetztOhneFrageUndSpeichernSchreibtOhneDialog)
+{
+    datei("zwei.vix", {schlange("X"), schlange("Y")});
+    TVivarix &f = mitSchlangen({schlange("A"), schlange("B"), schlange("C"), schlange("D"), schlange("E")});
+    fuettern(f, "Maus");
+    DialogTest::naechsterDateiname(pfad("zwei.vix"));
+    f.Laden1Click();
+    EXPECT_TRUE(gesagt().isEmpty()) << "no question about the unsaved change";
+    EXPECT_EQ(f.TabControl1->count(), 2);
+    EXPECT_EQ(f.Schlangen.size(), 2u);
+    EXPECT_EQ(f.Dateiname, pfad("zwei.vix"));
+    EXPECT_FALSE(f.Geaendert);
+    EXPECT_EQ(f.OpenDialog1.vorschlag, "zwei.vix");
+
+    fuettern(f, "Ratte");
+    f.Speichern1Click(); // no dialog prepared: it must not ask
+    TSchlangen zurueck;
+    Datendatei::laden(pfad("zwei.vix"), zurueck);
+    ASSERT_EQ(zurueck.size(), 2u);
+    EXPECT_EQ(zurueck[0].futter(0), "Ratte");
+    EXPECT_FALSE(f.Geaendert);
+
+    // "Speichern unter..." replaces an existing longer file without asking.
+    datei("lang.vix", {schlange("1"), schlange("2"), schlange("3")});
+    DialogTest::naechsterDateiname(pfad("lang.vix"));
+    f.SpeichernUnter1Click();
+    EXPECT_EQ(QFileInfo(pfad("lang.vix")).size(), qint64(2 * TSchlange::Groesse));
+    EXPECT_EQ(f.Dateiname, pfad("lang.vix"));
+
+    // Cancelled: nothing happens.
+    DialogTest::naechsterDateiname(std::nullopt);
+    f.SpeichernUnter1Click();
+    EXPECT_EQ(f.Dateiname, pfad("lang.vix"));
+}
+
+TEST_F(BefehleTest, SchliessenFragtNurBeiAenderungen)
+{
+    TVivarix &f = mitSchlangen({schlange("Kaa")});
+    EXPECT_TRUE(f.close()) << "no change: closes without a question";
+    EXPECT_TRUE(gesagt().isEmpty());
+
+    TVivarix &g = mitSchlangen({schlange("Kaa")});
+    const QByteArray vorher = dateiLesen(pfad("start.vix"));
+    fuettern(g, "Maus");
+    DialogTest::naechsteAntwort(mbAbbrechen);
+    EXPECT_FALSE(g.close());
+    DialogTest::naechsteAntwort(mbNein);
+    EXPECT_TRUE(g.close());
+    EXPECT_EQ(dateiLesen(pfad("start.vix")), vorher) << "Nein writes nothing";
+
+    TVivarix &h = mitSchlangen({schlange("Kaa")});
+    fuettern(h, "Maus");
+    DialogTest::naechsteAntwort(mbJa);
+    EXPECT_TRUE(h.close());
+    TSchlangen zurueck;
+    Datendatei::laden(pfad("start.vix"), zurueck);
+    EXPECT_EQ(zurueck[0].futter(0), "Maus");
+}
+
+TEST_F(BefehleTest, SchliessenBleibtOffenWennDasSpeichernScheitert)
+{
+    TVivarix &f = mitSchlangen({schlange("Kaa")});
+    fuettern(f, "Maus");
+    f.Dateiname = pfad("fehlt/ordner/x.vix");
+    DialogTest::naechsteAntwort(mbJa);
+    EXPECT_FALSE(f.close());
+    EXPECT_EQ(gesagt().last(), "Bericht|Datei nicht gefunden.");
+    EXPECT_TRUE(f.Geaendert);
+}
+
+// ---------------------------------------------------------------------------
+// Journal entries
+
+TEST_F(BefehleTest, HinzufuegenOben)
+{
+    TVivarix &f = mitSchlangen({schlange("Leer"), schlange("Drei", 3)});
+    fuettern(f, "Maus");
+    EXPECT_EQ(f.StringGrid1->RowCount(), 2) << "the placeholder row is filled";
+    EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 1);
+    EXPECT_EQ(f.Schlangen[0].futterDatum(0), "07.12.26");
+    EXPECT_EQ(f.futter1->currentText(), "") << "the input is emptied";
+    EXPECT_EQ(f.datum1->text(), "07.12.26") << "the date label keeps its date";
+
+    f.Upd(1);
+    f.Geaendert = false;
+    f.futter1->setEditText("");
+    f.ok1Click();
+    EXPECT_FALSE(f.Geaendert) << "an empty input changes nothing";
+    f.futter1->setEditText("  ");
+    f.ok1Click();
+    EXPECT_EQ(f.StringGrid1->RowCount(), 5);
+    EXPECT_EQ(spalte(f.StringGrid1, 1), (QStringList{"  ", "Maus 0", "Maus 1", "Maus 2"}));
+    EXPECT_EQ(f.Schlangen[1].futterAnzahl(), 4);
+
+    // Remarks work the same way, with an earlier date still going on top.
+    f.datum2->setText("01.01.20");
+    f.futter2->setText("Häutung");
+    f.ok2Click();
+    EXPECT_EQ(f.Schlangen[1].bemerkDatum(0), "01.01.20");
+    EXPECT_EQ(f.Schlangen[1].bemerkung(0), "Häutung");
+    EXPECT_EQ(f.futter2->text(), "");
+
+    // Switching tabs and back shows the entry: it was stored when added.
+    f.TabControl1Change(0);
+    f.TabControl1Change(1);
+    EXPECT_EQ(f.StringGrid1->Cells(1, 1), "  ");
+}
+
+TEST_F(BefehleTest, ZweihundertEintraegeUndKeinerMehr)
+{
+    TVivarix &f = mitSchlangen({schlange("Voll", 199)});
+    fuettern(f, "Nummer 200");
+    EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 200);
+    EXPECT_EQ(f.Schlangen[0].futterDatum(200), "") << "the end mark in the last slot";
+    const TSchlange vorher = f.Schlangen[0];
+    f.Geaendert = false;
+    fuettern(f, "Nummer 201");
+    EXPECT_EQ(gesagt().size(), 1);
+    EXPECT_TRUE(gesagt().isEmpty());
+    EXPECT_TRUE(f.Schlangen[0] == vorher);
+    EXPECT_EQ(f.StringGrid1->RowCount(), 201);
+    EXPECT_EQ(f.futter1->currentText(), "Nummer 201") << "the refused text stays in the input";
+    EXPECT_FALSE(f.Geaendert);
+}
+
+TEST_F(BefehleTest, DatumWaehlen)
+{
+    TVivarix &f = mitSchlangen({schlange("Kaa")});
+    datumWaehlen(QDate(2026, 11, 3));
+    f.datum1Click();
+    EXPECT_EQ(f.datum1->text(), "03.11.26");
+    EXPECT_FALSE(f.Geaendert) << "choosing a date stores nothing";
+    abbrechen();
+    f.datum1Click();
+    EXPECT_EQ(f.datum1->text(), "03.11.26");
+
+    DialogTest::naechsterDialog([](QWidget *w) {
+        auto *dlg = static_cast<TDatum *>(w);
+        EXPECT_EQ(dlg->MonthCalendar1->selectedDate(), QDate(2026, 11, 3)) << "opens on the label's date";
+        EXPECT_EQ(dlg->MonthCalendar1->maximumDate(), QDate(2026, 12, 7)) << "no day after today";
+        dlg->Button2->click();
+    });
+    f.datum2Click();
+    EXPECT_EQ(f.datum2->text(), "03.11.26");
+}
+
+TEST_F(BefehleTest, PopupMenueUndZielgitter)
+{
+    TVivarix &f = mitSchlangen({schlange("Vier", 4, 1)});
+    f.show();
+    f.StringGrid1->setFocus();
+    ASSERT_TRUE(f.StringGrid1->hasFocus() || QApplication::focusWidget() == nullptr);
+    if (!f.StringGrid1->hasFocus())
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    f.StringGrid1->setRow(1);
+    f.PopupMenu1Popup();
+    EXPECT_FALSE(f.NachOben1->isEnabled());
+    EXPECT_TRUE(f.NachUnten1->isEnabled());
+    f.StringGrid1->setRow(4);
+    f.PopupMenu1Popup();
+    EXPECT_TRUE(f.NachOben1->isEnabled());
+    EXPECT_FALSE(f.NachUnten1->isEnabled());
+
+    // The remarks grid when the feedings grid has no focus: one entry, no moves.
+    f.futter2->setFocus();
+    f.PopupMenu1Popup();
+    EXPECT_FALSE(f.NachOben1->isEnabled());
+    EXPECT_FALSE(f.NachUnten1->isEnabled());
+    EXPECT_TRUE(f.ndern1->isEnabled());
+    EXPECT_TRUE(f.Lschen1->isEnabled());
+
+    // A right click gives the grid the focus but keeps the selected row.
+    f.StringGrid2->setRow(1);
+    f.StringGrid1->setRow(2);
+    f.futter2->setFocus();
+    const QRect zeile4 = f.StringGrid1->visualRect(f.StringGrid1->model()->index(3, 0));
+    QTest::mousePress(f.StringGrid1->viewport(), Qt::RightButton, {}, zeile4.center());
+    EXPECT_TRUE(f.StringGrid1->hasFocus());
+    EXPECT_EQ(f.StringGrid1->Row(), 2);
+    QTest::mouseClick(f.StringGrid1->viewport(), Qt::LeftButton, {}, zeile4.center());
+    EXPECT_EQ(f.StringGrid1->Row(), 4);
+}
+
+TEST_F(BefehleTest, LoeschenUndVerschieben)
+{
+    TVivarix &f = mitSchlangen({schlange("Vier", 4)});
+    f.show();
+    f.StringGrid1->setFocus();
+    if (!f.StringGrid1->hasFocus())
+        GTEST_SKIP() << "no keyboard focus on this platform";
+
+    f.StringGrid1->setRow(3);
+    f.NachOben1Click();
+    EXPECT_EQ(spalte(f.StringGrid1, 1), (QStringList{"Maus 0", "Maus 2", "Maus 1", "Maus 3"}));
+    EXPECT_EQ(f.StringGrid1->Row(), 2);
+    f.NachUnten1Click();
+    EXPECT_EQ(spalte(f.StringGrid1, 1), (QStringList{"Maus 0", "Maus 1", "Maus 2", "Maus 3"}));
+    EXPECT_EQ(f.StringGrid1->Row(), 3);
+    EXPECT_EQ(f.Schlangen[0].futter(2), "Maus 2");
+
+    f.StringGrid1->setRow(4);
+    f.Lschen1Click(); // the last of four
+    EXPECT_EQ(spalte(f.StringGrid1, 1), (QStringList{"Maus 0", "Maus 1", "Maus 2"}));
+    EXPECT_EQ(f.StringGrid1->Row(), 3);
+    f.StringGrid1->setRow(2);
+    f.Lschen1Click(); // the second of three
+    EXPECT_EQ(spalte(f.StringGrid1, 1), (QStringList{"Maus 0", "Maus 2"}));
+    EXPECT_EQ(f.StringGrid1->Row(), 2);
+    EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 2);
+    f.Lschen1Click();
+    f.Lschen1Click();
+    EXPECT_EQ(f.StringGrid1->RowCount(), 2);
+    EXPECT_EQ(f.StringGrid1->Cells(0, 1), "");
+    EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 0);
+    EXPECT_EQ(f.Schlangen[0].futterDatum(0), "");
+    f.Lschen1Click(); // deleting in an empty journal keeps it empty
+    EXPECT_EQ(f.StringGrid1->RowCount(), 2);
+    EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 0);
+}
+
+TEST_F(BefehleTest, AendernUndAbbrechen)
+{
+    TVivarix &f = mitSchlangen({schlange("Zwei", 0, 2)});
+    f.StringGrid2->setRow(2);
+    DialogTest::naechsterDialog([](QWidget *w) {
+        auto *dlg = static_cast<TFutterEdit *>(w);
+        EXPECT_EQ(dlg->datum1->text(), "01.01.25");
+        EXPECT_EQ(dlg->futter1->text(), "Häutung 0");
+        dlg->futter1->setText("Häutung, vollständig");
+        dlg->Button2->click();
+    });
+    f.ndern1Click(); // the remarks grid: the feedings grid has no focus
+    EXPECT_EQ(f.Schlangen[0].bemerkung(1), "Häutung, vollständig");
+
+    f.Geaendert = false;
+    abbrechen();
+    f.ndern1Click();
+    EXPECT_EQ(f.Schlangen[0].bemerkung(1), "Häutung, vollständig");
+    EXPECT_TRUE(f.Geaendert) << "cancelling still counts as a change";
+
+    // The placeholder row of an empty journal has nothing to change: no half entry.
+    f.show();
+    f.StringGrid1->setFocus();
+    if (f.StringGrid1->hasFocus()) {
+        f.PopupMenu1Popup();
+        EXPECT_FALSE(f.ndern1->isEnabled());
+        f.ndern1Click(); // no dialog prepared: it must not open one
+        EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 0);
+    }
+}
+
+TEST_F(BefehleTest, EnterFuegtImRichtigenJournalHinzu)
+{
+    TVivarix &f = mitSchlangen({schlange("Kaa")});
+    f.show();
+    QApplication::setActiveWindow(&f);
+    f.futter1->setFocus();
+    if (!f.futter1->hasFocus())
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    QTest::keyClicks(f.futter1->lineEdit(), "Maus");
+    QTest::keyClick(f.futter1->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(f.Schlangen[0].futter(0), "Maus");
+    EXPECT_EQ(f.futter1->count(), 2) << "Enter adds no item to the food list";
+
+    f.futter2->setFocus();
+    QTest::keyClicks(f.futter2, "Häutung");
+    QTest::keyClick(f.futter2, Qt::Key_Return);
+    EXPECT_EQ(f.Schlangen[0].bemerkung(0), "Häutung");
+    EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 1);
+}
+
+// ---------------------------------------------------------------------------
+// Master data
+
+TEST_F(BefehleTest, ErsteNeueSchlangeSchaltetAllesFrei)
+{
+    TVivarix &f = starten();
+    gesagt();
+    f.datum1->setText("01.12.26");
+    stammdaten("Kaa");
+    f.NeueSchlange1Click();
+    ASSERT_EQ(f.Schlangen.size(), 1u);
+    const TSchlange &r = f.Schlangen[0];
+    EXPECT_EQ(r.name(), "Kaa");
+    EXPECT_EQ(r.gattung(), "");
+    EXPECT_EQ(r.geschlecht(), "unbekannt");
+    EXPECT_EQ(r.tage(), 7);
+    EXPECT_EQ(r.bild(), "");
+    EXPECT_EQ(r.futterAnzahl(), 0);
+    EXPECT_EQ(f.TabControl1->count(), 1);
+    EXPECT_EQ(f.TabControl1->currentIndex(), 0);
+    EXPECT_TRUE(f.Geaendert);
+    EXPECT_TRUE(f.ok1->isEnabled());
+    EXPECT_TRUE(f.Button1->isEnabled());
+    EXPECT_TRUE(f.Speichern1->isEnabled());
+    EXPECT_TRUE(f.Schlangelschen1->isEnabled());
+    EXPECT_EQ(f.datum1->text(), "01.12.26") << "the date labels keep their dates";
+    EXPECT_TRUE(gesagt().isEmpty());
+
+    abbrechen();
+    f.NeueSchlange1Click();
+    EXPECT_EQ(f.Schlangen.size(), 1u);
+}
+
+TEST_F(BefehleTest, NeueSchlangeKommtAnsEndeUndDieAlteBleibtUnberuehrt)
+{
+    TVivarix &f = mitSchlangen({schlange("Erste", 3), schlange("Zweite", 1)});
+    const TSchlange erste = f.Schlangen[0];
+    stammdaten("Dritte", "Morelia", pfad("fehlt.png"));
+    f.NeueSchlange1Click();
+    EXPECT_EQ(gesagt().size(), 1) << "the missing picture is reported";
+    EXPECT_TRUE(f.Schlangen[0] == erste) << "the snake that was on show keeps its card";
+    EXPECT_EQ(f.TabControl1->count(), 3);
+    EXPECT_EQ(f.TabControl1->currentIndex(), 2);
+    EXPECT_EQ(f.TabControl1->tabText(2), "Dritte");
+    EXPECT_EQ(f.Schlangen[2].gattung(), "Morelia");
+    EXPECT_EQ(f.Schlangen[2].bild(), pfad("fehlt.png")) << "the path is kept all the same";
+    EXPECT_EQ(f.StringGrid1->RowCount(), 2);
+    EXPECT_EQ(f.StringGrid1->Cells(1, 1), "");
+}
+
+TEST_F(BefehleTest, StammdatenAendern)
+{
+    TSchlange w = schlange("Kaa");
+    w.setGeschlecht("weiblich");
+    TSchlange x = schlange("Nagini");
+    x.setGeschlecht("Weibchen");
+    TVivarix &f = mitSchlangen({w, x});
+    DialogTest::naechsterDialog([](QWidget *d) {
+        auto *dlg = static_cast<TDateneingabe *>(d);
+        EXPECT_EQ(dlg->ComboBox2->currentText(), "weiblich");
+        EXPECT_EQ(dlg->Edit1->text(), "Kaa");
+        EXPECT_EQ(dlg->ComboBox1->currentText(), "7");
+        dlg->Edit1->setText("Kaa II");
+        dlg->Edit2->setText(QString(60, u'G'));
+        dlg->Button2->click();
+    });
+    f.Button1Click();
+    EXPECT_EQ(f.TabControl1->tabText(0), "Kaa II");
+    EXPECT_EQ(f.gattung->text(), QString(60, u'G')) << "shown in full after OK";
+    EXPECT_EQ(f.Schlangen[0].gattung(), QString(50, u'G'));
+    f.TabControl1Change(1);
+    f.TabControl1Change(0);
+    EXPECT_EQ(f.gattung->text(), QString(50, u'G')) << "and cut once shown again";
+
+    f.Upd(1);
+    DialogTest::naechsterDialog([](QWidget *d) {
+        auto *dlg = static_cast<TDateneingabe *>(d);
+        EXPECT_EQ(dlg->ComboBox2->currentText(), "unbekannt") << "a sex not in the list";
+        dlg->Button3->click();
+    });
+    f.Geaendert = false;
+    f.Button1Click();
+    EXPECT_FALSE(f.Geaendert);
+    EXPECT_EQ(f.Schlangen[1].geschlecht(), "Weibchen");
+}
+
+TEST_F(BefehleTest, SchlangeEntfernen)
+{
+    TVivarix &f = mitSchlangen({schlange("A"), schlange("B"), schlange("C")});
+    f.Upd(1);
+    DialogTest::naechsteAntwort(mbAbbrechen);
+    f.Schlangelschen1Click();
+    EXPECT_EQ(gesagt(), QStringList{"Warnung|\"B\" wirklich löschen?"});
+    EXPECT_EQ(f.Schlangen.size(), 3u);
+    EXPECT_FALSE(f.Geaendert);
+
+    DialogTest::naechsteAntwort(mbJa);
+    f.Schlangelschen1Click();
+    ASSERT_EQ(f.Schlangen.size(), 2u);
+    EXPECT_EQ(f.Schlangen[1].name(), "C");
+    EXPECT_EQ(f.TabControl1->tabText(0), "A");
+    EXPECT_EQ(f.TabControl1->tabText(1), "C");
+    EXPECT_EQ(f.TabControl1->currentIndex(), 0);
+    EXPECT_EQ(f.name->text(), "A");
+    EXPECT_TRUE(f.Geaendert);
+
+    TVivarix &g = mitSchlangen({schlange("Einzige")});
+    fuettern(g, "Maus");
+    DialogTest::naechsteAntwort(mbJa);
+    g.Schlangelschen1Click();
+    EXPECT_TRUE(g.Schlangen.empty());
+    EXPECT_EQ(g.TabControl1->count(), 0);
+    EXPECT_FALSE(g.Geaendert);
+    EXPECT_TRUE(g.Dateiname.isEmpty());
+    EXPECT_FALSE(g.Speichern1->isEnabled());
+}
+
+// ---------------------------------------------------------------------------
+// The typical road, end to end on the real window
+
+TEST_F(BefehleTest, TypischerWeg)
+{
+    TVivarix &f = starten(true);
+    gesagt();
+    stammdaten("Monty", "Python", {}, "14");
+    f.NeueSchlange1Click();
+    const QDate tage[] = {QDate(2026, 11, 2), QDate(2026, 11, 16), QDate(2026, 11, 30)};
+    const char *futter[] = {"Maus", "Ratte", "Küken"};
+    for (int i = 0; i < 3; ++i) {
+        datumWaehlen(tage[i]);
+        QTest::mouseClick(f.datum1, Qt::LeftButton);
+        f.futter1->setEditText(QString::fromUtf8(futter[i]));
+        QTest::mouseClick(f.ok1, Qt::LeftButton);
+    }
+    f.futter2->setText("Häutung");
+    QTest::mouseClick(f.ok2, Qt::LeftButton);
+    DialogTest::naechsterDateiname(pfad("mysnakes.vix"));
+    f.Speichern1->trigger();
+    EXPECT_FALSE(f.Geaendert);
+    f.Neu1->trigger();
+    EXPECT_EQ(f.TabControl1->count(), 0);
+    DialogTest::naechsterDateiname(pfad("mysnakes.vix"));
+    f.Laden1->trigger();
+    EXPECT_TRUE(gesagt().isEmpty());
+    ASSERT_EQ(f.TabControl1->count(), 1);
+    EXPECT_EQ(f.name->text(), "Monty");
+    EXPECT_EQ(f.tage->text(), "14");
+    EXPECT_EQ(spalte(f.StringGrid1, 1), (QStringList{"Küken", "Ratte", "Maus"}));
+    EXPECT_EQ(spalte(f.StringGrid1, 0), (QStringList{"30.11.26", "16.11.26", "02.11.26"}));
+
+    // The file's bytes, field by field.
+    const QByteArray b = dateiLesen(pfad("mysnakes.vix"));
+    ASSERT_EQ(b.size(), qsizetype(TSchlange::Groesse));
+    EXPECT_EQ(b.mid(0, 6), QByteArray("\x05Monty"));
+    EXPECT_EQ(b.mid(31, 7), QByteArray("\x06Python"));
+    EXPECT_EQ(b.mid(133, 10), QByteArray("\x09unbekannt"));
+    EXPECT_EQ(b.mid(208, 4), QByteArray("\x0e\x00\x00\x00", 4));
+    EXPECT_EQ(b.mid(212, 9), QByteArray("\x08" "30.11.26"));
+    EXPECT_EQ(b.mid(212 + 9, 9), QByteArray("\x08" "16.11.26"));
+    EXPECT_EQ(b.at(212 + 27), 0) << "the end mark";
+    EXPECT_EQ(b.mid(3830, 6), QByteArray("\x05K\xfc" "ken"));
+    EXPECT_EQ(b.mid(2021, 9), QByteArray("\x08" "07.12.26"));
+    EXPECT_EQ(b.mid(24131, 8), QByteArray("\x07H\xe4utung"));
+    EXPECT_EQ(b.at(206), 0);
+    EXPECT_EQ(b.at(207), 0);
+}

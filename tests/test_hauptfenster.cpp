@@ -1,0 +1,314 @@
+// The main window: start-up, showing and storing a snake, the empty and open states.
+#include "Fenster.h"
+#include "Hilfen.h"
+
+#include "data/Datendatei.h"
+#include "toolkit/Bild.h"
+#include "toolkit/TKlickLabel.h"
+#include "toolkit/TStringGrid.h"
+#include "toolkit/TTabControl.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+const QString nichtGefunden = QStringLiteral("Fehler|Optionsdatei \"options.ini\" nicht gefunden");
+
+// The sixteen controls and commands that Activ enables and Neu disables.
+std::vector<bool> bearbeitbar(const TVivarix &w)
+{
+    return {w.StringGrid1->isEnabled(), w.StringGrid2->isEnabled(), w.datum1->isEnabled(), w.datum2->isEnabled(),
+            w.futter1->isEnabled(),     w.futter2->isEnabled(),     w.ok1->isEnabled(),    w.ok2->isEnabled(),
+            w.Button1->isEnabled(),     w.Button2->isEnabled(),     w.Button3->isEnabled(), w.Speichern1->isEnabled(),
+            w.SpeichernUnter1->isEnabled(), w.ToolButton3->isEnabled(), w.Schlangelschen1->isEnabled(),
+            w.ToolButton6->isEnabled()};
+}
+const std::vector<bool> alleAn(16, true), alleAus(16, false);
+
+QStringList futterListe(const TVivarix &w)
+{
+    QStringList l;
+    for (int i = 0; i < w.futter1->count(); ++i)
+        l << w.futter1->itemText(i);
+    return l;
+}
+} // namespace
+
+TEST_F(FensterTest, StartOhneOptionsdateiMeldetSichUndBleibtLeer)
+{
+    TVivarix &f = starten();
+    EXPECT_EQ(gesagt(), QStringList{nichtGefunden});
+    EXPECT_EQ(f.TabControl1->count(), 0);
+    EXPECT_EQ(f.name->text(), "unbekannt");
+    for (QLabel *l : {f.gattung, f.farbe, f.geschlecht, f.schlupf, f.tage})
+        EXPECT_EQ(l->text(), "-");
+    EXPECT_EQ(bearbeitbar(f), alleAus);
+    EXPECT_TRUE(f.NeueSchlange1->isEnabled());
+    EXPECT_EQ(f.futter1->count(), 0);
+    EXPECT_EQ(f.StringGrid1->Cells(0, 0), "Datum");
+    EXPECT_EQ(f.StringGrid1->Cells(1, 0), "Futter");
+    EXPECT_EQ(f.StringGrid2->Cells(1, 0), "Bemerkungen");
+    EXPECT_EQ(f.StringGrid1->RowCount(), 2);
+    EXPECT_EQ(f.datum1->text(), "07.12.26");
+    EXPECT_EQ(f.datum2->text(), "07.12.26");
+    EXPECT_FALSE(f.Geaendert);
+    EXPECT_EQ(f.windowTitle(), "Vivarix 1.3");
+    EXPECT_GE(f.minimumWidth(), 768);
+    EXPECT_GE(f.minimumHeight(), 609);
+}
+
+TEST_F(FensterTest, StartLaedtDieDateiDerEinstellungenUndFuelltDieFutterliste)
+{
+    datei("zwei.vix", {schlange("Kaa", 3, 1), schlange("Nagini")});
+    optionen({"[Options]", "autoload=1", "file=" + pfad("zwei.vix"), "remember=0", "maximize=0",
+              "futter=Maus|Ratte"});
+    TVivarix &f = starten();
+    EXPECT_TRUE(gesagt().isEmpty());
+    ASSERT_EQ(f.TabControl1->count(), 2);
+    EXPECT_EQ(f.TabControl1->tabText(1), "Nagini");
+    EXPECT_EQ(f.TabControl1->currentIndex(), 0);
+    EXPECT_EQ(f.name->text(), "Kaa");
+    EXPECT_EQ(f.tage->text(), "7");
+    EXPECT_EQ(f.Dateiname, pfad("zwei.vix"));
+    EXPECT_EQ(bearbeitbar(f), alleAn);
+    EXPECT_FALSE(f.Geaendert);
+    EXPECT_EQ(futterListe(f), (QStringList{"Maus", "Ratte"}));
+    EXPECT_EQ(f.windowTitle(), "Vivarix 1.3");
+}
+
+TEST_F(FensterTest, StartMitDateiNullOderFehlerLaedtNichts)
+{
+    optionen({"autoload=1", "file=0", "futter="});
+    TVivarix &f = starten();
+    EXPECT_EQ(f.TabControl1->count(), 0);
+    EXPECT_EQ(bearbeitbar(f), alleAus);
+    EXPECT_EQ(f.futter1->count(), 0);
+
+    // A file that is missing ends the start-up at the load: reported, nothing enabled, no food list.
+    optionen({"autoload=1", "file=" + pfad("fehlt.vix"), "futter=Maus"});
+    gesagt();
+    TVivarix &g = starten();
+    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden."});
+    EXPECT_TRUE(g.Dateiname.isEmpty());
+    EXPECT_EQ(bearbeitbar(g), alleAus);
+    EXPECT_EQ(g.futter1->count(), 0);
+}
+
+TEST_F(FensterTest, UpdZeigtJournaleMitPlatzhalterzeile)
+{
+    datei("s.vix", {schlange("Leer"), schlange("Eins", 1, 0), schlange("Voll", 200, 200)});
+    optionen({"autoload=1", "file=" + pfad("s.vix")});
+    TVivarix &f = starten();
+    EXPECT_EQ(f.StringGrid1->RowCount(), 2);
+    EXPECT_EQ(f.StringGrid1->Cells(0, 1), "");
+    f.Upd(1);
+    EXPECT_EQ(f.TabControl1->currentIndex(), 1);
+    EXPECT_EQ(f.StringGrid1->RowCount(), 2);
+    EXPECT_EQ(f.StringGrid1->Cells(0, 1), "01.01.26");
+    EXPECT_EQ(f.StringGrid1->Cells(1, 1), "Maus 0");
+    EXPECT_EQ(f.StringGrid2->Cells(0, 1), "");
+    f.Upd(2);
+    EXPECT_EQ(f.StringGrid1->RowCount(), 201);
+    EXPECT_EQ(f.StringGrid2->RowCount(), 201);
+    EXPECT_EQ(f.StringGrid2->Cells(1, 200), "Häutung 199");
+    EXPECT_EQ(f.StringGrid1->Row(), 1);
+    EXPECT_FALSE(f.Geaendert);
+}
+
+TEST_F(FensterTest, TexteErscheinenWieSieSindUndMerkenSpeichertSieZurueck)
+{
+    TSchlange a = schlange("<b>Kaa</b>", 2, 1);
+    a.setGattung(QStringLiteral("Tom & Jerry"));
+    a.setFarbe(QStringLiteral("Grün € „Ä“"));
+    datei("t.vix", {a, schlange("&Zwei")});
+    optionen({"autoload=1", "file=" + pfad("t.vix")});
+    TVivarix &f = starten();
+    EXPECT_EQ(f.name->text(), "<b>Kaa</b>");
+    EXPECT_EQ(f.name->textFormat(), Qt::PlainText);
+    EXPECT_EQ(f.gattung->text(), "Tom & Jerry");
+    EXPECT_EQ(f.gattung->textFormat(), Qt::PlainText);
+    EXPECT_EQ(f.TabControl1->tabText(0), "<b>Kaa</b>");
+    EXPECT_EQ(f.TabControl1->tabText(1), "&Zwei");
+
+    const TSchlange vorher = f.Schlangen[0];
+    f.Merken();
+    EXPECT_TRUE(f.Geaendert);
+    EXPECT_TRUE(f.Schlangen[0] == vorher) << "storing what was shown changes no byte";
+}
+
+TEST_F(FensterTest, MerkenSchreibtJournalMitEndmarkeUndLaesstRestUnberuehrt)
+{
+    TSchlange a = schlange("Kaa", 3, 0);
+    a.setFutterDatum(5, QStringLiteral("Rest")); // a leftover behind the end mark
+    datei("r.vix", {a});
+    optionen({"autoload=1", "file=" + pfad("r.vix")});
+    TVivarix &f = starten();
+    f.StringGrid1->setRowCount(3); // the journal now ends after two entries
+    f.Merken();
+    const TSchlange &r = f.Schlangen[0];
+    EXPECT_EQ(r.futterAnzahl(), 2);
+    EXPECT_EQ(r.futterDatum(2), "");
+    EXPECT_EQ(r.futterDatum(5), "Rest");
+
+    // A bad interval text leaves the record as it was and is reported as a number error.
+    const TSchlange vorher = f.Schlangen[0];
+    f.name->setText(QStringLiteral("Neuer Name"));
+    f.tage->setText(QStringLiteral("x1"));
+    f.Geaendert = false;
+    EXPECT_FALSE(Bewacht(&f, [&] { f.Merken(); }));
+    EXPECT_EQ(gesagt().last(), "Bericht|'x1' ist kein gültiger Integerwert.");
+    EXPECT_TRUE(f.Schlangen[0] == vorher);
+    EXPECT_EQ(f.TabControl1->tabText(0), "Kaa");
+    EXPECT_FALSE(f.Geaendert);
+}
+
+TEST_F(FensterTest, NeuUndActivSchaltenGenauDieSechzehn)
+{
+    datei("a.vix", {schlange("Kaa", 2, 2)});
+    optionen({"autoload=1", "file=" + pfad("a.vix")});
+    TVivarix &f = starten();
+    f.Geaendert = true;
+    f.Neu();
+    EXPECT_EQ(bearbeitbar(f), alleAus);
+    EXPECT_TRUE(f.Schlangen.empty());
+    EXPECT_EQ(f.TabControl1->count(), 0);
+    EXPECT_TRUE(f.Dateiname.isEmpty());
+    EXPECT_FALSE(f.Geaendert);
+    EXPECT_EQ(f.StringGrid1->RowCount(), 2);
+    EXPECT_EQ(f.StringGrid1->Cells(1, 1), "");
+    EXPECT_EQ(f.StringGrid1->Cells(0, 0), "Datum") << "Neu keeps the headers";
+    EXPECT_EQ(f.datum1->text(), "07.12.26");
+    f.Activ();
+    EXPECT_EQ(bearbeitbar(f), alleAn);
+    for (QAction *a : {f.Neu1, f.Laden1, f.NeueSchlange1, f.FressCheck1, f.Optionen1, f.Hilfe2, f.Beenden1})
+        EXPECT_TRUE(a->isEnabled());
+}
+
+TEST_F(FensterTest, TabwechselZeigtDieAndereSchlangeOhneZuSpeichern)
+{
+    datei("b.vix", {schlange("Erste", 1), schlange("Zweite", 4)});
+    optionen({"autoload=1", "file=" + pfad("b.vix")});
+    TVivarix &f = starten(true);
+    f.TabControl1Change(1);
+    EXPECT_EQ(f.name->text(), "Zweite");
+    EXPECT_EQ(f.StringGrid1->RowCount(), 5);
+    EXPECT_FALSE(f.Geaendert);
+}
+
+TEST_F(FensterTest, BilderUndIhreFehler)
+{
+    QImage img(10, 20, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    ASSERT_TRUE(img.save(pfad("rot.BMP"), "BMP"));
+    dateiSchreiben(pfad("kaputt.jpg"), "kein Bild");
+    TSchlange mitBild = schlange("Rot");
+    mitBild.setBild(pfad("rot.BMP"));
+    TSchlange fehlt = schlange("Fehlt");
+    fehlt.setBild(pfad("weg.jpg"));
+    TSchlange kaputt = schlange("Kaputt");
+    kaputt.setBild(pfad("kaputt.jpg"));
+    datei("bilder.vix", {schlange("Ohne"), mitBild, fehlt, kaputt});
+    optionen({"autoload=1", "file=" + pfad("bilder.vix")});
+    TVivarix &f = starten();
+    gesagt();
+    const QImage standard = Bild::standardBild();
+    EXPECT_EQ(f.Image1->pixmap().toImage(), QPixmap::fromImage(standard).toImage());
+
+    f.Upd(1);
+    EXPECT_EQ(f.Image1->pixmap().size(), QSize(10, 20)) << "drawn at its own size";
+    EXPECT_TRUE(gesagt().isEmpty());
+
+    f.Upd(2);
+    EXPECT_EQ(gesagt(), QStringList{"Fehler|Das Bild \"" + pfad("weg.jpg") +
+                                    "\" konnte nicht geladen werden.\nBitte überprüfe deine Einstellungen!"});
+    EXPECT_EQ(f.Image1->pixmap().size(), standard.size());
+    EXPECT_EQ(f.name->text(), "Fehlt") << "the rest of the snake is shown all the same";
+    EXPECT_EQ(f.Bilddatei, pfad("weg.jpg"));
+
+    f.Upd(3);
+    EXPECT_TRUE(gesagt().isEmpty()) << "a picture that opens but cannot be read falls back quietly";
+    EXPECT_EQ(f.Image1->pixmap().size(), standard.size());
+    EXPECT_EQ(f.name->text(), "Kaputt");
+}
+
+TEST_F(FensterTest, LadenFehlerLassenNichtsHalbes)
+{
+    datei("fuenf.vix", {schlange("A"), schlange("B"), schlange("C"), schlange("D"), schlange("E")});
+    optionen({"autoload=1", "file=" + pfad("fuenf.vix")});
+    TVivarix &f = starten();
+    gesagt();
+
+    // Opening fails: nothing changes.
+    DialogTest::naechsterDateiname(pfad("gibtsnicht.vix"));
+    EXPECT_FALSE(Bewacht(&f, [&] { f.Laden1Click(); }));
+    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden."});
+    EXPECT_EQ(f.TabControl1->count(), 5);
+    EXPECT_EQ(f.Dateiname, pfad("fuenf.vix"));
+
+    // Reading fails part-way: the three records read stay, the file name is forgotten.
+    QByteArray bytes = dateiLesen(pfad("fuenf.vix")).left(3 * int(TSchlange::Groesse) + 100);
+    dateiSchreiben(pfad("kurz.vix"), bytes);
+    DialogTest::naechsterDateiname(pfad("kurz.vix"));
+    EXPECT_FALSE(Bewacht(&f, [&] { f.Laden1Click(); }));
+    EXPECT_EQ(gesagt().filter("Bericht|"), QStringList{"Bericht|Versuch hinter dem Dateiende zu lesen."});
+    EXPECT_EQ(f.TabControl1->count(), 3);
+    EXPECT_EQ(f.Schlangen.size(), 3u);
+    EXPECT_EQ(f.name->text(), "A");
+    EXPECT_TRUE(f.Dateiname.isEmpty());
+
+    // Not even one whole record: the empty state, not the old snakes.
+    dateiSchreiben(pfad("winzig.vix"), QByteArray(100, 'x'));
+    DialogTest::naechsterDateiname(pfad("winzig.vix"));
+    EXPECT_FALSE(Bewacht(&f, [&] { f.Laden1Click(); }));
+    EXPECT_EQ(f.TabControl1->count(), 0);
+    EXPECT_EQ(f.name->text(), "unbekannt");
+    EXPECT_TRUE(f.Dateiname.isEmpty());
+
+    // A file of size 0 holds no snake: the empty state, nothing to edit.
+    dateiSchreiben(pfad("leer.vix"), {});
+    DialogTest::naechsterDateiname(pfad("leer.vix"));
+    EXPECT_TRUE(Bewacht(&f, [&] { f.Laden1Click(); }));
+    EXPECT_EQ(f.TabControl1->count(), 0);
+    EXPECT_FALSE(f.ok1->isEnabled());
+}
+
+TEST_F(FensterTest, JournalbereichBehaeltSeineProportionen)
+{
+    TVivarix &f = starten(true);
+    f.resize(800, 640);
+    QTest::qWait(20);
+    const int links = f.Panel1->width();
+    const int rechts = f.Panel2->width();
+    f.resize(int(f.width() * 1.1), f.height());
+    QTest::qWait(20);
+    EXPECT_NEAR(double(f.Panel1->width()) / links, 1.1, 0.06);
+    EXPECT_NEAR(double(f.Panel2->width()) / rechts, 1.1, 0.06);
+    EXPECT_GE(f.Splitter1->width() - f.Panel1->width(), 180 - f.Splitter1->handleWidth());
+    // The text column fills what the date column leaves.
+    EXPECT_EQ(f.StringGrid1->ColWidths(0), 64);
+    EXPECT_EQ(f.StringGrid1->ColWidths(1), f.StringGrid1->viewport()->width() - 64);
+}
+
+TEST_F(FensterTest, SteuerelementeTragenIhreNamenUndHinweise)
+{
+    TVivarix &f = starten();
+    for (const char *n : {"TabControl1", "name", "gattung", "farbe", "geschlecht", "schlupf", "tage", "Image1",
+                          "Button1", "Button2", "Button3", "Panel1", "Panel2", "Panel3", "Splitter1", "StringGrid1",
+                          "StringGrid2", "datum1", "datum2", "futter1", "futter2", "ok1", "ok2", "ToolBar1",
+                          "StatusBar1", "ToolButton1", "ToolButton3", "ToolButton12", "ToolButton8"})
+        EXPECT_NE(f.findChild<QWidget *>(QLatin1String(n)), nullptr) << n;
+    EXPECT_EQ(f.Button1->statusTip(), "Hier kannst du die Stammdaten verändern");
+    EXPECT_EQ(f.ok1->accessibleName().isEmpty(), false);
+    EXPECT_EQ(f.ToolButton9->toolTip(), "Fress-Check");
+    EXPECT_EQ(f.Laden1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+    EXPECT_EQ(f.FressCheck1->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(f.ber1->shortcut(), QKeySequence(Qt::Key_F10));
+    EXPECT_EQ(f.futter1->lineEdit()->maxLength(), 100);
+    EXPECT_EQ(f.futter2->maxLength(), 100);
+}
