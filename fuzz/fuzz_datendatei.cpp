@@ -1,0 +1,135 @@
+// Feeds arbitrary bytes to the data file reader as a .vix file, reads every
+// field of every record, and checks that saving writes the whole records back
+// unchanged and that storing a field's own text back changes no byte.
+#include "data/Datendatei.h"
+#include "data/Fehler.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const std::string &ordner()
+{
+    static const std::string o = [] {
+        const char *tmp = std::getenv("TMPDIR");
+        std::string muster = std::string(tmp && *tmp ? tmp : "/tmp") + "/fuzz_datendatei.XXXXXX";
+        if (!::mkdtemp(muster.data()))
+            std::abort();
+        return muster;
+    }();
+    return o;
+}
+
+QByteArray dateiLesen(const QString &p)
+{
+    QFile f(p);
+    if (!f.open(QIODevice::ReadOnly))
+        std::abort();
+    return f.readAll();
+}
+
+void pruefen(bool ok)
+{
+    if (!ok)
+        __builtin_trap();
+}
+
+// A field whose length byte is within its capacity reads back as exactly what
+// storing its text writes; a larger one reads as the capacity.
+template <typename Get, typename Set>
+void feld(TSchlange &s, std::size_t off, int kap, Get get, Set set)
+{
+    const QString t = get();
+    pruefen(t.size() == std::min<int>(s.data()[off], kap));
+    if (s.data()[off] > kap)
+        return;
+    const TSchlange vorher = s;
+    set(t);
+    pruefen(s == vorher);
+}
+
+struct Stamm {
+    std::size_t off;
+    int kap;
+    QString (TSchlange::*get)() const;
+    void (TSchlange::*set)(const QString &);
+};
+const Stamm stammFelder[] = {
+    {TSchlange::OffName, TSchlange::NameKap, &TSchlange::name, &TSchlange::setName},
+    {TSchlange::OffGattung, TSchlange::GattungKap, &TSchlange::gattung, &TSchlange::setGattung},
+    {TSchlange::OffFarbe, TSchlange::FarbeKap, &TSchlange::farbe, &TSchlange::setFarbe},
+    {TSchlange::OffGeschlecht, TSchlange::GeschlechtKap, &TSchlange::geschlecht, &TSchlange::setGeschlecht},
+    {TSchlange::OffSchlupf, TSchlange::SchlupfKap, &TSchlange::schlupf, &TSchlange::setSchlupf},
+    {TSchlange::OffBild, TSchlange::BildKap, &TSchlange::bild, &TSchlange::setBild},
+};
+
+struct Journal {
+    std::size_t off, breite;
+    int kap;
+    QString (TSchlange::*get)(int) const;
+    void (TSchlange::*set)(int, const QString &);
+};
+const Journal journalFelder[] = {
+    {TSchlange::OffFutterDatum, 9, TSchlange::DatumKap, &TSchlange::futterDatum, &TSchlange::setFutterDatum},
+    {TSchlange::OffBemerkDatum, 9, TSchlange::DatumKap, &TSchlange::bemerkDatum, &TSchlange::setBemerkDatum},
+    {TSchlange::OffFutter, 101, TSchlange::TextKap, &TSchlange::futter, &TSchlange::setFutter},
+    {TSchlange::OffBemerkung, 101, TSchlange::TextKap, &TSchlange::bemerkung, &TSchlange::setBemerkung},
+};
+
+void allesLesen(TSchlange &s)
+{
+    for (const Stamm &f : stammFelder)
+        feld(s, f.off, f.kap, [&] { return (s.*f.get)(); }, [&](const QString &t) { (s.*f.set)(t); });
+    const std::int32_t tage = s.tage();
+    s.setTage(tage);
+    pruefen(s.tage() == tage);
+
+    for (const Journal &j : journalFelder)
+        for (int i = 0; i < TSchlange::Slots; ++i)
+            feld(s, j.off + j.breite * std::size_t(i), j.kap, [&] { return (s.*j.get)(i); },
+                 [&](const QString &t) { (s.*j.set)(i, t); });
+    const int fa = s.futterAnzahl();
+    const int ba = s.bemerkAnzahl();
+    pruefen(fa >= 0 && fa <= TSchlange::Slots && ba >= 0 && ba <= TSchlange::Slots);
+    pruefen(fa == TSchlange::Slots || s.futterDatum(fa).isEmpty());
+    pruefen(ba == TSchlange::Slots || s.bemerkDatum(ba).isEmpty());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QString ein = QFile::decodeName((ordner() + "/ein.vix").c_str());
+    const QString aus = QFile::decodeName((ordner() + "/aus.vix").c_str());
+    {
+        QFile f(ein);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            f.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+            std::abort();
+    }
+
+    TSchlangen s;
+    const std::size_t ganze = size / TSchlange::Groesse;
+    try {
+        Datendatei::laden(ein, s);
+        pruefen(size % TSchlange::Groesse == 0);
+    } catch (const EInOutError &e) {
+        pruefen(e.code() == 100 && size % TSchlange::Groesse != 0);
+    }
+    pruefen(s.size() == ganze);
+
+    for (TSchlange &r : s)
+        allesLesen(r);
+
+    Datendatei::speichern(aus, s);
+    const QByteArray zurueck = dateiLesen(aus);
+    pruefen(std::size_t(zurueck.size()) == ganze * TSchlange::Groesse);
+    pruefen(zurueck.isEmpty() || std::memcmp(zurueck.constData(), data, std::size_t(zurueck.size())) == 0);
+    return 0;
+}

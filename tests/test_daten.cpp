@@ -1,0 +1,427 @@
+// The snake record, its Windows-1252 texts and the data file.
+#include "Hilfen.h"
+#include "data/Cp1252.h"
+#include "data/Datendatei.h"
+#include "data/Fehler.h"
+#include "data/TSchlange.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <csignal>
+#include <cstring>
+#include <functional>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr qsizetype G = qsizetype(TSchlange::Groesse);
+
+// A record full of random bytes, as another program (or an older one) might
+// leave it: garbage behind every string, in the alignment bytes and after the
+// journals' ends.
+TSchlange zufallsSatz(std::mt19937 &rng)
+{
+    TSchlange s;
+    for (std::size_t i = 0; i < TSchlange::Groesse; ++i)
+        s.data()[i] = std::uint8_t(rng());
+    return s;
+}
+
+QByteArray bytesVon(const TSchlange *s, std::size_t n)
+{
+    return QByteArray(reinterpret_cast<const char *>(s), qsizetype(n * TSchlange::Groesse));
+}
+
+// 0 when `f` succeeds, the error code of an EInOutError, 250 for anything else.
+int code(const std::function<void()> &f, QString *text = nullptr)
+{
+    try {
+        f();
+        return 0;
+    } catch (const EInOutError &e) {
+        if (text)
+            *text = e.message();
+        return e.code();
+    } catch (...) {
+        return 250;
+    }
+}
+
+// "code message" of the input/output error `f` raises.
+QString meldung(const std::function<void()> &f)
+{
+    QString text;
+    const int c = code(f, &text);
+    return QString::number(c) + u' ' + text;
+}
+
+class DatendateiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        // The folder must be reachable for the tests that run as nobody.
+        ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    }
+    QString pfad(const QString &name) const { return dir.filePath(name); }
+    static void modus(const QString &p, mode_t m) { ASSERT_EQ(::chmod(QFile::encodeName(p).constData(), m), 0); }
+    QStringList eintraege() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System); }
+
+    QTemporaryDir dir;
+    std::mt19937 rng{4711};
+};
+
+} // namespace
+
+// ---- Windows-1252 -------------------------------------------------------
+
+TEST(Cp1252Test, EveryByteSurvivesDecodeAndEncode)
+{
+    QByteArray alle;
+    for (int b = 0; b < 256; ++b)
+        alle.append(char(b));
+    const QString text = Cp1252::decode(alle);
+    ASSERT_EQ(text.size(), 256);
+    EXPECT_EQ(Cp1252::encode(text), alle);
+
+    EXPECT_EQ(text[0x80], QChar(0x20AC)); // €
+    EXPECT_EQ(text[0x8A], QChar(0x0160)); // Š
+    EXPECT_EQ(text[0x9F], QChar(0x0178)); // Ÿ
+    EXPECT_EQ(text[0xE4], QChar(0x00E4)); // ä
+    for (int undefiniert : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
+        EXPECT_EQ(text[undefiniert], QChar(undefiniert));
+}
+
+TEST(Cp1252Test, CharactersOutsideTheCodePageBecomeOneQuestionMarkEach)
+{
+    EXPECT_EQ(Cp1252::encode(QStringLiteral("Ж")), QByteArray("?"));
+    EXPECT_EQ(Cp1252::encode(QStringLiteral("a🐍b")), QByteArray("a?b")); // a surrogate pair is one character
+    EXPECT_EQ(Cp1252::encode(QString(QChar(0xD800)) + u'x'), QByteArray("?x")); // lone surrogate
+    // U+0080 is a C1 control, not the euro sign that byte 0x80 stands for.
+    EXPECT_EQ(Cp1252::encode(QString(QChar(0x80))), QByteArray("?"));
+    EXPECT_EQ(Cp1252::encode(QStringLiteral("Grüße €")), QByteArray("Gr\xFC\xDF" "e \x80"));
+}
+
+// ---- The record -----------------------------------------------------------
+
+TEST(TSchlangeTest, FieldsRoundTripAndSitAtTheirOffsets)
+{
+    TSchlange s;
+    s.setName(QStringLiteral("Kaa Ötzi"));
+    s.setGattung(QStringLiteral("Pantherophis guttatus"));
+    s.setFarbe(QStringLiteral("Amel – €"));
+    s.setGeschlecht(QStringLiteral("0.1"));
+    s.setSchlupf(QStringLiteral("Mai 2019"));
+    s.setBild(QStringLiteral("C:\\Bilder\\kaa.jpg"));
+    s.setTage(-2);
+    s.setFutterDatum(200, QStringLiteral("24.12.25"));
+    s.setFutter(200, QStringLiteral("Maus ß"));
+    s.setBemerkDatum(7, QStringLiteral("01.02.03"));
+    s.setBemerkung(200, QString(QChar(0x81)) + QChar(0x9D)); // undefined bytes survive
+
+    EXPECT_EQ(s.name(), QStringLiteral("Kaa Ötzi"));
+    EXPECT_EQ(s.gattung(), QStringLiteral("Pantherophis guttatus"));
+    EXPECT_EQ(s.farbe(), QStringLiteral("Amel – €"));
+    EXPECT_EQ(s.geschlecht(), QStringLiteral("0.1"));
+    EXPECT_EQ(s.schlupf(), QStringLiteral("Mai 2019"));
+    EXPECT_EQ(s.bild(), QStringLiteral("C:\\Bilder\\kaa.jpg"));
+    EXPECT_EQ(s.tage(), -2);
+    EXPECT_EQ(s.futterDatum(200), QStringLiteral("24.12.25"));
+    EXPECT_EQ(s.futter(200), QStringLiteral("Maus ß"));
+    EXPECT_EQ(s.bemerkDatum(7), QStringLiteral("01.02.03"));
+    EXPECT_EQ(s.bemerkung(200), QString(QChar(0x81)) + QChar(0x9D));
+
+    const std::uint8_t *b = s.data();
+    EXPECT_EQ(b[0], 8);
+    EXPECT_EQ(b[1 + 4], 0xD6); // Ö in Windows-1252
+    EXPECT_EQ(b[82 + 1 + 5], 0x96); // en dash
+    EXPECT_EQ(std::memcmp(b + 208, "\xFE\xFF\xFF\xFF", 4), 0); // little-endian
+    EXPECT_EQ(b[212 + 9 * 200], 8);
+    EXPECT_EQ(b[2021 + 9 * 7 + 1], '0');
+    EXPECT_EQ(b[24131 + 101 * 200], 2);
+    EXPECT_EQ(b[44331 + 2], 0x9D);
+    s.setTage(0x01020304);
+    EXPECT_EQ(std::memcmp(b + 208, "\x04\x03\x02\x01", 4), 0);
+}
+
+TEST(TSchlangeTest, StoringTextsCutsToCapacityAndReplacesWhatCannotBeHeld)
+{
+    TSchlange s;
+    s.setName(QString(31, u'n'));
+    EXPECT_EQ(s.name(), QString(30, u'n'));
+    s.setGattung(QString(100, u'g'));
+    EXPECT_EQ(s.gattung(), QString(50, u'g'));
+    s.setFarbe(QString(100, u'ä'));
+    EXPECT_EQ(s.farbe(), QString(50, u'ä'));
+    s.setFutter(3, QString(150, u'f'));
+    EXPECT_EQ(s.futter(3), QString(100, u'f'));
+    s.setFutterDatum(3, QStringLiteral("01.01.2025"));
+    EXPECT_EQ(s.futterDatum(3), QStringLiteral("01.01.20"));
+    // Each unrepresentable character is one byte, the snake included.
+    s.setGeschlecht(QStringLiteral("🐍🐍🐍ЖЖЖЖЖЖЖЖЖ"));
+    EXPECT_EQ(s.geschlecht(), QStringLiteral("??????????"));
+    s.setName(QString());
+    EXPECT_EQ(s.name(), QString());
+}
+
+TEST(TSchlangeTest, StoreWritesOnlyLengthAndCharacters)
+{
+    TSchlange s;
+    std::memset(s.data(), 0xAB, TSchlange::Groesse);
+    const TSchlange vorher = s;
+    s.setName(QStringLiteral("Abc"));
+    s.setBemerkung(200, QStringLiteral("xy"));
+    for (std::size_t i = 0; i < TSchlange::Groesse; ++i) {
+        const bool geschrieben = i <= 3 || (i >= 24131 + 101 * 200 && i <= 24131 + 101 * 200 + 2);
+        if (!geschrieben) {
+            ASSERT_EQ(s.data()[i], vorher.data()[i]) << "byte " << i;
+        }
+    }
+    EXPECT_EQ(s.data()[0], 3);
+}
+
+TEST(TSchlangeTest, HostileLengthBytesReadAsCapacity)
+{
+    TSchlange s;
+    std::memset(s.data(), 'x', TSchlange::Groesse);
+    for (std::size_t off : {TSchlange::OffName, TSchlange::OffGattung, TSchlange::OffFarbe, TSchlange::OffGeschlecht,
+                            TSchlange::OffSchlupf, TSchlange::OffBild})
+        s.data()[off] = 255;
+    s.data()[TSchlange::OffFutterDatum + 9 * 200] = 255;
+    s.data()[TSchlange::OffBemerkung + 101 * 200] = 255; // the record's last field
+    EXPECT_EQ(s.name().size(), 30);
+    EXPECT_EQ(s.gattung().size(), 50);
+    EXPECT_EQ(s.farbe().size(), 50);
+    EXPECT_EQ(s.geschlecht().size(), 10);
+    EXPECT_EQ(s.schlupf().size(), 10);
+    EXPECT_EQ(s.bild().size(), 50);
+    EXPECT_EQ(s.futterDatum(200).size(), 8);
+    EXPECT_EQ(s.bemerkung(200), QString(100, u'x'));
+}
+
+TEST(TSchlangeTest, SlotsOutsideTheJournalThrow)
+{
+    TSchlange s;
+    for (int slot : {-1, 201, 100000}) {
+        EXPECT_THROW(s.futterDatum(slot), std::out_of_range);
+        EXPECT_THROW(s.setFutterDatum(slot, QStringLiteral("x")), std::out_of_range);
+        EXPECT_THROW(s.futter(slot), std::out_of_range);
+        EXPECT_THROW(s.setFutter(slot, QStringLiteral("x")), std::out_of_range);
+        EXPECT_THROW(s.bemerkDatum(slot), std::out_of_range);
+        EXPECT_THROW(s.setBemerkDatum(slot, QStringLiteral("x")), std::out_of_range);
+        EXPECT_THROW(s.bemerkung(slot), std::out_of_range);
+        EXPECT_THROW(s.setBemerkung(slot, QStringLiteral("x")), std::out_of_range);
+    }
+    EXPECT_EQ(s, TSchlange());
+}
+
+TEST(TSchlangeTest, JournalsEndAtTheFirstEmptyDate)
+{
+    TSchlange s;
+    EXPECT_EQ(s.futterAnzahl(), 0);
+    EXPECT_EQ(s.bemerkAnzahl(), 0);
+
+    s.setFutterDatum(0, QStringLiteral("01.01.25"));
+    EXPECT_EQ(s.futterAnzahl(), 1);
+    EXPECT_EQ(s.bemerkAnzahl(), 0); // the journals are apart
+
+    for (int i = 0; i < TSchlange::MaxEintraege; ++i)
+        s.setFutterDatum(i, QStringLiteral("01.01.25"));
+    EXPECT_EQ(s.futterAnzahl(), 200);
+    EXPECT_TRUE(s.futterDatum(200).isEmpty());
+    s.setFutterDatum(200, QStringLiteral("x")); // only a hand-made record fills the last slot
+    EXPECT_EQ(s.futterAnzahl(), 201);
+
+    // Leftovers after an empty slot 0 are no entries; the text of the end slot
+    // is not looked at either.
+    for (int i = 1; i < 10; ++i)
+        s.setBemerkDatum(i, QStringLiteral("02.02.22"));
+    s.setBemerkung(0, QStringLiteral("Häutung"));
+    EXPECT_EQ(s.bemerkAnzahl(), 0);
+    s.setBemerkDatum(0, QStringLiteral("03.03.23"));
+    s.setBemerkDatum(4, QString());
+    EXPECT_EQ(s.bemerkAnzahl(), 4);
+}
+
+// ---- The data file -----------------------------------------------------------
+
+TEST_F(DatendateiTest, RandomRecordsRoundTripByteForByte)
+{
+    // 130 records: more than one read chunk, so the chunk seams are covered too.
+    TSchlangen original;
+    for (int i = 0; i < 130; ++i)
+        original.push_back(zufallsSatz(rng));
+    const QByteArray bild = bytesVon(original.data(), original.size());
+    dateiSchreiben(pfad("a.vix"), bild);
+
+    TSchlangen geladen;
+    Datendatei::laden(pfad("a.vix"), geladen);
+    ASSERT_EQ(geladen.size(), 130u);
+    EXPECT_TRUE(geladen == original);
+
+    // Reading every field changes nothing; a store touches only its own bytes.
+    for (const TSchlange &s : geladen) {
+        (void)s.name(), (void)s.bild(), (void)s.tage(), (void)s.futterAnzahl();
+        for (int i = 0; i < TSchlange::Slots; ++i)
+            (void)s.futter(i), (void)s.bemerkung(i);
+    }
+    Datendatei::speichern(pfad("b.vix"), geladen);
+    EXPECT_EQ(dateiLesen(pfad("b.vix")), bild);
+
+    geladen[1].setName(QStringLiteral("Ab"));
+    Datendatei::speichern(pfad("b.vix"), geladen);
+    const QByteArray neu = dateiLesen(pfad("b.vix"));
+    ASSERT_EQ(neu.size(), bild.size());
+    for (qsizetype i = 0; i < bild.size(); ++i)
+        if (i < G || i > G + 2) {
+            ASSERT_EQ(neu[i], bild[i]) << "byte " << i;
+        }
+}
+
+TEST_F(DatendateiTest, FileSizesGiveWholeRecordsThenEndOfFile)
+{
+    TSchlangen drei;
+    for (int i = 0; i < 3; ++i) {
+        drei.push_back(zufallsSatz(rng));
+        drei.back().setName(QStringLiteral("Schlange %1").arg(i));
+    }
+    const QByteArray bild = bytesVon(drei.data(), 3);
+
+    dateiSchreiben(pfad("leer.vix"), QByteArray());
+    TSchlangen s;
+    Datendatei::laden(pfad("leer.vix"), s);
+    EXPECT_TRUE(s.empty());
+
+    dateiSchreiben(pfad("drei.vix"), bild);
+    Datendatei::laden(pfad("drei.vix"), s);
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(s[2].name(), QStringLiteral("Schlange 2"));
+    EXPECT_TRUE(s == drei);
+
+    dateiSchreiben(pfad("rest.vix"), bild + QByteArray(100, 'r'));
+    TSchlangen t{TSchlange()}; // loading appends to what is there
+    EXPECT_EQ(meldung([&] { Datendatei::laden(pfad("rest.vix"), t); }),
+              QStringLiteral("100 Versuch hinter dem Dateiende zu lesen"));
+    ASSERT_EQ(t.size(), 4u);
+    EXPECT_EQ(t[0], TSchlange());
+    EXPECT_EQ(t[3], drei[2]);
+}
+
+TEST_F(DatendateiTest, OpenFailuresCarryTheirCodes)
+{
+    TSchlangen s;
+    EXPECT_EQ(meldung([&] { Datendatei::laden(pfad("fehlt.vix"), s); }), QStringLiteral("2 Datei nicht gefunden"));
+    EXPECT_EQ(code([&] { Datendatei::laden(QString(), s); }), 2);
+    EXPECT_EQ(code([&] { Datendatei::laden(dir.path(), s); }), 3); // a folder
+    EXPECT_EQ(code([&] { Datendatei::speichern(dir.path(), s); }), 3);
+    EXPECT_EQ(code([&] { Datendatei::speichern(pfad("nicht/da.vix"), s); }), 2);
+    EXPECT_TRUE(s.empty());
+}
+
+TEST_F(DatendateiTest, AccessRightsAsAnOrdinaryUser)
+{
+    TSchlangen eins{zufallsSatz(rng)};
+    const QByteArray bild = bytesVon(eins.data(), 1);
+    dateiSchreiben(pfad("nurlesen.vix"), bild);
+    modus(pfad("nurlesen.vix"), 0444);
+    dateiSchreiben(pfad("gesperrt.vix"), bild);
+    modus(pfad("gesperrt.vix"), 0000);
+
+    // A read-only file loads.
+    EXPECT_EQ(alsNobody([&] {
+                  TSchlangen s;
+                  Datendatei::laden(pfad("nurlesen.vix"), s);
+                  return s.size() == 1 && s[0] == eins[0] ? 0 : 1;
+              }),
+              0);
+    const auto ladenCode = [&](const QString &p) {
+        return alsNobody([&] {
+            TSchlangen s;
+            return code([&] { Datendatei::laden(p, s); });
+        });
+    };
+    EXPECT_EQ(ladenCode(pfad("gesperrt.vix")), 5);
+
+    // A file we may not write is not replaced, though the folder would allow it.
+    TSchlangen zwei{TSchlange(), TSchlange()};
+    const auto speichernCode = [&](const QString &p) {
+        return alsNobody([&] { return code([&] { Datendatei::speichern(p, zwei); }); });
+    };
+    EXPECT_EQ(speichernCode(pfad("nurlesen.vix")), 5);
+    EXPECT_EQ(dateiLesen(pfad("nurlesen.vix")), bild);
+
+    // A folder without write access: no temporary file can be made beside it.
+    const QString ordner = pfad("zu");
+    ASSERT_TRUE(QDir().mkdir(ordner));
+    const QString drin = ordner + QStringLiteral("/offen.vix");
+    dateiSchreiben(drin, bild);
+    modus(drin, 0666);
+    modus(ordner, 0755);
+    EXPECT_EQ(speichernCode(drin), 5);
+    EXPECT_EQ(dateiLesen(drin), bild);
+    EXPECT_EQ(speichernCode(ordner + QStringLiteral("/neu.vix")), 5);
+    EXPECT_FALSE(QFileInfo::exists(ordner + QStringLiteral("/neu.vix")));
+    EXPECT_EQ(QDir(ordner).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(DatendateiTest, AFullDiskLeavesTheOldFileWhole)
+{
+    TSchlangen alt{zufallsSatz(rng)};
+    const QByteArray bild = bytesVon(alt.data(), 1);
+    dateiSchreiben(pfad("d.vix"), bild);
+
+    TSchlangen viele(5);
+    const int rc = imKind([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit grenze{100000, 100000}; // room for two records, not five
+        if (::setrlimit(RLIMIT_FSIZE, &grenze) != 0)
+            return 251;
+        return code([&] { Datendatei::speichern(pfad("d.vix"), viele); });
+    });
+    EXPECT_EQ(rc, 101);
+    EXPECT_EQ(dateiLesen(pfad("d.vix")), bild);
+    EXPECT_EQ(eintraege(), QStringList{QStringLiteral("d.vix")}); // no temporary file left
+}
+
+TEST_F(DatendateiTest, SavingReplacesTheWholeFileAndKeepsItsRightsAndLinks)
+{
+    TSchlangen fuenf;
+    for (int i = 0; i < 5; ++i)
+        fuenf.push_back(zufallsSatz(rng));
+    Datendatei::speichern(pfad("s.vix"), fuenf);
+    EXPECT_EQ(QFileInfo(pfad("s.vix")).size(), 5 * G);
+
+    modus(pfad("s.vix"), 0640);
+    ASSERT_TRUE(QFile::link(pfad("s.vix"), pfad("link.vix")));
+    const TSchlangen zwei(fuenf.begin() + 3, fuenf.end());
+    Datendatei::speichern(pfad("link.vix"), zwei);
+    EXPECT_TRUE(QFileInfo(pfad("link.vix")).isSymLink());
+    EXPECT_EQ(dateiLesen(pfad("s.vix")), bytesVon(zwei.data(), 2));
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(pfad("s.vix")).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    Datendatei::speichern(pfad("s.vix"), TSchlangen());
+    EXPECT_EQ(QFileInfo(pfad("s.vix")).size(), 0);
+    EXPECT_EQ(eintraege().size(), 2);
+}
+
+// ---- Whole numbers -------------------------------------------------------------
+
+TEST(StrToIntTest, AcceptsDecimalNumbersOnly)
+{
+    EXPECT_EQ(StrToInt(QStringLiteral("12")), 12);
+    EXPECT_EQ(StrToInt(QStringLiteral(" 7")), 7);
+    EXPECT_EQ(StrToInt(QStringLiteral("-2147483648")), -2147483647 - 1);
+    for (const char *falsch : {"-", "", "abc", "7a", "2147483648", "99999999999999999999"})
+        EXPECT_THROW(StrToInt(QString::fromLatin1(falsch)), EConvertError) << falsch;
+    try {
+        StrToInt(QStringLiteral("abc"));
+    } catch (const EConvertError &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("'abc' ist kein gültiger Integerwert"));
+    }
+}
