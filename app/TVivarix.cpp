@@ -151,8 +151,9 @@ void TVivarix::aufbauen()
     Splitter1->addWidget(Panel2);
     hinweis(Splitter1->handle(1), QStringLiteral("Hier kannst du die Breite der Fenster verändern"));
     Splitter1->installEventFilter(this);
-    StringGrid1->installEventFilter(this);
-    StringGrid2->installEventFilter(this);
+    // The text column follows the visible width of its grid.
+    StringGrid1->viewport()->installEventFilter(this);
+    StringGrid2->viewport()->installEventFilter(this);
     futter1->installEventFilter(this);
     futter1->lineEdit()->installEventFilter(this);
     futter2->installEventFilter(this);
@@ -618,9 +619,9 @@ bool TVivarix::eventFilter(QObject *o, QEvent *e)
     if (e->type() == QEvent::Resize) {
         if (o == Splitter1)
             Panel3Resize();
-        else if (o == StringGrid1)
+        else if (o == StringGrid1->viewport())
             Panel1CanResize();
-        else if (o == StringGrid2)
+        else if (o == StringGrid2->viewport())
             Panel2CanResize();
     } else if (e->type() == QEvent::FocusIn) {
         if (o == futter1 || o == futter1->lineEdit())

@@ -43,6 +43,9 @@ int EInOutError::codeFromErrno(int err)
     case EFBIG:
     case EDQUOT:
         return 101;
+    case EIO:
+        // The system's number for a device failure would read as "access denied".
+        return 31;
     default:
         return err;
     }

@@ -276,18 +276,23 @@ TEST_F(BefehleTest, DatumWaehlen)
 
     DialogTest::naechsterDialog([](QWidget *w) {
         auto *dlg = static_cast<TDatum *>(w);
-        EXPECT_EQ(dlg->MonthCalendar1->selectedDate(), QDate(2026, 11, 3)) << "opens on the label's date";
+        EXPECT_EQ(dlg->MonthCalendar1->selectedDate(), QDate(2026, 12, 7)) << "opens on the label's date";
         EXPECT_EQ(dlg->MonthCalendar1->maximumDate(), QDate(2026, 12, 7)) << "no day after today";
+        dlg->MonthCalendar1->setSelectedDate(QDate(2026, 12, 24));
+        EXPECT_EQ(dlg->MonthCalendar1->selectedDate(), QDate(2026, 12, 7));
+        dlg->MonthCalendar1->setSelectedDate(QDate(1999, 2, 28));
         dlg->Button2->click();
     });
     f.datum2Click();
-    EXPECT_EQ(f.datum2->text(), "03.11.26");
+    EXPECT_EQ(f.datum2->text(), "28.02.99");
+    EXPECT_EQ(f.datum1->text(), "03.11.26") << "each label keeps its own date";
 }
 
 TEST_F(BefehleTest, PopupMenueUndZielgitter)
 {
     TVivarix &f = mitSchlangen({schlange("Vier", 4, 1)});
     f.show();
+    QApplication::setActiveWindow(&f);
     f.StringGrid1->setFocus();
     ASSERT_TRUE(f.StringGrid1->hasFocus() || QApplication::focusWidget() == nullptr);
     if (!f.StringGrid1->hasFocus())
@@ -325,6 +330,7 @@ TEST_F(BefehleTest, LoeschenUndVerschieben)
 {
     TVivarix &f = mitSchlangen({schlange("Vier", 4)});
     f.show();
+    QApplication::setActiveWindow(&f);
     f.StringGrid1->setFocus();
     if (!f.StringGrid1->hasFocus())
         GTEST_SKIP() << "no keyboard focus on this platform";
@@ -364,8 +370,8 @@ TEST_F(BefehleTest, AendernUndAbbrechen)
     f.StringGrid2->setRow(2);
     DialogTest::naechsterDialog([](QWidget *w) {
         auto *dlg = static_cast<TFutterEdit *>(w);
-        EXPECT_EQ(dlg->datum1->text(), "01.01.25");
-        EXPECT_EQ(dlg->futter1->text(), "Häutung 0");
+        EXPECT_EQ(dlg->datum1->text(), "02.01.25");
+        EXPECT_EQ(dlg->futter1->text(), "Häutung 1");
         dlg->futter1->setText("Häutung, vollständig");
         dlg->Button2->click();
     });
@@ -380,6 +386,7 @@ TEST_F(BefehleTest, AendernUndAbbrechen)
 
     // The placeholder row of an empty journal has nothing to change: no half entry.
     f.show();
+    QApplication::setActiveWindow(&f);
     f.StringGrid1->setFocus();
     if (f.StringGrid1->hasFocus()) {
         f.PopupMenu1Popup();
@@ -403,9 +410,9 @@ TEST_F(BefehleTest, EnterFuegtImRichtigenJournalHinzu)
     EXPECT_EQ(f.futter1->count(), 2) << "Enter adds no item to the food list";
 
     f.futter2->setFocus();
-    QTest::keyClicks(f.futter2, "Häutung");
+    QTest::keyClicks(f.futter2, "Haeutung");
     QTest::keyClick(f.futter2, Qt::Key_Return);
-    EXPECT_EQ(f.Schlangen[0].bemerkung(0), "Häutung");
+    EXPECT_EQ(f.Schlangen[0].bemerkung(0), "Haeutung");
     EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 1);
 }
 
@@ -531,8 +538,8 @@ TEST_F(BefehleTest, SchlangeEntfernen)
 
 TEST_F(BefehleTest, TypischerWeg)
 {
+    optionen({"[Options]", "autoload=0", "file=", "remember=0", "maximize=0", "futter=Maus|Ratte"});
     TVivarix &f = starten(true);
-    gesagt();
     stammdaten("Monty", "Python", {}, "14");
     f.NeueSchlange1Click();
     const QDate tage[] = {QDate(2026, 11, 2), QDate(2026, 11, 16), QDate(2026, 11, 30)};
