@@ -27,6 +27,11 @@ public:
 
     QWidget *contentArea() const;
 
+    // Where tab `index` is drawn, in this widget's coordinates (tests click there).
+    // Tabs scrolled out of view lie left of the strip or right of its arrows;
+    // an index out of range gives an empty rectangle.
+    QRect tabRect(int index) const;
+
 signals:
     // The user selected another tab (click, keyboard, wheel); never raised by setCurrentIndex.
     void currentChanged(int index);
@@ -35,4 +40,7 @@ private:
     class Strip;
     Strip *strip;
     QFrame *pane;
+
+    void paintEvent(QPaintEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 };
