@@ -1,0 +1,111 @@
+// The main window with many snakes: Laden with all its tabs, and Upd of a full snake.
+// Targets: Laden of 1,000 snakes under 100 ms, 10,000 within 12 times that;
+// Upd of a snake with 200 feedings and 200 remarks under 2 ms.
+#include "app/TVivarix.h"
+#include "data/Datendatei.h"
+#include "toolkit/TTabControl.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+TSchlange volleSchlange(int i)
+{
+    TSchlange s;
+    s.setName(QStringLiteral("Schlange %1").arg(i));
+    s.setGattung(QStringLiteral("Python regius"));
+    s.setTage(7 + i % 14);
+    for (int k = 0; k < TSchlange::MaxEintraege; ++k) {
+        s.setFutterDatum(k, QStringLiteral("%1.11.26").arg(1 + k % 28, 2, 10, QLatin1Char('0')));
+        s.setFutter(k, QStringLiteral("Maus Nummer %1").arg(k));
+        s.setBemerkDatum(k, QStringLiteral("%1.10.26").arg(1 + k % 28, 2, 10, QLatin1Char('0')));
+        s.setBemerkung(k, QStringLiteral("Häutung Nummer %1").arg(k));
+    }
+    return s;
+}
+
+struct Umgebung {
+    QTemporaryDir dir;
+    std::unique_ptr<TVivarix> w;
+    Umgebung()
+    {
+        // A settings file, so no load stops at the "not found" message.
+        QFile ini(dir.filePath(QStringLiteral("options.ini")));
+        ini.open(QIODevice::WriteOnly);
+        ini.write("[Options]\r\nautoload=0\r\n");
+        ini.close();
+        w = std::make_unique<TVivarix>();
+        const QString d = dir.path();
+        w->startVerzeichnis = [d] { return d; };
+        w->FormActivate();
+        w->show();
+        QApplication::processEvents();
+    }
+    QString datei(int n)
+    {
+        const QString p = dir.filePath(QStringLiteral("b%1.vix").arg(n));
+        if (!QFile::exists(p)) {
+            TSchlangen s;
+            s.reserve(size_t(n));
+            for (int i = 0; i < n; ++i)
+                s.push_back(volleSchlange(i));
+            Datendatei::speichern(p, s);
+        }
+        return p;
+    }
+};
+
+Umgebung &umgebung()
+{
+    static Umgebung u;
+    return u;
+}
+
+void BM_Laden(benchmark::State &state)
+{
+    Umgebung &u = umgebung();
+    const QString p = u.datei(int(state.range(0)));
+    for (auto _ : state) {
+        u.w->Laden(p);
+        QApplication::processEvents(); // lay out and paint the strip once
+        benchmark::DoNotOptimize(u.w->TabControl1->count());
+    }
+    state.SetLabel("incl. tabs, Upd(0) and first paint");
+}
+BENCHMARK(BM_Laden)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_UpdVoll(benchmark::State &state)
+{
+    Umgebung &u = umgebung();
+    u.w->Laden(u.datei(2));
+    int i = 0;
+    for (auto _ : state) {
+        u.w->Upd(i);
+        i ^= 1;
+    }
+    state.SetLabel("200 feedings and 200 remarks");
+}
+BENCHMARK(BM_UpdVoll)->Unit(benchmark::kMicrosecond);
+
+void BM_MerkenVoll(benchmark::State &state)
+{
+    Umgebung &u = umgebung();
+    u.w->Laden(u.datei(2));
+    for (auto _ : state)
+        u.w->Merken();
+}
+BENCHMARK(BM_MerkenVoll)->Unit(benchmark::kMicrosecond);
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
