@@ -7,7 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLayout>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -187,8 +187,11 @@ std::optional<QString> zeigeDateiDialog(DateiDialog &d, QWidget *parent, bool sp
             vorschau->setFixedSize(170, 170);
             vorschau->setAlignment(Qt::AlignCenter);
             vorschau->setFrameShape(QFrame::StyledPanel);
-            if (auto *grid = dlg.layout())
-                grid->addWidget(vorschau);
+            // Beside the file list, in the dialog's own grid.
+            if (auto *grid = qobject_cast<QGridLayout *>(dlg.layout()))
+                grid->addWidget(vorschau, 1, grid->columnCount(), 2, 1);
+            else if (dlg.layout())
+                dlg.layout()->addWidget(vorschau);
             QObject::connect(&dlg, &QFileDialog::currentChanged, vorschau, [vorschau](const QString &pfad) {
                 const QImage img(pfad);
                 vorschau->setPixmap(img.isNull() ? QPixmap()

@@ -1,0 +1,126 @@
+// The message boxes and the general error report, on the real QMessageBox.
+#include "data/Fehler.h"
+#include "toolkit/Dialoge.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+struct Gesehen {
+    QString titel, text, standard, escape;
+    QStringList knoepfe;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Looks at the box once it is open, then presses `taste` (or clicks `knopf`).
+Gesehen beantworte(std::function<Antwort()> zeigen, int taste, const QString &knopf, Antwort *antwort)
+{
+    Gesehen g;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        g.titel = box->windowTitle();
+        g.text = box->text();
+        g.icon = box->icon();
+        g.standard = box->defaultButton() ? box->defaultButton()->text() : QString();
+        g.escape = box->escapeButton() ? qobject_cast<QAbstractButton *>(box->escapeButton())->text() : QString();
+        for (QAbstractButton *b : box->buttons())
+            g.knoepfe << b->text();
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        if (!knopf.isEmpty()) {
+            for (QAbstractButton *b : box->buttons())
+                if (b->text() == knopf)
+                    b->click();
+        } else {
+            QTest::keyClick(box, Qt::Key(taste));
+        }
+    });
+    *antwort = zeigen();
+    return g;
+}
+} // namespace
+
+TEST(Meldungen, KnoepfeStandardUndEscape)
+{
+    DialogTest::zuruecksetzen();
+    Antwort a{};
+    Gesehen g = beantworte([] { return MessageDlg(nullptr, "Vorher noch speichern?", MsgArt::Warnung,
+                                                  mbJa | mbNein | mbAbbrechen); },
+                           Qt::Key_Escape, {}, &a);
+    EXPECT_EQ(g.titel, "Warnung");
+    EXPECT_EQ(g.icon, QMessageBox::Warning);
+    EXPECT_EQ(g.standard, "Ja");
+    EXPECT_EQ(g.escape, "Abbrechen");
+    EXPECT_EQ(a, mbAbbrechen);
+    g.knoepfe.sort();
+    EXPECT_EQ(g.knoepfe, (QStringList{"Abbrechen", "Ja", "Nein"}));
+
+    g = beantworte([] { return MessageDlg(nullptr, "x", MsgArt::Bestaetigung, mbJa | mbNein); }, Qt::Key_Escape, {},
+                   &a);
+    EXPECT_EQ(g.titel, "Bestätigung");
+    EXPECT_EQ(a, mbNein) << "without Abbrechen, Escape is Nein";
+
+    g = beantworte([] { return MessageDlg(nullptr, "x", MsgArt::Information, mbOK | mbAbbrechen); }, 0, "OK", &a);
+    EXPECT_EQ(g.titel, "Information");
+    EXPECT_EQ(g.standard, "OK") << "OK before Ja";
+    EXPECT_EQ(a, mbOK);
+
+    g = beantworte([] { return MessageDlg(nullptr, "<b>Kaa</b> & Co", MsgArt::Fehler, mbOK); }, Qt::Key_Escape, {},
+                   &a);
+    EXPECT_EQ(g.titel, "Fehler");
+    EXPECT_EQ(g.icon, QMessageBox::Critical);
+    EXPECT_EQ(g.text, "<b>Kaa</b> & Co");
+    EXPECT_EQ(a, mbOK) << "with only OK, Escape is OK";
+
+    g = beantworte([] { return MessageDlg(nullptr, "x", MsgArt::Warnung, mbJa | mbAbbrechen); }, Qt::Key_Return, {},
+                   &a);
+    EXPECT_EQ(a, mbJa) << "Enter takes the default button";
+}
+
+TEST(Meldungen, FehlerberichtTitelUndPunkt)
+{
+    EXPECT_EQ(ProgrammTitel("/usr/bin/VIVARIX.EXE"), "Vivarix");
+    EXPECT_EQ(ProgrammTitel("/opt/vivarix"), "vivarix") << "the first letter stays as it is";
+    EXPECT_EQ(ProgrammTitel("C:/x/ViVaRiX.exe"), "Vivarix");
+
+    EXPECT_EQ(MitPunkt("Datei nicht gefunden"), "Datei nicht gefunden.");
+    EXPECT_EQ(MitPunkt("E/A-Fehler 31"), "E/A-Fehler 31.");
+    EXPECT_EQ(MitPunkt("Warum?"), "Warum?.") << "'?' sorts after the point";
+    EXPECT_EQ(MitPunkt("Schon."), "Schon.");
+    EXPECT_EQ(MitPunkt("Halt!"), "Halt!");
+    EXPECT_EQ(MitPunkt("(so)"), "(so)");
+    EXPECT_EQ(MitPunkt("Ende "), "Ende ");
+    EXPECT_EQ(MitPunkt(""), "");
+    EXPECT_EQ(MitPunkt("Größe ü"), "Größe ü.");
+
+    Antwort a{};
+    DialogTest::zuruecksetzen();
+    Gesehen g = beantworte(
+        [] {
+            Bewacht(nullptr, [] { throw EInOutError(101); });
+            return mbOK;
+        },
+        Qt::Key_Return, {}, &a);
+    EXPECT_EQ(g.titel, ProgrammTitel());
+    EXPECT_EQ(g.icon, QMessageBox::Critical);
+    EXPECT_EQ(g.text, "Zu wenig Speicherplatz.");
+    EXPECT_EQ(g.knoepfe, QStringList{"OK"});
+}
+
+TEST(Meldungen, DerWaechterLaesstNichtsDurch)
+{
+    DialogTest::zuruecksetzen();
+    DialogTest::nieBlockieren(true);
+    EXPECT_TRUE(Bewacht(nullptr, [] {}));
+    EXPECT_FALSE(Bewacht(nullptr, [] { throw EConvertError("'x' ist kein gültiges Datum"); }));
+    EXPECT_FALSE(Bewacht(nullptr, [] { throw std::runtime_error("kaputt"); }));
+    EXPECT_FALSE(Bewacht(nullptr, [] { throw std::bad_alloc(); }));
+    EXPECT_EQ(DialogTest::protokoll(),
+              (QStringList{"Bericht|'x' ist kein gültiges Datum.", "Bericht|kaputt.", "Bericht|Zu wenig Arbeitsspeicher."}));
+    DialogTest::nieBlockieren(false);
+    DialogTest::zuruecksetzen();
+}
