@@ -55,6 +55,42 @@ QIcon bild(const char *name)
 {
     return QIcon(QStringLiteral(":/bilder/%1.svg").arg(QLatin1String(name)));
 }
+
+// The two journals of a record, so one piece of code moves either between record and grid.
+struct Journal {
+    QString (TSchlange::*datum)(int) const;
+    QString (TSchlange::*text)(int) const;
+    void (TSchlange::*setDatum)(int, const QString &);
+    void (TSchlange::*setText)(int, const QString &);
+    int (TSchlange::*anzahl)() const;
+};
+const Journal futterJournal{&TSchlange::futterDatum, &TSchlange::futter, &TSchlange::setFutterDatum,
+                            &TSchlange::setFutter, &TSchlange::futterAnzahl};
+const Journal bemerkJournal{&TSchlange::bemerkDatum, &TSchlange::bemerkung, &TSchlange::setBemerkDatum,
+                            &TSchlange::setBemerkung, &TSchlange::bemerkAnzahl};
+
+// Data row k shows slot k-1; an empty journal shows one empty row.
+void journalZeigen(const TSchlange &r, const Journal &j, TStringGrid *grid)
+{
+    const int n = qMin((r.*j.anzahl)(), TSchlange::MaxEintraege);
+    std::vector<TStringGrid::Zeile> zeilen;
+    zeilen.reserve(size_t(n));
+    for (int i = 0; i < n; ++i)
+        zeilen.push_back({(r.*j.datum)(i), (r.*j.text)(i)});
+    grid->setZeilen(zeilen);
+}
+
+// The rows in screen order into slots 0, 1, ..., then the end mark; later slots stay as they are.
+void journalMerken(TSchlange &r, const Journal &j, const TStringGrid *grid)
+{
+    const int n = qMin(grid->RowCount() - 1, TSchlange::MaxEintraege);
+    for (int k = 1; k <= n; ++k) {
+        (r.*j.setDatum)(k - 1, grid->Cells(0, k));
+        (r.*j.setText)(k - 1, grid->Cells(1, k));
+    }
+    (r.*j.setDatum)(n, QString());
+    (r.*j.setText)(n, QString());
+}
 } // namespace
 
 template <typename Sender, typename Signal>
@@ -464,17 +500,8 @@ void TVivarix::Upd(int index)
     farbe->setText(r.farbe());
     geschlecht->setText(r.geschlecht());
 
-    std::vector<TStringGrid::Zeile> zeilen;
-    const int n = r.futterAnzahl();
-    zeilen.reserve(size_t(n));
-    for (int i = 0; i < n && i < TSchlange::MaxEintraege; ++i)
-        zeilen.push_back({r.futterDatum(i), r.futter(i)});
-    StringGrid1->setZeilen(zeilen);
-    zeilen.clear();
-    const int m = r.bemerkAnzahl();
-    for (int i = 0; i < m && i < TSchlange::MaxEintraege; ++i)
-        zeilen.push_back({r.bemerkDatum(i), r.bemerkung(i)});
-    StringGrid2->setZeilen(zeilen);
+    journalZeigen(r, futterJournal, StringGrid1);
+    journalZeigen(r, bemerkJournal, StringGrid2);
 
     Bilddatei = r.bild();
     BildZeigen();
@@ -515,20 +542,8 @@ void TVivarix::Merken()
     r.setFarbe(farbe->text());
     r.setGeschlecht(geschlecht->text());
 
-    const int n = qMin(StringGrid1->RowCount() - 1, TSchlange::MaxEintraege);
-    for (int k = 1; k <= n; ++k) {
-        r.setFutterDatum(k - 1, StringGrid1->Cells(0, k));
-        r.setFutter(k - 1, StringGrid1->Cells(1, k));
-    }
-    r.setFutterDatum(n, QString());
-    r.setFutter(n, QString());
-    const int m = qMin(StringGrid2->RowCount() - 1, TSchlange::MaxEintraege);
-    for (int k = 1; k <= m; ++k) {
-        r.setBemerkDatum(k - 1, StringGrid2->Cells(0, k));
-        r.setBemerkung(k - 1, StringGrid2->Cells(1, k));
-    }
-    r.setBemerkDatum(m, QString());
-    r.setBemerkung(m, QString());
+    journalMerken(r, futterJournal, StringGrid1);
+    journalMerken(r, bemerkJournal, StringGrid2);
     Geaendert = true;
 }
 
