@@ -230,6 +230,12 @@ void laden(const QString &path, TSchlangen &ziel)
 
 void speichern(const QString &path, const TSchlange *records, std::size_t n)
 {
+    // TSchlange is exactly its bytes, so the array is the file image.
+    dateiErsetzen(path, records, n * TSchlange::Groesse);
+}
+
+void dateiErsetzen(const QString &path, const void *bytes, std::size_t n)
+{
     const QByteArray ziel = linkAufloesen(systemName(path));
     if (ziel.endsWith('/'))
         fehler(EISDIR);
@@ -259,8 +265,7 @@ void speichern(const QString &path, const TSchlange *records, std::size_t n)
         if (::geteuid() == 0 && ::fchown(temp.fd(), alt.st_uid, alt.st_gid) != 0)
             fehler(errno);
     }
-    // TSchlange is exactly its bytes, so the array is the file image.
-    allesSchreiben(temp.fd(), reinterpret_cast<const std::uint8_t *>(records), n * TSchlange::Groesse);
+    allesSchreiben(temp.fd(), static_cast<const std::uint8_t *>(bytes), n);
     if (::fsync(temp.fd()) != 0)
         fehler(errno);
     temp.schliessen();

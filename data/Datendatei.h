@@ -16,4 +16,9 @@ void laden(const QString &path, TSchlangen &ziel);
 // disk or a short write) and then leaves the old file as it was.
 void speichern(const QString &path, const TSchlange *records, std::size_t n);
 inline void speichern(const QString &path, const TSchlangen &s) { speichern(path, s.data(), s.size()); }
+
+// Replaces the file at `path` by `n` bytes the same safe way (also used for the
+// settings file): a link is followed, the old file's rights are kept, a file we
+// may not write stays untouched, and a failure leaves the old file whole.
+void dateiErsetzen(const QString &path, const void *bytes, std::size_t n);
 } // namespace Datendatei

@@ -1,10 +1,10 @@
 #include "settings/Optionen.h"
 
 #include "data/Cp1252.h"
+#include "data/Datendatei.h"
 #include "data/Fehler.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -50,11 +50,6 @@ QString einzeilig(QString wert)
         if (c == u'\r' || c == u'\n' || c == DateiEnde)
             c = u' ';
     return wert;
-}
-
-[[noreturn]] void ioFehler(int err)
-{
-    throw EInOutError(EInOutError::codeFromErrno(err));
 }
 
 enum class Gelesen { Ganz, Gekappt, Fehler };
@@ -107,35 +102,6 @@ QByteArray ganzeZeilen(const QByteArray &bytes)
     while (ende > 0 && bytes[ende - 1] != '\r' && bytes[ende - 1] != '\n')
         --ende;
     return bytes.left(ende);
-}
-
-// Removes the half-written new file unless it took the old one's place.
-struct NeueDatei {
-    QByteArray name;
-    int fd = -1;
-    bool uebernommen = false;
-    ~NeueDatei()
-    {
-        if (fd >= 0)
-            ::close(fd);
-        if (!uebernommen && !name.isEmpty())
-            ::unlink(name.constData());
-    }
-};
-
-void allesSchreiben(int fd, const QByteArray &inhalt)
-{
-    qsizetype n = 0;
-    while (n < inhalt.size()) {
-        const ssize_t w = ::write(fd, inhalt.constData() + n, size_t(inhalt.size() - n));
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w < 0)
-            ioFehler(errno);
-        if (w == 0)
-            ioFehler(ENOSPC);
-        n += w;
-    }
 }
 
 } // namespace
@@ -202,51 +168,10 @@ QByteArray schreiben(const Werte &w)
 
 void speichern(const Werte &w)
 {
-    const QByteArray inhalt = schreiben(w);
-
-    // Replacing a link would cut it; write where it points instead.
-    QString ziel = pfad();
-    const QFileInfo info(ziel);
-    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
-        ziel = info.canonicalFilePath();
-    const QByteArray zielName = QFile::encodeName(ziel);
-
-    // A file we could not write into stays untouched, also where the folder
-    // would let us replace it (a settings file made read-only on purpose).
-    struct stat alt {};
-    const bool gibtEs = ::stat(zielName.constData(), &alt) == 0;
-    if (gibtEs) {
-        const int fd = ::open(zielName.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            ioFehler(errno);
-        ::close(fd);
-    }
-
-    // The new content goes into a file beside the old one and takes its place
+    // Written like the data file: the new content takes the old file's place
     // only when complete, so a failed write never leaves half a settings file.
-    NeueDatei neu;
-    for (int versuch = 0; neu.fd < 0; ++versuch) {
-        neu.name = zielName + ".neu" + QByteArray::number(qint64(::getpid())) + '-' + QByteArray::number(versuch);
-        neu.fd = ::open(neu.name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (neu.fd < 0) {
-            const int err = errno;
-            neu.name.clear();
-            if (err != EEXIST || versuch >= 100)
-                ioFehler(err);
-        }
-    }
-    if (gibtEs)
-        ::fchmod(neu.fd, alt.st_mode & 07777); // best effort: keep the old file's rights
-    allesSchreiben(neu.fd, inhalt);
-    if (::fsync(neu.fd) != 0)
-        ioFehler(errno);
-    const int fd = neu.fd;
-    neu.fd = -1;
-    if (::close(fd) != 0)
-        ioFehler(errno);
-    if (::rename(neu.name.constData(), zielName.constData()) != 0)
-        ioFehler(errno);
-    neu.uebernommen = true;
+    const QByteArray inhalt = schreiben(w);
+    Datendatei::dateiErsetzen(pfad(), inhalt.constData(), std::size_t(inhalt.size()));
 }
 
 QStringList futterListe(const QString &wert)
