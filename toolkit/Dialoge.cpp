@@ -1,6 +1,7 @@
 #include "toolkit/Dialoge.h"
 
 #include "data/Fehler.h"
+#include "toolkit/Bild.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -176,6 +177,7 @@ std::optional<QString> zeigeDateiDialog(DateiDialog &d, QWidget *parent, bool sp
         dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
         dlg.setOption(QFileDialog::DontUseNativeDialog, true);
         dlg.setSizeGripEnabled(true);
+        dlg.resize(720, 440);
         if (!d.verzeichnis.isEmpty())
             dlg.setDirectory(d.verzeichnis);
         if (!d.vorschlag.isEmpty())
@@ -193,10 +195,12 @@ std::optional<QString> zeigeDateiDialog(DateiDialog &d, QWidget *parent, bool sp
             else if (dlg.layout())
                 dlg.layout()->addWidget(vorschau);
             QObject::connect(&dlg, &QFileDialog::currentChanged, vorschau, [vorschau](const QString &pfad) {
-                const QImage img(pfad);
-                vorschau->setPixmap(img.isNull() ? QPixmap()
-                                                 : QPixmap::fromImage(img.scaled(160, 160, Qt::KeepAspectRatio,
-                                                                                 Qt::SmoothTransformation)));
+                // Through the program's own loader, which refuses hostile sizes before allocating.
+                const Bild::Geladen g = QFileInfo(pfad).isFile() ? Bild::laden(pfad) : Bild::Geladen{};
+                vorschau->setPixmap(g.ergebnis != Bild::Ergebnis::Ok
+                                        ? QPixmap()
+                                        : QPixmap::fromImage(g.bild.scaled(160, 160, Qt::KeepAspectRatio,
+                                                                           Qt::SmoothTransformation)));
             });
         }
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
