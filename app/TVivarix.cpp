@@ -589,11 +589,15 @@ void TVivarix::Laden(const QString &path)
     } catch (const EInOutError &e) {
         // An open that failed changes nothing. A read that failed part-way keeps
         // what was read, but forgets the file name, so the partial collection can
-        // never be saved over the file it came from without asking.
+        // never be saved over the file it came from without asking. The snakes
+        // that were read can be edited and saved elsewhere: that is how a keeper
+        // rescues a damaged file.
         if (neu.empty() && e.code() != 100)
             throw;
         uebernehmen(std::move(neu));
         Dateiname.clear();
+        if (!Schlangen.empty())
+            Activ();
         throw;
     }
     uebernehmen(std::move(neu));

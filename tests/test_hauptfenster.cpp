@@ -261,6 +261,7 @@ TEST_F(FensterTest, LadenFehlerLassenNichtsHalbes)
     EXPECT_EQ(f.Schlangen.size(), 3u);
     EXPECT_EQ(f.name->text(), "A");
     EXPECT_TRUE(f.Dateiname.isEmpty());
+    EXPECT_TRUE(f.SpeichernUnter1->isEnabled()) << "what was read can be saved elsewhere";
 
     // Not even one whole record: the empty state, not the old snakes.
     dateiSchreiben(pfad("winzig.vix"), QByteArray(100, 'x'));
