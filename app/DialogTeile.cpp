@@ -43,8 +43,10 @@ Geruest geruest(QDialog *dialog, const QString &caption, const QString &titel, Q
 
     g.abbrechen = knopf(dialog, QStringLiteral("Abbrechen"), QStringLiteral("Button3"));
     g.ok = knopf(dialog, QStringLiteral("OK"), QStringLiteral("Button2"));
-    g.abbrechen->setAutoDefault(false);
-    g.ok->setAutoDefault(false);
+    // OK answers Enter in the fields; a button that has the focus answers it itself,
+    // so Enter on a focused "Abbrechen" never confirms.
+    g.abbrechen->setAutoDefault(true);
+    g.ok->setAutoDefault(true);
     g.ok->setDefault(true);
 
     auto *knoepfe = new QHBoxLayout;

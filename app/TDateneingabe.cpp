@@ -9,9 +9,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QValidator>
 #include <QVBoxLayout>
 
 namespace {
+class DreiZeichen : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &text, int &) const override { return text.size() <= 3 ? Acceptable : Invalid; }
+};
+
 // The record keeps this many characters of the picture path; typing stops
 // there, but a chosen file's path may be longer.
 constexpr int MaxBildPfad = 50;
@@ -37,6 +44,7 @@ void bildPfadZuLang(QWidget *parent, qsizetype laenge)
 
 TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
 {
+    setObjectName(QStringLiteral("Dateneingabe"));
     auto *rahmen = new QFrame(this);
     rahmen->setFrameShape(QFrame::StyledPanel);
     rahmen->setFrameShadow(QFrame::Sunken);
@@ -50,7 +58,7 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
     Edit3 = eingabe(rahmen, QStringLiteral("Edit3"), 10);
     Edit4 = eingabe(rahmen, QStringLiteral("Edit4"), MaxBildPfad);
     Button1 = DialogTeile::knopf(rahmen, QStringLiteral("Wählen..."), QStringLiteral("Button1"));
-    Button1->setAutoDefault(false);
+    Button1->setAutoDefault(true);
 
     ComboBox1 = new QComboBox(rahmen);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
@@ -58,7 +66,9 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
     ComboBox1->setInsertPolicy(QComboBox::NoInsert); // a typed interval is no new list item
     for (int tage = 7; tage <= 21; ++tage)
         ComboBox1->addItem(QString::number(tage));
-    ComboBox1->lineEdit()->setMaxLength(3);
+    // Typing stops at three characters; a longer interval from a file (set by the
+    // program) stays whole instead of being cut behind the user's back.
+    ComboBox1->lineEdit()->setValidator(new DreiZeichen(ComboBox1));
     ComboBox1->setMinimumContentsLength(4);
 
     auto *felder = new QGridLayout;

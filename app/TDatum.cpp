@@ -40,6 +40,7 @@ private:
 
 TDatum::TDatum(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heute)
 {
+    setObjectName(QStringLiteral("Datum"));
     MonthCalendar1 = new QCalendarWidget(this);
     MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
     MonthCalendar1->setAccessibleName(QStringLiteral("Datum"));

@@ -12,6 +12,7 @@
 
 TFutterEdit::TFutterEdit(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heute)
 {
+    setObjectName(QStringLiteral("FutterEdit"));
     auto *inhalt = new QWidget(this);
     datum1 = new TKlickLabel(inhalt);
     datum1->setObjectName(QStringLiteral("datum1"));

@@ -9,6 +9,7 @@
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -432,7 +433,7 @@ QWidget *TVivarix::journalHaelfte(const QString &titel, TStringGrid *&grid, TKli
     reihe->addWidget(eingabe, 1);
     ok = new QToolButton(panel);
     ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
-    ok->setAccessibleName(QStringLiteral("Eintrag hinzufügen"));
+    ok->setAccessibleName(titel.chopped(1) + QStringLiteral(": Eintrag hinzufügen"));
     hinweis(ok, QStringLiteral("Einfach klicken und schon erscheint der neue Eintrag"));
     reihe->addWidget(ok);
     v->addLayout(reihe);
@@ -642,6 +643,15 @@ bool TVivarix::eventFilter(QObject *o, QEvent *e)
             Panel1CanResize();
         else if (o == StringGrid2->viewport())
             Panel2CanResize();
+    } else if (e->type() == QEvent::KeyPress && o == futter1->lineEdit()) {
+        // Enter adds the feeding at once, also while the inline completion still has
+        // its suggestion selected (the completer would otherwise take the first Enter).
+        const int taste = static_cast<QKeyEvent *>(e)->key();
+        if ((taste == Qt::Key_Return || taste == Qt::Key_Enter) && !futter1->view()->isVisible()) {
+            futter1Enter();
+            ok1->click();
+            return true;
+        }
     } else if (e->type() == QEvent::FocusIn) {
         if (o == futter1 || o == futter1->lineEdit())
             futter1Enter();

@@ -160,13 +160,17 @@ void TVivarix::keyPressEvent(QKeyEvent *e)
 {
     // Enter presses the add button of the input that last had the focus,
     // like a dialog's default button, also after the focus moved on to a grid.
-    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && standardKnopf && standardKnopf->isEnabled()) {
-        if (auto *b = qobject_cast<QAbstractButton *>(QApplication::focusWidget()); b && b != standardKnopf)
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (auto *b = qobject_cast<QAbstractButton *>(QApplication::focusWidget())) {
             b->click();
-        else
+            e->accept();
+            return;
+        }
+        if (standardKnopf && standardKnopf->isEnabled()) {
             standardKnopf->click();
-        e->accept();
-        return;
+            e->accept();
+            return;
+        }
     }
     QMainWindow::keyPressEvent(e);
 }

@@ -66,7 +66,7 @@ Antwort zeige(QWidget *parent, const QString &titel, const QString &text, QMessa
     if (nichtBlockieren) {
         if (knoepfe == mbOK)
             return mbOK; // nothing to decide
-        throw std::logic_error("message box without a prepared answer: " + text.toStdString());
+        throw DialogTest::Unbeantwortet("message box without a prepared answer: " + text.toStdString());
     }
 
     QMessageBox box(icon, titel, text, QMessageBox::NoButton, parent);
@@ -139,10 +139,12 @@ bool Bewacht(QWidget *parent, const std::function<void()> &befehl)
         Fehlerbericht(parent, e.message());
     } catch (const std::bad_alloc &) {
         Fehlerbericht(parent, QStringLiteral("Zu wenig Arbeitsspeicher"));
-    } catch (const std::logic_error &) {
+    } catch (const DialogTest::Unbeantwortet &) {
         throw; // a broken test expectation, never a user's failure
     } catch (const std::exception &e) {
         Fehlerbericht(parent, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        Fehlerbericht(parent, QStringLiteral("Unbekannter Fehler"));
     }
     return false;
 }
@@ -152,7 +154,7 @@ std::optional<std::optional<QString>> vorbereiteterName()
 {
     if (dateinamen.empty()) {
         if (nichtBlockieren)
-            throw std::logic_error("file dialog without a prepared name");
+            throw DialogTest::Unbeantwortet("file dialog without a prepared name");
         return std::nullopt;
     }
     auto n = dateinamen.front();
@@ -264,7 +266,7 @@ int Modal(QWidget *dialog)
                 dlg->reject(); // a test that forgot to close it must not hang
         });
     } else if (nichtBlockieren) {
-        throw std::logic_error("modal dialog without a prepared handler");
+        throw DialogTest::Unbeantwortet("modal dialog without a prepared handler");
     }
     return dlg->exec();
 }

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 
 class QWidget;
 
@@ -58,6 +59,11 @@ struct DateiDialog {
 
 // Test hooks: answers handed out in order, before any real dialog is shown.
 namespace DialogTest {
+// Raised when a test let a dialog open without preparing its answer. The error
+// guard lets it through, so the test fails instead of a report being shown.
+struct Unbeantwortet : std::logic_error {
+    using std::logic_error::logic_error;
+};
 // Next answer for MessageDlg. The callback, if set, sees each box's text and kind.
 void naechsteAntwort(Antwort a);
 // Next file name for a file dialog; std::nullopt stands for "Abbrechen".

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 class TStringGridModel : public QAbstractTableModel {
@@ -16,8 +17,8 @@ public:
         if (!idx.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::AccessibleTextRole))
             return {};
         const QString &s = zeilen[size_t(idx.row())][size_t(idx.column())];
-        if (role == Qt::ToolTipRole && s.isEmpty())
-            return {};
+        if (role == Qt::ToolTipRole) // a tooltip reads markup: show the keeper's text as it is
+            return s.isEmpty() ? QVariant() : QVariant(QStringLiteral("<p style='white-space:pre'>") + s.toHtmlEscaped());
         return s;
     }
 
@@ -139,6 +140,18 @@ void TStringGrid::setRow(int row)
     row = qBound(1, row, RowCount() - 1);
     const QModelIndex i = daten->index(row - 1, 0);
     selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TStringGrid::keyPressEvent(QKeyEvent *e)
+{
+    // The pop-up menu without a mouse: Shift+F10 or the menu key, at the selected row.
+    if ((e->key() == Qt::Key_F10 && e->modifiers() == Qt::ShiftModifier) || e->key() == Qt::Key_Menu) {
+        if (contextMenuPolicy() == Qt::CustomContextMenu)
+            emit customContextMenuRequested(visualRect(currentIndex()).center());
+        e->accept();
+        return;
+    }
+    QTableView::keyPressEvent(e);
 }
 
 void TStringGrid::mousePressEvent(QMouseEvent *e)

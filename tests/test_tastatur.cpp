@@ -1,0 +1,143 @@
+// Using the program with the keyboard alone, and user text that must stay plain.
+#include "Fenster.h"
+
+#include "app/TDateneingabe.h"
+#include "app/TFutterEdit.h"
+#include "data/Fehler.h"
+#include "toolkit/TStringGrid.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+class TastaturTest : public FensterTest {
+protected:
+    TVivarix &offen(const TSchlangen &s)
+    {
+        datei("start.vix", s);
+        optionen({"autoload=1", "file=" + pfad("start.vix"), "futter=Maus|Ratte"});
+        TVivarix &f = starten(true);
+        QApplication::setActiveWindow(&f);
+        return f;
+    }
+};
+
+TEST_F(TastaturTest, EnterAufAbbrechenBestaetigtNicht)
+{
+    for (int welcher = 0; welcher < 2; ++welcher) {
+        bool ok = true;
+        DialogTest::naechsterDialog([&](QWidget *w) {
+            auto *dlg = static_cast<QDialog *>(w);
+            auto *abbrechen = dlg->findChild<QPushButton *>("Button3");
+            QApplication::setActiveWindow(dlg);
+            abbrechen->setFocus();
+            ASSERT_TRUE(abbrechen->hasFocus());
+            QTest::keyClick(abbrechen, Qt::Key_Return);
+            ok = welcher == 0 ? static_cast<TDateneingabe *>(w)->ok : static_cast<TFutterEdit *>(w)->ok;
+        });
+        if (welcher == 0) {
+            TDateneingabe d(nullptr);
+            d.Edit1->setText("Kaa");
+            Modal(&d);
+        } else {
+            TFutterEdit d(nullptr, heute());
+            d.futter1->setText("Maus");
+            Modal(&d);
+        }
+        EXPECT_FALSE(ok) << (welcher == 0 ? "Stammdaten" : "Eingaben editieren");
+    }
+}
+
+TEST_F(TastaturTest, AendernBehaeltEinLangesIntervallAusDerDatei)
+{
+    TVivarix &f = offen({schlange("Kaa", 0, 0, 1234), schlange("Minus", 0, 0, -100)});
+    for (int i = 0; i < 2; ++i) {
+        f.Upd(i);
+        DialogTest::naechsterDialog([](QWidget *w) {
+            auto *d = static_cast<TDateneingabe *>(w);
+            d->Edit1->setText(d->Edit1->text() + " II");
+            d->Button2->click();
+        });
+        f.Button1Click();
+    }
+    EXPECT_EQ(f.Schlangen[0].tage(), 1234);
+    EXPECT_EQ(f.Schlangen[1].tage(), -100);
+    EXPECT_EQ(f.Schlangen[1].name(), "Minus II");
+
+    // Typing still stops at three characters.
+    TDateneingabe d(nullptr);
+    d.ComboBox1->setEditText("");
+    d.show();
+    QTest::keyClicks(d.ComboBox1->lineEdit(), "12345");
+    EXPECT_EQ(d.ComboBox1->currentText(), "123");
+}
+
+TEST_F(TastaturTest, EnterNimmtDieVervollstaendigungGleichMit)
+{
+    TVivarix &f = offen({schlange("Kaa")});
+    f.futter1->setFocus();
+    if (!f.futter1->hasFocus())
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    QTest::keyClicks(f.futter1->lineEdit(), "Ra");
+    QTest::keyClick(f.futter1->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 1) << "one Enter adds the entry";
+    EXPECT_EQ(f.Schlangen[0].futter(0), "Ratte");
+    EXPECT_EQ(f.futter1->currentText(), "");
+}
+
+TEST_F(TastaturTest, EnterAufEinemKnopfDruecktIhn)
+{
+    TVivarix &f = offen({schlange("Kaa")});
+    f.Button1->setFocus();
+    if (!f.Button1->hasFocus())
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    bool geoeffnet = false;
+    DialogTest::naechsterDialog([&](QWidget *w) {
+        geoeffnet = true;
+        static_cast<QDialog *>(w)->reject();
+    });
+    QTest::keyClick(f.Button1, Qt::Key_Return);
+    EXPECT_TRUE(geoeffnet) << "Enter on \"Ändern...\" opens the master data dialog";
+}
+
+TEST_F(TastaturTest, PopupMenueOhneMaus)
+{
+    TVivarix &f = offen({schlange("Kaa", 3)});
+    QSignalSpy spy(f.StringGrid1, &QWidget::customContextMenuRequested);
+    f.StringGrid1->setRow(2);
+    // The menu itself opens modally; ask for it and close it at once.
+    QTimer::singleShot(0, [&] { f.PopupMenu1->close(); });
+    QTest::keyClick(f.StringGrid1, Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_EQ(spy.count(), 1);
+    const QPoint wo = spy.at(0).at(0).toPoint();
+    EXPECT_EQ(f.StringGrid1->indexAt(wo).row(), 1) << "at the selected row";
+}
+
+TEST_F(TastaturTest, ZellenTooltipsZeigenTextNichtMarkup)
+{
+    TVivarix &f = offen({schlange("Kaa")});
+    f.futter1->setEditText("<b>fett</b> & <img src=x>");
+    f.ok1Click();
+    const QString tip = f.StringGrid1->model()->index(0, 1).data(Qt::ToolTipRole).toString();
+    EXPECT_FALSE(tip.contains("<b>"));
+    EXPECT_TRUE(tip.contains("&lt;b&gt;fett&lt;/b&gt; &amp; &lt;img src=x&gt;"));
+    EXPECT_EQ(f.StringGrid1->Cells(1, 1), "<b>fett</b> & <img src=x>");
+}
+
+TEST(Waechter, AuchUnerwarteteFehlerWerdenGemeldet)
+{
+    DialogTest::zuruecksetzen();
+    DialogTest::nieBlockieren(true);
+    EXPECT_FALSE(Bewacht(nullptr, [] { TSchlange().futter(201); }));
+    EXPECT_FALSE(Bewacht(nullptr, [] { throw 42; }));
+    EXPECT_EQ(DialogTest::protokoll().size(), 2);
+    EXPECT_EQ(DialogTest::protokoll().last(), "Bericht|Unbekannter Fehler.");
+    DialogTest::nieBlockieren(false);
+    DialogTest::zuruecksetzen();
+}
