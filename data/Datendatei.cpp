@@ -141,7 +141,8 @@ public:
         const QByteArray ordner = slash < 0 ? QByteArray() : ziel.left(slash + 1);
         const QByteArray basis = ziel.mid(slash + 1);
         for (int versuch = 0; versuch < 100; ++versuch) {
-            name = ordner + '.' + basis + '.' + QByteArray::number(::getpid()) + '-' +
+            // Short, so that a target name near the file system's limit still fits.
+            name = ordner + ".vivarix-" + QByteArray::number(::getpid()) + '-' +
                    QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
             // 0666 under the umask: a new data file gets the usual rights.
             const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -195,7 +196,9 @@ namespace Datendatei {
 void laden(const QString &path, TSchlangen &ziel)
 {
     const QByteArray name = systemName(path);
-    Deskriptor fd(::open(name.constData(), O_RDONLY | O_CLOEXEC));
+    // Opened without waiting, so a named pipe cannot freeze the program; only a
+    // regular file is read.
+    Deskriptor fd(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0)
         fehler(errno);
     struct stat st;
@@ -203,6 +206,11 @@ void laden(const QString &path, TSchlangen &ziel)
         fehler(errno);
     if (S_ISDIR(st.st_mode))
         fehler(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        fehler(EINVAL);
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        fehler(errno);
 
     const std::uint64_t groesse = st.st_size > 0 ? std::uint64_t(st.st_size) : 0;
     const std::uint64_t saetze = (groesse + TSchlange::Groesse - 1) / TSchlange::Groesse;
@@ -262,8 +270,14 @@ void dateiErsetzen(const QString &path, const void *bytes, std::size_t n)
     if (gibtEs) {
         if (::fchmod(temp.fd(), alt.st_mode & 07777) != 0)
             fehler(errno);
-        if (::geteuid() == 0 && ::fchown(temp.fd(), alt.st_uid, alt.st_gid) != 0)
-            fehler(errno);
+        if (::geteuid() == 0) {
+            if (::fchown(temp.fd(), alt.st_uid, alt.st_gid) != 0)
+                fehler(errno);
+        } else if (alt.st_gid != ::getegid()) {
+            // A shared file keeps its group where we belong to it; otherwise it
+            // takes ours, as any newly written file would.
+            (void)::fchown(temp.fd(), uid_t(-1), alt.st_gid);
+        }
     }
     allesSchreiben(temp.fd(), static_cast<const std::uint8_t *>(bytes), n);
     if (::fsync(temp.fd()) != 0)

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <grp.h>
 #include <unistd.h>
 
 QByteArray dateiLesen(const QString &path)
@@ -43,7 +44,7 @@ int alsNobody(const std::function<int()> &f)
     return imKind([&] {
         if (geteuid() == 0) {
             const uid_t nobody = 65534;
-            if (setgid(nobody) != 0 || setuid(nobody) != 0)
+            if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
                 return 252;
         }
         return f();

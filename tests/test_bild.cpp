@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QSvgRenderer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <vector>
@@ -139,9 +140,12 @@ TEST_F(BildTest, NichtZuOeffnen)
     EXPECT_EQ(Bild::laden(QString()).ergebnis, Ergebnis::NichtGeoeffnet);
     ASSERT_TRUE(QDir(dir.path()).mkdir("ordner.bmp"));
     EXPECT_EQ(Bild::laden(pfad("ordner.bmp")).ergebnis, Ergebnis::NichtGeoeffnet);
+    // A named pipe would block the window if it were opened.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pfad("rohr.jpg")).constData(), 0600), 0);
+    EXPECT_EQ(Bild::laden(pfad("rohr.jpg")).ergebnis, Ergebnis::NichtGeoeffnet);
 
     const QString gesperrt = schreibe("gesperrt.jpg", rgbJpeg(4, 4, Qt::blue));
-    ASSERT_TRUE(QFile::setPermissions(gesperrt, QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(gesperrt, QFileDevice::Permissions())); // not even its owner may read it
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther));
     EXPECT_EQ(alsNobody([&] { return int(Bild::laden(gesperrt).ergebnis); }), int(Ergebnis::NichtGeoeffnet));
 }

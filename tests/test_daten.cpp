@@ -320,6 +320,23 @@ TEST_F(DatendateiTest, OpenFailuresCarryTheirCodes)
     EXPECT_EQ(code([&] { Datendatei::speichern(dir.path(), s); }), 3);
     EXPECT_EQ(code([&] { Datendatei::speichern(pfad("nicht/da.vix"), s); }), 2);
     EXPECT_TRUE(s.empty());
+
+    // A named pipe is no data file: refused at once instead of waiting for a writer.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pfad("rohr.vix")).constData(), 0600), 0);
+    EXPECT_EQ(code([&] { Datendatei::laden(pfad("rohr.vix"), s); }), 3);
+}
+
+TEST_F(DatendateiTest, ALongFileNameStillSaves)
+{
+    // The temporary file beside the target must fit the file system's name limit too.
+    const QString lang = pfad(QString(240, u'x') + QStringLiteral(".vix"));
+    TSchlangen s(2);
+    s[1].setName(QStringLiteral("Kaa"));
+    Datendatei::speichern(lang, s);
+    TSchlangen zurueck;
+    Datendatei::laden(lang, zurueck);
+    ASSERT_EQ(zurueck.size(), 2u);
+    EXPECT_EQ(zurueck[1].name(), QStringLiteral("Kaa"));
 }
 
 TEST_F(DatendateiTest, AccessRightsAsAnOrdinaryUser)
@@ -360,7 +377,7 @@ TEST_F(DatendateiTest, AccessRightsAsAnOrdinaryUser)
     const QString drin = ordner + QStringLiteral("/offen.vix");
     dateiSchreiben(drin, bild);
     modus(drin, 0666);
-    modus(ordner, 0755);
+    modus(ordner, 0555); // not even its owner may add a file
     EXPECT_EQ(speichernCode(drin), 5);
     EXPECT_EQ(dateiLesen(drin), bild);
     EXPECT_EQ(speichernCode(ordner + QStringLiteral("/neu.vix")), 5);

@@ -255,7 +255,8 @@ Geladen laden(const QString &path)
     // Open first: whether the file can be opened at all decides between the two
     // failures, whatever its name says.
     QFile datei(path);
-    if (path.isEmpty() || QFileInfo(path).isDir() || !datei.open(QIODevice::ReadOnly))
+    // Only a regular file: opening a named pipe would block the window.
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !datei.open(QIODevice::ReadOnly))
         return {Ergebnis::NichtGeoeffnet, {}};
 
     const QString endung = QFileInfo(path).suffix().toLower();

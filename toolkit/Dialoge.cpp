@@ -21,6 +21,7 @@ std::deque<std::optional<QString>> dateinamen;
 std::deque<std::function<void(QWidget *)>> dialogHandler;
 QStringList meldungen;
 bool nichtBlockieren = false;
+bool protokollieren = false; // only once a test has used one of its hooks
 
 QString artName(MsgArt art)
 {
@@ -57,7 +58,8 @@ Antwort escapeAntwort(Knoepfe k)
 Antwort zeige(QWidget *parent, const QString &titel, const QString &text, QMessageBox::Icon icon, Knoepfe knoepfe,
               const QString &protokollArt)
 {
-    meldungen << protokollArt + u'|' + text;
+    if (protokollieren)
+        meldungen << protokollArt + u'|' + text;
     if (!antworten.empty()) {
         const Antwort a = antworten.front();
         antworten.pop_front();
@@ -170,7 +172,8 @@ std::optional<QString> zeigeDateiDialog(DateiDialog &d, QWidget *parent, bool sp
     } else {
         QFileDialog dlg(parent);
         dlg.setAcceptMode(speichern ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dlg.setFileMode(speichern ? QFileDialog::AnyFile : QFileDialog::AnyFile);
+        // Also the open dialog takes a name that does not exist; loading it then says so.
+        dlg.setFileMode(QFileDialog::AnyFile);
         QStringList filter;
         filter << QStringLiteral("%1 (%2)").arg(d.filterName, d.muster);
         filter << d.weitereFilter;
@@ -232,17 +235,30 @@ std::optional<QString> DateiDialog::speichern(QWidget *parent)
 }
 
 namespace DialogTest {
-void naechsteAntwort(Antwort a) { antworten.push_back(a); }
-void naechsterDateiname(std::optional<QString> pfad) { dateinamen.push_back(std::move(pfad)); }
+void naechsteAntwort(Antwort a)
+{
+    protokollieren = true;
+    antworten.push_back(a);
+}
+void naechsterDateiname(std::optional<QString> pfad)
+{
+    protokollieren = true;
+    dateinamen.push_back(std::move(pfad));
+}
 QStringList protokoll() { return meldungen; }
 void zuruecksetzen()
 {
+    protokollieren = true;
     antworten.clear();
     dateinamen.clear();
     dialogHandler.clear();
     meldungen.clear();
 }
-void nieBlockieren(bool an) { nichtBlockieren = an; }
+void nieBlockieren(bool an)
+{
+    protokollieren = true;
+    nichtBlockieren = an;
+}
 void naechsterDialog(std::function<void(QWidget *)> f) { dialogHandler.push_back(std::move(f)); }
 std::function<void(QWidget *)> holeDialogHandler()
 {
