@@ -2,6 +2,7 @@
 
 #include "app/DialogTeile.h"
 #include "data/Fehler.h"
+#include "toolkit/Bild.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -112,7 +113,8 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
     Button3 = g.abbrechen;
 
     OpenPictureDialog1.filterName = QStringLiteral("Alle Bilder");
-    OpenPictureDialog1.muster = QStringLiteral("*.jpg *.jpeg *.bmp *.ico *.emf *.wmf");
+    // Every kind the picture loader knows, from the loader itself.
+    OpenPictureDialog1.muster = QStringLiteral("*.") + Bild::endungen().join(QStringLiteral(" *."));
     OpenPictureDialog1.weitereFilter = {
         QStringLiteral("JPEG-Bild (*.jpg *.jpeg)"), QStringLiteral("Bitmap (*.bmp)"),
         QStringLiteral("Symbol (*.ico)"),           QStringLiteral("Erweiterte Metadatei (*.emf)"),

@@ -163,5 +163,4 @@ void TStringGrid::mousePressEvent(QMouseEvent *e)
         QTableView::mousePressEvent(e);
     else
         e->accept();
-    emit mausGedrueckt();
 }

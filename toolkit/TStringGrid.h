@@ -32,10 +32,6 @@ public:
     int ColWidths(int col) const { return columnWidth(col); }
     void setColWidths(int col, int w) { setColumnWidth(col, w); }
 
-signals:
-    // Any mouse button pressed on the grid (after it took the focus).
-    void mausGedrueckt();
-
 protected:
     void mousePressEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
