@@ -136,6 +136,7 @@ private:
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
     void bearbeitbar(bool an); // the sixteen controls and commands Activ and Neu switch
+    bool vorherSpeichern();
     bool eintragHinzufuegen(TStringGrid *grid, TKlickLabel *datum, const QString &text);
     void datumWaehlen(TKlickLabel *label);
     TStringGrid *zielGitter() const;

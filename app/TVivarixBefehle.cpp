@@ -18,25 +18,29 @@
 #include <QPushButton>
 #include <QToolButton>
 
-namespace {
-Antwort speichernFragen(QWidget *parent)
+// Asks before unsaved changes are discarded. True when the command may go on:
+// "Nein", or "Ja" and the collection is saved. "Abbrechen", a cancelled save
+// dialog and a failed save (which raises) all keep the changes.
+bool TVivarix::vorherSpeichern()
 {
-    return MessageDlg(parent, QStringLiteral("Vorher noch speichern?"), MsgArt::Warnung, mbJa | mbNein | mbAbbrechen);
+    switch (MessageDlg(this, QStringLiteral("Vorher noch speichern?"), MsgArt::Warnung, mbJa | mbNein | mbAbbrechen)) {
+    case mbNein:
+        return true;
+    case mbJa:
+        Speichern1Click();
+        return !Geaendert; // still changed: the save dialog was cancelled
+    default:
+        return false;
+    }
 }
-} // namespace
 
 // ---------------------------------------------------------------------------
 // Document
 
 void TVivarix::Neu1Click()
 {
-    if (Geaendert) {
-        const Antwort a = speichernFragen(this);
-        if (a == mbAbbrechen)
-            return;
-        if (a == mbJa)
-            Speichern1Click(); // a failed save raises, so no Neu follows
-    }
+    if (Geaendert && !vorherSpeichern())
+        return;
     Neu();
 }
 
@@ -77,11 +81,8 @@ void TVivarix::closeEvent(QCloseEvent *e)
 {
     bool schliessen = true;
     if (Geaendert) {
-        const Antwort a = speichernFragen(this);
-        if (a == mbAbbrechen)
-            schliessen = false;
-        else if (a == mbJa)
-            schliessen = Bewacht(this, [&] { Speichern1Click(); }); // a failed save keeps the window open
+        bool weiter = false;
+        schliessen = Bewacht(this, [&] { weiter = vorherSpeichern(); }) && weiter; // a failed save keeps it open
     }
     if (schliessen)
         e->accept();

@@ -116,13 +116,18 @@ TEST_F(BefehleTest, NeuMitJaOhneDateinamenFragtNachDemNamen)
     EXPECT_TRUE(f.Dateiname.isEmpty());
     EXPECT_EQ(f.SaveDialog1.vorschlag, "neu.vix") << "the dialog proposes the last name chosen";
 
-    // Cancelling the save dialog still empties the window.
+    // "Ja" and then cancelling the save dialog keeps the unsaved snake: nothing is lost.
     stammdaten("Nagini");
     f.NeueSchlange1Click();
     DialogTest::naechsteAntwort(mbJa);
     DialogTest::naechsterDateiname(std::nullopt);
     f.Neu1Click();
-    EXPECT_EQ(f.TabControl1->count(), 0);
+    EXPECT_EQ(f.TabControl1->count(), 1);
+    EXPECT_TRUE(f.Geaendert);
+    DialogTest::naechsteAntwort(mbJa);
+    DialogTest::naechsterDateiname(std::nullopt);
+    EXPECT_FALSE(f.close()) << "and so does closing";
+    EXPECT_EQ(f.Schlangen.size(), 1u);
 }
 
 TEST_F(BefehleTest, GescheiterteSicherungVorNeuLaesstAllesStehen)
