@@ -352,7 +352,8 @@ void TTabControl::Strip::setAll(const QStringList &list)
 
 void TTabControl::Strip::setText(int index, const QString &caption)
 {
-    if (!valid(index))
+    // Every edit of a snake stores its name again; an unchanged caption needs no new layout.
+    if (!valid(index) || captions.at(index) == caption)
         return;
     captions[index] = caption;
     widths[size_t(index)] = 0;
