@@ -21,6 +21,9 @@ fi
 
 build=${VIVARIX_BUILD:-build}
 if [ ! -f "$build/build.ninja" ]; then
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${VIVARIX_BUILD_TYPE:-RelWithDebInfo} >/dev/null
+  extra=()
+  # A compiler cache, where one is installed, makes rebuilds in several checkouts cheap.
+  command -v ccache >/dev/null && extra+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${VIVARIX_BUILD_TYPE:-RelWithDebInfo} "${extra[@]}" >/dev/null
 fi
 cmake --build "$build" -- -j"$(nproc)"
