@@ -24,6 +24,6 @@ if [ ! -f "$build/build.ninja" ]; then
   extra=()
   # A compiler cache, where one is installed, makes rebuilds in several checkouts cheap.
   command -v ccache >/dev/null && extra+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${VIVARIX_BUILD_TYPE:-RelWithDebInfo} "${extra[@]}" >/dev/null
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${VIVARIX_BUILD_TYPE:-RelWithDebInfo} "${extra[@]}" ${VIVARIX_CMAKE_ARGS:-} >/dev/null
 fi
 cmake --build "$build" -- -j"$(nproc)"
