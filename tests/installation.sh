@@ -106,6 +106,7 @@ vorlage)
     ln -s "$tmp/woanders.ini" "$tmp/link.ini"
     "$cmake" -DQUELLE="$quelle/dist/options.ini" -DZIEL="$tmp/link.ini" -P "$skript"
     [ ! -e "$tmp/woanders.ini" ] || falsch "durch einen Link geschrieben"
+    [ -L "$tmp/link.ini" ] || falsch "Link ersetzt"
     # The build folder has one after building (its content may be the keeper's).
     [ -f "$build/options.ini" ] || falsch "build/options.ini fehlt"
     [ "$(ls -A "$tmp/neu er")" = "options.ini" ] || falsch "Zwischendatei liegen geblieben"

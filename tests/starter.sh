@@ -46,6 +46,7 @@ pruefe() {
     [ "$(sed -n 2p "$protokoll")" = mit-optionen ] || falsch "$1: options.ini fehlte beim Start"
     [ "$(sed -n 3p "$protokoll")" = "2:a b c" ] || falsch "$1: Argumente $(sed -n 3p "$protokoll")"
     cmp "$tmp/erwartet.ini" "$2/options.ini" || falsch "$1: options.ini ist nicht die Vorgabe"
+    [ "$(ls -A "$2")" = options.ini ] || falsch "$1: im Ordner liegt $(ls -A "$2")"
 }
 
 # Fresh XDG_DATA_HOME that does not exist yet, with a blank in its path.
@@ -87,7 +88,26 @@ starte blockiert XDG_DATA_HOME="$tmp/datei" HOME="$tmp/home"
 [ "$rc" != 0 ] && [ "$rc" != 3 ] || falsch "blockiert: Exit-Code $rc"
 [ ! -e "$protokoll" ] || falsch "blockiert: Programm trotzdem gestartet"
 
+# A link that points nowhere is the keeper's: nothing is written through it.
+rm -rf "$tmp/home"
+mkdir -p "$tmp/home/.local/share/vivarix"
+ln -s "$tmp/woanders.ini" "$tmp/home/.local/share/vivarix/options.ini"
+starte link-ins-leere HOME="$tmp/home"
+[ "$rc" = 3 ] || falsch "link-ins-leere: Exit-Code $rc"
+[ ! -e "$tmp/woanders.ini" ] || falsch "link-ins-leere: durch den Link geschrieben"
+[ -L "$tmp/home/.local/share/vivarix/options.ini" ] || falsch "link-ins-leere: Link ersetzt"
+
 # Nothing was written into the installation.
 ( cd "$root" && find . | sort ) > "$tmp/installation.nachher"
 diff -u "$tmp/installation.vorher" "$tmp/installation.nachher" || falsch "Installation verändert"
+
+# Without the default settings the program still starts, in its folder, and no
+# half file is left there.
+rm "$root/share/vivarix/options.ini"
+rm -rf "$tmp/home"
+starte ohne HOME="$tmp/home"
+[ "$rc" = 3 ] || falsch "ohne: Exit-Code $rc"
+[ "$(sed -n 1,2p "$protokoll" 2>/dev/null)" = "$(printf '%s\nohne-optionen' "$tmp/home/.local/share/vivarix")" ] \
+    || falsch "ohne: $(cat "$protokoll" 2>/dev/null)"
+[ -z "$(ls -A "$tmp/home/.local/share/vivarix")" ] || falsch "ohne: Dateien im Datenordner"
 exit $fehler
