@@ -8,6 +8,8 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.vivarix.Vivarix"));
     // The program speaks German, and so do Qt's own dialogs.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QTranslator qtDeutsch;

@@ -1,0 +1,119 @@
+#!/bin/sh
+# Installs the build into a temporary DESTDIR and checks what a desktop needs.
+#   installation.sh dateien  BUILD SOURCE   the installed files, nothing more, nothing less
+#   installation.sh desktop  BUILD SOURCE   the menu entry passes desktop-file-validate
+#   installation.sh appstream BUILD SOURCE  the metadata passes appstreamcli validate
+#   installation.sh vorlage  BUILD SOURCE   the build copies the default settings only when missing
+# Exit 77 (skipped) when a validator is not installed.
+set -eu
+cmake=${CMAKE:-cmake}
+teil=$1
+build=$2
+quelle=$3
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+fehler=0
+falsch() { echo "FEHLER: $*" >&2; fehler=1; }
+
+# The six lines the program writes with every setting off, CR LF ended.
+printf '[Options]\r\nautoload=0\r\nfile=\r\nremember=0\r\nmaximize=0\r\nfutter=\r\n' > "$tmp/erwartet.ini"
+
+installieren() {
+    # A prefix with a blank catches unquoted paths in the install rules.
+    ziel="$tmp/ziel"
+    prefix="/opt/viva rix"
+    DESTDIR="$ziel" "$cmake" --install "$build" --prefix "$prefix" > "$tmp/install.log"
+    root="$ziel$prefix"
+}
+
+# One value of the [Desktop Entry] group.
+eintrag() { sed -n "s/^$1=//p" "$root/share/applications/de.vivarix.Vivarix.desktop"; }
+
+case "$teil" in
+dateien)
+    installieren
+    # Exactly these files, and nothing of the build (tests, libraries, headers).
+    ( cd "$root" && find . -type f -o -type l | sed 's|^\./||' | sort ) > "$tmp/ist"
+    {
+        echo bin/vivarix
+        echo bin/vivarix-start
+        ( cd "$quelle/help/hilfe" && find . -type f | sed 's|^\./|share/vivarix/hilfe/|' )
+        echo share/vivarix/options.ini
+        echo share/icons/hicolor/scalable/apps/de.vivarix.Vivarix.svg
+        echo share/applications/de.vivarix.Vivarix.desktop
+        echo share/metainfo/de.vivarix.Vivarix.metainfo.xml
+    } | sort > "$tmp/soll"
+    diff -u "$tmp/soll" "$tmp/ist" || falsch "installierte Dateien weichen ab"
+
+    [ -x "$root/bin/vivarix" ] || falsch "bin/vivarix ist nicht ausführbar"
+    [ -x "$root/bin/vivarix-start" ] || falsch "bin/vivarix-start ist nicht ausführbar"
+    head -c 4 "$root/bin/vivarix" | grep -q 'ELF' || falsch "bin/vivarix ist kein Programm"
+    [ "$(head -n 1 "$root/bin/vivarix-start")" = "#!/bin/sh" ] || falsch "bin/vivarix-start ist kein sh-Skript"
+    diff -r "$quelle/help/hilfe" "$root/share/vivarix/hilfe" || falsch "Hilfeseiten weichen ab"
+    cmp "$tmp/erwartet.ini" "$root/share/vivarix/options.ini" || falsch "options.ini ist nicht die Vorgabe"
+    for f in "$root/share/icons/hicolor/scalable/apps/de.vivarix.Vivarix.svg" \
+             "$root/share/applications/de.vivarix.Vivarix.desktop" \
+             "$root/share/metainfo/de.vivarix.Vivarix.metainfo.xml" "$root/share/vivarix/options.ini"; do
+        [ ! -x "$f" ] || falsch "$f ist ausführbar"
+    done
+
+    # The menu entry names what was installed.
+    [ "$(eintrag Name)" = "Vivarix" ] || falsch "Name ist '$(eintrag Name)'"
+    [ -n "$(eintrag Comment)" ] || falsch "Comment fehlt"
+    [ "$(eintrag Exec)" = "vivarix-start" ] || falsch "Exec ist '$(eintrag Exec)'"
+    [ -x "$root/bin/$(eintrag Exec)" ] || falsch "Exec nennt kein installiertes Programm"
+    [ -f "$root/share/icons/hicolor/scalable/apps/$(eintrag Icon).svg" ] || falsch "Icon '$(eintrag Icon)' fehlt"
+    # The metadata names the menu entry and a screenshot of the shipped size.
+    meta="$root/share/metainfo/de.vivarix.Vivarix.metainfo.xml"
+    grep -q '<launchable type="desktop-id">de.vivarix.Vivarix.desktop</launchable>' "$meta" \
+        || falsch "launchable nennt nicht de.vivarix.Vivarix.desktop"
+    grep -q '<release version="1.3"' "$meta" || falsch "release 1.3 fehlt"
+    png="$quelle/dist/screenshot.png"
+    # PNG: width and height are the big-endian 32-bit words at bytes 16 and 20.
+    breite=$(od -An -tu1 -j16 -N4 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
+    hoehe=$(od -An -tu1 -j20 -N4 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
+    grep -q "<image type=\"source\" width=\"$breite\" height=\"$hoehe\">https://[^<]*/screenshot.png</image>" "$meta" \
+        || falsch "screenshot ${breite}x$hoehe nicht in den Metadaten"
+    ;;
+desktop)
+    command -v desktop-file-validate > /dev/null || { echo "desktop-file-validate fehlt: übersprungen"; exit 77; }
+    installieren
+    # It reports hints too; any output is a finding.
+    ausgabe=$(desktop-file-validate "$root/share/applications/de.vivarix.Vivarix.desktop" 2>&1) \
+        || falsch "desktop-file-validate: $ausgabe"
+    [ -z "$ausgabe" ] || falsch "desktop-file-validate: $ausgabe"
+    ;;
+appstream)
+    command -v appstreamcli > /dev/null || { echo "appstreamcli fehlt: übersprungen"; exit 77; }
+    installieren
+    appstreamcli validate --no-net "$root/share/metainfo/de.vivarix.Vivarix.metainfo.xml" \
+        || falsch "appstreamcli validate"
+    ;;
+vorlage)
+    skript="$quelle/dist/kopieren_falls_fehlt.cmake"
+    # Missing (also its folder): the default arrives, byte for byte.
+    "$cmake" -DQUELLE="$quelle/dist/options.ini" -DZIEL="$tmp/neu er/options.ini" -P "$skript"
+    cmp "$tmp/erwartet.ini" "$tmp/neu er/options.ini" || falsch "Vorgabe nicht angelegt"
+    # A keeper's own file, even a shorter or empty one, stays as it is.
+    for inhalt in 'autoload=1\r\nfile=/home/x/mysnakes.vix\r\n' ''; do
+        printf "$inhalt" > "$tmp/eigen.ini"
+        cp "$tmp/eigen.ini" "$tmp/vorher.ini"
+        "$cmake" -DQUELLE="$quelle/dist/options.ini" -DZIEL="$tmp/eigen.ini" -P "$skript"
+        cmp "$tmp/vorher.ini" "$tmp/eigen.ini" || falsch "eigene options.ini ersetzt"
+    done
+    # A link that points nowhere is the keeper's choice too: nothing is written through it.
+    ln -s "$tmp/woanders.ini" "$tmp/link.ini"
+    "$cmake" -DQUELLE="$quelle/dist/options.ini" -DZIEL="$tmp/link.ini" -P "$skript"
+    [ ! -e "$tmp/woanders.ini" ] || falsch "durch einen Link geschrieben"
+    [ -L "$tmp/link.ini" ] || falsch "Link ersetzt"
+    # The build folder has one after building (its content may be the keeper's).
+    [ -f "$build/options.ini" ] || falsch "build/options.ini fehlt"
+    [ "$(ls -A "$tmp/neu er")" = "options.ini" ] || falsch "Zwischendatei liegen geblieben"
+    ;;
+*)
+    echo "unbekannter Teil: $teil" >&2
+    exit 2
+    ;;
+esac
+exit $fehler

@@ -1,0 +1,113 @@
+#!/bin/sh
+# Runs the installed launcher with a stand-in in place of the program and
+# checks where the stand-in was started and what the launcher left there.
+#   starter.sh BUILD
+set -eu
+cmake=${CMAKE:-cmake}
+build=$1
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+fehler=0
+falsch() { echo "FEHLER: $*" >&2; fehler=1; }
+
+printf '[Options]\r\nautoload=0\r\nfile=\r\nremember=0\r\nmaximize=0\r\nfutter=\r\n' > "$tmp/erwartet.ini"
+
+prefix="/opt/viva rix"
+DESTDIR="$tmp/ziel" "$cmake" --install "$build" --prefix "$prefix" > /dev/null
+root="$tmp/ziel$prefix"
+starter="$root/bin/vivarix-start"
+
+# The stand-in notes its folder, whether the settings were there before it
+# started, and its arguments; its exit code must come back through the launcher.
+cat > "$root/bin/vivarix" <<'STANDIN'
+#!/bin/sh
+{ pwd -P; [ -f options.ini ] && echo mit-optionen || echo ohne-optionen; echo "$#:$*"; } > "$PROTOKOLL"
+exit 3
+STANDIN
+chmod +x "$root/bin/vivarix"
+( cd "$root" && find . | sort ) > "$tmp/installation.vorher"
+
+# starte NAME VAR=WERT...: runs the launcher from an unrelated folder with a
+# clean environment plus the given variables; sets $rc and $protokoll.
+starte() {
+    protokoll="$tmp/$1.log"
+    shift
+    mkdir -p "$tmp/anderswo"
+    rc=0
+    ( cd "$tmp/anderswo" && env -i PATH=/usr/bin:/bin PROTOKOLL="$protokoll" "$@" "$starter" a "b c" ) || rc=$?
+}
+# pruefe NAME ORDNER: the stand-in ran in ORDNER, which holds the default settings.
+pruefe() {
+    [ "$rc" = 3 ] || falsch "$1: Exit-Code $rc statt 3"
+    [ -d "$2" ] || { falsch "$1: Ordner $2 nicht angelegt"; return; }
+    [ -f "$protokoll" ] || { falsch "$1: Programm nicht gestartet"; return; }
+    [ "$(sed -n 1p "$protokoll")" = "$(cd "$2" && pwd -P)" ] || falsch "$1: gestartet in $(sed -n 1p "$protokoll")"
+    [ "$(sed -n 2p "$protokoll")" = mit-optionen ] || falsch "$1: options.ini fehlte beim Start"
+    [ "$(sed -n 3p "$protokoll")" = "2:a b c" ] || falsch "$1: Argumente $(sed -n 3p "$protokoll")"
+    cmp "$tmp/erwartet.ini" "$2/options.ini" || falsch "$1: options.ini ist nicht die Vorgabe"
+    [ "$(ls -A "$2")" = options.ini ] || falsch "$1: im Ordner liegt $(ls -A "$2")"
+}
+
+# Fresh XDG_DATA_HOME that does not exist yet, with a blank in its path.
+starte xdg XDG_DATA_HOME="$tmp/da ten/neu" HOME="$tmp/home"
+pruefe xdg "$tmp/da ten/neu/vivarix"
+[ ! -e "$tmp/home/.local" ] || falsch "xdg: ~/.local angelegt, obwohl XDG_DATA_HOME gesetzt ist"
+
+# A keeper's own settings survive the next start unchanged.
+printf 'autoload=1\r\nfile=/home/k/mysnakes.vix\r\n' > "$tmp/da ten/neu/vivarix/options.ini"
+cp "$tmp/da ten/neu/vivarix/options.ini" "$tmp/eigen.ini"
+starte zweiter XDG_DATA_HOME="$tmp/da ten/neu" HOME="$tmp/home"
+[ "$rc" = 3 ] && [ -f "$protokoll" ] || falsch "zweiter: Programm nicht gestartet"
+cmp "$tmp/eigen.ini" "$tmp/da ten/neu/vivarix/options.ini" || falsch "zweiter: eigene options.ini ersetzt"
+
+# Without XDG_DATA_HOME, and with an empty or relative one, it is ~/.local/share.
+for xdg in unset leer relativ; do
+    rm -rf "$tmp/home"
+    case $xdg in
+        unset) starte $xdg HOME="$tmp/home" ;;
+        leer) starte $xdg HOME="$tmp/home" XDG_DATA_HOME= ;;
+        relativ) starte $xdg HOME="$tmp/home" XDG_DATA_HOME=daten ;;
+    esac
+    pruefe $xdg "$tmp/home/.local/share/vivarix"
+    [ ! -e "$tmp/anderswo/daten" ] || falsch "$xdg: relativer Ordner angelegt"
+done
+
+# Started through a link elsewhere (as from /usr/local/bin), it still finds its installation.
+mkdir -p "$tmp/links"
+ln -s "$starter" "$tmp/links/vivarix-start"
+starter="$tmp/links/vivarix-start"
+rm -rf "$tmp/home"
+starte link HOME="$tmp/home"
+pruefe link "$tmp/home/.local/share/vivarix"
+starter="$root/bin/vivarix-start"
+
+# A folder that cannot be made: a message, and the program does not start.
+: > "$tmp/datei"
+starte blockiert XDG_DATA_HOME="$tmp/datei" HOME="$tmp/home"
+[ "$rc" != 0 ] && [ "$rc" != 3 ] || falsch "blockiert: Exit-Code $rc"
+[ ! -e "$protokoll" ] || falsch "blockiert: Programm trotzdem gestartet"
+
+# A link that points nowhere is the keeper's: nothing is written through it.
+rm -rf "$tmp/home"
+mkdir -p "$tmp/home/.local/share/vivarix"
+ln -s "$tmp/woanders.ini" "$tmp/home/.local/share/vivarix/options.ini"
+starte link-ins-leere HOME="$tmp/home"
+[ "$rc" = 3 ] || falsch "link-ins-leere: Exit-Code $rc"
+[ ! -e "$tmp/woanders.ini" ] || falsch "link-ins-leere: durch den Link geschrieben"
+[ -L "$tmp/home/.local/share/vivarix/options.ini" ] || falsch "link-ins-leere: Link ersetzt"
+
+# Nothing was written into the installation.
+( cd "$root" && find . | sort ) > "$tmp/installation.nachher"
+diff -u "$tmp/installation.vorher" "$tmp/installation.nachher" || falsch "Installation verändert"
+
+# Without the default settings the program still starts, in its folder, and no
+# half file is left there.
+rm "$root/share/vivarix/options.ini"
+rm -rf "$tmp/home"
+starte ohne HOME="$tmp/home"
+[ "$rc" = 3 ] || falsch "ohne: Exit-Code $rc"
+[ "$(sed -n 1,2p "$protokoll" 2>/dev/null)" = "$(printf '%s\nohne-optionen' "$tmp/home/.local/share/vivarix")" ] \
+    || falsch "ohne: $(cat "$protokoll" 2>/dev/null)"
+[ -z "$(ls -A "$tmp/home/.local/share/vivarix")" ] || falsch "ohne: Dateien im Datenordner"
+exit $fehler
