@@ -20,6 +20,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -375,6 +376,8 @@ TEST_F(AusgabeTest, DruckenInEinePdfDatei)
         DialogTest::naechsterDialog([&](QWidget *d) {
             auto *v = static_cast<TDruckvorschau *>(d);
             const QStringList vorher = seite(*v->RichEdit1->document());
+            EXPECT_EQ(v->RichEdit1->verticalScrollBar()->value(), 0); // opens at the title, however long
+
 
             // Cancelled, or a job that cannot start: the preview stays as it was.
             druckdialog(QString());

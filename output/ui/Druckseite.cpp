@@ -18,6 +18,7 @@ using Kontrollausdruck::Format;
 namespace {
 const QString Arial = QStringLiteral("Arial");
 const QString Auftrag = QStringLiteral("Vivarix-Seite");
+constexpr qreal Tabstopp = 120; // pixels at 96 dots per inch, scaled to the printer
 
 [[noreturn]] void scheitern(const QPrinter &drucker, const QString &meldung)
 {
@@ -89,6 +90,10 @@ void aufbauen(QTextDocument &doc, const std::vector<Kontrollausdruck::Absatz> &a
 {
     doc.clear();
     doc.setDefaultFont(basisschrift());
+    // One tab stop behind the longest card label, so the four values stand in one column.
+    QTextOption spalten = doc.defaultTextOption();
+    spalten.setTabStopDistance(Tabstopp);
+    doc.setDefaultTextOption(spalten);
     QTextCursor c(&doc);
     const QTextCharFormat basis;
     bool erster = true;

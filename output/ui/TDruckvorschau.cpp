@@ -99,6 +99,13 @@ void TDruckvorschau::RichEdit1Enter()
     Button2->setFocus();
 }
 
+void TDruckvorschau::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    // The caret waits at the end of the page, but the view opens at its title.
+    RichEdit1->verticalScrollBar()->setValue(0);
+}
+
 bool TDruckvorschau::event(QEvent *e)
 {
     if (e->type() == QEvent::WindowActivate)
