@@ -110,6 +110,9 @@ TVivarix::TVivarix(QWidget *parent) : QMainWindow(parent)
         d->endung = QStringLiteral("vix");
         d->vorschlag = QStringLiteral("mysnakes.vix");
     }
+    SaveDialog2.filterName = QStringLiteral("Textdateien");
+    SaveDialog2.muster = QStringLiteral("*.txt");
+    SaveDialog2.endung = QStringLiteral("txt");
     aufbauen();
     setMinimumSize(768, 609);
     resize(768, 609);
@@ -697,5 +700,3 @@ void TVivarix::FressParade1Click() {}
 void TVivarix::Optionen1Click() {}
 void TVivarix::Hilfe2Click() {}
 void TVivarix::ber1Click() {}
-void TVivarix::Button2Click() {}
-void TVivarix::Button3Click() {}

@@ -79,6 +79,7 @@ public:
         *ToolButton12, *ToolButton8;
 
     DateiDialog OpenDialog1, SaveDialog1;
+    DateiDialog SaveDialog2; // the export file
 
     // The add button that Enter presses: ok1 or ok2 once an input had the focus.
     QToolButton *standardKnopf = nullptr;

@@ -1,0 +1,153 @@
+#include "output/ui/Druckseite.h"
+
+#include "data/Fehler.h"
+#include "toolkit/Dialoge.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <memory>
+
+namespace Druckseite {
+
+using Kontrollausdruck::Format;
+
+namespace {
+const QString Arial = QStringLiteral("Arial");
+const QString Auftrag = QStringLiteral("Vivarix-Seite");
+constexpr qreal Tabstopp = 120; // pixels at 96 dots per inch, scaled to the printer
+
+[[noreturn]] void scheitern(const QPrinter &drucker, const QString &meldung)
+{
+    if (drucker.outputFormat() == QPrinter::PdfFormat)
+        throw EVivarix(QStringLiteral("Die PDF-Datei \"%1\" konnte nicht geschrieben werden")
+                           .arg(drucker.outputFileName()));
+    throw EVivarix(meldung);
+}
+
+// One copy of the pages `von` to `bis` (0-based, inclusive).
+bool seitenMalen(QPainter &p, QPrinter &drucker, QTextDocument &doc, int von, int bis, bool &erste)
+{
+    const QSizeF seite = doc.pageSize();
+    QAbstractTextDocumentLayout::PaintContext ctx;
+    ctx.palette.setColor(QPalette::Text, Qt::black); // the base font is black on any desktop theme
+    for (int i = von; i <= bis; ++i) {
+        if (!erste && !drucker.newPage())
+            return false;
+        erste = false;
+        p.save();
+        p.translate(0, -i * seite.height());
+        const QRectF blatt(0, i * seite.height(), seite.width(), seite.height());
+        p.setClipRect(blatt);
+        // A line that merely touches the page's edge belongs to the neighbouring page;
+        // drawn here it would only be clipped, yet its text would still be in the job.
+        ctx.clip = blatt.adjusted(0, 1, 0, -1);
+        doc.documentLayout()->draw(&p, ctx);
+        p.restore();
+    }
+    return true;
+}
+} // namespace
+
+QFont basisschrift()
+{
+    QFont f(Arial);
+    f.setPointSizeF(9);
+    return f;
+}
+
+QTextCharFormat zeichenformat(Format f)
+{
+    QTextCharFormat z;
+    switch (f) {
+    case Format::Keins:
+        break;
+    case Format::Titel:
+        z.setFontFamilies({Arial});
+        z.setFontPointSize(12);
+        z.setFontWeight(QFont::Bold);
+        z.setFontItalic(true);
+        break;
+    case Format::Ueberschrift:
+        z.setFontWeight(QFont::Bold);
+        z.setFontUnderline(true);
+        break;
+    case Format::Kursiv:
+        z.setFontItalic(true);
+        break;
+    case Format::Fusszeile:
+        z.setFontPointSize(8);
+        z.setForeground(QColor(128, 128, 128));
+        break;
+    }
+    return z;
+}
+
+void aufbauen(QTextDocument &doc, const std::vector<Kontrollausdruck::Absatz> &absaetze)
+{
+    doc.clear();
+    doc.setDefaultFont(basisschrift());
+    // One tab stop behind the longest card label, so the four values stand in one column.
+    QTextOption spalten = doc.defaultTextOption();
+    spalten.setTabStopDistance(Tabstopp);
+    doc.setDefaultTextOption(spalten);
+    QTextCursor c(&doc);
+    const QTextCharFormat basis;
+    bool erster = true;
+    for (const Kontrollausdruck::Absatz &a : absaetze) {
+        if (!erster)
+            c.insertBlock(QTextBlockFormat(), basis);
+        erster = false;
+        // Inserted as text, never as markup: names and entries are the user's own.
+        c.insertText(a.text.left(a.anfang), basis);
+        c.insertText(a.text.mid(a.anfang, a.laenge), zeichenformat(a.format));
+        c.insertText(a.text.mid(a.anfang + a.laenge), basis);
+    }
+}
+
+void drucken(const QTextDocument &vorlage, QPrinter &drucker)
+{
+    // With no printer installed, Qt offers a PDF file; one without a name is no printer either.
+    const bool pdf = drucker.outputFormat() == QPrinter::PdfFormat;
+    if (pdf ? drucker.outputFileName().isEmpty() : !drucker.isValid())
+        throw EVivarix(QStringLiteral("Es ist kein Drucker verfügbar"));
+    drucker.setDocName(Auftrag);
+
+    // Laid out afresh for the printer: its resolution, its printable area, no margins of our own.
+    std::unique_ptr<QTextDocument> doc(vorlage.clone());
+    doc->documentLayout()->setPaintDevice(&drucker);
+    doc->setDocumentMargin(0);
+    doc->setPageSize(drucker.pageRect(QPrinter::DevicePixel).size());
+    const int seiten = doc->pageCount();
+
+    // The pages the print dialog asked for (0 there means all of them).
+    const int von = drucker.fromPage() > 0 ? qMin(drucker.fromPage(), seiten) - 1 : 0;
+    const int bis = drucker.toPage() > 0 ? qMin(drucker.toPage(), seiten) - 1 : seiten - 1;
+    // A printer that cannot make copies itself is sent each copy in turn.
+    const int kopien = drucker.supportsMultipleCopies() ? 1 : qMax(1, drucker.copyCount());
+
+    QPainter p;
+    if (!p.begin(&drucker))
+        scheitern(drucker, QStringLiteral("Der Druckauftrag konnte nicht gestartet werden"));
+    bool erste = true;
+    for (int k = 0; k < kopien; ++k) {
+        if (!seitenMalen(p, drucker, *doc, von, bis, erste)) {
+            drucker.abort();
+            p.end();
+            scheitern(drucker, QStringLiteral("Der Druckauftrag ist gescheitert"));
+        }
+    }
+    if (!p.end() || drucker.printerState() == QPrinter::Error)
+        scheitern(drucker, QStringLiteral("Der Druckauftrag ist gescheitert"));
+}
+
+bool druckerWaehlen(QPrinter &drucker, QWidget *parent)
+{
+    QPrintDialog dlg(&drucker, parent);
+    return Modal(&dlg) == QDialog::Accepted;
+}
+
+} // namespace Druckseite

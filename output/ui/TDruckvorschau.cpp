@@ -1,0 +1,131 @@
+#include "output/ui/TDruckvorschau.h"
+
+#include "output/ui/Druckseite.h"
+#include "toolkit/Dialoge.h"
+
+#include <QBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextEdit>
+
+namespace {
+QPushButton *knopf(QWidget *parent, const QString &caption, const char *name)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
+} // namespace
+
+TDruckvorschau::TDruckvorschau(QWidget *parent, const TSchlange &s) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Druckvorschau"));
+    setWindowTitle(QStringLiteral("Druckvorschau"));
+
+    titel = new QLabel(QStringLiteral("Drucken"), this);
+    titel->setObjectName(QStringLiteral("titel"));
+    QFont schrift(QStringLiteral("Arial"));
+    schrift.setPointSize(14);
+    schrift.setBold(true);
+    schrift.setItalic(true);
+    titel->setFont(schrift);
+    titel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    RichEdit1 = new QTextEdit(this);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setAccessibleName(QStringLiteral("Druckvorschau"));
+    RichEdit1->setReadOnly(true);
+    RichEdit1->setLineWrapMode(QTextEdit::NoWrap);
+    RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QPalette papier = RichEdit1->palette();
+    papier.setColor(QPalette::Base, Qt::white);
+    papier.setColor(QPalette::Text, Qt::black);
+    RichEdit1->setPalette(papier);
+    RichEdit1->setFixedSize(600, 420);
+    // The page is looked at, never typed into: the focus stays on "Drucken",
+    // and the keys that scroll reach the page from there.
+    RichEdit1->setFocusPolicy(Qt::NoFocus);
+    RichEdit1->installEventFilter(this);
+    Druckseite::aufbauen(*RichEdit1->document(), Kontrollausdruck::absaetze(s));
+    RichEdit1->moveCursor(QTextCursor::End);
+
+    Button1 = knopf(this, QStringLiteral("Abbrechen"), "Button1");
+    Button2 = knopf(this, QStringLiteral("Drucken"), "Button2");
+    Button2->setDefault(true);
+    for (QPushButton *b : {Button1, Button2})
+        b->installEventFilter(this);
+    // Every press runs behind the error guard: a printer failure is reported
+    // and the preview stays open.
+    connect(Button1, &QPushButton::clicked, this, [this] { Bewacht(this, [this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Bewacht(this, [this] { Button2Click(); }); });
+
+    auto *knoepfe = new QHBoxLayout;
+    knoepfe->addStretch(1);
+    knoepfe->addWidget(Button1);
+    knoepfe->addWidget(Button2);
+    auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // one size, not to be dragged
+    layout->addWidget(titel);
+    layout->addWidget(RichEdit1);
+    layout->addLayout(knoepfe);
+    Button2->setFocus();
+}
+
+void TDruckvorschau::Button1Click()
+{
+    reject();
+}
+
+void TDruckvorschau::Button2Click()
+{
+    QPrinter drucker(QPrinter::HighResolution);
+    if (!Druckseite::druckerWaehlen(drucker, this))
+        return; // cancelled: nothing printed, the preview stays
+    Druckseite::drucken(*RichEdit1->document(), drucker);
+    accept();
+}
+
+void TDruckvorschau::FormActivate()
+{
+    Button2->setFocus();
+}
+
+void TDruckvorschau::RichEdit1Enter()
+{
+    Button2->setFocus();
+}
+
+void TDruckvorschau::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    // The caret waits at the end of the page, but the view opens at its title.
+    RichEdit1->verticalScrollBar()->setValue(0);
+}
+
+bool TDruckvorschau::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QDialog::event(e);
+}
+
+bool TDruckvorschau::eventFilter(QObject *o, QEvent *e)
+{
+    if (o == RichEdit1 && e->type() == QEvent::FocusIn)
+        RichEdit1Enter();
+    if (o != RichEdit1 && e->type() == QEvent::KeyPress) {
+        QScrollBar *senkrecht = RichEdit1->verticalScrollBar();
+        switch (static_cast<QKeyEvent *>(e)->key()) {
+        case Qt::Key_Up: senkrecht->triggerAction(QAbstractSlider::SliderSingleStepSub); return true;
+        case Qt::Key_Down: senkrecht->triggerAction(QAbstractSlider::SliderSingleStepAdd); return true;
+        case Qt::Key_PageUp: senkrecht->triggerAction(QAbstractSlider::SliderPageStepSub); return true;
+        case Qt::Key_PageDown: senkrecht->triggerAction(QAbstractSlider::SliderPageStepAdd); return true;
+        default: break;
+        }
+    }
+    return QDialog::eventFilter(o, e);
+}
