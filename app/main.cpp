@@ -1,3 +1,4 @@
+#include "app/Start.h"
 #include "app/TVivarix.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char **argv)
 {
+    Start::prozessEinrichten();
     QApplication app(argc, argv);
     // The program speaks German, and so do Qt's own dialogs.
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
