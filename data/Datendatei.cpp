@@ -409,38 +409,22 @@ void imOrtSchreiben(const QByteArray &ziel, const std::uint8_t *quelle, std::siz
     }
 }
 
-} // namespace
+// Files up to this size are loaded without looking at the free memory.
+constexpr std::uint64_t KleinGenug = std::uint64_t(16) << 20;
 
-namespace Datendatei {
-
-std::uint64_t ladeGrenze()
+void groessePruefen(std::uint64_t groesse, std::uint64_t hoechstens)
 {
-    // The other half stays for the windows, a later save and the rest of the system.
-    return Einlesen::freierSpeicher() / 2;
-}
-
-void laden(const QString &path, TSchlangen &ziel)
-{
-    laden(path, ziel, ladeGrenze());
-}
-
-void laden(const QString &path, TSchlangen &ziel, std::uint64_t hoechstens)
-{
-    Einlesen::Lesedatei datei(path);
-    if (datei.fehler() != 0)
-        fehler(datei.fehler());
-    const std::uint64_t groesse = datei.groesse();
     if (groesse > hoechstens)
         throw EDateiZuGross(groesse, hoechstens);
+}
+
+// Appends the records of an opened data file to `ziel`.
+void einlesen(Einlesen::Lesedatei &datei, TSchlangen &ziel)
+{
+    const std::uint64_t groesse = datei.groesse();
     const std::uint64_t saetze = (groesse + TSchlange::Groesse - 1) / TSchlange::Groesse;
     const std::size_t alt = ziel.size();
-    try {
-        ziel.reserve(alt + std::size_t(saetze));
-    } catch (const std::bad_alloc &) {
-        throw EDateiZuGross(groesse, hoechstens);
-    } catch (const std::length_error &) {
-        throw EDateiZuGross(groesse, hoechstens);
-    }
+    ziel.reserve(alt + std::size_t(saetze)); // past the limit's estimate: std::bad_alloc, reported as such
 
     // Records are read straight into the collection's own storage, which is not
     // zeroed first: the file's bytes fill it once. A short or failed read keeps
@@ -457,6 +441,37 @@ void laden(const QString &path, TSchlangen &ziel, std::uint64_t hoechstens)
         throw EInOutError(100);
     if (const int e = datei.schliessen())
         fehler(e);
+}
+
+} // namespace
+
+namespace Datendatei {
+
+std::uint64_t ladeGrenze()
+{
+    // The other half stays for the windows, a later save and the rest of the system.
+    return Einlesen::freierSpeicher() / 2;
+}
+
+void laden(const QString &path, TSchlangen &ziel)
+{
+    Einlesen::Lesedatei datei(path);
+    if (datei.fehler() != 0)
+        fehler(datei.fehler());
+    // A small file always fits; asking the system about its memory costs more
+    // than reading a few records.
+    if (datei.groesse() > KleinGenug)
+        groessePruefen(datei.groesse(), ladeGrenze());
+    einlesen(datei, ziel);
+}
+
+void laden(const QString &path, TSchlangen &ziel, std::uint64_t hoechstens)
+{
+    Einlesen::Lesedatei datei(path);
+    if (datei.fehler() != 0)
+        fehler(datei.fehler());
+    groessePruefen(datei.groesse(), hoechstens);
+    einlesen(datei, ziel);
 }
 
 void speichern(const QString &path, const TSchlange *records, std::size_t n)

@@ -9,8 +9,8 @@ namespace Datendatei {
 // order. The file is opened for reading only. Raises EInOutError: on a failed
 // open (code from the system's error number) and on a short record (100); the
 // records read before the failure stay appended. A file larger than
-// `hoechstens` bytes (by default ladeGrenze()) is refused with EDateiZuGross
-// before anything is read.
+// `hoechstens` bytes (by default ladeGrenze(), asked for files over 16 MiB
+// only) is refused with EDateiZuGross before anything is read.
 void laden(const QString &path, TSchlangen &ziel);
 void laden(const QString &path, TSchlangen &ziel, std::uint64_t hoechstens);
 
