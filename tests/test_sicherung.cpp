@@ -10,6 +10,7 @@
 #include "data/TSchlange.h"
 #include "settings/Optionen.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -241,6 +242,36 @@ TEST_F(SicherungTest, AFileSizeLimitMakesTheSaveFailInsteadOfEndingTheProgram)
     EXPECT_EQ(dateiLesen(Optionen::pfad()), altOptionen);
     EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("options.ini")}));
     Optionen::setVerzeichnis(QStringLiteral("."));
+}
+
+TEST_F(SicherungTest, TheProgramItselfIgnoresTheFileSizeSignal)
+{
+    // The real program, started as a keeper would: its start-up must have set
+    // the signal aside before any window appears.
+    const QString programm = QCoreApplication::applicationDirPath() + QStringLiteral("/../vivarix");
+    if (!QFileInfo(programm).isExecutable())
+        GTEST_SKIP() << "the program is not built";
+    QProcess p;
+    p.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(programm, {});
+    ASSERT_TRUE(p.waitForStarted());
+    const QString status = QStringLiteral("/proc/%1/status").arg(p.processId());
+    bool ignoriert = false;
+    for (int versuch = 0; versuch < 200 && !ignoriert && p.state() == QProcess::Running; ++versuch) {
+        QFile f(status);
+        if (f.open(QIODevice::ReadOnly))
+            for (const QByteArray &zeile : f.readAll().split('\n'))
+                if (zeile.startsWith("SigIgn:"))
+                    ignoriert = (zeile.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGXFSZ - 1)) & 1;
+        if (!ignoriert)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    p.kill();
+    p.waitForFinished();
+    EXPECT_TRUE(ignoriert);
 }
 
 // ---- The order of the system calls -------------------------------------------------
