@@ -5,7 +5,6 @@
 #include "data/Einlesen.h"
 #include "data/Fehler.h"
 
-
 namespace {
 
 // Until the start-up sets it, the settings live in the current directory.
