@@ -113,13 +113,19 @@ public:
         return scheitert("pwrite") ? -1 : Systemaufrufe::pwrite(fd, q, n, p);
     }
     int fsync(int fd) override { return merken("fsync", fd) ? -1 : Systemaufrufe::fsync(fd); }
-    int ftruncate(int fd, off_t l) override { return merken("ftruncate", fd) ? -1 : Systemaufrufe::ftruncate(fd, l); }
+    int ftruncate(int fd, off_t l) override
+    {
+        return merken("ftruncate", fd) ? -1 : Systemaufrufe::ftruncate(fd, l);
+    }
     int fchmod(int fd, mode_t m) override
     {
         aufrufe.push_back({"fchmod", fd, {}, 0, m});
         return scheitert("fchmod") ? -1 : Systemaufrufe::fchmod(fd, m);
     }
-    int fchown(int fd, uid_t u, gid_t g) override { return merken("fchown", fd) ? -1 : Systemaufrufe::fchown(fd, u, g); }
+    int fchown(int fd, uid_t u, gid_t g) override
+    {
+        return merken("fchown", fd) ? -1 : Systemaufrufe::fchown(fd, u, g);
+    }
     int linkat(int vo, const char *v, int no, const char *n, int f) override
     {
         aufrufe.push_back({"linkat", -1, std::string(v) + " -> " + n, f, 0});
@@ -378,6 +384,11 @@ TEST_F(SicherungTest, AFailingCallLeavesTheOldFilesByteForByteAndNoLitter)
     const QByteArray altOptionen = "[Options]\r\nmaximize=1\r\n";
     dateiSchreiben(Optionen::pfad(), altOptionen);
     const QStringList vorher = eintraege();
+    const auto offeneDeskriptoren = [] {
+        const QDir fds(QStringLiteral("/proc/self/fd"));
+        return fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size();
+    };
+    const qsizetype offenVorher = offeneDeskriptoren();
 
     for (const bool ohneUnbenannt : {false, true})
         for (const Fall &f : faelle) {
@@ -404,6 +415,8 @@ TEST_F(SicherungTest, AFailingCallLeavesTheOldFilesByteForByteAndNoLitter)
             EXPECT_EQ(dateiLesen(Optionen::pfad()), altOptionen);
             EXPECT_EQ(eintraege(), vorher);
         }
+    EXPECT_GE(offenVorher, 3);
+    EXPECT_EQ(offeneDeskriptoren(), offenVorher); // no failure leaves a file open
     Optionen::setVerzeichnis(QStringLiteral("."));
 }
 
