@@ -754,18 +754,3 @@ TEST_F(SicherungTest, TheBoundedReaderReadsUpToItsLimitAndSaysWhenThereIsMore)
         EXPECT_EQ(i.bytes, inhalt.left(f.grenze));
     }
 }
-
-TEST_F(SicherungTest, ASettingsLineOfFiveMegabytesIsDroppedTheRestRead)
-{
-    Optionen::setVerzeichnis(dir.path());
-    QByteArray inhalt = "maximize=1\r\nfutter=";
-    inhalt += QByteArray(5 << 20, 'm');
-    inhalt += "\r\nremember=1\r\n";
-    dateiSchreiben(Optionen::pfad(), inhalt);
-    Optionen::Tabelle t;
-    EXPECT_TRUE(Optionen::laden(t));
-    EXPECT_EQ(Optionen::wert(t, QStringLiteral("maximize")), QStringLiteral("1"));
-    EXPECT_EQ(Optionen::wert(t, QStringLiteral("futter")), QString());
-    EXPECT_EQ(t.size(), 1u);
-    Optionen::setVerzeichnis(QStringLiteral("."));
-}
