@@ -1,3 +1,4 @@
+#include "app/Start.h"
 #include "app/TVivarix.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char **argv)
 {
+    Start::prozessEinrichten();
     QApplication app(argc, argv);
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("de.vivarix.Vivarix"));

@@ -20,6 +20,23 @@ QString EInOutError::messageFor(int code)
     }
 }
 
+namespace {
+// Whole megabytes, the file's size rounded up and the room rounded down, so the
+// two never look equal.
+QString mb(std::uint64_t bytes, bool aufrunden)
+{
+    const std::uint64_t m = std::uint64_t(1) << 20;
+    return QString::number(aufrunden ? (bytes + m - 1) / m : bytes / m);
+}
+} // namespace
+
+EDateiZuGross::EDateiZuGross(std::uint64_t groesse, std::uint64_t grenze)
+    : EVivarix(QStringLiteral("Die Datei ist zu groß für den freien Arbeitsspeicher: sie hat %1 MB, "
+                              "Platz ist für %2 MB")
+                   .arg(mb(groesse, true), mb(grenze, false)))
+{
+}
+
 int EInOutError::codeFromErrno(int err)
 {
     switch (err) {

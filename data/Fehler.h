@@ -1,6 +1,7 @@
 #pragma once
 // Failures that end a command and reach the general error report.
 #include <QString>
+#include <cstdint>
 #include <stdexcept>
 
 // Base of every failure a command may raise; carries the German message the
@@ -27,6 +28,13 @@ public:
 
 private:
     int errorCode;
+};
+
+// A file too large to be held in the memory the system has left; refused
+// before it is read, so that the system need not end the program.
+class EDateiZuGross : public EVivarix {
+public:
+    EDateiZuGross(std::uint64_t groesse, std::uint64_t grenze);
 };
 
 // A text that is not a whole number or not a date.

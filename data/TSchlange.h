@@ -26,6 +26,10 @@ public:
     static constexpr int TextKap = 100;
 
     TSchlange() : bytes{} {} // a record the program creates starts all zero
+    // A record whose bytes are about to be read from the file: left unset, so
+    // that loading fills memory once instead of zeroing it first.
+    struct Ungefuellt {};
+    explicit TSchlange(Ungefuellt) {}
 
     QString name() const;
     void setName(const QString &s);

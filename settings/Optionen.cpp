@@ -2,14 +2,8 @@
 
 #include "data/Cp1252.h"
 #include "data/Datendatei.h"
+#include "data/Einlesen.h"
 #include "data/Fehler.h"
-
-#include <QFile>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -50,46 +44,6 @@ QString einzeilig(QString wert)
         if (c == u'\r' || c == u'\n' || c == DateiEnde)
             c = u' ';
     return wert;
-}
-
-enum class Gelesen { Ganz, Gekappt, Fehler };
-
-// Reads the start of the file, at most HoechsteLaenge bytes. Only a regular
-// file is read: a folder or a pipe of that name counts as a file that cannot
-// be read, and a pipe must not block the program.
-Gelesen rohLesen(const QString &pfad, QByteArray &bytes)
-{
-    bytes.clear();
-    const int fd = ::open(QFile::encodeName(pfad).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return Gelesen::Fehler;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return Gelesen::Fehler;
-    }
-    bytes.resize(HoechsteLaenge + 1);
-    qsizetype n = 0;
-    Gelesen ergebnis = Gelesen::Ganz;
-    while (n < bytes.size()) {
-        const ssize_t r = ::read(fd, bytes.data() + n, size_t(bytes.size() - n));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0) {
-            ergebnis = Gelesen::Fehler;
-            break;
-        }
-        if (r == 0)
-            break;
-        n += r;
-    }
-    ::close(fd);
-    if (n > HoechsteLaenge) {
-        n = HoechsteLaenge;
-        ergebnis = Gelesen::Gekappt;
-    }
-    bytes.truncate(n);
-    return ergebnis;
 }
 
 // Of a file read only in part, the lines that were read completely; a line
@@ -140,10 +94,11 @@ Tabelle lesen(const QByteArray &inhalt)
 
 bool laden(Tabelle &tabelle)
 {
-    QByteArray bytes;
-    const Gelesen g = rohLesen(pfad(), bytes);
-    tabelle = lesen(g == Gelesen::Ganz ? bytes : ganzeZeilen(bytes));
-    return g != Gelesen::Fehler;
+    // Only a regular file is read: a folder or a pipe of that name counts as a
+    // file that cannot be read, and a pipe must not block the program.
+    const Einlesen::Inhalt inhalt = Einlesen::lesen(pfad(), HoechsteLaenge);
+    tabelle = lesen(inhalt.fehler == 0 && !inhalt.gekappt ? inhalt.bytes : ganzeZeilen(inhalt.bytes));
+    return inhalt.fehler == 0;
 }
 
 QString wert(const Tabelle &tabelle, const QString &name)
