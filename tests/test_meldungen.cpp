@@ -3,8 +3,10 @@
 #include "toolkit/Dialoge.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -105,7 +107,7 @@ TEST(Meldungen, FehlerberichtTitelUndPunkt)
             return mbOK;
         },
         Qt::Key_Return, {}, &a);
-    EXPECT_EQ(g.titel, ProgrammTitel());
+    EXPECT_EQ(g.titel, "Vivarix") << "whatever the binary is called (here a test program)";
     EXPECT_EQ(g.icon, QMessageBox::Critical);
     EXPECT_EQ(g.text, "Zu wenig Speicherplatz.");
     EXPECT_EQ(g.knoepfe, QStringList{"OK"});
@@ -119,8 +121,37 @@ TEST(Meldungen, DerWaechterLaesstNichtsDurch)
     EXPECT_FALSE(Bewacht(nullptr, [] { throw EConvertError("'x' ist kein gültiges Datum"); }));
     EXPECT_FALSE(Bewacht(nullptr, [] { throw std::runtime_error("kaputt"); }));
     EXPECT_FALSE(Bewacht(nullptr, [] { throw std::bad_alloc(); }));
+    EXPECT_FALSE(Bewacht(nullptr, [] { throw StillerAbbruch{}; })) << "ends the command without a report";
     EXPECT_EQ(DialogTest::protokoll(),
               (QStringList{"Bericht|'x' ist kein gültiges Datum.", "Bericht|kaputt.", "Bericht|Zu wenig Arbeitsspeicher."}));
     DialogTest::nieBlockieren(false);
+    DialogTest::zuruecksetzen();
+}
+
+TEST(Meldungen, ErsetzenFragtMitNeinAlsVorgabe)
+{
+    QTemporaryDir ordner;
+    QFile datei(ordner.filePath("da.vix"));
+    ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
+    datei.close();
+    DialogTest::zuruecksetzen();
+    DateiDialog d;
+    d.endung = "vix";
+    DialogTest::naechsterDateiname(ordner.filePath("da")); // the extension is added
+    DialogTest::naechsterDateiname(std::nullopt);          // back in the dialog: cancel
+    std::optional<QString> gewaehlt = QString("nicht gefragt");
+    Antwort a{};
+    Gesehen g = beantworte(
+        [&] {
+            gewaehlt = d.speichern(nullptr);
+            return mbOK;
+        },
+        Qt::Key_Return, {}, &a);
+    EXPECT_EQ(g.titel, "Warnung");
+    EXPECT_EQ(g.icon, QMessageBox::Warning);
+    EXPECT_EQ(g.text, "Die Datei da.vix existiert bereits.\nSoll sie überschrieben werden?");
+    EXPECT_EQ(g.standard, "Nein") << "Enter never replaces a file";
+    EXPECT_EQ(g.escape, "Nein");
+    EXPECT_EQ(gewaehlt, std::nullopt);
     DialogTest::zuruecksetzen();
 }
