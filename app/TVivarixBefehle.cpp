@@ -17,12 +17,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolButton>
+
+#include <algorithm>
 
 // Asks before unsaved changes are discarded. True when the command may go on:
 // "Nein", or "Ja" and the collection is saved. "Abbrechen", a cancelled save
@@ -237,14 +239,14 @@ void TVivarix::journalMenue(TStringGrid *g, const QPoint &wo, bool perTastatur)
     g->setFocus(Qt::OtherFocusReason); // the commands act on the grid that has the focus
     if (!Bewacht(this, [&] { PopupMenu1Popup(); }))
         return;
+    QAction *erste = nullptr;
     if (perTastatur) {
-        for (QAction *a : PopupMenu1->actions()) {
-            if (a->isEnabled() && !a->isSeparator()) {
-                PopupMenu1->setActiveAction(a);
-                break;
-            }
-        }
+        const QList<QAction *> eintraege = PopupMenu1->actions();
+        const auto it = std::find_if(eintraege.begin(), eintraege.end(),
+                                     [](QAction *a) { return a->isEnabled() && !a->isSeparator(); });
+        erste = it != eintraege.end() ? *it : nullptr;
     }
+    PopupMenu1->setActiveAction(erste);
     PopupMenu1->exec(wo);
 }
 

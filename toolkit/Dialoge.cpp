@@ -199,7 +199,7 @@ bool ersetzenErlaubt(QWidget *parent, const QString &pfad)
 
 // A save dialog that asks through our own question, so that tests see the same
 // question as the user; "Nein" leaves the dialog open.
-class SpeicherDialog : public QFileDialog {
+class FragenderDateiDialog : public QFileDialog {
 public:
     using QFileDialog::QFileDialog;
 
@@ -235,7 +235,7 @@ public:
 // The real dialog; nothing when the user cancelled.
 std::optional<QString> echterDateiDialog(const DateiDialog &d, QWidget *parent, bool speichern)
 {
-    SpeicherDialog dlg(parent);
+    FragenderDateiDialog dlg(parent);
     dlg.setAcceptMode(speichern ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Also the open dialog takes a name that does not exist; loading it then says so.
     dlg.setFileMode(QFileDialog::AnyFile);
@@ -244,7 +244,7 @@ std::optional<QString> echterDateiDialog(const DateiDialog &d, QWidget *parent, 
     filter << d.weitereFilter;
     dlg.setNameFilters(filter);
     dlg.setDefaultSuffix(d.endung);
-    dlg.setOption(QFileDialog::DontConfirmOverwrite, true); // SpeicherDialog asks
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true); // FragenderDateiDialog asks
     dlg.setOption(QFileDialog::DontUseNativeDialog, true);
     dlg.setSizeGripEnabled(true);
     dlg.setProxyModel(new DeutscheDateiliste(&dlg));
