@@ -193,7 +193,8 @@ TEST_F(BefehleTest, LadenFragtVorherWieNeu)
 
 TEST_F(BefehleTest, SpeichernUnterFragtVorDemErsetzen)
 {
-    const QString frage = QStringLiteral("Warnung|Die Datei alt.vix existiert bereits.\nSoll sie überschrieben werden?");
+    const QString frage =
+        QStringLiteral("Warnung|Die Datei alt.vix existiert bereits.\nSoll sie überschrieben werden?");
     datei("alt.vix", {schlange("1"), schlange("2"), schlange("3")});
     const QByteArray alt = dateiLesen(pfad("alt.vix"));
     TVivarix &f = mitSchlangen({schlange("A"), schlange("B")});

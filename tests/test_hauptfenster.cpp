@@ -262,7 +262,8 @@ TEST_F(FensterTest, LadenFehlerLassenNichtsHalbes)
     DialogTest::naechsteAntwort(mbNein);
     DialogTest::naechsterDateiname(pfad("winzig.vix"));
     EXPECT_FALSE(Bewacht(&f, [&] { f.Laden1Click(); }));
-    EXPECT_EQ(gesagt(), (QStringList{"Warnung|Vorher noch speichern?", "Bericht|Versuch hinter dem Dateiende zu lesen."}));
+    EXPECT_EQ(gesagt(),
+              (QStringList{"Warnung|Vorher noch speichern?", "Bericht|Versuch hinter dem Dateiende zu lesen."}));
     EXPECT_EQ(f.TabControl1->count(), 5);
     EXPECT_TRUE(f.Schlangen[0] == geaendert);
     EXPECT_EQ(f.StringGrid1->Cells(1, 1), "Maus");
