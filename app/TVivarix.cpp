@@ -449,6 +449,7 @@ QWidget *TVivarix::journalHaelfte(const QString &titel, TStringGrid *&grid, TKli
     ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     ok->setAccessibleName(titel.chopped(1) + QStringLiteral(": Eintrag hinzufügen"));
     hinweis(ok, QStringLiteral("Einfach klicken und schon erscheint der neue Eintrag"));
+    ok->setToolTip(ok->statusTip()); // a tool button without caption; its tooltip covers no value
     reihe->addWidget(ok);
     v->addLayout(reihe);
     return panel;
