@@ -14,7 +14,7 @@ TFutterEdit::TFutterEdit(QWidget *parent, const QDate &heute) : QDialog(parent),
 {
     setObjectName(QStringLiteral("FutterEdit"));
     auto *inhalt = new QWidget(this);
-    datum1 = new TKlickLabel(inhalt);
+    datum1 = new TKlickLabel(QStringLiteral("Datum"), inhalt);
     datum1->setObjectName(QStringLiteral("datum1"));
     datum1->setAccessibleDescription(QStringLiteral("Hier kannst du das Datum einstellen"));
     datum1->setToolTip(QStringLiteral("Hier kannst du das Datum einstellen"));

@@ -1,5 +1,6 @@
 #include "app/TVivarix.h"
 
+#include "data/Cp1252.h"
 #include "data/Datendatei.h"
 #include "data/Datum.h"
 #include "data/Fehler.h"
@@ -8,6 +9,7 @@
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
+#include "toolkit/TWertLabel.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -15,6 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -37,12 +40,12 @@
 namespace {
 const QString kCaption = QStringLiteral("Vivarix 1.3");
 
-// Status-bar hint and tooltip of a control; the hint also names it for screen readers
-// when it shows no text of its own.
+// The hint of a control goes to the status bar, never into a tooltip over the
+// value; screen readers get it as the control's description.
 void hinweis(QWidget *w, const QString &text)
 {
     w->setStatusTip(text);
-    w->setToolTip(text);
+    w->setAccessibleDescription(text);
 }
 
 QLabel *textLabel(const QString &text, QWidget *parent)
@@ -70,10 +73,11 @@ const Journal futterJournal{&TSchlange::futterDatum, &TSchlange::futter, &TSchla
 const Journal bemerkJournal{&TSchlange::bemerkDatum, &TSchlange::bemerkung, &TSchlange::setBemerkDatum,
                             &TSchlange::setBemerkung, &TSchlange::bemerkAnzahl};
 
-// Data row k shows slot k-1; an empty journal shows one empty row.
+// Data row k shows slot k-1; an empty journal shows one empty row. A journal that
+// another program filled to all 201 slots (without an end mark) shows whole.
 void journalZeigen(const TSchlange &r, const Journal &j, TStringGrid *grid)
 {
-    const int n = qMin((r.*j.anzahl)(), TSchlange::MaxEintraege);
+    const int n = qMin((r.*j.anzahl)(), TSchlange::Slots);
     std::vector<TStringGrid::Zeile> zeilen;
     zeilen.reserve(size_t(n));
     for (int i = 0; i < n; ++i)
@@ -81,21 +85,24 @@ void journalZeigen(const TSchlange &r, const Journal &j, TStringGrid *grid)
     grid->setZeilen(zeilen);
 }
 
-// The rows in screen order into slots 0, 1, ..., then the end mark; later slots stay as they are.
+// The rows in screen order into slots 0, 1, ..., then the end mark; later slots stay
+// as they are. A journal of 201 entries fills every slot and has no end mark.
 void journalMerken(TSchlange &r, const Journal &j, const TStringGrid *grid)
 {
-    const int n = qMin(grid->RowCount() - 1, TSchlange::MaxEintraege);
+    const int n = qMin(grid->RowCount() - 1, TSchlange::Slots);
     for (int k = 1; k <= n; ++k) {
         (r.*j.setDatum)(k - 1, grid->Cells(0, k));
         (r.*j.setText)(k - 1, grid->Cells(1, k));
     }
-    (r.*j.setDatum)(n, QString());
-    (r.*j.setText)(n, QString());
+    if (n < TSchlange::Slots) {
+        (r.*j.setDatum)(n, QString());
+        (r.*j.setText)(n, QString());
+    }
 }
 } // namespace
 
-template <typename Sender, typename Signal>
-void TVivarix::verbinde(Sender *s, Signal sig, void (TVivarix::*slot)())
+template <typename Sender, typename Signal, typename Ergebnis>
+void TVivarix::verbinde(Sender *s, Signal sig, Ergebnis (TVivarix::*slot)())
 {
     connect(s, sig, this, [this, slot] { Bewacht(this, [&] { (this->*slot)(); }); });
 }
@@ -131,6 +138,11 @@ void TVivarix::aufbauen()
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
     setStatusBar(status);
+    // Which file, and is it saved? Hints keep the rest of the bar.
+    dateiFeld = new TWertLabel(QStringLiteral("Datendatei"), status);
+    dateiFeld->setObjectName(QStringLiteral("dateiFeld"));
+    dateiFeld->setMaximumWidth(320);
+    status->addPermanentWidget(dateiFeld);
 
     TabControl1 = new TTabControl(this);
     TabControl1->setObjectName(QStringLiteral("TabControl1"));
@@ -217,22 +229,17 @@ void TVivarix::aufbauen()
     verbinde(Lschen1, &QAction::triggered, &TVivarix::Lschen1Click);
     verbinde(NachOben1, &QAction::triggered, &TVivarix::NachOben1Click);
     verbinde(NachUnten1, &QAction::triggered, &TVivarix::NachUnten1Click);
-    for (TStringGrid *g : {StringGrid1, StringGrid2}) {
-        g->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(g, &QWidget::customContextMenuRequested, this, [this, g](const QPoint &pos) {
-            if (!Bewacht(this, [&] { PopupMenu1Popup(); }))
-                return;
-            PopupMenu1->exec(g->viewport()->mapToGlobal(pos));
-        });
-    }
+    for (TStringGrid *g : {StringGrid1, StringGrid2})
+        connect(g, &TStringGrid::menue, this,
+                [this, g](const QPoint &wo, bool perTastatur) { journalMenue(g, wo, perTastatur); });
 }
 
 void TVivarix::menueAufbauen()
 {
     QMenuBar *mb = menuBar();
     mb->setObjectName(QStringLiteral("hauptMenu"));
-    auto eintrag = [this](QMenu *m, const char *objekt, const QString &text, const QKeySequence &taste,
-                          void (TVivarix::*slot)(), const char *icon = nullptr) {
+    auto eintrag = [this](QMenu *m, const char *objekt, const QString &text, const QKeySequence &taste, auto slot,
+                          const char *icon = nullptr) {
         QAction *a = m->addAction(text);
         a->setObjectName(QLatin1String(objekt));
         if (!taste.isEmpty())
@@ -350,20 +357,24 @@ QWidget *TVivarix::kartenteil()
     g->setHorizontalSpacing(8);
     g->setVerticalSpacing(4);
     int reihe = 0;
-    auto feld = [&](QLabel *&wert, const char *objekt, const QString &titel, const QString &hint) {
+    // A caption and its value; a value too long for the room left is cut with "…".
+    auto feld = [&](TWertLabel *&wert, const char *objekt, const QString &titel, const QString &hint,
+                    QHBoxLayout *zelle = nullptr) {
         QLabel *caption = textLabel(titel, daten);
-        wert = textLabel(QString(), daten);
+        wert = new TWertLabel(titel.chopped(1), daten);
         wert->setObjectName(QLatin1String(objekt));
         wert->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        wert->setMinimumWidth(220);
-        wert->setAccessibleName(titel.chopped(1));
         caption->setBuddy(wert);
         hinweis(caption, hint);
         hinweis(wert, hint);
         g->addWidget(caption, reihe, 0);
-        g->addWidget(wert, reihe, 1);
+        if (zelle) {
+            zelle->insertWidget(0, wert);
+            g->addLayout(zelle, reihe, 1);
+        } else {
+            g->addWidget(wert, reihe, 1);
+        }
         ++reihe;
-        return caption;
     };
     feld(name, "name", QStringLiteral("Name:"), QStringLiteral("Wie heisst denn die Kleine?"));
     QFont fett = name->font();
@@ -375,11 +386,15 @@ QWidget *TVivarix::kartenteil()
     feld(geschlecht, "geschlecht", QStringLiteral("Geschlecht:"),
          QStringLiteral("Mit welchem Geschlecht wurde sie gesegnet?"));
     feld(schlupf, "schlupf", QStringLiteral("Schlupfmonat:"), QStringLiteral("Wann ist sie aus dem Ei gekrochen?"));
+    // The interval is a short number: its field is a few digits wide and "Tage" follows it.
     const QString tageHint = QStringLiteral("In welchem Abstand sollte sie Futter zu sich nehmen?");
-    feld(tage, "tage", QStringLiteral("Gewünschtes Fressintervall:"), tageHint);
     QLabel *tageEinheit = textLabel(QStringLiteral("Tage"), daten);
     hinweis(tageEinheit, tageHint);
-    g->addWidget(tageEinheit, reihe - 1, 2);
+    auto *intervall = new QHBoxLayout;
+    intervall->addWidget(tageEinheit);
+    intervall->addStretch(1);
+    feld(tage, "tage", QStringLiteral("Gewünschtes Fressintervall:"), tageHint, intervall);
+    tage->setFixedWidth(tage->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
     g->setColumnStretch(1, 1);
     zeile->addWidget(daten, 1, Qt::AlignTop);
 
@@ -427,9 +442,8 @@ QWidget *TVivarix::journalHaelfte(const QString &titel, TStringGrid *&grid, TKli
     v->addWidget(grid, 1);
 
     auto *reihe = new QHBoxLayout;
-    datum = new TKlickLabel(panel);
+    datum = new TKlickLabel(QStringLiteral("Datum"), panel);
     datum->setMinimumWidth(64);
-    datum->setAccessibleName(QStringLiteral("Datum"));
     hinweis(datum, QStringLiteral("Hier kannst du das Datum einstellen"));
     reihe->addWidget(datum);
     eingabe->setParent(panel);
@@ -438,6 +452,7 @@ QWidget *TVivarix::journalHaelfte(const QString &titel, TStringGrid *&grid, TKli
     ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     ok->setAccessibleName(titel.chopped(1) + QStringLiteral(": Eintrag hinzufügen"));
     hinweis(ok, QStringLiteral("Einfach klicken und schon erscheint der neue Eintrag"));
+    ok->setToolTip(ok->statusTip()); // a tool button without caption; its tooltip covers no value
     reihe->addWidget(ok);
     v->addLayout(reihe);
     return panel;
@@ -477,7 +492,7 @@ void TVivarix::FormActivate()
     const QString datei = optionen.getOption(QStringLiteral("file"));
     if (optionen.getOption(QStringLiteral("autoload")) == u"1" && datei != u"0") {
         Laden(datei);
-        Dateiname = datei;
+        dateinameSetzen(datei);
         if (!Schlangen.empty())
             Activ();
     }
@@ -580,10 +595,20 @@ void TVivarix::Neu()
     StringGrid1->setZeilen({});
     StringGrid2->setZeilen({});
     bearbeitbar(false);
-    Geaendert = false;
     Dateiname.clear();
+    Geaendert = false;
     BildZeigen();
 }
+
+namespace {
+QString teilweiseGelesen(std::size_t n)
+{
+    const QString gelesen = n == 1 ? QStringLiteral("Aus der Datei konnte nur eine Schlange gelesen werden.")
+                                   : QStringLiteral("Aus der Datei konnten nur %1 Schlangen gelesen werden.").arg(n);
+    return gelesen + QStringLiteral("\nDie Datei selbst wurde nicht verändert. "
+                                    "\"Speichern\" fragt nach einem neuen Dateinamen.");
+}
+} // namespace
 
 void TVivarix::Laden(const QString &path)
 {
@@ -591,18 +616,19 @@ void TVivarix::Laden(const QString &path)
     try {
         Datendatei::laden(path, neu);
     } catch (const EInOutError &e) {
-        // An open that failed changes nothing. A read that failed part-way keeps
-        // what was read, but forgets the file name, so the partial collection can
-        // never be saved over the file it came from without asking. The snakes
-        // that were read can be edited and saved elsewhere: that is how a keeper
-        // rescues a damaged file.
-        if (neu.empty() && e.code() != 100)
+        // Not one whole record read: nothing changes, the collection on show stays.
+        if (neu.empty())
             throw;
+        // A read that failed part-way keeps what was read, but forgets the file
+        // name, so the partial collection can never be saved over the file it
+        // came from without asking. The snakes that were read can be edited and
+        // saved elsewhere: that is how a keeper rescues a damaged file.
         uebernehmen(std::move(neu));
-        Dateiname.clear();
-        if (!Schlangen.empty())
-            Activ();
-        throw;
+        dateinameSetzen(QString());
+        Activ();
+        Fehlerbericht(this, e.message());
+        MessageDlg(this, teilweiseGelesen(Schlangen.size()), MsgArt::Information, mbOK);
+        throw StillerAbbruch{}; // the rest of the command does not happen
     }
     uebernehmen(std::move(neu));
     Geaendert = false;
@@ -679,12 +705,35 @@ void TVivarix::Panel3Resize()
 
 void TVivarix::Panel1CanResize()
 {
-    StringGrid1->setColWidths(1, StringGrid1->viewport()->width() - StringGrid1->ColWidths(0));
+    textSpalteAnpassen(StringGrid1);
 }
 
 void TVivarix::Panel2CanResize()
 {
-    StringGrid2->setColWidths(1, StringGrid2->viewport()->width() - StringGrid2->ColWidths(0));
+    textSpalteAnpassen(StringGrid2);
+}
+
+// The text column takes what the date column leaves of the grid's width.
+void TVivarix::textSpalteAnpassen(TStringGrid *g)
+{
+    g->setColWidths(1, g->viewport()->width() - g->ColWidths(0));
+}
+
+// ---------------------------------------------------------------------------
+// The data file in the status bar
+
+void TVivarix::dateinameSetzen(const QString &pfad)
+{
+    Dateiname = pfad;
+    dateiFeldZeigen();
+}
+
+void TVivarix::dateiFeldZeigen()
+{
+    if (!dateiFeld)
+        return; // still being built
+    const QString datei = Dateiname.isEmpty() ? QStringLiteral("Neue Sammlung") : QFileInfo(Dateiname).fileName();
+    dateiFeld->setText(Geaendert ? datei + QStringLiteral(" *") : datei);
 }
 
 void TVivarix::TabControl1Change(int index)

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: one tab per snake, the card, the picture and both journals
 // of the snake on show, and every command of the menu and tool bar.
+#include "app/Gemeldet.h"
 #include "data/TSchlange.h"
 #include "toolkit/Dialoge.h"
 
@@ -19,8 +20,10 @@ class QSplitter;
 class QToolBar;
 class QToolButton;
 class TKlickLabel;
+class TDateneingabe;
 class TStringGrid;
 class TTabControl;
+class TWertLabel;
 
 class TVivarix : public QMainWindow {
     Q_OBJECT
@@ -36,7 +39,8 @@ public:
 
     // State
     TSchlangen Schlangen;
-    bool Geaendert = false;
+    // Unsaved changes; the status bar's file field follows every assignment.
+    Gemeldet<bool> Geaendert{false, [this] { dateiFeldZeigen(); }};
     QString Bilddatei;
     QString Dateiname;
     QString startVerz;
@@ -55,7 +59,7 @@ public:
 
     // The controls
     TTabControl *TabControl1;
-    QLabel *name, *gattung, *farbe, *geschlecht, *schlupf, *tage;
+    TWertLabel *name, *gattung, *farbe, *geschlecht, *schlupf, *tage;
     QLabel *Image1;
     QLabel *Image3; // the decorative picture beside the card
     QPushButton *Button1, *Button2, *Button3;
@@ -67,6 +71,7 @@ public:
     QComboBox *futter1;
     QLineEdit *futter2;
     QToolButton *ok1, *ok2;
+    TWertLabel *dateiFeld = nullptr; // at the right of the status bar: the data file's name, " *" while changed
     QMenu *PopupMenu1;
     QAction *ndern1, *Lschen1, *NachOben1, *NachUnten1;
 
@@ -88,8 +93,8 @@ public slots:
     // Document commands
     void Neu1Click();
     void Laden1Click();
-    void Speichern1Click();
-    void SpeichernUnter1Click();
+    bool Speichern1Click(); // true when the collection was saved
+    bool SpeichernUnter1Click();
     void Beenden1Click();
     // Journal entries
     void ok1Click();
@@ -137,11 +142,20 @@ private:
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
     void bearbeitbar(bool an); // the sixteen controls and commands Activ and Neu switch
+    void dateinameSetzen(const QString &pfad);
+    void dateiFeldZeigen();
+    void datenDialogOrdner(DateiDialog &d) const; // a data dialog opens where the data file is
     bool vorherSpeichern();
+    QString haltbar(const QString &eingabe); // what the data file can hold of a typed text
+    void stammdatenUebernehmen(const TDateneingabe &d);
     bool eintragHinzufuegen(TStringGrid *grid, TKlickLabel *datum, const QString &text);
     void datumWaehlen(TKlickLabel *label);
+    void journalMenue(TStringGrid *g, const QPoint &wo, bool perTastatur);
+    void zeileVerschieben(int schritt);
+    void textSpalteAnpassen(TStringGrid *g);
     TStringGrid *zielGitter() const;
     // Connects a signal to a handler that runs behind the error guard.
-    template <typename Sender, typename Signal> void verbinde(Sender *s, Signal sig, void (TVivarix::*slot)());
+    template <typename Sender, typename Signal, typename Ergebnis>
+    void verbinde(Sender *s, Signal sig, Ergebnis (TVivarix::*slot)());
     bool gestartet = false;
 };

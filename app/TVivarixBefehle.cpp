@@ -3,20 +3,28 @@
 #include "app/TDatum.h"
 #include "app/TFutterEdit.h"
 #include "app/TVivarix.h"
+#include "data/Cp1252.h"
 #include "data/Fehler.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
+#include "toolkit/TWertLabel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QToolButton>
+
+#include <algorithm>
 
 // Asks before unsaved changes are discarded. True when the command may go on:
 // "Nein", or "Ja" and the collection is saved. "Abbrechen", a cancelled save
@@ -27,8 +35,7 @@ bool TVivarix::vorherSpeichern()
     case mbNein:
         return true;
     case mbJa:
-        Speichern1Click();
-        return !Geaendert; // still changed: the save dialog was cancelled
+        return Speichern1Click();
     default:
         return false;
     }
@@ -44,32 +51,47 @@ void TVivarix::Neu1Click()
     Neu();
 }
 
+// The data dialogs open in the data file's folder, else in the start folder,
+// whatever folder another dialog (the picture chooser) visited last.
+void TVivarix::datenDialogOrdner(DateiDialog &d) const
+{
+    if (!Dateiname.isEmpty())
+        d.verzeichnis = QFileInfo(Dateiname).absolutePath();
+    else
+        d.verzeichnis = startVerz.isEmpty() ? QDir::currentPath() : startVerz;
+}
+
 void TVivarix::Laden1Click()
 {
+    if (Geaendert && !vorherSpeichern())
+        return;
+    datenDialogOrdner(OpenDialog1);
     const std::optional<QString> pfad = OpenDialog1.oeffnen(this);
     if (!pfad)
         return;
     Laden(*pfad);
-    Dateiname = *pfad;
+    dateinameSetzen(*pfad);
     if (!Schlangen.empty())
         Activ();
 }
 
-void TVivarix::Speichern1Click()
+bool TVivarix::Speichern1Click()
 {
-    if (!Dateiname.isEmpty())
-        Speichern(Dateiname);
-    else
-        SpeichernUnter1Click();
+    if (Dateiname.isEmpty())
+        return SpeichernUnter1Click();
+    Speichern(Dateiname);
+    return true;
 }
 
-void TVivarix::SpeichernUnter1Click()
+bool TVivarix::SpeichernUnter1Click()
 {
+    datenDialogOrdner(SaveDialog1);
     const std::optional<QString> pfad = SaveDialog1.speichern(this);
     if (!pfad)
-        return;
+        return false;
     Speichern(*pfad);
-    Dateiname = *pfad;
+    dateinameSetzen(*pfad);
+    return true;
 }
 
 void TVivarix::Beenden1Click()
@@ -114,9 +136,20 @@ bool TVivarix::eintragHinzufuegen(TStringGrid *grid, TKlickLabel *datum, const Q
         grid->setCells(1, i + 1, grid->Cells(1, i));
     }
     grid->setCells(0, 1, datum->text());
-    grid->setCells(1, 1, text);
+    grid->setCells(1, 1, haltbar(text));
     Merken();
     return true;
+}
+
+// A character the data file cannot hold (outside Windows-1252) is stored as "?".
+// It becomes one at once, so that card, tab and grid show what is stored.
+QString TVivarix::haltbar(const QString &eingabe)
+{
+    const QString gespeichert = Cp1252::decode(Cp1252::encode(eingabe));
+    if (gespeichert != eingabe)
+        statusBar()->showMessage(
+            QStringLiteral("Zeichen, die die Datendatei nicht speichern kann, wurden durch \"?\" ersetzt."));
+    return gespeichert;
 }
 
 void TVivarix::ok1Click()
@@ -199,6 +232,24 @@ void TVivarix::PopupMenu1Popup()
     ndern1->setEnabled(!platzhalter(g));
 }
 
+// The pop-up menu of a grid. Opened by the keyboard, its first usable item is
+// highlighted, so the arrow keys and Enter work at once.
+void TVivarix::journalMenue(TStringGrid *g, const QPoint &wo, bool perTastatur)
+{
+    g->setFocus(Qt::OtherFocusReason); // the commands act on the grid that has the focus
+    if (!Bewacht(this, [&] { PopupMenu1Popup(); }))
+        return;
+    QAction *erste = nullptr;
+    if (perTastatur) {
+        const QList<QAction *> eintraege = PopupMenu1->actions();
+        const auto it = std::find_if(eintraege.begin(), eintraege.end(),
+                                     [](QAction *a) { return a->isEnabled() && !a->isSeparator(); });
+        erste = it != eintraege.end() ? *it : nullptr;
+    }
+    PopupMenu1->setActiveAction(erste);
+    PopupMenu1->exec(wo);
+}
+
 void TVivarix::ndern1Click()
 {
     TStringGrid *g = zielGitter();
@@ -211,7 +262,7 @@ void TVivarix::ndern1Click()
     Modal(&dlg);
     if (dlg.ok) {
         g->setCells(0, r, dlg.datum1->text());
-        g->setCells(1, r, dlg.futter1->text());
+        g->setCells(1, r, haltbar(dlg.futter1->text()));
     }
     Merken();
 }
@@ -233,30 +284,28 @@ void TVivarix::Lschen1Click()
 
 void TVivarix::NachOben1Click()
 {
-    TStringGrid *g = zielGitter();
-    const int r = g->Row();
-    if (r > 1) {
-        for (int c = 0; c < TStringGrid::ColCount; ++c) {
-            const QString t = g->Cells(c, r);
-            g->setCells(c, r, g->Cells(c, r - 1));
-            g->setCells(c, r - 1, t);
-        }
-        g->setRow(r - 1);
-    }
-    Merken();
+    zeileVerschieben(-1);
 }
 
 void TVivarix::NachUnten1Click()
 {
+    zeileVerschieben(+1);
+}
+
+// The selected entry changes places with its neighbour one row up (-1) or down
+// (+1), if there is one; the selection goes with the entry.
+void TVivarix::zeileVerschieben(int schritt)
+{
     TStringGrid *g = zielGitter();
     const int r = g->Row();
-    if (r < g->RowCount() - 1) {
+    const int ziel = r + schritt;
+    if (ziel >= 1 && ziel <= g->RowCount() - 1) {
         for (int c = 0; c < TStringGrid::ColCount; ++c) {
             const QString t = g->Cells(c, r);
-            g->setCells(c, r, g->Cells(c, r + 1));
-            g->setCells(c, r + 1, t);
+            g->setCells(c, r, g->Cells(c, ziel));
+            g->setCells(c, ziel, t);
         }
-        g->setRow(r + 1);
+        g->setRow(ziel);
     }
     Merken();
 }
@@ -264,20 +313,18 @@ void TVivarix::NachUnten1Click()
 // ---------------------------------------------------------------------------
 // Master data
 
-namespace {
 // The dialog's values in the main window's labels; only once the dialog has
 // accepted them, so a half-filled card never happens.
-void stammdatenUebernehmen(TVivarix &w, const TDateneingabe &d)
+void TVivarix::stammdatenUebernehmen(const TDateneingabe &d)
 {
-    w.name->setText(d.Edit1->text());
-    w.gattung->setText(d.Edit2->text());
-    w.schlupf->setText(d.Edit3->text());
-    w.tage->setText(d.ComboBox1->currentText());
-    w.Bilddatei = d.Edit4->text();
-    w.farbe->setText(d.Edit5->text());
-    w.geschlecht->setText(d.ComboBox2->currentText());
+    name->setText(haltbar(d.Edit1->text()));
+    gattung->setText(haltbar(d.Edit2->text()));
+    schlupf->setText(haltbar(d.Edit3->text()));
+    tage->setText(d.ComboBox1->currentText());
+    Bilddatei = haltbar(d.Edit4->text());
+    farbe->setText(haltbar(d.Edit5->text()));
+    geschlecht->setText(d.ComboBox2->currentText());
 }
-} // namespace
 
 void TVivarix::NeueSchlange1Click()
 {
@@ -299,7 +346,7 @@ void TVivarix::NeueSchlange1Click()
     Schlangen.emplace_back();
     TabControl1->addTab(dlg.Edit1->text());
     TabControl1->setCurrentIndex(TabControl1->count() - 1);
-    stammdatenUebernehmen(*this, dlg);
+    stammdatenUebernehmen(dlg);
     StringGrid1->setZeilen({});
     StringGrid2->setZeilen({});
     Merken();
@@ -324,7 +371,7 @@ void TVivarix::Button1Click()
     if (!dlg.ok)
         return;
     StrToInt(dlg.ComboBox1->currentText());
-    stammdatenUebernehmen(*this, dlg);
+    stammdatenUebernehmen(dlg);
     Merken();
     BildZeigen();
 }

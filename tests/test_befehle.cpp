@@ -13,11 +13,15 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -143,39 +147,107 @@ TEST_F(BefehleTest, GescheiterteSicherungVorNeuLaesstAllesStehen)
     EXPECT_EQ(f.Schlangen[0].futter(0), "Maus");
 }
 
-TEST_F(BefehleTest, LadenErsetztOhneFrageUndSpeichernSchreibtOhneDialog)
+TEST_F(BefehleTest, LadenFragtVorherWieNeu)
 {
     datei("zwei.vix", {schlange("X"), schlange("Y")});
     TVivarix &f = mitSchlangen({schlange("A"), schlange("B"), schlange("C"), schlange("D"), schlange("E")});
+    const QByteArray start = dateiLesen(pfad("start.vix"));
     fuettern(f, "Maus");
+    ASSERT_TRUE(f.Laden1->isEnabled());
+
+    DialogTest::naechsteAntwort(mbAbbrechen); // no file name prepared: the open dialog must not come
+    f.Laden1->trigger();
+    EXPECT_EQ(gesagt(), QStringList{"Warnung|Vorher noch speichern?"});
+    EXPECT_EQ(f.TabControl1->count(), 5);
+    EXPECT_TRUE(f.Geaendert);
+
+    DialogTest::naechsteAntwort(mbNein);
     DialogTest::naechsterDateiname(pfad("zwei.vix"));
-    f.Laden1Click();
-    EXPECT_TRUE(gesagt().isEmpty()) << "no question about the unsaved change";
-    EXPECT_EQ(f.TabControl1->count(), 2);
+    f.Laden1->trigger();
+    EXPECT_EQ(gesagt(), QStringList{"Warnung|Vorher noch speichern?"});
     EXPECT_EQ(f.Schlangen.size(), 2u);
+    EXPECT_EQ(f.TabControl1->tabText(1), "Y");
     EXPECT_EQ(f.Dateiname, pfad("zwei.vix"));
     EXPECT_FALSE(f.Geaendert);
-    EXPECT_EQ(f.OpenDialog1.vorschlag, "zwei.vix");
+    EXPECT_EQ(dateiLesen(pfad("start.vix")), start) << "Nein writes nothing";
 
+    // "Ja" saves to the current file without a dialog, then the open dialog comes.
     fuettern(f, "Ratte");
-    f.Speichern1Click(); // no dialog prepared: it must not ask
+    DialogTest::naechsteAntwort(mbJa);
+    DialogTest::naechsterDateiname(pfad("start.vix"));
+    f.Laden1->trigger();
+    EXPECT_EQ(gesagt(), QStringList{"Warnung|Vorher noch speichern?"});
+    EXPECT_EQ(f.Schlangen.size(), 5u);
+    EXPECT_EQ(f.Dateiname, pfad("start.vix"));
     TSchlangen zurueck;
     Datendatei::laden(pfad("zwei.vix"), zurueck);
-    ASSERT_EQ(zurueck.size(), 2u);
-    EXPECT_EQ(zurueck[0].futter(0), "Ratte");
+    EXPECT_EQ(zurueck.at(0).futter(0), "Ratte");
+
+    // Nothing unsaved: no question; the dialog opens in the data file's folder.
+    DialogTest::naechsterDateiname(std::nullopt);
+    f.Laden1->trigger();
+    EXPECT_TRUE(gesagt().isEmpty());
+    EXPECT_EQ(f.OpenDialog1.verzeichnis, ordner.path());
+    EXPECT_EQ(f.Schlangen.size(), 5u);
+}
+
+TEST_F(BefehleTest, SpeichernUnterFragtVorDemErsetzen)
+{
+    const QString frage =
+        QStringLiteral("Warnung|Die Datei alt.vix existiert bereits.\nSoll sie überschrieben werden?");
+    datei("alt.vix", {schlange("1"), schlange("2"), schlange("3")});
+    const QByteArray alt = dateiLesen(pfad("alt.vix"));
+    TVivarix &f = mitSchlangen({schlange("A"), schlange("B")});
+
+    // "Speichern" to the current file asks nothing.
+    fuettern(f, "Ratte");
+    f.Speichern1->trigger();
+    EXPECT_TRUE(gesagt().isEmpty());
     EXPECT_FALSE(f.Geaendert);
 
-    // "Speichern unter..." replaces an existing longer file without asking.
-    datei("lang.vix", {schlange("1"), schlange("2"), schlange("3")});
-    DialogTest::naechsterDateiname(pfad("lang.vix"));
-    f.SpeichernUnter1Click();
-    EXPECT_EQ(QFileInfo(pfad("lang.vix")).size(), qint64(2 * TSchlange::Groesse));
-    EXPECT_EQ(f.Dateiname, pfad("lang.vix"));
-
-    // Cancelled: nothing happens.
+    // "Nein" goes back to the dialog; cancelling it there keeps the file.
+    fuettern(f, "Maus");
+    DialogTest::naechsterDateiname(pfad("alt")); // the extension is added, then the file exists
+    DialogTest::naechsteAntwort(mbNein);
     DialogTest::naechsterDateiname(std::nullopt);
-    f.SpeichernUnter1Click();
-    EXPECT_EQ(f.Dateiname, pfad("lang.vix"));
+    f.SpeichernUnter1->trigger();
+    EXPECT_EQ(gesagt(), QStringList{frage});
+    EXPECT_EQ(dateiLesen(pfad("alt.vix")), alt);
+    EXPECT_EQ(f.Dateiname, pfad("start.vix"));
+    EXPECT_TRUE(f.Geaendert);
+
+    // "Nein", then another name: saved there, without a question for a new file.
+    DialogTest::naechsterDateiname(pfad("alt.vix"));
+    DialogTest::naechsteAntwort(mbNein);
+    DialogTest::naechsterDateiname(pfad("anders.vix"));
+    f.SpeichernUnter1->trigger();
+    EXPECT_EQ(gesagt(), QStringList{frage});
+    EXPECT_EQ(QFileInfo(pfad("anders.vix")).size(), qint64(2 * TSchlange::Groesse));
+    EXPECT_EQ(f.Dateiname, pfad("anders.vix"));
+
+    // "Ja" replaces the longer file completely.
+    DialogTest::naechsterDateiname(pfad("alt.vix"));
+    DialogTest::naechsteAntwort(mbJa);
+    f.SpeichernUnter1->trigger();
+    EXPECT_EQ(QFileInfo(pfad("alt.vix")).size(), qint64(2 * TSchlange::Groesse));
+    EXPECT_EQ(f.Dateiname, pfad("alt.vix"));
+    EXPECT_EQ(f.SaveDialog1.vorschlag, "alt.vix");
+
+    // The slip from the field: "Neu", one new snake, "Ja", the proposed name of an
+    // existing collection. "Nein" to replacing it and cancelling keeps both.
+    datei("mysnakes.vix", {schlange("1"), schlange("2"), schlange("3")});
+    const QByteArray sammlung = dateiLesen(pfad("mysnakes.vix"));
+    f.Neu1->trigger();
+    stammdaten("Neu");
+    f.NeueSchlange1->trigger();
+    DialogTest::naechsteAntwort(mbJa);
+    DialogTest::naechsterDateiname(pfad("mysnakes.vix"));
+    DialogTest::naechsteAntwort(mbNein);
+    DialogTest::naechsterDateiname(std::nullopt);
+    f.Neu1->trigger();
+    EXPECT_EQ(dateiLesen(pfad("mysnakes.vix")), sammlung);
+    EXPECT_EQ(f.Schlangen.size(), 1u) << "the unsaved snake stays";
+    EXPECT_TRUE(f.Geaendert);
 }
 
 TEST_F(BefehleTest, SchliessenFragtNurBeiAenderungen)
@@ -268,6 +340,66 @@ TEST_F(BefehleTest, ZweihundertEintraegeUndKeinerMehr)
     EXPECT_FALSE(f.Geaendert);
 }
 
+TEST_F(BefehleTest, JournalMit201EintraegenAusFremderHandBleibtGanz)
+{
+    // Written by another program: all 201 slots used, no end mark.
+    TVivarix &f = mitSchlangen({schlange("Fremd", 201, 1)});
+    EXPECT_EQ(f.StringGrid1->RowCount(), 202);
+    EXPECT_EQ(f.StringGrid1->Cells(1, 201), "Maus 200");
+
+    f.futter2->setText("Häutung");
+    f.ok2Click(); // an edit of the same snake stores the whole window
+    fuettern(f, "Eine zu viel");
+    EXPECT_EQ(gesagt().size(), 1) << "only the addition is refused";
+    EXPECT_EQ(f.StringGrid1->RowCount(), 202);
+    ASSERT_TRUE(f.Speichern1->isEnabled());
+    f.Speichern1->trigger();
+
+    const QByteArray b = dateiLesen(pfad("start.vix"));
+    ASSERT_EQ(b.size(), qsizetype(TSchlange::Groesse));
+    const QByteArray datum200 = QDate(2026, 1, 1).addDays(200).toString("dd.MM.yy").toLatin1();
+    EXPECT_EQ(b.mid(212 + 9 * 200, 9), "\x08" + datum200) << "the last slot keeps its entry";
+    EXPECT_EQ(b.mid(3830 + 101 * 200, 9), QByteArray("\x08Maus 200"));
+    EXPECT_EQ(b.mid(3830 + 101 * 199, 9), QByteArray("\x08Maus 199"));
+    EXPECT_EQ(b.mid(24131, 8), QByteArray("\x07H\xe4utung"));
+    EXPECT_EQ(b.at(2021 + 9 * 2), 0) << "the remarks still end with their end mark";
+}
+
+TEST_F(BefehleTest, EingabenZeigenWasGespeichertWird)
+{
+    const QString ersetzt =
+        QStringLiteral("Zeichen, die die Datendatei nicht speichern kann, wurden durch \"?\" ersetzt.");
+    TVivarix &f = starten();
+    stammdaten(QStringLiteral("Łukasz 🐍"), QStringLiteral("Python ☃ regius"));
+    f.NeueSchlange1Click();
+    EXPECT_EQ(f.name->text(), "?ukasz ?");
+    EXPECT_EQ(f.TabControl1->tabText(0), "?ukasz ?");
+    EXPECT_EQ(f.gattung->text(), "Python ? regius");
+    EXPECT_EQ(f.Schlangen[0].name(), "?ukasz ?");
+    EXPECT_EQ(f.statusBar()->currentMessage(), ersetzt);
+
+    f.statusBar()->clearMessage();
+    fuettern(f, QStringLiteral("Grüße, Küken €"));
+    EXPECT_EQ(f.StringGrid1->Cells(1, 1), "Grüße, Küken €") << "what Windows-1252 holds stays";
+    EXPECT_EQ(f.statusBar()->currentMessage(), "");
+
+    fuettern(f, QStringLiteral("Maus 🐭"));
+    EXPECT_EQ(f.StringGrid1->Cells(1, 1), "Maus ?");
+    EXPECT_EQ(f.Schlangen[0].futter(0), "Maus ?");
+    EXPECT_EQ(f.statusBar()->currentMessage(), ersetzt);
+
+    f.futter2->setText(QStringLiteral("Häutung ✓"));
+    f.ok2Click();
+    DialogTest::naechsterDialog([](QWidget *w) {
+        auto *dlg = static_cast<TFutterEdit *>(w);
+        dlg->futter1->setText(QStringLiteral("Häutung ✓✓"));
+        dlg->Button2->click();
+    });
+    f.ndern1Click(); // the remarks grid: the feedings grid has no focus
+    EXPECT_EQ(f.StringGrid2->Cells(1, 1), "Häutung ??");
+    EXPECT_EQ(f.Schlangen[0].bemerkung(0), "Häutung ??");
+}
+
 TEST_F(BefehleTest, DatumWaehlen)
 {
     TVivarix &f = mitSchlangen({schlange("Kaa")});
@@ -319,16 +451,44 @@ TEST_F(BefehleTest, PopupMenueUndZielgitter)
     EXPECT_TRUE(f.ndern1->isEnabled());
     EXPECT_TRUE(f.Lschen1->isEnabled());
 
-    // A right click gives the grid the focus but keeps the selected row.
+    // A right click gives the grid the focus and selects the row it hits.
     f.StringGrid2->setRow(1);
     f.StringGrid1->setRow(2);
     f.futter2->setFocus();
     const QRect zeile4 = f.StringGrid1->visualRect(f.StringGrid1->model()->index(3, 0));
     QTest::mousePress(f.StringGrid1->viewport(), Qt::RightButton, {}, zeile4.center());
     EXPECT_TRUE(f.StringGrid1->hasFocus());
-    EXPECT_EQ(f.StringGrid1->Row(), 2);
-    QTest::mouseClick(f.StringGrid1->viewport(), Qt::LeftButton, {}, zeile4.center());
     EXPECT_EQ(f.StringGrid1->Row(), 4);
+    QTest::mouseRelease(f.StringGrid1->viewport(), Qt::RightButton, {}, zeile4.center());
+}
+
+TEST_F(BefehleTest, RechtsklickLoeschtDieGetroffeneZeile)
+{
+    TVivarix &f = mitSchlangen({schlange("Vier", 4, 2)});
+    f.show();
+    QApplication::setActiveWindow(&f);
+    f.StringGrid1->setRow(1);
+    f.StringGrid2->setFocus(); // the menu acts on the grid clicked, not on the one with the focus
+    const QPoint zeile3 = f.StringGrid1->visualRect(f.StringGrid1->model()->index(2, 0)).center();
+    // As the platform delivers a right click: the press, then the menu request.
+    QTest::mousePress(f.StringGrid1->viewport(), Qt::RightButton, {}, zeile3);
+    if (!f.StringGrid1->hasFocus())
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    QAction *aktiv = nullptr;
+    QTimer::singleShot(0, [&] {
+        aktiv = f.PopupMenu1->activeAction();
+        QTest::keyClick(f.PopupMenu1, Qt::Key_Down); // "Ändern"
+        QTest::keyClick(f.PopupMenu1, Qt::Key_Down); // "Löschen"
+        QTest::keyClick(f.PopupMenu1, Qt::Key_Return);
+    });
+    QContextMenuEvent klick(QContextMenuEvent::Mouse, zeile3, f.StringGrid1->viewport()->mapToGlobal(zeile3));
+    QApplication::sendEvent(f.StringGrid1->viewport(), &klick);
+    QTest::mouseRelease(f.StringGrid1->viewport(), Qt::RightButton, {}, zeile3);
+    EXPECT_EQ(aktiv, nullptr) << "opened by the mouse, no item is highlighted";
+    EXPECT_EQ(spalte(f.StringGrid1, 1), (QStringList{"Maus 0", "Maus 1", "Maus 3"}));
+    EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 3);
+    EXPECT_EQ(f.Schlangen[0].bemerkAnzahl(), 2) << "the other grid is untouched";
+    EXPECT_TRUE(gesagt().isEmpty());
 }
 
 TEST_F(BefehleTest, LoeschenUndVerschieben)

@@ -7,13 +7,16 @@
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
+#include "toolkit/TWertLabel.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAccessible>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -251,25 +254,50 @@ TEST_F(FensterTest, LadenFehlerLassenNichtsHalbes)
     EXPECT_EQ(f.TabControl1->count(), 5);
     EXPECT_EQ(f.Dateiname, pfad("fuenf.vix"));
 
-    // Reading fails part-way: the three records read stay, the file name is forgotten.
+    // Not even one whole record in a file of 100 bytes: the unsaved collection stays as it was.
+    f.futter1->setEditText("Maus");
+    f.ok1Click();
+    const TSchlange geaendert = f.Schlangen[0];
+    dateiSchreiben(pfad("winzig.vix"), QByteArray(100, 'x'));
+    DialogTest::naechsteAntwort(mbNein);
+    DialogTest::naechsterDateiname(pfad("winzig.vix"));
+    EXPECT_FALSE(Bewacht(&f, [&] { f.Laden1Click(); }));
+    EXPECT_EQ(gesagt(),
+              (QStringList{"Warnung|Vorher noch speichern?", "Bericht|Versuch hinter dem Dateiende zu lesen."}));
+    EXPECT_EQ(f.TabControl1->count(), 5);
+    EXPECT_TRUE(f.Schlangen[0] == geaendert);
+    EXPECT_EQ(f.StringGrid1->Cells(1, 1), "Maus");
+    EXPECT_EQ(f.Dateiname, pfad("fuenf.vix"));
+    EXPECT_TRUE(f.Geaendert) << "closing still asks";
+    EXPECT_EQ(f.dateiFeld->text(), "fuenf.vix *");
+
+    // Reading fails part-way: the three records read stay, the file name is forgotten,
+    // and a notice after the report says what happened.
     QByteArray bytes = dateiLesen(pfad("fuenf.vix")).left(3 * int(TSchlange::Groesse) + 100);
     dateiSchreiben(pfad("kurz.vix"), bytes);
+    DialogTest::naechsteAntwort(mbNein);
     DialogTest::naechsterDateiname(pfad("kurz.vix"));
     EXPECT_FALSE(Bewacht(&f, [&] { f.Laden1Click(); }));
-    EXPECT_EQ(gesagt().filter("Bericht|"), QStringList{"Bericht|Versuch hinter dem Dateiende zu lesen."});
+    EXPECT_EQ(gesagt(), (QStringList{"Warnung|Vorher noch speichern?", "Bericht|Versuch hinter dem Dateiende zu lesen.",
+                                     "Information|Aus der Datei konnten nur 3 Schlangen gelesen werden.\n"
+                                     "Die Datei selbst wurde nicht verändert. "
+                                     "\"Speichern\" fragt nach einem neuen Dateinamen."}));
+    EXPECT_EQ(dateiLesen(pfad("kurz.vix")), bytes);
     EXPECT_EQ(f.TabControl1->count(), 3);
     EXPECT_EQ(f.Schlangen.size(), 3u);
     EXPECT_EQ(f.name->text(), "A");
     EXPECT_TRUE(f.Dateiname.isEmpty());
     EXPECT_TRUE(f.SpeichernUnter1->isEnabled()) << "what was read can be saved elsewhere";
+    DialogTest::naechsterDateiname(std::nullopt);
+    f.Speichern1->trigger();
+    EXPECT_TRUE(gesagt().isEmpty()) << "\"Speichern\" asked for a name instead of writing";
 
-    // Not even one whole record: the empty state, not the old snakes.
-    dateiSchreiben(pfad("winzig.vix"), QByteArray(100, 'x'));
-    DialogTest::naechsterDateiname(pfad("winzig.vix"));
+    // One whole record: the notice speaks of one snake.
+    dateiSchreiben(pfad("eins.vix"), bytes.left(int(TSchlange::Groesse) + 1));
+    f.Geaendert = false;
+    DialogTest::naechsterDateiname(pfad("eins.vix"));
     EXPECT_FALSE(Bewacht(&f, [&] { f.Laden1Click(); }));
-    EXPECT_EQ(f.TabControl1->count(), 0);
-    EXPECT_EQ(f.name->text(), "unbekannt");
-    EXPECT_TRUE(f.Dateiname.isEmpty());
+    EXPECT_TRUE(gesagt().last().startsWith("Information|Aus der Datei konnte nur eine Schlange gelesen werden.\n"));
 
     // A file of size 0 holds no snake: the empty state, nothing to edit.
     dateiSchreiben(pfad("leer.vix"), {});
@@ -277,6 +305,103 @@ TEST_F(FensterTest, LadenFehlerLassenNichtsHalbes)
     EXPECT_TRUE(Bewacht(&f, [&] { f.Laden1Click(); }));
     EXPECT_EQ(f.TabControl1->count(), 0);
     EXPECT_FALSE(f.ok1->isEnabled());
+}
+
+TEST_F(FensterTest, StatusleisteZeigtDateiUndOffeneAenderungen)
+{
+    datei("zwei.vix", {schlange("Kaa"), schlange("Nagini")});
+    TVivarix &leer = starten();
+    EXPECT_EQ(leer.dateiFeld->text(), "Neue Sammlung");
+    EXPECT_EQ(leer.dateiFeld->parentWidget(), leer.statusBar());
+
+    optionen({"autoload=1", "file=" + pfad("zwei.vix")});
+    TVivarix &f = starten();
+    EXPECT_EQ(f.dateiFeld->text(), "zwei.vix");
+    f.futter1->setEditText("Maus");
+    f.ok1Click();
+    EXPECT_EQ(f.dateiFeld->text(), "zwei.vix *");
+    f.Speichern1->trigger();
+    EXPECT_EQ(f.dateiFeld->text(), "zwei.vix");
+    DialogTest::naechsteAntwort(mbJa);
+    f.Schlangelschen1->trigger();
+    EXPECT_EQ(f.dateiFeld->text(), "zwei.vix *");
+    EXPECT_EQ(f.dateiFeld->accessibleName(), "Datendatei: zwei.vix *");
+    DialogTest::naechsteAntwort(mbNein);
+    f.Neu1->trigger();
+    EXPECT_EQ(f.dateiFeld->text(), "Neue Sammlung");
+    f.Geaendert = true; // whoever sets the flag, the field follows
+    EXPECT_EQ(f.dateiFeld->text(), "Neue Sammlung *");
+    EXPECT_EQ(f.windowTitle(), "Vivarix 1.3");
+}
+
+TEST_F(FensterTest, BildschirmleserHoerenDieWerte)
+{
+    TSchlange a = schlange("Kaa", 1);
+    TSchlange b = schlange("Nagini");
+    b.setGattung(QStringLiteral("Morelia"));
+    datei("zwei.vix", {a, b});
+    optionen({"autoload=1", "file=" + pfad("zwei.vix")});
+    TVivarix &f = starten();
+    auto gehoert = [](QWidget *w) {
+        QAccessibleInterface *i = QAccessible::queryAccessibleInterface(w);
+        return i ? i->text(QAccessible::Name) : QString();
+    };
+    EXPECT_EQ(gehoert(f.name), "Name: Kaa");
+    EXPECT_EQ(gehoert(f.gattung), "Gattung: Python");
+    EXPECT_EQ(gehoert(f.farbe), "Farbvariante: Albino");
+    EXPECT_EQ(gehoert(f.geschlecht), "Geschlecht: weiblich");
+    EXPECT_EQ(gehoert(f.schlupf), "Schlupfmonat: 05/2024");
+    EXPECT_EQ(gehoert(f.tage), "Gewünschtes Fressintervall: 7");
+    EXPECT_EQ(gehoert(f.datum1), "Datum: 07.12.26");
+    f.TabControl1Change(1);
+    EXPECT_EQ(gehoert(f.name), "Name: Nagini");
+    EXPECT_EQ(gehoert(f.gattung), "Gattung: Morelia");
+    f.Neu();
+    EXPECT_EQ(gehoert(f.name), "Name: unbekannt");
+    EXPECT_EQ(gehoert(f.tage), "Gewünschtes Fressintervall: -");
+}
+
+TEST_F(FensterTest, KarteUeberlapptNichtBeiDerKleinstenGroesse)
+{
+    TSchlange s = schlange(QString(30, u'W'));
+    s.setGattung(QString(50, u'M'));
+    s.setFarbe(QStringLiteral("Pastel Yellowbelly Spider Mojave Enchi Clown Combo"));
+    s.setTage(-2147483647 - 1);
+    datei("lang.vix", {s, schlange("Kurz")});
+    optionen({"autoload=1", "file=" + pfad("lang.vix")});
+    TVivarix &f = starten(true);
+    f.resize(f.minimumSize());
+    QTest::qWait(20);
+    ASSERT_EQ(f.size(), QSize(768, 609));
+    QWidget *seite = f.TabControl1->contentArea();
+    EXPECT_LE(seite->minimumSizeHint().width(), seite->width()) << "the card fits without squeezing";
+
+    // Every visible piece of the card, in window coordinates: none overlaps another,
+    // and no caption is cut.
+    QWidget *karte = f.Image3->parentWidget();
+    std::vector<std::pair<std::string, QRect>> teile;
+    for (QWidget *w : karte->findChildren<QWidget *>()) {
+        if (!w->isVisible() || !w->findChildren<QWidget *>().isEmpty())
+            continue;
+        auto *l = qobject_cast<QLabel *>(w);
+        const std::string wer = (w->objectName() + u' ' + (l ? l->text() : QString())).toStdString();
+        teile.push_back({wer, QRect(w->mapTo(&f, QPoint(0, 0)), w->size())});
+        if (l && !qobject_cast<TWertLabel *>(l))
+            EXPECT_GE(l->contentsRect().width(), l->fontMetrics().horizontalAdvance(l->text())) << wer;
+    }
+    ASSERT_GE(teile.size(), 18u);
+    for (size_t i = 0; i < teile.size(); ++i) {
+        EXPECT_TRUE(f.rect().contains(teile[i].second)) << teile[i].first;
+        for (size_t j = i + 1; j < teile.size(); ++j)
+            EXPECT_FALSE(teile[i].second.intersects(teile[j].second)) << teile[i].first << " / " << teile[j].first;
+    }
+
+    // A value cut by the room shows "…" and its full text as tooltip; a short one does neither.
+    EXPECT_TRUE(f.gattung->abgeschnitten());
+    EXPECT_TRUE(f.tage->abgeschnitten());
+    EXPECT_EQ(f.gattung->text(), QString(50, u'M')) << "the value itself is whole";
+    EXPECT_FALSE(f.geschlecht->abgeschnitten());
+    EXPECT_TRUE(f.geschlecht->toolTip().isEmpty());
 }
 
 TEST_F(FensterTest, JournalbereichBehaeltSeineProportionen)
@@ -312,4 +437,14 @@ TEST_F(FensterTest, SteuerelementeTragenIhreNamenUndHinweise)
     EXPECT_EQ(f.ber1->shortcut(), QKeySequence(Qt::Key_F10));
     EXPECT_EQ(f.futter1->lineEdit()->maxLength(), 100);
     EXPECT_EQ(f.futter2->maxLength(), 100);
+
+    // Hints go to the status bar; a tooltip over a value would hide the value.
+    for (QWidget *w : std::initializer_list<QWidget *>{f.name, f.gattung, f.farbe, f.geschlecht, f.schlupf, f.tage,
+                                                       f.Image1, f.StringGrid1, f.StringGrid2, f.datum1, f.datum2,
+                                                       f.futter1, f.futter2, f.Button1}) {
+        EXPECT_FALSE(w->statusTip().isEmpty()) << w->objectName().toStdString();
+        EXPECT_TRUE(w->toolTip().isEmpty()) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(f.gattung->statusTip(), "Welcher Gattung gehört sie an?");
+    EXPECT_EQ(f.ok1->toolTip(), f.ok1->statusTip()) << "a tool button without caption keeps its tooltip";
 }

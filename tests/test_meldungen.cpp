@@ -3,10 +3,16 @@
 #include "toolkit/Dialoge.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace {
@@ -105,7 +111,7 @@ TEST(Meldungen, FehlerberichtTitelUndPunkt)
             return mbOK;
         },
         Qt::Key_Return, {}, &a);
-    EXPECT_EQ(g.titel, ProgrammTitel());
+    EXPECT_EQ(g.titel, "Vivarix") << "whatever the binary is called (here a test program)";
     EXPECT_EQ(g.icon, QMessageBox::Critical);
     EXPECT_EQ(g.text, "Zu wenig Speicherplatz.");
     EXPECT_EQ(g.knoepfe, QStringList{"OK"});
@@ -119,8 +125,82 @@ TEST(Meldungen, DerWaechterLaesstNichtsDurch)
     EXPECT_FALSE(Bewacht(nullptr, [] { throw EConvertError("'x' ist kein gültiges Datum"); }));
     EXPECT_FALSE(Bewacht(nullptr, [] { throw std::runtime_error("kaputt"); }));
     EXPECT_FALSE(Bewacht(nullptr, [] { throw std::bad_alloc(); }));
+    EXPECT_FALSE(Bewacht(nullptr, [] { throw StillerAbbruch{}; })) << "ends the command without a report";
     EXPECT_EQ(DialogTest::protokoll(),
               (QStringList{"Bericht|'x' ist kein gültiges Datum.", "Bericht|kaputt.", "Bericht|Zu wenig Arbeitsspeicher."}));
     DialogTest::nieBlockieren(false);
     DialogTest::zuruecksetzen();
+}
+
+TEST(Meldungen, ErsetzenFragtMitNeinAlsVorgabe)
+{
+    QTemporaryDir ordner;
+    QFile datei(ordner.filePath("da.vix"));
+    ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
+    datei.close();
+    DialogTest::zuruecksetzen();
+    DateiDialog d;
+    d.endung = "vix";
+    DialogTest::naechsterDateiname(ordner.filePath("da")); // the extension is added
+    DialogTest::naechsterDateiname(std::nullopt);          // back in the dialog: cancel
+    std::optional<QString> gewaehlt = QString("nicht gefragt");
+    Antwort a{};
+    Gesehen g = beantworte(
+        [&] {
+            gewaehlt = d.speichern(nullptr);
+            return mbOK;
+        },
+        Qt::Key_Return, {}, &a);
+    EXPECT_EQ(g.titel, "Warnung");
+    EXPECT_EQ(g.icon, QMessageBox::Warning);
+    EXPECT_EQ(g.text, "Die Datei da.vix existiert bereits.\nSoll sie überschrieben werden?");
+    EXPECT_EQ(g.standard, "Nein") << "Enter never replaces a file";
+    EXPECT_EQ(g.escape, "Nein");
+    EXPECT_EQ(gewaehlt, std::nullopt);
+    DialogTest::zuruecksetzen();
+}
+
+TEST(Meldungen, DateilisteSchreibtGroessenUndDatenDeutsch)
+{
+    QTemporaryDir ordner;
+    // Qt's file dialog keeps its own state file: here in the test's folder, not in the home folder.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, ordner.path());
+    QDir(ordner.path()).mkdir("daten");
+    QFile datei(ordner.filePath("daten/gross.vix"));
+    ASSERT_TRUE(datei.open(QIODevice::WriteOnly));
+    datei.write(QByteArray(533184, 'x')); // 520.6875 KiB
+    ASSERT_TRUE(datei.setFileTime(QDateTime(QDate(2026, 12, 7), QTime(10, 13)), QFileDevice::FileModificationTime));
+    datei.close();
+
+    // As the program sets it at start; the machine's own locale may be C or English.
+    const QLocale vorher;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    DialogTest::zuruecksetzen();
+    DateiDialog d;
+    d.filterName = "Vivarix-Daten";
+    d.muster = "*.vix";
+    d.endung = "vix";
+    d.verzeichnis = ordner.filePath("daten");
+    QString ordnerGezeigt, groesse, datum;
+    QTimer::singleShot(0, [&] {
+        auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        ordnerGezeigt = dlg->directory().absolutePath();
+        auto *liste = dlg->findChild<QTreeView *>("treeView");
+        ASSERT_NE(liste, nullptr);
+        const QAbstractItemModel *m = liste->model();
+        QTest::qWaitFor([&] { return m->rowCount(liste->rootIndex()) > 0; }, 5000);
+        for (int r = 0; r < m->rowCount(liste->rootIndex()); ++r) {
+            if (m->index(r, 0, liste->rootIndex()).data().toString() == "gross.vix") {
+                groesse = m->index(r, 1, liste->rootIndex()).data().toString();
+                datum = m->index(r, 3, liste->rootIndex()).data().toString();
+            }
+        }
+        dlg->reject();
+    });
+    EXPECT_EQ(d.oeffnen(nullptr), std::nullopt);
+    QLocale::setDefault(vorher);
+    EXPECT_EQ(ordnerGezeigt, ordner.filePath("daten")) << "the dialog opens in the folder it is given";
+    EXPECT_EQ(groesse, "520,69 KiB");
+    EXPECT_EQ(datum, "07.12.26 10:13");
 }

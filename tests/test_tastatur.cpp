@@ -109,14 +109,20 @@ TEST_F(TastaturTest, EnterAufEinemKnopfDruecktIhn)
 TEST_F(TastaturTest, PopupMenueOhneMaus)
 {
     TVivarix &f = offen({schlange("Kaa", 3)});
-    QSignalSpy spy(f.StringGrid1, &QWidget::customContextMenuRequested);
+    QSignalSpy spy(f.StringGrid1, &TStringGrid::menue);
     f.StringGrid1->setRow(2);
-    // The menu itself opens modally; ask for it and close it at once.
-    QTimer::singleShot(0, [&] { f.PopupMenu1->close(); });
+    // The menu itself opens modally; look at it and close it at once.
+    QAction *aktiv = nullptr;
+    QTimer::singleShot(0, [&] {
+        aktiv = f.PopupMenu1->activeAction();
+        f.PopupMenu1->close();
+    });
     QTest::keyClick(f.StringGrid1, Qt::Key_F10, Qt::ShiftModifier);
     ASSERT_EQ(spy.count(), 1);
-    const QPoint wo = spy.at(0).at(0).toPoint();
+    const QPoint wo = f.StringGrid1->viewport()->mapFromGlobal(spy.at(0).at(0).toPoint());
     EXPECT_EQ(f.StringGrid1->indexAt(wo).row(), 1) << "at the selected row";
+    EXPECT_TRUE(spy.at(0).at(1).toBool());
+    EXPECT_EQ(aktiv, f.ndern1) << "the first item is highlighted, ready for the arrow keys";
 }
 
 TEST_F(TastaturTest, ZellenTooltipsZeigenTextNichtMarkup)

@@ -7,12 +7,16 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QLabel>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <deque>
+#include <map>
 #include <exception>
 
 namespace {
@@ -54,9 +58,30 @@ Antwort escapeAntwort(Knoepfe k)
     return mbOK;
 }
 
+// The buttons a box can carry, in the order they are added.
+struct KnopfArt {
+    Knopf knopf;
+    const char16_t *caption;
+    QMessageBox::ButtonRole rolle;
+};
+constexpr KnopfArt knopfArten[] = {
+    {mbJa, u"Ja", QMessageBox::YesRole},
+    {mbNein, u"Nein", QMessageBox::NoRole},
+    {mbOK, u"OK", QMessageBox::AcceptRole},
+    {mbAbbrechen, u"Abbrechen", QMessageBox::RejectRole},
+};
+
+// The default button: the one asked for, else "OK" if present, else "Ja".
+Knopf standardAntwort(Knoepfe k, Knopf gewuenscht)
+{
+    if (gewuenscht && (k & gewuenscht))
+        return gewuenscht;
+    return (k & mbOK) ? mbOK : mbJa;
+}
+
 // Shows the box itself; `titel` overrides the caption of the kind.
 Antwort zeige(QWidget *parent, const QString &titel, const QString &text, QMessageBox::Icon icon, Knoepfe knoepfe,
-              const QString &protokollArt)
+              const QString &protokollArt, Knopf standard = Knopf{})
 {
     if (protokollieren)
         meldungen << protokollArt + u'|' + text;
@@ -73,31 +98,23 @@ Antwort zeige(QWidget *parent, const QString &titel, const QString &text, QMessa
 
     QMessageBox box(icon, titel, text, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
-    struct Def { Knopf k; const char16_t *caption; QMessageBox::ButtonRole role; };
-    static const Def defs[] = {
-        {mbJa, u"Ja", QMessageBox::YesRole},
-        {mbNein, u"Nein", QMessageBox::NoRole},
-        {mbOK, u"OK", QMessageBox::AcceptRole},
-        {mbAbbrechen, u"Abbrechen", QMessageBox::RejectRole},
-    };
-    QPushButton *knopf[4] = {};
-    for (int i = 0; i < 4; ++i) {
-        if (knoepfe & defs[i].k) {
-            knopf[i] = box.addButton(QString::fromUtf16(defs[i].caption), defs[i].role);
-            knopf[i]->setObjectName(QString::fromUtf16(defs[i].caption));
+    std::map<Knopf, QPushButton *> knopf;
+    for (const KnopfArt &art : knopfArten) {
+        if (knoepfe & art.knopf) {
+            QPushButton *b = box.addButton(QString::fromUtf16(art.caption), art.rolle);
+            b->setObjectName(QString::fromUtf16(art.caption));
+            knopf[art.knopf] = b;
         }
     }
-    QPushButton *standard = knopf[2] ? knopf[2] : knopf[0];
-    if (standard)
-        box.setDefaultButton(standard);
+    if (const auto s = knopf.find(standardAntwort(knoepfe, standard)); s != knopf.end())
+        box.setDefaultButton(s->second);
     const Antwort esc = escapeAntwort(knoepfe);
-    for (int i = 0; i < 4; ++i)
-        if (knopf[i] && defs[i].k == esc)
-            box.setEscapeButton(knopf[i]);
+    if (const auto e = knopf.find(esc); e != knopf.end())
+        box.setEscapeButton(e->second);
     box.exec();
-    for (int i = 0; i < 4; ++i)
-        if (knopf[i] && box.clickedButton() == knopf[i])
-            return defs[i].k;
+    for (const auto &[art, b] : knopf)
+        if (box.clickedButton() == b)
+            return art;
     return esc; // closed by the window's close box
 }
 } // namespace
@@ -117,7 +134,9 @@ QString ProgrammTitel(const QString &programmDatei)
 
 QString ProgrammTitel()
 {
-    return ProgrammTitel(QCoreApplication::applicationFilePath());
+    // The program file is "Vivarix" wherever it was installed and whatever the
+    // binary is called on disk.
+    return ProgrammTitel(QStringLiteral("Vivarix"));
 }
 
 QString MitPunkt(const QString &meldung)
@@ -141,6 +160,8 @@ bool Bewacht(QWidget *parent, const std::function<void()> &befehl)
         Fehlerbericht(parent, e.message());
     } catch (const std::bad_alloc &) {
         Fehlerbericht(parent, QStringLiteral("Zu wenig Arbeitsspeicher"));
+    } catch (const StillerAbbruch &) {
+        // the command has told the user itself
     } catch (const DialogTest::Unbeantwortet &) {
         throw; // a broken test expectation, never a user's failure
     } catch (const std::exception &e) {
@@ -164,63 +185,123 @@ std::optional<std::optional<QString>> vorbereiteterName()
     return n;
 }
 
+// The file dialog's own question (in its German wording) before a file is
+// replaced, with "Nein" as the default, so that Enter twice never replaces a file.
+bool ersetzenErlaubt(QWidget *parent, const QString &pfad)
+{
+    if (!QFileInfo(pfad).isFile())
+        return true;
+    const QString text = QStringLiteral("Die Datei %1 existiert bereits.\nSoll sie überschrieben werden?")
+                             .arg(QFileInfo(pfad).fileName());
+    return zeige(parent, artName(MsgArt::Warnung), text, artIcon(MsgArt::Warnung), mbJa | mbNein,
+                 artName(MsgArt::Warnung), mbNein) == mbJa;
+}
+
+// A save dialog that asks through our own question, so that tests see the same
+// question as the user; "Nein" leaves the dialog open.
+class FragenderDateiDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+protected:
+    void accept() override
+    {
+        const QStringList gewaehlt = selectedFiles();
+        if (acceptMode() == AcceptSave && !gewaehlt.isEmpty() && !ersetzenErlaubt(this, gewaehlt.constFirst()))
+            return;
+        QFileDialog::accept();
+    }
+};
+
+// Qt's file list writes sizes and dates in the language of the system's
+// locale, which on many machines is not German ("7 Dec 2026", "520.69 KiB").
+// This list writes them in the program's own locale.
+class DeutscheDateiliste : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        auto *dateien = qobject_cast<QFileSystemModel *>(sourceModel());
+        if (!dateien || role != Qt::DisplayRole || (index.column() != 1 && index.column() != 3))
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex q = mapToSource(index);
+        if (index.column() == 3)
+            return QLocale().toString(dateien->lastModified(q), QLocale::ShortFormat);
+        return dateien->isDir(q) ? QString() : QLocale().formattedDataSize(dateien->size(q));
+    }
+};
+
+// The real dialog; nothing when the user cancelled.
+std::optional<QString> echterDateiDialog(const DateiDialog &d, QWidget *parent, bool speichern)
+{
+    FragenderDateiDialog dlg(parent);
+    dlg.setAcceptMode(speichern ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Also the open dialog takes a name that does not exist; loading it then says so.
+    dlg.setFileMode(QFileDialog::AnyFile);
+    QStringList filter;
+    filter << QStringLiteral("%1 (%2)").arg(d.filterName, d.muster);
+    filter << d.weitereFilter;
+    dlg.setNameFilters(filter);
+    dlg.setDefaultSuffix(d.endung);
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true); // FragenderDateiDialog asks
+    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    dlg.setSizeGripEnabled(true);
+    dlg.setProxyModel(new DeutscheDateiliste(&dlg));
+    dlg.resize(720, 440);
+    if (!d.verzeichnis.isEmpty())
+        dlg.setDirectory(d.verzeichnis);
+    if (!d.vorschlag.isEmpty())
+        dlg.selectFile(d.vorschlag);
+    if (d.vorschau) {
+        // A small preview beside the list, drawn at most 160 pixels wide.
+        auto *vorschau = new QLabel(&dlg);
+        vorschau->setObjectName(QStringLiteral("vorschau"));
+        vorschau->setFixedSize(170, 170);
+        vorschau->setAlignment(Qt::AlignCenter);
+        vorschau->setFrameShape(QFrame::StyledPanel);
+        // Beside the file list, in the dialog's own grid.
+        if (auto *grid = qobject_cast<QGridLayout *>(dlg.layout()))
+            grid->addWidget(vorschau, 1, grid->columnCount(), 2, 1);
+        else if (dlg.layout())
+            dlg.layout()->addWidget(vorschau);
+        QObject::connect(&dlg, &QFileDialog::currentChanged, vorschau, [vorschau](const QString &pfad) {
+            // Through the program's own loader, which refuses hostile sizes before allocating.
+            const Bild::Geladen g = QFileInfo(pfad).isFile() ? Bild::laden(pfad) : Bild::Geladen{};
+            vorschau->setPixmap(g.ergebnis != Bild::Ergebnis::Ok
+                                    ? QPixmap()
+                                    : QPixmap::fromImage(
+                                          g.bild.scaled(160, 160, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        });
+    }
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dlg.selectedFiles().constFirst();
+}
+
 std::optional<QString> zeigeDateiDialog(DateiDialog &d, QWidget *parent, bool speichern)
 {
-    std::optional<QString> gewaehlt;
-    if (auto vorbereitet = vorbereiteterName()) {
-        gewaehlt = *vorbereitet;
-    } else {
-        QFileDialog dlg(parent);
-        dlg.setAcceptMode(speichern ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        // Also the open dialog takes a name that does not exist; loading it then says so.
-        dlg.setFileMode(QFileDialog::AnyFile);
-        QStringList filter;
-        filter << QStringLiteral("%1 (%2)").arg(d.filterName, d.muster);
-        filter << d.weitereFilter;
-        dlg.setNameFilters(filter);
-        dlg.setDefaultSuffix(d.endung);
-        dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
-        dlg.setOption(QFileDialog::DontUseNativeDialog, true);
-        dlg.setSizeGripEnabled(true);
-        dlg.resize(720, 440);
-        if (!d.verzeichnis.isEmpty())
-            dlg.setDirectory(d.verzeichnis);
-        if (!d.vorschlag.isEmpty())
-            dlg.selectFile(d.vorschlag);
-        if (d.vorschau) {
-            // A small preview beside the list, drawn at most 160 pixels wide.
-            auto *vorschau = new QLabel(&dlg);
-            vorschau->setObjectName(QStringLiteral("vorschau"));
-            vorschau->setFixedSize(170, 170);
-            vorschau->setAlignment(Qt::AlignCenter);
-            vorschau->setFrameShape(QFrame::StyledPanel);
-            // Beside the file list, in the dialog's own grid.
-            if (auto *grid = qobject_cast<QGridLayout *>(dlg.layout()))
-                grid->addWidget(vorschau, 1, grid->columnCount(), 2, 1);
-            else if (dlg.layout())
-                dlg.layout()->addWidget(vorschau);
-            QObject::connect(&dlg, &QFileDialog::currentChanged, vorschau, [vorschau](const QString &pfad) {
-                // Through the program's own loader, which refuses hostile sizes before allocating.
-                const Bild::Geladen g = QFileInfo(pfad).isFile() ? Bild::laden(pfad) : Bild::Geladen{};
-                vorschau->setPixmap(g.ergebnis != Bild::Ergebnis::Ok
-                                        ? QPixmap()
-                                        : QPixmap::fromImage(g.bild.scaled(160, 160, Qt::KeepAspectRatio,
-                                                                           Qt::SmoothTransformation)));
-            });
+    for (;;) {
+        std::optional<QString> gewaehlt;
+        bool schonGefragt = false;
+        if (auto vorbereitet = vorbereiteterName()) {
+            gewaehlt = *vorbereitet;
+        } else {
+            gewaehlt = echterDateiDialog(d, parent, speichern);
+            schonGefragt = true;
         }
-        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        if (!gewaehlt)
             return std::nullopt;
-        gewaehlt = dlg.selectedFiles().constFirst();
+        QString pfad = *gewaehlt;
+        if (!d.endung.isEmpty() && QFileInfo(pfad).suffix().isEmpty() && !QFileInfo(pfad).exists())
+            pfad += u'.' + d.endung;
+        if (speichern && !schonGefragt && !ersetzenErlaubt(parent, pfad))
+            continue; // "Nein": back to the dialog, as the real one stays open
+        const QFileInfo info(pfad);
+        d.vorschlag = info.fileName();
+        d.verzeichnis = info.absolutePath();
+        return info.absoluteFilePath();
     }
-    if (!gewaehlt)
-        return std::nullopt;
-    QString pfad = *gewaehlt;
-    if (!d.endung.isEmpty() && QFileInfo(pfad).suffix().isEmpty() && !QFileInfo(pfad).exists())
-        pfad += u'.' + d.endung;
-    const QFileInfo info(pfad);
-    d.vorschlag = info.fileName();
-    d.verzeichnis = info.absolutePath();
-    return info.absoluteFilePath();
 }
 } // namespace
 

@@ -29,7 +29,8 @@ using Antwort = Knopf;
 Antwort MessageDlg(QWidget *parent, const QString &text, MsgArt art, Knoepfe knoepfe);
 
 // The program's title: the program file's name without extension, every
-// letter after the first in lower case.
+// letter after the first in lower case. Without an argument, that of the
+// program's own file, "Vivarix", whatever the binary on disk is called.
 QString ProgrammTitel(const QString &programmDatei);
 QString ProgrammTitel();
 
@@ -38,8 +39,12 @@ QString ProgrammTitel();
 void Fehlerbericht(QWidget *parent, const QString &meldung);
 QString MitPunkt(const QString &meldung);
 
+// Ends a command without a report: the command has told the user what went wrong.
+struct StillerAbbruch {};
+
 // Runs a command; a failure it raises is shown in the general error report and
-// never travels on into Qt's event loop. Returns false when the command failed.
+// never travels on into Qt's event loop. Returns false when the command failed
+// (or ended by StillerAbbruch).
 bool Bewacht(QWidget *parent, const std::function<void()> &befehl);
 
 // File dialogs.
@@ -54,7 +59,8 @@ struct DateiDialog {
 
     // Returns the chosen full path, or nothing when the user cancelled.
     std::optional<QString> oeffnen(QWidget *parent);
-    std::optional<QString> speichern(QWidget *parent); // never asks before replacing
+    // Asks before an existing file is replaced; "Nein" goes back to the dialog.
+    std::optional<QString> speichern(QWidget *parent);
 };
 
 // Test hooks: answers handed out in order, before any real dialog is shown.
@@ -64,7 +70,7 @@ namespace DialogTest {
 struct Unbeantwortet : std::logic_error {
     using std::logic_error::logic_error;
 };
-// Next answer for MessageDlg. The callback, if set, sees each box's text and kind.
+// Next answer for a message box (MessageDlg, the question before a file is replaced).
 void naechsteAntwort(Antwort a);
 // Next file name for a file dialog; std::nullopt stands for "Abbrechen".
 void naechsterDateiname(std::optional<QString> pfad);

@@ -3,9 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-TKlickLabel::TKlickLabel(QWidget *parent) : QLabel(parent)
+TKlickLabel::TKlickLabel(const QString &beschriftung, QWidget *parent) : TWertLabel(beschriftung, parent)
 {
-    setTextFormat(Qt::PlainText);
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
@@ -16,7 +15,7 @@ void TKlickLabel::mouseReleaseEvent(QMouseEvent *e)
 {
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && isEnabled())
         emit clicked();
-    QLabel::mouseReleaseEvent(e);
+    TWertLabel::mouseReleaseEvent(e);
 }
 
 void TKlickLabel::keyPressEvent(QKeyEvent *e)
@@ -25,5 +24,5 @@ void TKlickLabel::keyPressEvent(QKeyEvent *e)
         emit clicked();
         return;
     }
-    QLabel::keyPressEvent(e);
+    TWertLabel::keyPressEvent(e);
 }

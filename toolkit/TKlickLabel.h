@@ -1,13 +1,13 @@
 #pragma once
-// A label in a small frame that acts like a button: a click, Space or Enter
-// raises clicked(). It takes the keyboard focus so the date can be chosen
-// without a mouse, and tells screen readers it is a button.
-#include <QLabel>
+// A value label in a small frame that acts like a button: a click, Space or
+// Enter raises clicked(). It takes the keyboard focus so the date can be
+// chosen without a mouse.
+#include "toolkit/TWertLabel.h"
 
-class TKlickLabel : public QLabel {
+class TKlickLabel : public TWertLabel {
     Q_OBJECT
 public:
-    explicit TKlickLabel(QWidget *parent = nullptr);
+    explicit TKlickLabel(const QString &beschriftung = {}, QWidget *parent = nullptr);
 
 signals:
     void clicked();

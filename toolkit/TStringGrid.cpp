@@ -1,9 +1,14 @@
 #include "toolkit/TStringGrid.h"
 
+#include "toolkit/Klartext.h"
+
 #include <QAbstractTableModel>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QToolTip>
 
 class TStringGridModel : public QAbstractTableModel {
 public:
@@ -17,8 +22,8 @@ public:
         if (!idx.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole && role != Qt::AccessibleTextRole))
             return {};
         const QString &s = zeilen[size_t(idx.row())][size_t(idx.column())];
-        if (role == Qt::ToolTipRole) // a tooltip reads markup: show the keeper's text as it is
-            return s.isEmpty() ? QVariant() : QVariant(QStringLiteral("<p style='white-space:pre'>") + s.toHtmlEscaped());
+        if (role == Qt::ToolTipRole) // shown only for a cell that is cut, see viewportEvent
+            return s.isEmpty() ? QVariant() : QVariant(KlartextTooltip(s));
         return s;
     }
 
@@ -142,25 +147,67 @@ void TStringGrid::setRow(int row)
     selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+bool TStringGrid::abgeschnitten(int col, int row) const
+{
+    if (row < 1 || row >= RowCount() || col < 0 || col >= ColCount)
+        return false;
+    // The item delegate keeps this margin on either side of the text.
+    const int rand = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return fontMetrics().horizontalAdvance(Cells(col, row)) > columnWidth(col) - 2 * rand;
+}
+
 void TStringGrid::keyPressEvent(QKeyEvent *e)
 {
     // The pop-up menu without a mouse: Shift+F10 or the menu key, at the selected row.
     if ((e->key() == Qt::Key_F10 && e->modifiers() == Qt::ShiftModifier) || e->key() == Qt::Key_Menu) {
-        if (contextMenuPolicy() == Qt::CustomContextMenu)
-            emit customContextMenuRequested(visualRect(currentIndex()).center());
+        emit menue(viewport()->mapToGlobal(visualRect(currentIndex()).center()), true);
         e->accept();
         return;
     }
     QTableView::keyPressEvent(e);
 }
 
+void TStringGrid::contextMenuEvent(QContextMenuEvent *e)
+{
+    e->accept();
+    if (e->reason() != QContextMenuEvent::Mouse) {
+        emit menue(viewport()->mapToGlobal(visualRect(currentIndex()).center()), true);
+        return;
+    }
+    // As in every desktop program, the menu acts on the row under the pointer.
+    const QModelIndex i = indexAt(e->pos());
+    if (i.isValid())
+        setRow(i.row() + 1);
+    emit menue(e->globalPos(), false);
+}
+
 void TStringGrid::mousePressEvent(QMouseEvent *e)
 {
-    // Every button gives the grid the focus; only the left one moves the selection,
-    // so a right click acts on the row that was selected before.
+    // Every button gives the grid the focus. The left one selects as a table does;
+    // the right one selects the row it hits, for the pop-up menu that follows.
     setFocus(Qt::MouseFocusReason);
-    if (e->button() == Qt::LeftButton)
+    if (e->button() == Qt::LeftButton) {
         QTableView::mousePressEvent(e);
-    else
-        e->accept();
+        return;
+    }
+    if (e->button() == Qt::RightButton) {
+        const QModelIndex i = indexAt(e->position().toPoint());
+        if (i.isValid())
+            setRow(i.row() + 1);
+    }
+    e->accept();
+}
+
+bool TStringGrid::viewportEvent(QEvent *e)
+{
+    // A tooltip only shows a text the column cuts.
+    if (e->type() == QEvent::ToolTip) {
+        const QModelIndex i = indexAt(static_cast<QHelpEvent *>(e)->pos());
+        if (!i.isValid() || !abgeschnitten(i.column(), i.row() + 1)) {
+            QToolTip::hideText();
+            e->ignore();
+            return true;
+        }
+    }
+    return QTableView::viewportEvent(e);
 }

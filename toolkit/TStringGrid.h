@@ -32,9 +32,19 @@ public:
     int ColWidths(int col) const { return columnWidth(col); }
     void setColWidths(int col, int w) { setColumnWidth(col, w); }
 
+    // The cell's text does not fit its column and is shown cut.
+    bool abgeschnitten(int col, int row) const;
+
+signals:
+    // The pop-up menu is asked for at `global`: by the mouse, on the row it hit
+    // (which is selected first), or by the keyboard, on the selected row.
+    void menue(const QPoint &global, bool perTastatur);
+
 protected:
     void mousePressEvent(QMouseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
+    void contextMenuEvent(QContextMenuEvent *e) override;
+    bool viewportEvent(QEvent *e) override;
 
 private:
     TStringGridModel *daten;

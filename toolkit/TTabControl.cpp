@@ -1,5 +1,7 @@
 #include "TTabControl.h"
 
+#include "toolkit/Klartext.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QCoreApplication>
@@ -686,10 +688,7 @@ bool TTabControl::Strip::event(QEvent *e)
         const int index = tabAt(help->pos());
         if (index >= 0 && fontMetrics().horizontalAdvance(oneLine(captions.at(index))) > maxTextWidth) {
             // Escaped so that a name like "<b>Kaa</b>" shows as typed.
-            QToolTip::showText(help->globalPos(),
-                               QLatin1String("<p style='white-space:pre'>") + captions.at(index).toHtmlEscaped()
-                                   + QLatin1String("</p>"),
-                               this, tabRect(index));
+            QToolTip::showText(help->globalPos(), KlartextTooltip(captions.at(index)), this, tabRect(index));
         } else {
             QToolTip::hideText();
             e->ignore();
