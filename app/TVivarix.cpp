@@ -1,4 +1,5 @@
 #include "app/TVivarix.h"
+#include "app/Warteanzeige.h"
 
 #include "data/Cp1252.h"
 #include "data/Datendatei.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
@@ -38,6 +40,13 @@
 #include <cmath>
 
 namespace {
+// The size a load will read, for its feedback; 0 where it is no regular file.
+std::uint64_t dateiGroesse(const QString &pfad)
+{
+    const QFileInfo info(pfad);
+    return info.isFile() ? std::uint64_t(info.size()) : 0;
+}
+
 const QString kCaption = QStringLiteral("Vivarix 1.3");
 
 // The hint of a control goes to the status bar, never into a tooltip over the
@@ -143,6 +152,13 @@ void TVivarix::aufbauen()
     dateiFeld->setObjectName(QStringLiteral("dateiFeld"));
     dateiFeld->setMaximumWidth(320);
     status->addPermanentWidget(dateiFeld);
+    fortschrittsBalken = new QProgressBar(status);
+    fortschrittsBalken->setObjectName(QStringLiteral("fortschrittsBalken"));
+    fortschrittsBalken->setMaximumWidth(160);
+    fortschrittsBalken->setTextVisible(false);
+    fortschrittsBalken->setAccessibleName(QStringLiteral("Fortschritt"));
+    fortschrittsBalken->hide();
+    status->insertPermanentWidget(0, fortschrittsBalken);
 
     TabControl1 = new TTabControl(this);
     TabControl1->setObjectName(QStringLiteral("TabControl1"));
@@ -491,6 +507,9 @@ void TVivarix::FormActivate()
         showMaximized();
     const QString datei = optionen.getOption(QStringLiteral("file"));
     if (optionen.getOption(QStringLiteral("autoload")) == u"1" && datei != u"0") {
+        // A large collection takes a moment: the keeper sees the window, not a blank frame, meanwhile.
+        if (isVisible())
+            repaint();
         Laden(datei);
         dateinameSetzen(datei);
         if (!Schlangen.empty())
@@ -614,6 +633,8 @@ void TVivarix::Laden(const QString &path)
 {
     TSchlangen neu;
     try {
+        const Warteanzeige warten(statusBar(), fortschrittsBalken,
+                                  Warteanzeige::text(QStringLiteral("Lade"), dateiGroesse(path)), dateiGroesse(path));
         Datendatei::laden(path, neu);
     } catch (const EInOutError &e) {
         // Not one whole record read: nothing changes, the collection on show stays.
@@ -656,7 +677,12 @@ void TVivarix::uebernehmen(TSchlangen &&neu)
 
 void TVivarix::Speichern(const QString &path)
 {
-    Datendatei::speichern(path, Schlangen);
+    const std::uint64_t bytes = Schlangen.size() * TSchlange::Groesse;
+    {
+        const Warteanzeige warten(statusBar(), fortschrittsBalken, Warteanzeige::text(QStringLiteral("Speichere"), bytes),
+                                  bytes);
+        Datendatei::speichern(path, Schlangen);
+    }
     Geaendert = false;
 }
 

@@ -15,6 +15,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QSplitter;
 class QToolBar;
@@ -72,6 +73,7 @@ public:
     QLineEdit *futter2;
     QToolButton *ok1, *ok2;
     TWertLabel *dateiFeld = nullptr; // at the right of the status bar: the data file's name, " *" while changed
+    QProgressBar *fortschrittsBalken = nullptr; // beside it, while a long load or save runs
     QMenu *PopupMenu1;
     QAction *ndern1, *Lschen1, *NachOben1, *NachUnten1;
 

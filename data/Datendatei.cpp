@@ -2,6 +2,7 @@
 
 #include "data/Einlesen.h"
 #include "data/Fehler.h"
+#include "data/Fortschritt.h"
 #include "data/Systemaufrufe.h"
 
 #include <QByteArray>
@@ -83,9 +84,12 @@ void allesSchreiben(int fd, const std::uint8_t *quelle, std::size_t count)
 {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t w = sys().pwrite(fd, quelle + done, std::min(count - done, MaxJeAufruf), off_t(done));
-        if (w > 0)
+        const ssize_t w =
+            sys().pwrite(fd, quelle + done, std::min(count - done, Fortschritt::stueck(MaxJeAufruf)), off_t(done));
+        if (w > 0) {
             done += std::size_t(w);
+            Fortschritt::melden(done, count);
+        }
         else if (w == 0)
             scheitern(ENOSPC); // the file takes no more bytes
         else if (errno != EINTR)

@@ -1,4 +1,5 @@
 #include "data/Einlesen.h"
+#include "data/Fortschritt.h"
 
 #include <QFile>
 #include <algorithm>
@@ -67,9 +68,11 @@ std::size_t Lesedatei::lesen(void *ziel, std::size_t n, int &err)
     std::size_t got = 0;
     auto *z = static_cast<std::uint8_t *>(ziel);
     while (err == 0 && got < n) {
-        const ssize_t r = ::read(fd_, z + got, std::min(n - got, MaxJeAufruf));
-        if (r > 0)
+        const ssize_t r = ::read(fd_, z + got, std::min(n - got, Fortschritt::stueck(MaxJeAufruf)));
+        if (r > 0) {
             got += std::size_t(r);
+            Fortschritt::melden(got, n);
+        }
         else if (r == 0)
             break;
         else if (errno != EINTR)

@@ -1,0 +1,56 @@
+#include "app/Warteanzeige.h"
+
+#include "data/TSchlange.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QProgressBar>
+#include <QStatusBar>
+
+namespace {
+// Work that is done within this never shows a bar that would only flash.
+constexpr qint64 BalkenNachMs = 500;
+} // namespace
+
+Warteanzeige::Warteanzeige(QStatusBar *l, QProgressBar *b, const QString &text, std::uint64_t bytes)
+{
+    if (bytes < AbBytes)
+        return;
+    leiste = l;
+    balken = b;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    leiste->showMessage(text);
+    leiste->repaint();
+    uhr.start();
+    rahmen.emplace([this](std::uint64_t erledigt, std::uint64_t gesamt) { melden(erledigt, gesamt); });
+}
+
+Warteanzeige::~Warteanzeige()
+{
+    if (!leiste)
+        return;
+    rahmen.reset();
+    balken->hide();
+    leiste->clearMessage();
+    QApplication::restoreOverrideCursor();
+}
+
+QString Warteanzeige::text(const QString &verb, std::uint64_t bytes)
+{
+    const std::uint64_t n = (bytes + TSchlange::Groesse - 1) / TSchlange::Groesse;
+    return QStringLiteral("%1 %2 %3 …")
+        .arg(verb, QLocale(QLocale::German, QLocale::Germany).toString(qulonglong(n)),
+             n == 1 ? QStringLiteral("Schlange") : QStringLiteral("Schlangen"));
+}
+
+void Warteanzeige::melden(std::uint64_t erledigt, std::uint64_t gesamt)
+{
+    if (gesamt == 0 || uhr.elapsed() < BalkenNachMs)
+        return;
+    if (!balken->isVisible()) {
+        balken->setRange(0, 1000);
+        balken->show();
+    }
+    balken->setValue(int(erledigt * 1000 / gesamt));
+    balken->repaint();
+}

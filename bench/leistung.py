@@ -1,0 +1,151 @@
+#!/usr/bin/env python3
+"""Runs every benchmark of a release build and prints one Markdown table of
+ratios: each measurement beside the bare operation it is held against.
+
+Wall times on a shared machine swing by a factor of two, so every figure is
+the median of several repetitions, and where the wall clock is mostly noise
+(short, CPU-bound work) the CPU time is used; the table says which.
+"""
+import datetime
+import json
+import os
+import platform
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+BUILD = sys.argv[1] if len(sys.argv) > 1 else "build-rel"
+WIEDERHOLUNGEN = 5
+STARTS = 15  # whole-process starts of each program, taken in turn
+
+UMGEBUNG = dict(os.environ, QT_QPA_PLATFORM="offscreen",
+                # The offscreen plugin's warnings are not ours and drown the figures.
+                QT_LOGGING_RULES="qt.qpa.*=false;*.debug=false")
+
+# (label, program, benchmark, baseline or None, "real"/"cpu", target ratio or None,
+#  target absolute milliseconds or None)
+ZEILEN = [
+    ("Data file load, 1,000 snakes", "bench_daten", "Laden/1000", "RohLesen/1000", "real", 1.3, None),
+    ("Data file load, 10,000 snakes", "bench_daten", "Laden/10000", "RohLesen/10000", "real", 1.3, None),
+    ("Data file save, 1,000 snakes", "bench_daten", "Speichern/1000", "RohSchreiben/1000", "real", None, None),
+    ("Data file save, 10,000 snakes", "bench_daten", "Speichern/10000", "RohSchreiben/10000", "real", None, None),
+    ("Laden with tabs and first paint, 1,000", "bench_fenster", "BM_Laden/1000/iterations:3", None, "cpu",
+     None, 100.0),
+    ("Laden with tabs and first paint, 10,000", "bench_fenster", "BM_Laden/10000/iterations:3",
+     "BM_Laden/1000/iterations:3", "cpu", 12.0, None),
+    ("Upd, 200 feedings and 200 remarks", "bench_fenster", "BM_UpdVoll", None, "cpu", None, 2.0),
+]
+
+
+def benchmarks(programm):
+    """Median real and CPU time in ms of every benchmark of one program."""
+    pfad = os.path.join(BUILD, "bench", programm)
+    if not os.path.exists(pfad):
+        return {}
+    with tempfile.NamedTemporaryFile(suffix=".json") as aus:
+        subprocess.run([pfad, f"--benchmark_repetitions={WIEDERHOLUNGEN}",
+                        "--benchmark_report_aggregates_only=true",
+                        f"--benchmark_out={aus.name}", "--benchmark_out_format=json"],
+                       env=UMGEBUNG, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        daten = json.load(open(aus.name))
+    faktor = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
+    ergebnis = {}
+    for b in daten["benchmarks"]:
+        if b.get("aggregate_name") != "median":
+            continue
+        f = faktor[b.get("time_unit", "ns")]
+        ergebnis[b["run_name"]] = {"real": b["real_time"] * f, "cpu": b["cpu_time"] * f}
+    return ergebnis
+
+
+def record(name, tage, futter):
+    """One 44,432-byte record of the data file, laid out byte by byte."""
+    r = bytearray(44432)
+    n = name.encode("cp1252")
+    r[0] = len(n)
+    r[1:1 + len(n)] = n
+    struct.pack_into("<i", r, 208, tage)
+    for i in range(futter):
+        d = f"{1 + i % 28:02d}.11.26".encode()
+        r[212 + 9 * i] = len(d)
+        r[213 + 9 * i:213 + 9 * i + len(d)] = d
+        t = f"Maus {i}".encode()
+        r[3830 + 101 * i] = len(t)
+        r[3831 + 101 * i:3831 + 101 * i + len(t)] = t
+    return bytes(r)
+
+
+def starts(ordner):
+    """Median wall time of the program's start with 1,000 snakes and of a
+    minimal Qt window, taken in turn, and the median of the pairwise ratios."""
+    vix = os.path.join(ordner, "start.vix")
+    with open(vix, "wb") as f:
+        for i in range(1000):
+            f.write(record(f"Schlange {i}", 7, 20))
+    with open(os.path.join(ordner, "options.ini"), "wb") as f:
+        f.write(b"[Options]\r\nautoload=1\r\nfile=" + vix.encode() +
+                b"\r\nremember=0\r\nmaximize=0\r\nfutter=\r\n")
+    a_prog = os.path.abspath(os.path.join(BUILD, "bench", "start_vivarix"))
+    b_prog = os.path.abspath(os.path.join(BUILD, "bench", "start_minimal"))
+    if not (os.path.exists(a_prog) and os.path.exists(b_prog)):
+        return None
+
+    def uhr(prog):
+        t = time.perf_counter()
+        subprocess.run([prog], cwd=ordner, env=UMGEBUNG, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=True, timeout=60)
+        return (time.perf_counter() - t) * 1e3
+
+    uhr(a_prog), uhr(b_prog)  # warm the page cache
+    a, b = [], []
+    for _ in range(STARTS):
+        a.append(uhr(a_prog))
+        b.append(uhr(b_prog))
+    return statistics.median(a), statistics.median(b), statistics.median(x / y for x, y in zip(a, b))
+
+
+def zelle(x):
+    return "–" if x is None else (f"{x:.3f}" if x < 1 else f"{x:.1f}")
+
+
+def main():
+    programme = sorted({z[1] for z in ZEILEN})
+    werte = {p: benchmarks(p) for p in programme}
+    cpu = open("/proc/cpuinfo").read().split("model name")[1].split("\n")[0].strip(" :\t") \
+        if os.path.exists("/proc/cpuinfo") else platform.processor()
+    print("# Performance report\n")
+    print(f"Made by `bash bench/leistung.sh` on {datetime.date.today().isoformat()}: {cpu}, "
+          f"{os.cpu_count()} cores, {platform.system()} {platform.release()}, Qt offscreen.")
+    print(f"Every figure is the median of {WIEDERHOLUNGEN} repetitions (program starts: of {STARTS} starts, "
+          "taken in turn with the yardstick). \"cpu\" marks figures taken as CPU time because the wall "
+          "clock of this shared machine is noise for them; \"real\" ones include waiting for the disk.\n")
+    print("| measurement | time ms | against | its time ms | ratio | clock | target | met |")
+    print("|---|---|---|---|---|---|---|---|")
+    for label, prog, name, basis, uhr, ziel_v, ziel_ms in ZEILEN:
+        m = werte.get(prog, {}).get(name)
+        if m is None:
+            print(f"| {label} | not measured | | | | | | |")
+            continue
+        t = m[uhr]
+        tb = werte[prog].get(basis, {}).get(uhr) if basis else None
+        v = t / tb if tb else None
+        ziel, ok = "", ""
+        if ziel_v is not None and v is not None:
+            ziel, ok = f"≤ {ziel_v}×", "yes" if v <= ziel_v else "NO"
+        if ziel_ms is not None:
+            ziel, ok = f"< {ziel_ms} ms", "yes" if t < ziel_ms else "NO"
+        print(f"| {label} | {zelle(t)} | {basis or ''} | {zelle(tb)} | {zelle(v)} | {uhr} | {ziel} | {ok} |")
+    with tempfile.TemporaryDirectory() as ordner:
+        s = starts(ordner)
+    if s:
+        a, b, v = s
+        print(f"| Program start to first painted window, 1,000 snakes | {zelle(a)} | minimal Qt window "
+              f"| {zelle(b)} | {v:.2f} | real | ≤ 2.5× | {'yes' if v <= 2.5 else 'NO'} |")
+    print("\nThe ratio of the start is the median of the pairwise ratios of starts taken in turn.")
+
+
+if __name__ == "__main__":
+    main()
