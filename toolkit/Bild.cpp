@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <limits>
 #include <cstdio> // jpeglib.h needs FILE and size_t declared first
 #include <memory>
 #include <vector>
@@ -58,9 +59,12 @@ Geladen qtLesen(QFile &datei, const char *format)
     return gelesen(bild.copy(QRect(QPoint(0, 0), bild.size().boundedTo(Sichtbar))), bild.size());
 }
 
+// Run-length coded bitmaps: pixels a header may claim per byte of the file.
+constexpr int RleBildpunkteJeByte = 1024;
+
 // The pixel data a bitmap's header promises. Qt shows a cut-off bitmap with a
 // blank lower part as if it were whole; we refuse it. Returns -1 for a header
-// we cannot judge (Qt then decides).
+// we cannot judge (Qt then decides), the largest number for a bomb.
 qint64 bmpErwarteteLaenge(const QByteArray &kopf)
 {
     const auto *b = reinterpret_cast<const uchar *>(kopf.constData());
@@ -93,6 +97,10 @@ qint64 bmpErwarteteLaenge(const QByteArray &kopf)
         return datenAb + (breite * bits + 31) / 32 * 4 * hoehe;
     case 1: // run-length coded: the header's byte count is all we know
     case 2:
+        // A few codes can cover the whole picture; a header that asks for far
+        // more pixels than the file has bytes is a bomb, not a picture.
+        if (breite * hoehe > qint64(RleBildpunkteJeByte) * (datenAb + bildLaenge))
+            return std::numeric_limits<qint64>::max();
         return bildLaenge > 0 ? datenAb + bildLaenge : -1;
     default:
         return -1;
