@@ -496,6 +496,17 @@ TEST(Abschirmung, DasKindDarfNurInSeinenGrenzenScheitern)
         volatile int *null = nullptr;
         return *null == 1;
     }));
+    // A library that calls exit() ends its child, and none of this process's
+    // exit handlers or static destructors run in the copy.
+    static QTemporaryDir statisch;
+    ASSERT_TRUE(QDir(statisch.path()).exists());
+    EXPECT_FALSE(Metadatei::abgeschirmt([](std::string &aus) {
+        aus = "<svg/>";
+        std::exit(0);
+        return true;
+    }));
+    EXPECT_TRUE(QDir(statisch.path()).exists());
+
     QTemporaryDir dir;
     const QByteArray name = QFile::encodeName(dir.filePath("geschrieben"));
     EXPECT_FALSE(Metadatei::abgeschirmt([&](std::string &) {

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -47,8 +48,18 @@ rlim_t jetzigeDaten()
     return rlim_t(daten) * rlim_t(sysconf(_SC_PAGESIZE));
 }
 
+// libwmf calls exit() on some failures. In the child that would run the whole
+// program's exit handlers and static destructors on its copy of the process,
+// which can reach shared things (temporary files, the display connection).
+// Handlers run newest first, so this one ends the child before any other.
+void kindBeenden()
+{
+    ::_exit(1);
+}
+
 void kindGrenzenSetzen()
 {
+    std::atexit(kindBeenden);
     const rlimit nichts{0, 0};
     setrlimit(RLIMIT_CORE, &nichts);
     setrlimit(RLIMIT_FSIZE, &nichts); // no file may be written; the pipe is no file
@@ -141,9 +152,10 @@ std::optional<QByteArray> abgeschirmt(const std::function<bool(std::string &)> &
     if (abbrechen)
         ::kill(kind, SIGKILL);
     int status = 0;
-    while (::waitpid(kind, &status, 0) < 0 && errno == EINTR) {
+    pid_t beendet;
+    while ((beendet = ::waitpid(kind, &status, 0)) < 0 && errno == EINTR) {
     }
-    if (abbrechen || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (abbrechen || beendet != kind || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return std::nullopt;
     return aus;
 }
