@@ -1,10 +1,11 @@
 #pragma once
 // Windows metafiles ("wmf") and enhanced metafiles ("emf").
 //
-// libwmf and libemf2svg turn a metafile into SVG text; Qt's SVG renderer then
-// draws it. Both libraries parse the file's records by hand in C, so they run
-// in a short-lived child process with bounded memory, CPU time and output and
-// without the right to write files: a hostile file can at worst cost that child.
+// libwmf draws a wmf with its own raster device, just the visible corner;
+// libemf2svg turns an emf into SVG text, which Qt's SVG renderer draws. Both
+// libraries parse the file's records by hand in C, so they run in a short-lived
+// child process with bounded memory, CPU time and output and without the right
+// to write files: a hostile file can at worst cost that child.
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
