@@ -467,6 +467,65 @@ TEST_F(BildTest, MetadateienAbDerLinkenOberenEckeInEigenerGroesse)
     }
 }
 
+// A progressive JPEG of 1 + 189 + refinements scans: the DC of all components,
+// each AC coefficient of each component alone (the first component's at half
+// precision), then the last bit of the first `verfeinert` of those.
+QByteArray jpegMitScans(int verfeinert)
+{
+    QImage b(32, 32, QImage::Format_RGB888);
+    b.fill(QColor(120, 160, 60));
+    const QImage rgb = b;
+    std::vector<jpeg_scan_info> skript;
+    skript.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
+    for (int k = 0; k < 3; ++k)
+        for (int i = 1; i <= 63; ++i)
+            skript.push_back({1, {k, 0, 0, 0}, i, i, 0, k == 0 ? 1 : 0});
+    for (int i = 1; i <= verfeinert; ++i)
+        skript.push_back({1, {0, 0, 0, 0}, i, i, 1, 0});
+
+    jpeg_compress_struct c{};
+    jpeg_error_mgr fehler{};
+    c.err = jpeg_std_error(&fehler);
+    jpeg_create_compress(&c);
+    unsigned char *puffer = nullptr;
+    unsigned long laenge = 0;
+    jpeg_mem_dest(&c, &puffer, &laenge);
+    c.image_width = 32;
+    c.image_height = 32;
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    c.scan_info = skript.data();
+    c.num_scans = int(skript.size());
+    jpeg_start_compress(&c, TRUE);
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW z = const_cast<JSAMPLE *>(rgb.constScanLine(int(c.next_scanline)));
+        jpeg_write_scanlines(&c, &z, 1);
+    }
+    jpeg_finish_compress(&c);
+    QByteArray daten(reinterpret_cast<const char *>(puffer), qsizetype(laenge));
+    jpeg_destroy_compress(&c);
+    std::free(puffer);
+    return daten;
+}
+
+TEST_F(BildTest, GrenzenFuerScansUndSymbole)
+{
+    // Scans: each one costs a pass over the picture, so their number is bounded.
+    ASSERT_EQ(1 + 189 + 10, Bild::MaxJpegScans);
+    const Bild::Geladen genug = Bild::laden(schreibe("genug.jpg", jpegMitScans(10)));
+    ASSERT_EQ(genug.ergebnis, Ergebnis::Ok);
+    erwarteFarbe(genug.bild, QColor(120, 160, 60));
+    EXPECT_EQ(Bild::laden(schreibe("zuviele.jpg", jpegMitScans(11))).ergebnis, Ergebnis::Unlesbar);
+
+    // Icon files: a small icon padded to the limit reads, one byte more does not.
+    ASSERT_TRUE(muster(16, 16).save(pfad("klein.ico"), "ICO"));
+    const QByteArray ico = dateiLesen(pfad("klein.ico"));
+    const QByteArray bisGrenze = ico + QByteArray(Bild::MaxIcoDatei - ico.size(), '\0');
+    EXPECT_EQ(Bild::laden(schreibe("grenze.ico", bisGrenze)).ergebnis, Ergebnis::Ok);
+    EXPECT_EQ(Bild::laden(schreibe("darueber.ico", bisGrenze + '\0')).ergebnis, Ergebnis::Unlesbar);
+}
+
 TEST_F(BildTest, WmfSchriftWirdGezeichnet)
 {
     // libwmf draws text with the fonts the set-up installs.

@@ -117,6 +117,9 @@ Geladen bmpLesen(QFile &datei)
 
 Geladen icoLesen(QFile &datei)
 {
+    // Qt reads an icon's entries whole, whatever size the directory claims.
+    if (datei.size() > MaxIcoDatei)
+        return unlesbar();
     return qtLesen(datei, "ico");
 }
 
@@ -158,7 +161,6 @@ Geladen emfLesen(QFile &datei)
 // coefficient buffer first; that buffer is held to MaxJpegSpeicher and to what
 // the file's size can honestly ask for.
 
-constexpr int MaxScans = 1000; // progressive files with endless scans cost time, not pictures
 
 struct Fehlermanager {
     jpeg_error_mgr pub;
@@ -249,7 +251,7 @@ void quelleUeberspringen(j_decompress_ptr cinfo, long anzahl)
 void fortschrittPruefen(j_common_ptr cinfo)
 {
     auto *d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    if (d->input_scan_number > MaxScans)
+    if (d->input_scan_number > MaxJpegScans)
         ERREXIT(cinfo, JERR_NOT_COMPILED);
 }
 

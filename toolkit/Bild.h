@@ -35,8 +35,13 @@ constexpr qint64 MaxJpegSpeicher = qint64(512) * 1024 * 1024;
 // 128 bytes for each: a file can honestly ask for no more than this many bytes
 // of that memory per byte it has.
 constexpr qint64 JpegSpeicherJeByte = 128 * 8;
+// Every scan of a progressive JPEG passes over the whole picture again; real
+// files have a few dozen at most, a hostile one could have thousands.
+constexpr int MaxJpegScans = 200;
 // Bitmaps and icons are read whole by Qt; this many MiB at most.
 constexpr int MaxQtSpeicherMiB = 256;
+// Icons are small; larger icon files are not read at all.
+constexpr qint64 MaxIcoDatei = 16 * 1024 * 1024;
 
 Geladen laden(const QString &path);
 
