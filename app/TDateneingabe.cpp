@@ -5,6 +5,8 @@
 #include "toolkit/Bild.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -128,18 +130,50 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
     Edit1->setFocus();
 }
 
+// The chooser opens where the snake's picture lies, else beside the data file.
+void TDateneingabe::waehlerVorbereiten()
+{
+    OpenPictureDialog1.vorschlag.clear();
+    if (!Edit4->text().isEmpty()) {
+        const QFileInfo bild(Bild::aufloesen(Edit4->text(), Datendatei));
+        if (bild.absoluteDir().exists()) {
+            OpenPictureDialog1.verzeichnis = bild.absolutePath();
+            if (bild.isFile())
+                OpenPictureDialog1.vorschlag = bild.fileName();
+            return;
+        }
+    }
+    OpenPictureDialog1.verzeichnis =
+        Datendatei.isEmpty() ? QDir::currentPath() : QFileInfo(Datendatei).absolutePath();
+}
+
+// A path the record can hold: the chosen one, or, when that is too long and lies
+// in or below the data file's folder, the part below that folder.
+QString TDateneingabe::speicherbar(const QString &pfad) const
+{
+    if (pfad.size() <= MaxBildPfad || Datendatei.isEmpty())
+        return pfad;
+    const QString relativ = QFileInfo(Datendatei).absoluteDir().relativeFilePath(pfad);
+    if (relativ.startsWith(QLatin1String("../")) || relativ == u".." || QDir::isAbsolutePath(relativ)
+        || relativ.size() > MaxBildPfad)
+        return pfad;
+    return relativ;
+}
+
 void TDateneingabe::Button1Click()
 {
     Bewacht(this, [&] {
-        const auto pfad = OpenPictureDialog1.oeffnen(this);
-        if (!pfad)
+        waehlerVorbereiten();
+        const auto gewaehlt = OpenPictureDialog1.oeffnen(this);
+        if (!gewaehlt)
             return;
+        const QString pfad = speicherbar(*gewaehlt);
         // The field would cut a longer path silently and so name another file.
-        if (pfad->size() > MaxBildPfad) {
-            bildPfadZuLang(this, pfad->size());
+        if (pfad.size() > MaxBildPfad) {
+            bildPfadZuLang(this, pfad.size());
             return;
         }
-        Edit4->setText(*pfad);
+        Edit4->setText(pfad);
     });
 }
 

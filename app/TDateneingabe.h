@@ -28,9 +28,17 @@ public:
     QPushButton *Button3; // "Abbrechen"
 
     DateiDialog OpenPictureDialog1;
+    // The collection's data file, empty if none: the chooser starts in its folder
+    // when the snake has no picture, and a chosen path too long for the record is
+    // kept relative to it where that fits.
+    QString Datendatei;
 
 public slots:
     void Button1Click();
     void Button2Click();
     void Button3Click();
+
+private:
+    void waehlerVorbereiten();
+    QString speicherbar(const QString &pfad) const;
 };

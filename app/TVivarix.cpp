@@ -29,6 +29,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -548,19 +549,24 @@ void TVivarix::Upd(int index)
 void TVivarix::BildZeigen()
 {
     static const QPixmap standard = QPixmap::fromImage(Bild::standardBild());
+    if (!Bilddatei.isEmpty()) {
+        const Bild::Geladen g = Bild::laden(Bild::aufloesen(Bilddatei, bildBezug()));
+        if (g.ergebnis == Bild::Ergebnis::Ok) {
+            Image1->setPixmap(QPixmap::fromImage(g.bild));
+            return;
+        }
+    }
+    // The card is whole before any message: the default picture, never the
+    // previous snake's, stands behind the box.
     Image1->setPixmap(standard);
     if (Bilddatei.isEmpty())
         return;
-    const Bild::Geladen g = Bild::laden(Bilddatei);
-    if (g.ergebnis == Bild::Ergebnis::Ok) {
-        Image1->setPixmap(QPixmap::fromImage(g.bild));
-    } else if (g.ergebnis == Bild::Ergebnis::NichtGeoeffnet) {
-        MessageDlg(this,
-                   QStringLiteral("Das Bild \"%1\" konnte nicht geladen werden.\nBitte überprüfe deine Einstellungen!")
-                       .arg(Bilddatei),
-                   MsgArt::Fehler, mbOK);
-    }
-    // A picture that opens but cannot be read keeps the default picture.
+    // Missing, locked, damaged, cut off, of an unknown kind or too large: the
+    // keeper is told in every case, and the path stays stored.
+    MessageDlg(this,
+               QStringLiteral("Das Bild \"%1\" konnte nicht geladen werden.\nBitte überprüfe deine Einstellungen!")
+                   .arg(Bilddatei),
+               MsgArt::Fehler, mbOK);
 }
 
 void TVivarix::Merken()
@@ -632,6 +638,7 @@ QString teilweiseGelesen(std::size_t n)
 void TVivarix::Laden(const QString &path)
 {
     TSchlangen neu;
+    const QScopedValueRollback<QString> bezug(ladeDatei, path); // for the pictures of the snake shown first
     try {
         const Warteanzeige warten(statusBar(), fortschrittsBalken,
                                   Warteanzeige::text(QStringLiteral("Lade"), dateiGroesse(path)), dateiGroesse(path));

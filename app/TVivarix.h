@@ -56,6 +56,10 @@ public:
     void Laden(const QString &path);
     void Speichern(const QString &path);
     void BildZeigen(); // shows Bilddatei in Image1, or the default picture
+    // The data file whose folder a relative picture path starts from: the one
+    // being loaded while Laden shows its first snake, else Dateiname.
+    QString bildBezug() const { return ladeDatei.isEmpty() ? Dateiname : ladeDatei; }
+    QString ladeDatei;
     void FressCheckNachLaden(); // the feeding check after a load, when the settings ask for it
 
     // The controls

@@ -334,6 +334,7 @@ void TVivarix::NeueSchlange1Click()
     dlg.Edit3->clear();
     dlg.Edit4->clear();
     dlg.Edit5->clear();
+    dlg.Datendatei = Dateiname;
     dlg.ComboBox2->setCurrentIndex(dlg.ComboBox2->findText(QStringLiteral("unbekannt")));
     dlg.ComboBox1->setEditText(QStringLiteral("7"));
     Modal(&dlg);
@@ -363,6 +364,7 @@ void TVivarix::Button1Click()
     dlg.Edit5->setText(farbe->text());
     dlg.ComboBox1->setEditText(tage->text());
     dlg.Edit4->setText(Bilddatei);
+    dlg.Datendatei = Dateiname;
     dlg.ComboBox2->setCurrentIndex(dlg.ComboBox2->findText(QStringLiteral("unbekannt")));
     for (int i = 0; i < dlg.ComboBox2->count(); ++i)
         if (dlg.ComboBox2->itemText(i) == geschlecht->text())

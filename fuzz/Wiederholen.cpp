@@ -9,6 +9,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
+// Only some targets need one-time set-up (a GUI application for pictures).
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int *argc, char ***argv);
 
 namespace {
 int einspeisen(const std::filesystem::path &p)
@@ -26,6 +28,8 @@ int einspeisen(const std::filesystem::path &p)
 
 int main(int argc, char **argv)
 {
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
     int fehler = 0, gelesen = 0;
     for (int i = 1; i < argc; ++i) {
         const std::filesystem::path p(argv[i]);

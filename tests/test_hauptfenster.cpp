@@ -235,7 +235,9 @@ TEST_F(FensterTest, BilderUndIhreFehler)
     EXPECT_EQ(f.Bilddatei, pfad("weg.jpg"));
 
     f.Upd(3);
-    EXPECT_TRUE(gesagt().isEmpty()) << "a picture that opens but cannot be read falls back quietly";
+    EXPECT_EQ(gesagt(), QStringList{"Fehler|Das Bild \"" + pfad("kaputt.jpg") +
+                                    "\" konnte nicht geladen werden.\nBitte überprüfe deine Einstellungen!"})
+        << "a picture that opens but cannot be read is reported the same way";
     EXPECT_EQ(f.Image1->pixmap().size(), standard.size());
     EXPECT_EQ(f.name->text(), "Kaputt");
 }

@@ -1,14 +1,20 @@
 #include "toolkit/Bild.h"
+#include "toolkit/Metadatei.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QtEndian>
 
+#include <algorithm>
 #include <csetjmp>
+#include <limits>
 #include <cstdio> // jpeglib.h needs FILE and size_t declared first
 #include <memory>
+#include <vector>
 
 #include <jerror.h>
 #include <jpeglib.h>
@@ -18,29 +24,23 @@ namespace {
 
 Geladen unlesbar()
 {
-    return {Ergebnis::Unlesbar, {}};
+    return {Ergebnis::Unlesbar, {}, {}};
 }
 
-bool zuGross(const QSize &groesse)
+Geladen gelesen(QImage bild, QSize groesse)
 {
-    return groesse.width() > MaxKante || groesse.height() > MaxKante;
-}
-
-Geladen geprueft(QImage bild)
-{
-    if (bild.isNull() || zuGross(bild.size()))
+    if (bild.isNull() || groesse.isEmpty())
         return unlesbar();
-    return {Ergebnis::Ok, std::move(bild)};
+    return {Ergebnis::Ok, std::move(bild), groesse};
 }
 
 // ---- Bitmaps and icons: Qt's own readers, held to the kind the extension names ----
 
 Geladen qtLesen(QFile &datei, const char *format)
 {
-    // Room for the largest picture we accept, as 32-bit pixels; nothing bigger is
-    // ever allocated, whatever a header claims.
+    // Nothing bigger is ever allocated, whatever a header claims.
     static const bool grenzeGesetzt = [] {
-        QImageReader::setAllocationLimit(int(qint64(MaxKante) * MaxKante * 4 / (1024 * 1024)));
+        QImageReader::setAllocationLimit(MaxQtSpeicherMiB);
         return true;
     }();
     Q_UNUSED(grenzeGesetzt);
@@ -48,33 +48,119 @@ Geladen qtLesen(QFile &datei, const char *format)
     QImageReader leser(&datei, format);
     // A PNG renamed to ".bmp" is not a bitmap: no guessing from the content.
     leser.setAutoDetectImageFormat(false);
-    if (!leser.canRead() || zuGross(leser.size()))
+    if (!leser.canRead())
+        return unlesbar();
+    const QSize groesse = leser.size();
+    if (groesse.isEmpty() || qint64(groesse.width()) * groesse.height() * 4 > qint64(MaxQtSpeicherMiB) << 20)
         return unlesbar();
     QImage bild;
     if (!leser.read(&bild))
         return unlesbar();
-    return geprueft(std::move(bild));
+    return gelesen(bild.copy(QRect(QPoint(0, 0), bild.size().boundedTo(Sichtbar))), bild.size());
+}
+
+// Run-length coded bitmaps: pixels a header may claim per byte of the file.
+constexpr int RleBildpunkteJeByte = 1024;
+
+// The pixel data a bitmap's header promises. Qt shows a cut-off bitmap with a
+// blank lower part as if it were whole; we refuse it. Returns -1 for a header
+// we cannot judge (Qt then decides), the largest number for a bomb.
+qint64 bmpErwarteteLaenge(const QByteArray &kopf)
+{
+    const auto *b = reinterpret_cast<const uchar *>(kopf.constData());
+    if (kopf.size() < 26 || kopf[0] != 'B' || kopf[1] != 'M')
+        return -1;
+    const qint64 datenAb = qFromLittleEndian<quint32>(b + 10);
+    const quint32 infoLaenge = qFromLittleEndian<quint32>(b + 14);
+    qint64 breite, hoehe, bits;
+    quint32 kompression = 0, bildLaenge = 0;
+    if (infoLaenge == 12) { // OS/2 1.x header
+        breite = qFromLittleEndian<quint16>(b + 18);
+        hoehe = qFromLittleEndian<quint16>(b + 20);
+        bits = qFromLittleEndian<quint16>(b + 24);
+    } else if (infoLaenge >= 40 && kopf.size() >= 38) {
+        breite = qFromLittleEndian<qint32>(b + 18);
+        hoehe = qFromLittleEndian<qint32>(b + 22);
+        bits = qFromLittleEndian<quint16>(b + 28);
+        kompression = qFromLittleEndian<quint32>(b + 30);
+        bildLaenge = qFromLittleEndian<quint32>(b + 34);
+    } else {
+        return -1;
+    }
+    hoehe = hoehe < 0 ? -hoehe : hoehe; // negative: stored top down
+    switch (kompression) {
+    case 0: // uncompressed
+    case 3: // bit fields
+    case 6: // bit fields with alpha
+        if (breite <= 0 || bits <= 0 || bits > 64)
+            return -1;
+        return datenAb + (breite * bits + 31) / 32 * 4 * hoehe;
+    case 1: // run-length coded: the header's byte count is all we know
+    case 2:
+        // A few codes can cover the whole picture; a header that asks for far
+        // more pixels than the file has bytes is a bomb, not a picture.
+        if (breite * hoehe > qint64(RleBildpunkteJeByte) * (datenAb + bildLaenge))
+            return std::numeric_limits<qint64>::max();
+        return bildLaenge > 0 ? datenAb + bildLaenge : -1;
+    default:
+        return -1;
+    }
 }
 
 Geladen bmpLesen(QFile &datei)
 {
+    const qint64 erwartet = bmpErwarteteLaenge(datei.peek(64));
+    if (erwartet > datei.size())
+        return unlesbar();
     return qtLesen(datei, "bmp");
 }
 
 Geladen icoLesen(QFile &datei)
 {
+    // Qt reads an icon's entries whole, whatever size the directory claims.
+    if (datei.size() > MaxIcoDatei)
+        return unlesbar();
     return qtLesen(datei, "ico");
 }
 
+// ---- Metafiles: read whole (they are small), drawn through their libraries ----
+
+template <typename Zeichner>
+Geladen metaLesen(QFile &datei, Zeichner zeichnen)
+{
+    if (datei.size() > Metadatei::MaxDatei)
+        return unlesbar();
+    const QByteArray daten = datei.readAll();
+    if (daten.size() != datei.size())
+        return unlesbar();
+    const auto g = zeichnen(daten, Sichtbar);
+    if (!g)
+        return unlesbar();
+    return gelesen(g->bild, g->groesse);
+}
+
+Geladen wmfLesen(QFile &datei)
+{
+    return metaLesen(datei, Metadatei::wmfZeichnen);
+}
+
+Geladen emfLesen(QFile &datei)
+{
+    return metaLesen(datei, Metadatei::emfZeichnen);
+}
 // ---- JPEG: libjpeg, driven by hand ----
 //
 // libjpeg reports fatal errors through error_exit, which must not return; ours
 // jumps back to dekodieren(). Nothing between that jump and its target owns a
 // C++ object with a destructor: everything lives in the heap-held JpegKontext,
 // which the caller frees in the normal way.
+//
+// A baseline JPEG is decoded row by row, so only the visible corner is worked
+// on: libjpeg crops the columns and we stop after the last visible row. A
+// progressive (or any multi-scan) JPEG must be read whole into libjpeg's
+// coefficient buffer first; that buffer is held to MaxJpegSpeicher and to what
+// the file's size can honestly ask for.
 
-constexpr int MaxScans = 1000;            // progressive files with endless scans cost time, not pictures
-constexpr long MaxJpegSpeicher = 1L << 29; // libjpeg's own working memory, 512 MiB
 
 struct Fehlermanager {
     jpeg_error_mgr pub;
@@ -93,13 +179,38 @@ struct JpegKontext {
     Fehlermanager fehler{};
     Quelle quelle{};
     jpeg_progress_mgr fortschritt{};
+    qint64 dateiLaenge = 0;
     QImage bild;
-    std::unique_ptr<JSAMPLE[]> cmykZeile;
+    QSize groesse;
+    std::vector<JSAMPLE> zeile;
 };
 
 [[noreturn]] void fehlerAusgang(j_common_ptr cinfo)
 {
     std::longjmp(reinterpret_cast<Fehlermanager *>(cinfo->err)->sprung, 1);
+}
+
+// libjpeg only warns about damaged data and goes on with grey blocks; a damaged
+// picture is refused instead. The few warnings about harmless oddities pass.
+void meldung(j_common_ptr cinfo, int stufe)
+{
+    if (stufe != -1)
+        return; // trace messages
+    const jpeg_error_mgr *err = cinfo->err;
+    switch (err->msg_code) {
+    case JWRN_JFIF_MAJOR: // a newer JFIF revision
+    case JWRN_ADOBE_XFORM: // an unknown Adobe transform code: libjpeg's guess is the usual one
+    case JWRN_BOGUS_ICC: // the colour profile, which we do not use
+        return;
+    case JWRN_EXTRANEOUS_DATA:
+        // Stray bytes before the end marker: every row was decoded already.
+        if (err->msg_parm.i[1] == 0xD9)
+            return;
+        break;
+    default:
+        break;
+    }
+    fehlerAusgang(cinfo);
 }
 
 void keineAusgabe(j_common_ptr) {}
@@ -140,14 +251,14 @@ void quelleUeberspringen(j_decompress_ptr cinfo, long anzahl)
 void fortschrittPruefen(j_common_ptr cinfo)
 {
     auto *d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    if (d->input_scan_number > MaxScans)
+    if (d->input_scan_number > MaxJpegScans)
         ERREXIT(cinfo, JERR_NOT_COMPILED);
 }
 
 // Adobe's CMYK JPEGs hold the inks inverted; plain ones as they are.
-void cmykNachRgb(const JSAMPLE *cmyk, uchar *rgb, JDIMENSION breite, bool invertiert)
+void cmykNachRgb(const JSAMPLE *cmyk, uchar *rgb, int breite, bool invertiert)
 {
-    for (JDIMENSION x = 0; x < breite; ++x, cmyk += 4, rgb += 3) {
+    for (int x = 0; x < breite; ++x, cmyk += 4, rgb += 3) {
         int c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
         if (!invertiert) {
             c = 255 - c;
@@ -161,19 +272,35 @@ void cmykNachRgb(const JSAMPLE *cmyk, uchar *rgb, JDIMENSION breite, bool invert
     }
 }
 
-// Fills k.bild; false when the file is not a JPEG we can show.
+// The coefficient buffer libjpeg sets up for a file it must read whole, in
+// bytes: every component's blocks, rounded up to whole sampling units.
+qint64 koeffizientenSpeicher(const jpeg_decompress_struct &cinfo)
+{
+    qint64 bloecke = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info &k = cinfo.comp_info[i];
+        const qint64 b = (qint64(k.width_in_blocks) + k.h_samp_factor - 1) / k.h_samp_factor * k.h_samp_factor;
+        const qint64 h = (qint64(k.height_in_blocks) + k.v_samp_factor - 1) / k.v_samp_factor * k.v_samp_factor;
+        bloecke += b * h;
+    }
+    return bloecke * qint64(sizeof(JBLOCK));
+}
+
+// Fills k.bild with the visible corner; false when the file is not a JPEG we can show.
 bool dekodieren(JpegKontext &k)
 {
     jpeg_decompress_struct &cinfo = k.cinfo;
     cinfo.err = jpeg_std_error(&k.fehler.pub);
     k.fehler.pub.error_exit = fehlerAusgang;
+    k.fehler.pub.emit_message = meldung;
     k.fehler.pub.output_message = keineAusgabe;
     if (setjmp(k.fehler.sprung)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
     jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = MaxJpegSpeicher;
+    // libjpeg refuses (rather than swaps out) a coefficient buffer beyond this.
+    cinfo.mem->max_memory_to_use = long(MaxJpegSpeicher);
 
     k.quelle.pub.init_source = quelleStart;
     k.quelle.pub.fill_input_buffer = quelleFuellen;
@@ -185,38 +312,61 @@ bool dekodieren(JpegKontext &k)
     cinfo.progress = &k.fortschritt;
 
     jpeg_read_header(&cinfo, TRUE);
-    if (cinfo.image_width == 0 || cinfo.image_height == 0 || cinfo.image_width > JDIMENSION(MaxKante)
-        || cinfo.image_height > JDIMENSION(MaxKante)) {
+    if (cinfo.image_width == 0 || cinfo.image_height == 0) {
         jpeg_destroy_decompress(&cinfo);
         return false;
+    }
+    if (jpeg_has_multiple_scans(&cinfo)) {
+        // The whole picture's coefficients are held before the first row comes
+        // out. A header that asks for far more than the file can fill is a bomb.
+        const qint64 speicher = koeffizientenSpeicher(cinfo);
+        if (speicher > MaxJpegSpeicher || speicher > k.dateiLaenge * JpegSpeicherJeByte) {
+            jpeg_destroy_decompress(&cinfo);
+            return false;
+        }
     }
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGB; // grey comes out as RGB too
     jpeg_start_decompress(&cinfo);
-
-    const JDIMENSION breite = cinfo.output_width;
-    k.bild = QImage(int(breite), int(cinfo.output_height), QImage::Format_RGB888);
-    if (k.bild.isNull() || cinfo.output_components != (cmyk ? 4 : 3)) {
+    if (cinfo.output_components != (cmyk ? 4 : 3)) {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    if (cmyk)
-        k.cmykZeile.reset(new JSAMPLE[size_t(breite) * 4]);
 
-    uchar *const bits = k.bild.bits();
-    const qsizetype zeilenLaenge = k.bild.bytesPerLine();
-    while (cinfo.output_scanline < cinfo.output_height) {
-        uchar *ziel = bits + qsizetype(cinfo.output_scanline) * zeilenLaenge;
-        JSAMPROW zeile = cmyk ? k.cmykZeile.get() : ziel;
+    k.groesse = QSize(int(cinfo.output_width), int(cinfo.output_height));
+    const QSize teil = k.groesse.boundedTo(Sichtbar);
+    // Columns right of the visible part are not even transformed. One block
+    // column more is kept: smoothed colour at a crop's edge would differ from
+    // the picture's own in the last visible column.
+    const JDIMENSION mitRand = JDIMENSION(teil.width() + cinfo.max_h_samp_factor * DCTSIZE);
+    if (cinfo.output_width > mitRand) {
+        JDIMENSION links = 0, breite = mitRand;
+        jpeg_crop_scanline(&cinfo, &links, &breite);
+    }
+    k.bild = QImage(teil, QImage::Format_RGB888);
+    if (k.bild.isNull()) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    k.zeile.resize(size_t(cinfo.output_width) * size_t(cinfo.output_components));
+
+    const JDIMENSION zeilen = JDIMENSION(teil.height());
+    while (cinfo.output_scanline < zeilen) {
+        const int y = int(cinfo.output_scanline);
+        JSAMPROW zeile = k.zeile.data();
         if (jpeg_read_scanlines(&cinfo, &zeile, 1) != 1) {
             jpeg_destroy_decompress(&cinfo);
             return false;
         }
+        uchar *ziel = k.bild.scanLine(y);
         if (cmyk)
-            cmykNachRgb(zeile, ziel, breite, cinfo.saw_Adobe_marker);
+            cmykNachRgb(zeile, ziel, teil.width(), cinfo.saw_Adobe_marker);
+        else
+            std::copy_n(zeile, size_t(teil.width()) * 3, ziel);
     }
-    // All rows are in; what follows them in the file (normally just the end
-    // marker) is not needed, so a missing end marker alone is no reason to refuse.
+    // The rows below the visible part are never decoded, nor is what follows
+    // them in the file; a damaged part down there goes unnoticed, as it would
+    // go unseen.
     jpeg_destroy_decompress(&cinfo);
     return true;
 }
@@ -225,15 +375,10 @@ Geladen jpegLesen(QFile &datei)
 {
     auto kontext = std::make_unique<JpegKontext>();
     kontext->quelle.geraet = &datei;
+    kontext->dateiLaenge = datei.size();
     if (!dekodieren(*kontext))
         return unlesbar();
-    return geprueft(std::move(kontext->bild));
-}
-
-// Metafiles are not drawn yet; their files open but show nothing.
-Geladen nochNichtLesbar(QFile &)
-{
-    return unlesbar();
+    return gelesen(std::move(kontext->bild), kontext->groesse);
 }
 
 // ---- The kinds, one row each ----
@@ -244,8 +389,7 @@ struct Art {
 };
 
 constexpr Art arten[] = {
-    {"jpg", jpegLesen},        {"jpeg", jpegLesen},       {"bmp", bmpLesen},
-    {"ico", icoLesen},         {"emf", nochNichtLesbar},  {"wmf", nochNichtLesbar},
+    {"jpg", jpegLesen}, {"jpeg", jpegLesen}, {"bmp", bmpLesen}, {"ico", icoLesen}, {"emf", emfLesen}, {"wmf", wmfLesen},
 };
 
 } // namespace
@@ -257,13 +401,25 @@ Geladen laden(const QString &path)
     QFile datei(path);
     // Only a regular file: opening a named pipe would block the window.
     if (path.isEmpty() || !QFileInfo(path).isFile() || !datei.open(QIODevice::ReadOnly))
-        return {Ergebnis::NichtGeoeffnet, {}};
+        return {Ergebnis::NichtGeoeffnet, {}, {}};
 
     const QString endung = QFileInfo(path).suffix().toLower();
     for (const Art &art : arten)
         if (endung == QLatin1String(art.endung))
             return art.lesen(datei);
     return unlesbar();
+}
+
+QString aufloesen(const QString &pfad, const QString &datendatei)
+{
+    if (pfad.isEmpty() || QDir::isAbsolutePath(pfad))
+        return pfad;
+    if (!datendatei.isEmpty()) {
+        const QString daneben = QFileInfo(datendatei).absoluteDir().filePath(pfad);
+        if (QFileInfo::exists(daneben))
+            return daneben;
+    }
+    return QDir::current().absoluteFilePath(pfad);
 }
 
 QStringList endungen()
@@ -277,7 +433,7 @@ QStringList endungen()
 QImage standardBild()
 {
     static const QImage bild = [] {
-        QImage b(120, 145, QImage::Format_ARGB32_Premultiplied);
+        QImage b(Sichtbar, QImage::Format_ARGB32_Premultiplied);
         b.fill(Qt::transparent);
         QSvgRenderer svg(QStringLiteral(":/bilder/schlange.svg"));
         if (svg.isValid()) {

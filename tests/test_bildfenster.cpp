@@ -1,0 +1,259 @@
+// The snake's picture on the card: every failure told the same way, relative
+// paths, and the picture chooser of the master data dialog.
+#include "Fenster.h"
+#include "Hilfen.h"
+#include "app/TDateneingabe.h"
+#include "data/Datendatei.h"
+#include "toolkit/TWertLabel.h"
+#include "toolkit/Bild.h"
+#include "toolkit/TStringGrid.h"
+#include "toolkit/TTabControl.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextStream>
+
+#include <jpeglib.h>
+
+namespace {
+
+QString meldung(const QString &pfad)
+{
+    return "Fehler|Das Bild \"" + pfad + "\" konnte nicht geladen werden.\nBitte überprüfe deine Einstellungen!";
+}
+
+QImage standard()
+{
+    return QPixmap::fromImage(Bild::standardBild()).toImage();
+}
+
+// A 64 × 64 JPEG in one colour, through libjpeg directly.
+QByteArray jpeg(QColor farbe)
+{
+    jpeg_compress_struct c{};
+    jpeg_error_mgr fehler{};
+    c.err = jpeg_std_error(&fehler);
+    jpeg_create_compress(&c);
+    unsigned char *puffer = nullptr;
+    unsigned long laenge = 0;
+    jpeg_mem_dest(&c, &puffer, &laenge);
+    c.image_width = 64;
+    c.image_height = 64;
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<JSAMPLE> zeile;
+    for (int x = 0; x < 64; ++x)
+        zeile.insert(zeile.end(), {JSAMPLE(farbe.red()), JSAMPLE(farbe.green()), JSAMPLE(farbe.blue())});
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW z = zeile.data();
+        jpeg_write_scanlines(&c, &z, 1);
+    }
+    jpeg_finish_compress(&c);
+    QByteArray daten(reinterpret_cast<const char *>(puffer), qsizetype(laenge));
+    jpeg_destroy_compress(&c);
+    std::free(puffer);
+    return daten;
+}
+
+// Fills the master data dialog's picture field when it opens and confirms it.
+void stammdatenMitBild(const QString &bild)
+{
+    DialogTest::naechsterDialog([=](QWidget *d) {
+        auto *dlg = static_cast<TDateneingabe *>(d);
+        dlg->Edit4->setText(bild);
+        dlg->Button2->click();
+    });
+}
+
+class BildFenster : public FensterTest {
+protected:
+    void SetUp() override
+    {
+        FensterTest::SetUp();
+        vorher = QDir::currentPath();
+    }
+    void TearDown() override
+    {
+        QDir::setCurrent(vorher);
+        FensterTest::TearDown();
+    }
+    QString vorher;
+};
+
+TEST_F(BildFenster, JederFehlerGehtDurchMeldungUndKarte)
+{
+    const QByteArray gut = jpeg(QColor(200, 40, 30));
+    QByteArray bombe = gut;
+    const qsizetype sof = bombe.indexOf(QByteArray("\xFF\xC0", 2));
+    ASSERT_GT(sof, 0);
+    bombe[sof + 5] = bombe[sof + 6] = bombe[sof + 7] = bombe[sof + 8] = char(0xEA); // 60,138 × 60,138
+    dateiSchreiben(pfad("gut.jpg"), gut);
+    dateiSchreiben(pfad("abgeschnitten.jpg"), gut.left(gut.size() / 2));
+    dateiSchreiben(pfad("leer.jpg"), {});
+    dateiSchreiben(pfad("text.jpg"), "Das ist kein Bild.\n");
+    dateiSchreiben(pfad("bombe.jpg"), bombe);
+    ASSERT_TRUE(QDir(ordner.path()).mkdir("ordner.bmp"));
+    dateiSchreiben(pfad("bild.png"), gut); // a kind the card does not offer
+
+    const QStringList kaputt = {pfad("abgeschnitten.jpg"), pfad("leer.jpg"), pfad("text.jpg"), pfad("bombe.jpg"),
+                                pfad("ordner.bmp"),        pfad("fehlt.jpg"), pfad("bild.png")};
+    // A good picture before each bad one: the card must never keep it.
+    TSchlangen schlangen;
+    for (int i = 0; i < kaputt.size(); ++i) {
+        TSchlange s = schlange(QStringLiteral("Gut %1").arg(i));
+        s.setBild(pfad("gut.jpg"));
+        schlangen.push_back(s);
+        TSchlange k = schlange(QStringLiteral("Kaputt %1").arg(i), i + 1);
+        k.setBild(kaputt[i]);
+        schlangen.push_back(k);
+    }
+    datei("bilder.vix", schlangen);
+    optionen({"autoload=1", "file=" + pfad("bilder.vix")});
+    TVivarix &f = starten();
+    EXPECT_TRUE(gesagt().isEmpty());
+
+    for (int i = 0; i < kaputt.size(); ++i) {
+        SCOPED_TRACE(kaputt[i].toStdString());
+        f.Upd(2 * i);
+        EXPECT_EQ(f.Image1->pixmap().size(), QSize(64, 64));
+        f.Upd(2 * i + 1);
+        EXPECT_EQ(gesagt(), QStringList{meldung(kaputt[i])});
+        EXPECT_EQ(f.Image1->pixmap().toImage(), standard());
+        EXPECT_EQ(f.name->text(), QStringLiteral("Kaputt %1").arg(i)) << "the rest of the card is shown";
+        EXPECT_EQ(f.StringGrid1->RowCount(), i + 2);
+        EXPECT_EQ(f.Bilddatei, kaputt[i]);
+        EXPECT_FALSE(f.Geaendert);
+    }
+
+    // Through "Ändern...": the message, the default picture, and the path is
+    // stored in the record all the same, so labels and record agree.
+    f.Upd(0);
+    stammdatenMitBild(pfad("text.jpg"));
+    ASSERT_TRUE(f.Button1->isEnabled());
+    f.Button1->click();
+    EXPECT_EQ(gesagt(), QStringList{meldung(pfad("text.jpg"))});
+    EXPECT_EQ(f.Image1->pixmap().toImage(), standard());
+    EXPECT_EQ(f.Schlangen[0].bild(), pfad("text.jpg"));
+    EXPECT_TRUE(f.Geaendert);
+
+    // A new snake with a damaged picture: it gets its tab and record first.
+    DialogTest::naechsterDialog([&](QWidget *d) {
+        auto *dlg = static_cast<TDateneingabe *>(d);
+        dlg->Edit1->setText(QStringLiteral("Neu"));
+        dlg->Edit4->setText(pfad("leer.jpg"));
+        dlg->Button2->click();
+    });
+    ASSERT_TRUE(f.NeueSchlange1->isEnabled());
+    f.NeueSchlange1->trigger();
+    EXPECT_EQ(gesagt(), QStringList{meldung(pfad("leer.jpg"))});
+    EXPECT_EQ(f.TabControl1->count(), int(schlangen.size()) + 1);
+    EXPECT_EQ(f.TabControl1->currentIndex(), int(schlangen.size()));
+    EXPECT_EQ(f.Schlangen.back().name(), "Neu");
+    EXPECT_EQ(f.Schlangen.back().bild(), pfad("leer.jpg"));
+    EXPECT_EQ(f.Image1->pixmap().toImage(), standard());
+}
+
+TEST_F(BildFenster, RelativerPfadZuerstNebenDerDatendatei)
+{
+    QDir d(ordner.path());
+    ASSERT_TRUE(d.mkpath("sammlung/bilder") && d.mkpath("anderswo/bilder"));
+    ASSERT_TRUE(QImage(10, 20, QImage::Format_RGB32).save(pfad("sammlung/bilder/kaa.bmp"), "BMP"));
+    ASSERT_TRUE(QImage(30, 40, QImage::Format_RGB32).save(pfad("anderswo/bilder/kaa.bmp"), "BMP"));
+    ASSERT_TRUE(QImage(50, 60, QImage::Format_RGB32).save(pfad("anderswo/bilder/nur-hier.bmp"), "BMP"));
+    TSchlange a = schlange("A"), b = schlange("B"), c = schlange("C");
+    a.setBild(QStringLiteral("bilder/kaa.bmp"));
+    b.setBild(QStringLiteral("bilder/nur-hier.bmp"));
+    c.setBild(QStringLiteral("bilder/nirgends.bmp"));
+    Datendatei::speichern(pfad("sammlung/mysnakes.vix"), {a, b, c});
+    ASSERT_TRUE(QDir::setCurrent(pfad("anderswo")));
+    optionen({"[Options]", "autoload=0"});
+
+    TVivarix &f = starten();
+    EXPECT_TRUE(gesagt().isEmpty());
+    DialogTest::naechsterDateiname(pfad("sammlung/mysnakes.vix"));
+    ASSERT_TRUE(f.Laden1->isEnabled());
+    f.Laden1->trigger();
+    EXPECT_TRUE(gesagt().isEmpty());
+    EXPECT_EQ(f.Image1->pixmap().size(), QSize(10, 20)) << "the first snake, shown while loading, finds its picture";
+    f.Upd(1);
+    EXPECT_EQ(f.Image1->pixmap().size(), QSize(50, 60)) << "below the current directory";
+    f.Upd(2);
+    EXPECT_EQ(gesagt(), QStringList{meldung("bilder/nirgends.bmp")}) << "the stored path, as the keeper typed it";
+    EXPECT_EQ(f.Bilddatei, "bilder/nirgends.bmp");
+}
+
+TEST_F(BildFenster, WaehlerStartetBeimBildOderBeiDerDatendatei)
+{
+    QDir d(ordner.path());
+    const QString tief = "sammlung/" + QString(30, u'b') + "/" + QString(20, u'c');
+    ASSERT_TRUE(d.mkpath(tief) && d.mkpath("bilder") && d.mkpath("ausserhalb"));
+    const QString datendatei = pfad("sammlung/mysnakes.vix");
+    dateiSchreiben(pfad("bilder/kaa.jpg"), jpeg(Qt::red));
+    ASSERT_TRUE(QDir::setCurrent(pfad("ausserhalb")));
+
+    TDateneingabe dlg(nullptr);
+    auto startOrdner = [&](const QString &bild, const QString &daten) {
+        dlg.Edit4->setText(bild);
+        dlg.Datendatei = daten;
+        DialogTest::naechsterDateiname(std::nullopt);
+        dlg.Button1->click();
+        EXPECT_EQ(dlg.Edit4->text(), bild) << "cancelled: the field keeps its text";
+        return dlg.OpenPictureDialog1.verzeichnis;
+    };
+    EXPECT_EQ(startOrdner(pfad("bilder/kaa.jpg"), datendatei), pfad("bilder"));
+    EXPECT_EQ(dlg.OpenPictureDialog1.vorschlag, "kaa.jpg");
+    EXPECT_EQ(startOrdner(pfad("bilder/weg.jpg"), datendatei), pfad("bilder")) << "its folder is still there";
+    EXPECT_EQ(startOrdner(pfad("nichtda/weg.jpg"), datendatei), pfad("sammlung"));
+    EXPECT_EQ(startOrdner(QString(), datendatei), pfad("sammlung"));
+    EXPECT_EQ(startOrdner(QString(), QString()), pfad("ausserhalb"));
+
+    // The chooser lists exactly the kinds the card shows.
+    EXPECT_EQ(dlg.OpenPictureDialog1.muster, "*.jpg *.jpeg *.bmp *.ico *.emf *.wmf");
+
+    // A path too long for the record, in or below the data file's folder, is
+    // kept relative to it when that fits; otherwise it is refused as before.
+    dlg.Datendatei = datendatei;
+    struct Fall {
+        QString gewaehlt, gespeichert;
+    };
+    const QString passt = QString(25, u'p') + "/kaa.jpg", zuLang = QString(45, u'z') + "/kaa.jpg";
+    const QString draussen = pfad(QString(45, u'd') + "/kaa.jpg");
+    ASSERT_TRUE(d.mkpath("sammlung/" + QString(25, u'p')) && d.mkpath("sammlung/" + QString(45, u'z')));
+    ASSERT_GT(pfad("sammlung/" + passt).size(), 50);
+    ASSERT_LE(passt.size(), 50);
+    ASSERT_GT(zuLang.size(), 50);
+    const Fall faelle[] = {
+        {pfad("sammlung/" + passt), passt},
+        {pfad("sammlung/" + zuLang), QString()},
+        {draussen, QString()},
+        {pfad("bilder/kaa.jpg").size() <= 50 ? pfad("bilder/kaa.jpg") : QString(), pfad("bilder/kaa.jpg")},
+    };
+    for (const Fall &f : faelle) {
+        if (f.gewaehlt.isEmpty())
+            continue; // a temporary folder too deep for the short case
+        SCOPED_TRACE(f.gewaehlt.toStdString());
+        dlg.Edit4->setText(QStringLiteral("vorher.jpg"));
+        DialogTest::zuruecksetzen();
+        DialogTest::nieBlockieren(true);
+        DialogTest::naechsterDateiname(f.gewaehlt);
+        dlg.Button1->click();
+        if (f.gespeichert.isEmpty()) {
+            EXPECT_EQ(dlg.Edit4->text(), "vorher.jpg");
+            EXPECT_EQ(DialogTest::protokoll(),
+                      QStringList{QStringLiteral("Fehler|Der Pfad der Bilddatei ist %1 Zeichen lang; gespeichert werden "
+                                                 "können höchstens 50 Zeichen. Bitte wähle eine Datei mit kürzerem "
+                                                 "Pfad.")
+                                      .arg(f.gewaehlt.size())});
+        } else {
+            EXPECT_EQ(dlg.Edit4->text(), f.gespeichert);
+            EXPECT_TRUE(DialogTest::protokoll().isEmpty());
+        }
+    }
+}
+
+} // namespace
