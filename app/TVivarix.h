@@ -52,6 +52,10 @@ public:
     void Speichern(const QString &path);
     void BildZeigen(); // shows Bilddatei in Image1, or the default picture
     void FressCheckNachLaden(); // the feeding check after a load, when the settings ask for it
+    // The feeding evaluations: check, schedule and parade of the whole collection.
+    void DateCheck();
+    void TerminCheck();
+    void ParadeCheck();
 
     // The controls
     TTabControl *TabControl1;
