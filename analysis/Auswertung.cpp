@@ -63,28 +63,59 @@ std::optional<year_month_day> lesen(std::string_view t, const JahrFenster &fenst
     return d;
 }
 
+// Orders the dates of one hundred-year window as the calendar does: by year,
+// then month, then day. Never negative.
+int schluessel(const JahrFenster &fenster, int jahr, unsigned monat, unsigned tag)
+{
+    return (jahr - fenster.beginn) * 512 + int(monat * 32 + tag);
+}
+year_month_day ausSchluessel(const JahrFenster &fenster, int s)
+{
+    return year_month_day{year{fenster.beginn + (s >> 9)}, month{unsigned(s >> 5) & 15u}, day{unsigned(s) & 31u}};
+}
+
+// The ordering key of a date's bytes, -1 when they are no date. The form the
+// journal commands write ("dd.mm.yy") is read straight from the bytes; any
+// other goes the general way.
+int lesenSchluessel(const std::uint8_t *z, std::size_t n, const JahrFenster &fenster)
+{
+    if (n == 8 && z[2] == '.' && z[5] == '.') {
+        const unsigned t1 = z[0] - 48u, t2 = z[1] - 48u, m1 = z[3] - 48u, m2 = z[4] - 48u, j1 = z[6] - 48u,
+                       j2 = z[7] - 48u;
+        if ((t1 > 9) | (t2 > 9) | (m1 > 9) | (m2 > 9) | (j1 > 9) | (j2 > 9))
+            return -1;
+        const unsigned tag = t1 * 10 + t2, monat = m1 * 10 + m2;
+        const int jahr = fenster.jahr(int(j1 * 10 + j2));
+        // Every month has days 1 to 28; only a later day needs the calendar.
+        if (monat - 1 > 11 || tag - 1 > 27) {
+            if (!year_month_day{year{jahr}, month{monat}, day{tag}}.ok())
+                return -1;
+        }
+        return schluessel(fenster, jahr, monat, tag);
+    }
+    const auto d = lesen(std::string_view(reinterpret_cast<const char *>(z), n), fenster);
+    return d ? schluessel(fenster, int(d->year()), unsigned(d->month()), unsigned(d->day())) : -1;
+}
+
 // Reads the date bytes in place: a check over thousands of snakes with two
 // hundred feedings each must not build a string per date.
 std::optional<year_month_day> letzte(const TSchlange &s, const JahrFenster &fenster)
 {
     const std::uint8_t *slot = s.data() + TSchlange::OffFutterDatum;
-    bool gefunden = false;
-    year_month_day spaeteste{};
+    int spaeteste = -1;
     for (int i = 0; i < TSchlange::Slots; ++i, slot += DatumFeld) {
         const std::size_t laenge = std::min<std::size_t>(slot[0], TSchlange::DatumKap);
         if (laenge == 0)
             break;
-        const auto d = lesen(std::string_view(reinterpret_cast<const char *>(slot + 1), laenge), fenster);
-        if (!d)
+        const int d = lesenSchluessel(slot + 1, laenge, fenster);
+        if (d < 0)
             throw EConvertError(
                 QStringLiteral("'%1' ist kein gültiges Datum").arg(Cp1252::decode(slot + 1, laenge)));
-        if (!gefunden || *d > spaeteste)
-            spaeteste = *d;
-        gefunden = true;
+        spaeteste = std::max(spaeteste, d);
     }
-    if (!gefunden)
+    if (spaeteste < 0)
         return std::nullopt;
-    return spaeteste;
+    return ausSchluessel(fenster, spaeteste);
 }
 
 struct Wert {

@@ -1,6 +1,9 @@
 #include "chart/TChart.h"
 
 #include <QEvent>
+#include <QHash>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygonF>
@@ -60,20 +63,60 @@ void TChart::changeEvent(QEvent *e)
     QWidget::changeEvent(e);
 }
 
+bool TChart::event(QEvent *e)
+{
+    if (e->type() != QEvent::ToolTip)
+        return QWidget::event(e);
+    const auto *hilfe = static_cast<QHelpEvent *>(e);
+    const Raster r = raster();
+    const int i = int(std::floor((r.unten - hilfe->pos().y()) / r.hoehe));
+    if (i >= 0 && i < balkenSerie->Count() && hilfe->pos().x() <= r.labelRechts &&
+        sichtbareBeschriftung(i) != (*balkenSerie)[i].beschriftung) {
+        // A tooltip reads markup: show the label as the text it is.
+        QToolTip::showText(hilfe->globalPos(), QStringLiteral("<p style='white-space:pre'>") +
+                                                   (*balkenSerie)[i].beschriftung.toHtmlEscaped(),
+                           this);
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
+}
+
 const TChart::Masse &TChart::masse() const
 {
     if (cache.gueltig)
         return cache;
     Masse m;
     const QFontMetrics fm = fontMetrics();
+    // Shaping ten thousand labels one by one would cost more than the rest of
+    // the window together: add up the widths of their characters instead, each
+    // measured once, and measure the widest label exactly.
+    QHash<char16_t, int> zeichen;
+    auto geschaetzt = [&](const QString &text) {
+        int w = 0;
+        for (const QChar c : text) {
+            auto it = zeichen.find(c.unicode());
+            if (it == zeichen.end())
+                it = zeichen.insert(c.unicode(), fm.horizontalAdvance(c));
+            w += *it;
+        }
+        return w;
+    };
+    int breiteste = -1;
     for (int i = 0; i < balkenSerie->Count(); ++i) {
         const TBalkenSerie::Balken &b = (*balkenSerie)[i];
         if (i == 0 || b.wert < m.minWert)
             m.minWert = b.wert;
         if (i == 0 || b.wert > m.maxWert)
             m.maxWert = b.wert;
-        m.labelBreite = std::max(m.labelBreite, fm.horizontalAdvance(b.beschriftung) + 2); // +2: never elided when it fits
+        const int w = geschaetzt(b.beschriftung);
+        if (w > m.labelBreite) {
+            m.labelBreite = w;
+            breiteste = i;
+        }
     }
+    if (breiteste >= 0) // +2: a label that fits is never cut
+        m.labelBreite = std::max(m.labelBreite, fm.horizontalAdvance((*balkenSerie)[breiteste].beschriftung)) + 2;
     // The widest mark belongs to one of the extreme values.
     if (balkenSerie->Count() > 0)
         m.markeBreite = std::max(fm.horizontalAdvance(markenText(m.minWert)),

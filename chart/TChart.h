@@ -54,6 +54,7 @@ public:
 protected:
     void paintEvent(QPaintEvent *e) override;
     void changeEvent(QEvent *e) override;
+    bool event(QEvent *e) override; // a cut-off label shows whole in its tooltip
 
 private:
     friend class TBalkenSerie;

@@ -45,7 +45,8 @@ void zeilenSchreiben(QTextEdit *box, const std::vector<Auswertung::Zeile> &zeile
         for (const Auswertung::Spanne &s : z.spannen) {
             if (s.anfang > pos)
                 c.insertText(z.text.mid(pos, s.anfang - pos), normal);
-            c.insertText(z.text.mid(s.anfang, s.laenge), s.rot ? rot : fett);
+            if (s.laenge > 0)
+                c.insertText(z.text.mid(s.anfang, s.laenge), s.rot ? rot : fett);
             pos = s.anfang + s.laenge;
         }
         if (pos < z.text.size())
@@ -93,6 +94,8 @@ TAlarm::TAlarm(QWidget *parent) : QDialog(parent)
     ScrollBox1->verticalScrollBar()->setSingleStep(22);
 
     auto *innen = new QVBoxLayout(Bevel1);
+    innen->setContentsMargins(8, 6, 8, 8);
+    innen->setSpacing(4);
     innen->addWidget(Label1);
     innen->addWidget(RichEdit1, 1);
     innen->addWidget(ScrollBox1, 0, Qt::AlignHCenter);
@@ -103,6 +106,8 @@ TAlarm::TAlarm(QWidget *parent) : QDialog(parent)
     knopfZeile->addStretch(1);
 
     auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->setSpacing(4);
     layout->addWidget(titel);
     layout->addWidget(Bevel1, 1);
     layout->addLayout(knopfZeile);

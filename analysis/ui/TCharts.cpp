@@ -96,6 +96,8 @@ TCharts::TCharts(QWidget *parent) : QDialog(parent)
     Button1->setDefault(true);
 
     auto *innen = new QVBoxLayout(Bevel1);
+    innen->setContentsMargins(8, 6, 8, 8);
+    innen->setSpacing(4);
     innen->addWidget(Label1);
     innen->addWidget(Image1, 0, Qt::AlignHCenter);
     innen->addWidget(Label2);
@@ -108,6 +110,8 @@ TCharts::TCharts(QWidget *parent) : QDialog(parent)
     knopfZeile->addStretch(1);
 
     auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->setSpacing(4);
     layout->addWidget(titel);
     layout->addWidget(Bevel1, 1);
     layout->addLayout(knopfZeile);
