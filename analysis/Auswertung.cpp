@@ -154,7 +154,7 @@ Zeile zeile(const QString &name, QStringView mitte, const QString &hervorgehoben
     z.text += hervorgehoben;
     z.text += schluss;
     const int n = int(name.size());
-    z.spannen = {{0, n, false}, {n + int(mitte.size()), int(hervorgehoben.size()), true}};
+    z.spannen = {{{0, n, false}, {n + int(mitte.size()), int(hervorgehoben.size()), true}}};
     return z;
 }
 

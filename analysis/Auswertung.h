@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QString>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -49,9 +50,10 @@ struct Spanne {
     bool operator==(const Spanne &) const = default;
 };
 
+// Every line has two spans: the name, and the number (or "sofort") that is highlighted.
 struct Zeile {
     QString text;
-    std::vector<Spanne> spannen;
+    std::array<Spanne, 2> spannen;
 };
 
 struct Balken {

@@ -171,8 +171,8 @@ TEST(FressCheck, SatzSpannenUndReihenfolge)
     EXPECT_EQ(texte(e), (QStringList{"Eeee: seit 10 Tagen überfällig !", "A: seit 3 Tagen überfällig !",
                                      "C: seit 3 Tagen überfällig !", "F: seit 2 Tagen überfällig !",
                                      "Bb: seit 1 Tag überfällig !"}));
-    EXPECT_EQ(e.zeilen[0].spannen, (std::vector<Spanne>{{0, 4, false}, {11, 2, true}}));
-    EXPECT_EQ(e.zeilen[4].spannen, (std::vector<Spanne>{{0, 2, false}, {9, 1, true}}));
+    EXPECT_EQ(e.zeilen[0].spannen, (std::array<Spanne, 2>{{{0, 4, false}, {11, 2, true}}}));
+    EXPECT_EQ(e.zeilen[4].spannen, (std::array<Spanne, 2>{{{0, 2, false}, {9, 1, true}}}));
     // Bars: least overdue first, equal values still in tab order.
     EXPECT_EQ(balken(e), (std::vector<Gelistet>{{"Bb", 1}, {"F", 2}, {"A", 3}, {"C", 3}, {"Eeee", 10}}));
     EXPECT_EQ(e.balken[4].farbe, (Farbe{255, 0, 0}));
@@ -209,7 +209,7 @@ TEST(FressTermine, GrenzenEinerSchlange)
         EXPECT_EQ(texte(e), QStringList{QString::fromUtf8(f.zeile)}) << f.was;
         const Spanne hervor = f.erwartet == 0 ? Spanne{12, 6, true}
                                               : Spanne{15, int(QString::number(f.erwartet).size()), true};
-        EXPECT_EQ(e.zeilen[0].spannen, (std::vector<Spanne>{{0, 3, false}, hervor})) << f.was;
+        EXPECT_EQ(e.zeilen[0].spannen, (std::array<Spanne, 2>{{{0, 3, false}, hervor}})) << f.was;
     }
 }
 

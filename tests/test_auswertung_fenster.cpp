@@ -237,3 +237,29 @@ TEST_F(AuswertungFensterTest, CheckFolgtDemLadenNurMitRemember)
     EXPECT_EQ(f.Dateiname, pfad("s.vix"));
     EXPECT_TRUE(f.Speichern1->isEnabled());
 }
+
+TEST(TChartTest, BalkenStapelnSichNachObenJederInSeinerFarbe)
+{
+    TChart c;
+    c.setFixedSize(385, 96);
+    c.serie()->setUrsprung(-0.25);
+    const double werte[] = {0, 1, 2, 5, 10};
+    const QColor farben[] = {Qt::red, Qt::green, Qt::blue, Qt::magenta, Qt::cyan};
+    for (int i = 0; i < 5; ++i)
+        c.serie()->Add(werte[i], QStringLiteral("S%1").arg(i), farben[i]);
+    const QImage bild = c.grab().toImage();
+    int vorher = 0;
+    for (int i = 0; i < 5; ++i) {
+        // Count the bar's own colour along the middle of its row.
+        const int y = int(c.zeile(i).center().y());
+        int breite = 0;
+        for (int x = 0; x < bild.width(); ++x)
+            breite += bild.pixelColor(x, y) == farben[i];
+        EXPECT_GT(breite, vorher) << "row " << i << ": a longer bar for a larger value, a stub for 0";
+        vorher = breite;
+        if (i > 0)
+            EXPECT_LT(c.zeile(i).bottom(), c.zeile(i - 1).bottom() + 0.5) << "bar " << i << " above bar " << i - 1;
+    }
+    EXPECT_GE(c.zeile(4).top(), 0);
+    EXPECT_LE(c.zeile(0).bottom(), 96);
+}
