@@ -21,6 +21,7 @@
 
 namespace {
 constexpr int Anzahl = 10000;
+constexpr std::size_t Feld = TSchlange::DatumKap + 1; // length byte and characters of a date
 const QDate heuteQ(2026, 12, 7);
 
 // 10,000 snakes, 200 feedings each, every one overdue; dates written straight
@@ -36,9 +37,9 @@ const TSchlangen &schlangen()
             for (int k = 0; k < TSchlange::MaxEintraege; ++k) {
                 const QDate d = QDate(2024, 1, 1).addDays((i * 7 + k * 3) % 700);
                 const QByteArray t = d.toString(QStringLiteral("dd.MM.yy")).toLatin1();
-                std::uint8_t *slot = r.data() + TSchlange::OffFutterDatum + 9 * std::size_t(k);
-                slot[0] = 8;
-                std::memcpy(slot + 1, t.constData(), 8);
+                std::uint8_t *slot = r.data() + TSchlange::OffFutterDatum + Feld * std::size_t(k);
+                slot[0] = TSchlange::DatumKap;
+                std::memcpy(slot + 1, t.constData(), TSchlange::DatumKap);
             }
         }
         return l;
@@ -53,8 +54,8 @@ void BM_BlosseSchleife(benchmark::State &state)
         unsigned summe = 0;
         for (const TSchlange &r : s) {
             const std::uint8_t *slot = r.data() + TSchlange::OffFutterDatum;
-            for (int k = 0; k < TSchlange::Slots && slot[0] != 0; ++k, slot += 9)
-                for (int b = 1; b <= 8; ++b)
+            for (int k = 0; k < TSchlange::Slots && slot[0] != 0; ++k, slot += Feld)
+                for (int b = 1; b <= TSchlange::DatumKap; ++b)
                     summe += slot[b];
         }
         benchmark::DoNotOptimize(summe);

@@ -1,7 +1,7 @@
 #pragma once
 // What the two result windows share: the title label at the top right and a
 // read-only text box that hands the focus on to the window's "OK" button.
-#include <QObject>
+#include <QString>
 #include <functional>
 
 class QLabel;
