@@ -82,7 +82,6 @@ TAlarm::TAlarm(QWidget *parent) : QDialog(parent)
     ScrollBox1->setFixedSize(409, 193);
     ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScrollBox1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    ScrollBox1->setFocusPolicy(Qt::NoFocus);
     Chart1 = new TChart;
     Chart1->setObjectName(QStringLiteral("Chart1"));
     Chart1->setFixedSize(ChartBreite, Auswertung::DiagrammHoehe(0));
@@ -90,7 +89,7 @@ TAlarm::TAlarm(QWidget *parent) : QDialog(parent)
     Series1->setObjectName(QStringLiteral("Series1"));
     Series1->setUrsprung(-0.25);
     ScrollBox1->setWidget(Chart1);
-    // One wheel notch or arrow click moves the chart by one bar.
+    // An arrow key or a click on the scroll arrows moves the chart by one bar.
     ScrollBox1->verticalScrollBar()->setSingleStep(22);
 
     auto *innen = new QVBoxLayout(Bevel1);
