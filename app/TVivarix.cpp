@@ -775,10 +775,6 @@ void TVivarix::TabControl1Change(int index)
 }
 
 // Commands that come with later parts of the program.
-void TVivarix::FressCheckNachLaden() {}
-void TVivarix::FressCheck1Click() {}
-void TVivarix::FressTermine1Click() {}
-void TVivarix::FressParade1Click() {}
 void TVivarix::Optionen1Click() {}
 void TVivarix::Hilfe2Click() {}
 void TVivarix::ber1Click() {}

@@ -61,6 +61,10 @@ public:
     QString bildBezug() const { return ladeDatei.isEmpty() ? Dateiname : ladeDatei; }
     QString ladeDatei;
     void FressCheckNachLaden(); // the feeding check after a load, when the settings ask for it
+    // The feeding evaluations: check, schedule and parade of the whole collection.
+    void DateCheck();
+    void TerminCheck();
+    void ParadeCheck();
 
     // The controls
     TTabControl *TabControl1;

@@ -1,0 +1,60 @@
+#include "analysis/ui/Fensterteile.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QTextEdit>
+
+namespace Fensterteile {
+
+namespace {
+class FokusWeiter : public QObject {
+public:
+    FokusWeiter(QObject *parent, std::function<void()> f) : QObject(parent), f(std::move(f)) {}
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::FocusIn)
+            f();
+        return QObject::eventFilter(o, e);
+    }
+
+private:
+    std::function<void()> f;
+};
+} // namespace
+
+QLabel *titel(QWidget *parent, const QString &text)
+{
+    auto *l = Fensterteile::text(parent, QStringLiteral("titel"), text);
+    QFont schrift(QStringLiteral("Arial"));
+    schrift.setPixelSize(16);
+    schrift.setBold(true);
+    schrift.setItalic(true);
+    l->setFont(schrift);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+QLabel *text(QWidget *parent, const QString &name, const QString &text)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+QTextEdit *textbox(QWidget *parent, std::function<void()> beimFokus)
+{
+    auto *t = new QTextEdit(parent);
+    t->setObjectName(QStringLiteral("RichEdit1"));
+    t->setReadOnly(true);
+    t->setAcceptRichText(false);
+    t->setUndoRedoEnabled(false);
+    t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    t->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    t->installEventFilter(new FokusWeiter(t, std::move(beimFokus)));
+    return t;
+}
+
+} // namespace Fensterteile

@@ -1,0 +1,48 @@
+#pragma once
+// The notice window: the sentences and the bar chart of the feeding check or
+// the feeding schedule.
+#include "analysis/Auswertung.h"
+
+#include <QDialog>
+#include <chrono>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QScrollArea;
+class QTextEdit;
+class TBalkenSerie;
+class TChart;
+
+class TAlarm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAlarm(QWidget *parent = nullptr);
+
+    // Writes an evaluation's sentences and bars into the window and makes the
+    // chart as tall as its bars need.
+    void fuellen(const Auswertung::Ergebnis &ergebnis);
+
+    // Run the evaluation and show the window modally when it has a line to
+    // show; without one nothing appears. An unreadable date raises before any
+    // window is made.
+    static void FressCheck(QWidget *parent, const TSchlangen &schlangen, std::chrono::year_month_day heute);
+    static void FressTermine(QWidget *parent, const TSchlangen &schlangen, std::chrono::year_month_day heute);
+
+    QPushButton *Button1;
+    QLabel *Label1;
+    QFrame *Bevel1;
+    QScrollArea *ScrollBox1;
+    TChart *Chart1;
+    TBalkenSerie *Series1;
+    QTextEdit *RichEdit1;
+    QLabel *titel;
+
+public slots:
+    void Button1Click();
+    void RichEdit1Enter();
+
+private:
+    static void zeigen(QWidget *parent, const Auswertung::Ergebnis &ergebnis, const QString &ueberschrift,
+                       const QString &einleitung);
+};

@@ -1,0 +1,150 @@
+#include "analysis/ui/TCharts.h"
+
+#include "analysis/ui/Fensterteile.h"
+#include "toolkit/Dialoge.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int PodestBreite = 313;
+constexpr int PodestHoehe = 120;
+
+QPixmap podest()
+{
+    QPixmap bild(PodestBreite, PodestHoehe);
+    bild.fill(Qt::black);
+    QSvgRenderer svg(QStringLiteral(":/bilder/podest.svg"));
+    QPainter p(&bild);
+    svg.render(&p, QRectF(0, 0, PodestBreite, PodestHoehe));
+    return bild;
+}
+
+// A place label over the picture: plain text in "MS Sans Serif" 8 points on black.
+QLabel *platzLabel(QLabel *bild, const char *name, int x, int y, const QColor &schrift)
+{
+    QLabel *l = Fensterteile::text(bild, QLatin1String(name));
+    l->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    l->setAutoFillBackground(true);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    pal.setColor(QPalette::WindowText, schrift);
+    l->setPalette(pal);
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+void setzen(QLabel *l, const QString &text)
+{
+    l->setText(text);
+    l->adjustSize();
+    // A long name runs past the picture's edge; the tooltip then shows it whole.
+    if (l->geometry().right() >= l->parentWidget()->width())
+        l->setToolTip(QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped());
+}
+} // namespace
+
+TCharts::TCharts(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Charts"));
+    setWindowTitle(QStringLiteral("Fress-Parade"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    titel = Fensterteile::titel(this, QStringLiteral("Fress-Parade"));
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameShape(QFrame::StyledPanel);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Label1 = Fensterteile::text(Bevel1, QStringLiteral("Label1"), QStringLiteral("Welche Schlange ist am gierigsten:"));
+
+    Image1 = new QLabel(Bevel1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setFixedSize(PodestBreite, 121);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setPixmap(podest());
+    Image1->setAutoFillBackground(true);
+    QPalette schwarz = Image1->palette();
+    schwarz.setColor(QPalette::Window, Qt::black);
+    Image1->setPalette(schwarz);
+
+    const QColor weiss(Qt::white);
+    const QColor silber(192, 192, 192);
+    Label6 = platzLabel(Image1, "Label6", 130, 16, silber);
+    Label7 = platzLabel(Image1, "Label7", 38, 45, weiss);
+    Label8 = platzLabel(Image1, "Label8", 38, 59, silber);
+    Label9 = platzLabel(Image1, "Label9", 219, 45, weiss);
+    Label10 = platzLabel(Image1, "Label10", 219, 59, silber);
+    Label5 = platzLabel(Image1, "Label5", 130, 2, weiss);
+
+    Label2 = Fensterteile::text(Bevel1, QStringLiteral("Label2"), QStringLiteral("Weitere Platzierungen:"));
+    RichEdit1 = Fensterteile::textbox(Bevel1, [this] { RichEdit1Enter(); });
+    RichEdit1->setFixedSize(PodestBreite, 105);
+    QPalette knopfFarbe = RichEdit1->palette();
+    knopfFarbe.setColor(QPalette::Base, knopfFarbe.color(QPalette::Button));
+    RichEdit1->setPalette(knopfFarbe);
+
+    Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setDefault(true);
+
+    auto *innen = new QVBoxLayout(Bevel1);
+    innen->setContentsMargins(8, 6, 8, 8);
+    innen->setSpacing(4);
+    innen->addWidget(Label1);
+    innen->addWidget(Image1, 0, Qt::AlignHCenter);
+    innen->addWidget(Label2);
+    innen->addWidget(RichEdit1, 0, Qt::AlignHCenter);
+    innen->addStretch(1);
+
+    auto *knopfZeile = new QHBoxLayout;
+    knopfZeile->addStretch(1);
+    knopfZeile->addWidget(Button1);
+    knopfZeile->addStretch(1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->setSpacing(4);
+    layout->addWidget(titel);
+    layout->addWidget(Bevel1, 1);
+    layout->addLayout(knopfZeile);
+    setFixedSize(364, 361);
+
+    connect(Button1, &QPushButton::clicked, this, &TCharts::Button1Click);
+    Button1->setFocus();
+}
+
+void TCharts::Button1Click()
+{
+    accept();
+}
+
+void TCharts::RichEdit1Enter()
+{
+    Button1->setFocus();
+}
+
+void TCharts::fuellen(const std::vector<Auswertung::Platz> &plaetze)
+{
+    QLabel *const namen[] = {Label5, Label7, Label9};
+    QLabel *const anzahlen[] = {Label6, Label8, Label10};
+    for (std::size_t k = 0; k < 3 && k < plaetze.size(); ++k) {
+        setzen(namen[k], plaetze[k].name);
+        setzen(anzahlen[k], Auswertung::FEsText(plaetze[k].anzahl));
+    }
+    RichEdit1->setPlainText(Auswertung::WeiterePlaetze(plaetze));
+}
+
+void TCharts::FressParade(QWidget *parent, const TSchlangen &schlangen)
+{
+    TCharts charts(parent);
+    charts.fuellen(Auswertung::FressParade(schlangen));
+    Modal(&charts);
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The parade window: the first three places on the podium, the others as a list.
+#include "analysis/Auswertung.h"
+
+#include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTextEdit;
+
+class TCharts : public QDialog {
+    Q_OBJECT
+public:
+    explicit TCharts(QWidget *parent = nullptr);
+
+    // Puts the places into the podium labels and the list.
+    void fuellen(const std::vector<Auswertung::Platz> &plaetze);
+
+    // Ranks the collection and shows the window modally, whatever the result.
+    static void FressParade(QWidget *parent, const TSchlangen &schlangen);
+
+    QPushButton *Button1;
+    QLabel *Image1;
+    QLabel *Label1;
+    QLabel *Label6, *Label7, *Label8, *Label9, *Label10;
+    QLabel *Label2;
+    QLabel *Label5;
+    QFrame *Bevel1;
+    QTextEdit *RichEdit1;
+    QLabel *titel;
+
+public slots:
+    void Button1Click();
+    void RichEdit1Enter();
+};

@@ -1,0 +1,181 @@
+// The feeding evaluations over 10,000 snakes with 200 feedings each, beside a
+// bare loop that only reads the same date bytes from the records (target: each
+// evaluation within 3 times that loop), and the notice window with 10,000
+// listed snakes: from the command to the window on screen (target: under
+// 300 ms) and one full scroll of its chart, step by step.
+#include "analysis/Auswertung.h"
+#include "analysis/ui/TAlarm.h"
+#include "chart/TChart.h"
+#include "toolkit/Dialoge.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace {
+constexpr int Anzahl = 10000;
+constexpr std::size_t Feld = TSchlange::DatumKap + 1; // length byte and characters of a date
+const QDate heuteQ(2026, 12, 7);
+
+// 10,000 snakes, 200 feedings each, every one overdue; dates written straight
+// into the record bytes so building them takes no time worth waiting for.
+const TSchlangen &schlangen()
+{
+    static const TSchlangen s = [] {
+        TSchlangen l(Anzahl);
+        for (int i = 0; i < Anzahl; ++i) {
+            TSchlange &r = l[std::size_t(i)];
+            r.setName(QStringLiteral("Schlange %1").arg(i));
+            r.setTage(7 + i % 14);
+            for (int k = 0; k < TSchlange::MaxEintraege; ++k) {
+                const QDate d = QDate(2024, 1, 1).addDays((i * 7 + k * 3) % 700);
+                const QByteArray t = d.toString(QStringLiteral("dd.MM.yy")).toLatin1();
+                std::uint8_t *slot = r.data() + TSchlange::OffFutterDatum + Feld * std::size_t(k);
+                slot[0] = TSchlange::DatumKap;
+                std::memcpy(slot + 1, t.constData(), TSchlange::DatumKap);
+            }
+        }
+        return l;
+    }();
+    return s;
+}
+
+void BM_BlosseSchleife(benchmark::State &state)
+{
+    const TSchlangen &s = schlangen();
+    for (auto _ : state) {
+        unsigned summe = 0;
+        for (const TSchlange &r : s) {
+            const std::uint8_t *slot = r.data() + TSchlange::OffFutterDatum;
+            for (int k = 0; k < TSchlange::Slots && slot[0] != 0; ++k, slot += Feld)
+                for (int b = 1; b <= TSchlange::DatumKap; ++b)
+                    summe += slot[b];
+        }
+        benchmark::DoNotOptimize(summe);
+    }
+}
+BENCHMARK(BM_BlosseSchleife)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void BM_FressCheck(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Auswertung::FressCheck(schlangen(), Auswertung::Kalendertag(heuteQ)));
+}
+BENCHMARK(BM_FressCheck)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void BM_FressTermine(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Auswertung::FressTermine(schlangen(), Auswertung::Kalendertag(heuteQ)));
+}
+BENCHMARK(BM_FressTermine)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void BM_FressParade(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Auswertung::FressParade(schlangen()));
+}
+BENCHMARK(BM_FressParade)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// From the command to the notice window painted on screen, 10,000 sentences and bars.
+void BM_AlarmBisSichtbar(benchmark::State &state)
+{
+    QWidget haupt;
+    haupt.resize(768, 609);
+    haupt.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        QElapsedTimer uhr;
+        double bisSichtbar = 0;
+        DialogTest::naechsterDialog([&](QWidget *d) {
+            QApplication::processEvents(); // the first paint
+            bisSichtbar = uhr.nsecsElapsed() / 1e9;
+            static_cast<QDialog *>(d)->accept();
+        });
+        uhr.start();
+        TAlarm::FressCheck(&haupt, schlangen(), Auswertung::Kalendertag(heuteQ));
+        state.SetIterationTime(bisSichtbar);
+    }
+    state.SetLabel("command to window shown");
+}
+BENCHMARK(BM_AlarmBisSichtbar)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+
+// One full scroll of the chart of 10,000 bars, one bar per step, each step painted.
+void BM_DiagrammScrollen(benchmark::State &state)
+{
+    TAlarm a;
+    a.fuellen(Auswertung::FressCheck(schlangen(), Auswertung::Kalendertag(heuteQ)));
+    a.show();
+    QApplication::processEvents();
+    QScrollBar *leiste = a.ScrollBox1->verticalScrollBar();
+    std::vector<double> schritte; // ms per step
+    for (auto _ : state) {
+        leiste->setValue(0);
+        QApplication::processEvents();
+        schritte.clear();
+        QElapsedTimer schritt;
+        while (leiste->value() < leiste->maximum()) {
+            schritt.start();
+            leiste->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            a.Chart1->repaint(a.Chart1->visibleRegion().boundingRect()); // the whole view, not just the new strip
+            QApplication::processEvents();
+            schritte.push_back(schritt.nsecsElapsed() / 1e6);
+        }
+    }
+    std::sort(schritte.begin(), schritte.end());
+    state.counters["steps"] = double(schritte.size());
+    if (!schritte.empty()) {
+        state.counters["median_step_ms"] = schritte[schritte.size() / 2];
+        state.counters["p99_step_ms"] = schritte[schritte.size() * 99 / 100];
+        state.counters["longest_step_ms"] = schritte.back();
+    }
+    state.counters["chart_px"] = a.Chart1->height();
+}
+BENCHMARK(BM_DiagrammScrollen)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Remembers each run's time per iteration for the ratio table.
+class Sammler : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &r : runs)
+            if (r.run_type == Run::RT_Iteration && r.iterations > 0) {
+                zeiten[r.run_name.function_name] = r.real_accumulated_time / double(r.iterations);
+                cpu[r.run_name.function_name] = r.cpu_accumulated_time / double(r.iterations);
+            }
+    }
+    // Wall and processor time per iteration; on a busy machine the second is the fairer ratio.
+    std::map<std::string, double> zeiten, cpu;
+};
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    schlangen(); // built before anything is timed
+    Sammler sammler;
+    benchmark::RunSpecifiedBenchmarks(&sammler);
+    const auto bloss = sammler.zeiten.find("BM_BlosseSchleife");
+    if (bloss != sammler.zeiten.end()) {
+        std::printf("\n%-16s %10s %8s %10s %10s\n", "", "wall ms", "ratio", "cpu ms", "cpu ratio");
+        for (const char *n : {"BM_BlosseSchleife", "BM_FressCheck", "BM_FressTermine", "BM_FressParade"}) {
+            const auto x = sammler.zeiten.find(n);
+            if (x != sammler.zeiten.end())
+                std::printf("%-16s %10.3f %8.2f %10.3f %10.2f\n", n + 3, x->second * 1e3, x->second / bloss->second,
+                            sammler.cpu[n] * 1e3, sammler.cpu[n] / sammler.cpu["BM_BlosseSchleife"]);
+        }
+    }
+    benchmark::Shutdown();
+    return 0;
+}

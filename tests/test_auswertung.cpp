@@ -1,0 +1,293 @@
+// The feeding evaluations as plain results, with a fixed "today" (7.12.2026).
+// Expected day counts come from QDate::daysTo, not from the code under test.
+#include "analysis/Auswertung.h"
+#include "data/Fehler.h"
+
+#include <QDate>
+#include <cstring>
+#include <gtest/gtest.h>
+
+// Readable failures: QString as text.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+using namespace Auswertung;
+using namespace std::chrono;
+
+namespace {
+const QDate heuteQ(2026, 12, 7);
+const year_month_day heute = Kalendertag(heuteQ);
+
+QString text(const QDate &d)
+{
+    return d.toString(QStringLiteral("dd.MM.yy"));
+}
+QString vor(int tage)
+{
+    return text(heuteQ.addDays(-tage));
+}
+
+TSchlange schlange(const QString &name, int tage, const QStringList &daten)
+{
+    TSchlange s;
+    s.setName(name);
+    s.setTage(tage);
+    for (int i = 0; i < daten.size(); ++i)
+        s.setFutterDatum(i, daten[i]);
+    return s;
+}
+
+struct Gelistet {
+    QString name;
+    std::int64_t wert;
+};
+std::vector<Gelistet> balken(const Ergebnis &e)
+{
+    std::vector<Gelistet> l;
+    for (const Balken &b : e.balken)
+        l.push_back({b.name, b.wert});
+    return l;
+}
+bool operator==(const Gelistet &a, const Gelistet &b)
+{
+    return a.name == b.name && a.wert == b.wert;
+}
+void PrintTo(const Gelistet &g, std::ostream *os)
+{
+    *os << g.name.toStdString() << "=" << g.wert;
+}
+QStringList texte(const Ergebnis &e)
+{
+    QStringList l;
+    for (const Zeile &z : e.zeilen)
+        l << z.text;
+    return l;
+}
+} // namespace
+
+TEST(JournalDatum, ZweistelligeJahreImFensterUndNurDieseForm)
+{
+    struct Fall {
+        const char *text;
+        int diesesJahr;
+        QDate erwartet; // invalid: unreadable
+    };
+    const Fall faelle[] = {
+        {"05.12.26", 2026, QDate(2026, 12, 5)},
+        {"01.02.75", 2026, QDate(2075, 2, 1)},
+        {"01.02.76", 2026, QDate(1976, 2, 1)},
+        {"31.12.99", 2026, QDate(1999, 12, 31)},
+        {"01.01.00", 2026, QDate(2000, 1, 1)},
+        {"01.02.50", 2001, QDate(2050, 2, 1)},
+        {"01.02.51", 2001, QDate(1951, 2, 1)},
+        {"29.02.28", 2026, QDate(2028, 2, 29)},
+        {"29.02.00", 2026, QDate(2000, 2, 29)},
+        {"29.02.26", 2026, QDate()},
+        {"29.02.24", 2026, QDate(2024, 2, 29)},
+        {"31.01.26", 2026, QDate(2026, 1, 31)},
+        {"28.02.26", 2026, QDate(2026, 2, 28)},
+        {"30.02.24", 2026, QDate()},
+        {"1.1.26", 2026, QDate(2026, 1, 1)}, // three numbers with points, as the rule asks
+        {"1.1.6", 2026, QDate(2006, 1, 1)},
+        {"01.01.2026", 2026, QDate()}, // a four-digit year is not the journal's form
+        {"01.01.026", 2026, QDate()},
+        {"aa.bb.cc", 2026, QDate()},
+        {"", 2026, QDate()},
+        {"00.01.26", 2026, QDate()},
+        {"32.01.26", 2026, QDate()},
+        {"31.04.26", 2026, QDate()},
+        {"01.13.26", 2026, QDate()},
+        {"01.00.26", 2026, QDate()},
+        {" 1.1.26", 2026, QDate()},
+        {"1.1.26 ", 2026, QDate()},
+        {"1.1.26.", 2026, QDate()},
+        {"1..26", 2026, QDate()},
+        {"01-01-26", 2026, QDate()},
+        {"+1.1.26", 2026, QDate()},
+        {"001.1.26", 2026, QDate()},
+    };
+    auto alsQDate = [](const std::optional<year_month_day> &d) {
+        return d ? QDate(int(d->year()), int(unsigned(d->month())), int(unsigned(d->day()))) : QDate();
+    };
+    for (const Fall &f : faelle) {
+        EXPECT_EQ(alsQDate(DatumLesen(f.text, year{f.diesesJahr})), f.erwartet) << f.text;
+        // The same text read from a record's journal, where it fits one.
+        if (std::strlen(f.text) == 0 || std::strlen(f.text) > TSchlange::DatumKap)
+            continue;
+        const TSchlange s = schlange("A", 7, {f.text});
+        try {
+            EXPECT_EQ(alsQDate(LetzteFuetterung(s, year{f.diesesJahr})), f.erwartet) << f.text;
+        } catch (const EConvertError &e) {
+            EXPECT_FALSE(f.erwartet.isValid()) << f.text;
+            EXPECT_EQ(e.message(), QStringLiteral("'%1' ist kein gültiges Datum").arg(f.text));
+        }
+    }
+}
+
+TEST(FressCheck, GrenzenEinerSchlange)
+{
+    struct Fall {
+        const char *was;
+        int tage;
+        QStringList daten;
+        std::int64_t erwartet; // 0: not listed
+    };
+    const Fall faelle[] = {
+        {"exactly the interval", 7, {vor(7)}, 0},
+        {"one day more", 7, {vor(8)}, 1},
+        {"interval 0", 0, {"01.01.80"}, 0},
+        {"no entries", 7, {}, 0},
+        {"latest in the second slot", 7, {"01.03.26", "10.03.26"}, QDate(2026, 3, 10).daysTo(heuteQ) - 7},
+        {"latest in the last of three", 7, {"10.03.26", "01.03.26", "11.03.26"}, QDate(2026, 3, 11).daysTo(heuteQ) - 7},
+        {"fed after today", 7, {vor(-3)}, 0},
+        {"year 75 lies ahead", 7, {"01.01.75"}, 0},
+        {"year 76 lies behind", 7, {"01.01.76"}, QDate(1976, 1, 1).daysTo(heuteQ) - 7},
+        {"a long interval", 1000000, {"01.01.76"}, 0},
+        {"a negative interval", -3, {vor(0)}, 3},
+    };
+    for (const Fall &f : faelle) {
+        const Ergebnis e = FressCheck({schlange(QStringLiteral("Kaa"), f.tage, f.daten)}, heute);
+        if (f.erwartet == 0) {
+            EXPECT_TRUE(e.zeilen.empty() && e.balken.empty()) << f.was;
+            continue;
+        }
+        ASSERT_EQ(e.balken.size(), 1u) << f.was;
+        EXPECT_EQ(e.balken[0].wert, f.erwartet) << f.was;
+        EXPECT_EQ(texte(e), QStringList{QStringLiteral("Kaa: seit %1 %2 überfällig !")
+                                            .arg(f.erwartet)
+                                            .arg(f.erwartet == 1 ? "Tag" : "Tagen")})
+            << f.was;
+    }
+}
+
+TEST(FressCheck, SatzSpannenUndReihenfolge)
+{
+    // Values in tab order: 3, 1, 3, none, 10, 2.
+    const TSchlangen s = {schlange("A", 7, {vor(10)}), schlange("Bb", 7, {vor(8)}),   schlange("C", 7, {vor(10)}),
+                          schlange("D", 7, {vor(2)}),  schlange("Eeee", 7, {vor(17)}), schlange("F", 5, {vor(7)})};
+    const Ergebnis e = FressCheck(s, heute);
+    EXPECT_EQ(texte(e), (QStringList{"Eeee: seit 10 Tagen überfällig !", "A: seit 3 Tagen überfällig !",
+                                     "C: seit 3 Tagen überfällig !", "F: seit 2 Tagen überfällig !",
+                                     "Bb: seit 1 Tag überfällig !"}));
+    EXPECT_EQ(e.zeilen[0].spannen, (std::array<Spanne, 2>{{{0, 4, false}, {11, 2, true}}}));
+    EXPECT_EQ(e.zeilen[4].spannen, (std::array<Spanne, 2>{{{0, 2, false}, {9, 1, true}}}));
+    // Bars: least overdue first, equal values still in tab order.
+    EXPECT_EQ(balken(e), (std::vector<Gelistet>{{"Bb", 1}, {"F", 2}, {"A", 3}, {"C", 3}, {"Eeee", 10}}));
+    EXPECT_EQ(e.balken[4].farbe, (Farbe{255, 0, 0}));
+    EXPECT_EQ(e.balken[0].farbe, (Farbe{0, 255, 0}));
+}
+
+TEST(FressTermine, GrenzenEinerSchlange)
+{
+    struct Fall {
+        const char *was;
+        int tage;
+        QStringList daten;
+        std::int64_t erwartet; // -1: not listed
+        const char *zeile;
+    };
+    const Fall faelle[] = {
+        {"fed today", 7, {vor(0)}, 7, "Kaa: sollte in 7 Tagen gefüttert werden !"},
+        {"fed 6 days ago", 7, {vor(6)}, 1, "Kaa: sollte in 1 Tag gefüttert werden !"},
+        {"interval ends today", 7, {vor(7)}, 0, "Kaa: sollte sofort gefüttert werden !"},
+        {"long overdue", 7, {vor(30)}, 0, "Kaa: sollte sofort gefüttert werden !"},
+        {"never fed, no interval", 0, {}, 0, "Kaa: sollte sofort gefüttert werden !"},
+        {"no interval", 0, {vor(3)}, -1, ""},
+        {"fed 3 days ahead", 7, {vor(-3)}, 10, "Kaa: sollte in 10 Tagen gefüttert werden !"},
+        {"latest in the second slot", 7, {vor(20), vor(1)}, 6, "Kaa: sollte in 6 Tagen gefüttert werden !"},
+    };
+    for (const Fall &f : faelle) {
+        const Ergebnis e = FressTermine({schlange(QStringLiteral("Kaa"), f.tage, f.daten)}, heute);
+        if (f.erwartet < 0) {
+            EXPECT_TRUE(e.zeilen.empty() && e.balken.empty()) << f.was;
+            continue;
+        }
+        ASSERT_EQ(e.balken.size(), 1u) << f.was;
+        EXPECT_EQ(e.balken[0].wert, f.erwartet) << f.was;
+        EXPECT_EQ(texte(e), QStringList{QString::fromUtf8(f.zeile)}) << f.was;
+        const Spanne hervor = f.erwartet == 0 ? Spanne{12, 6, true}
+                                              : Spanne{15, int(QString::number(f.erwartet).size()), true};
+        EXPECT_EQ(e.zeilen[0].spannen, (std::array<Spanne, 2>{{{0, 3, false}, hervor}})) << f.was;
+    }
+}
+
+TEST(FressTermine, ReihenfolgeSaetzeAufsteigendBalkenAbsteigend)
+{
+    // Values in tab order: 2, 0, 7, 2, none.
+    const TSchlangen s = {schlange("A", 7, {vor(5)}), schlange("B", 7, {vor(9)}), schlange("C", 7, {vor(0)}),
+                          schlange("D", 3, {vor(1)}), schlange("E", 0, {vor(1)})};
+    const Ergebnis e = FressTermine(s, heute);
+    EXPECT_EQ(texte(e), (QStringList{"B: sollte sofort gefüttert werden !", "A: sollte in 2 Tagen gefüttert werden !",
+                                     "D: sollte in 2 Tagen gefüttert werden !",
+                                     "C: sollte in 7 Tagen gefüttert werden !"}));
+    EXPECT_EQ(balken(e), (std::vector<Gelistet>{{"C", 7}, {"A", 2}, {"D", 2}, {"B", 0}}));
+}
+
+TEST(Auswertung, FarbtabellenUndDiagrammhoehe)
+{
+    const Farbe gruen{0, 255, 0}, gelbgruen{200, 255, 0}, gelb{255, 255, 0}, orange{255, 128, 0}, rot{255, 0, 0};
+    const Farbe check[] = {gruen, gruen, gelbgruen, gelbgruen, gelb, gelb, orange, orange, rot, rot, rot};
+    for (int v = 1; v <= 11; ++v)
+        EXPECT_EQ(CheckFarbe(v), check[v - 1]) << v;
+    EXPECT_EQ(CheckFarbe(1000000000000), rot);
+    const Farbe termin[] = {rot, orange, orange, gelb, gelb, gelbgruen, gelbgruen, gruen, gruen};
+    for (int v = 0; v <= 8; ++v)
+        EXPECT_EQ(TerminFarbe(v), termin[v]) << v;
+    const int hoehe[] = {74, 74, 74, 74, 74, 96, 118};
+    for (int n = 0; n <= 6; ++n)
+        EXPECT_EQ(DiagrammHoehe(std::size_t(n)), hoehe[n]) << n;
+    EXPECT_EQ(DiagrammHoehe(10000), 74 + 22 * 9996);
+}
+
+TEST(Auswertung, UnlesbaresDatumBeendetBeideAuswertungen)
+{
+    // The first unreadable date in tab and slot order is named, also in a snake
+    // without interval; slots behind a journal's end are never read.
+    TSchlange hinterEnde = schlange("A", 7, {vor(1), "", "kaputt"});
+    const TSchlangen s = {hinterEnde, schlange("B", 0, {vor(1), "aa.bb.cc"}), schlange("C", 7, {"31.02.26"})};
+    for (auto auswertung : {&FressCheck, &FressTermine}) {
+        try {
+            auswertung(s, heute);
+            ADD_FAILURE() << "no error";
+        } catch (const EConvertError &e) {
+            EXPECT_EQ(e.message(), "'aa.bb.cc' ist kein gültiges Datum");
+        }
+    }
+    EXPECT_NO_THROW(FressCheck({hinterEnde}, heute));
+}
+
+TEST(FressParade, PlaetzeGleichstaendeUndListe)
+{
+    auto mit = [](const QString &name, int n) {
+        QStringList d;
+        for (int i = 0; i < n; ++i)
+            d << "01.01.80"; // the dates play no part
+        return schlange(name, 7, d);
+    };
+    auto plaetze = [](const std::vector<Platz> &p) {
+        QStringList l;
+        for (const Platz &x : p)
+            l << QStringLiteral("%1:%2:%3:%4").arg(QString::number(x.platz), x.name, QString::number(x.anzahl),
+                                                     QString::number(x.index));
+        return l;
+    };
+    const auto drei = FressParade({mit("A", 12), mit("B", 30), mit("C", 5)});
+    EXPECT_EQ(plaetze(drei), (QStringList{"1:B:30:1", "2:A:12:0", "3:C:5:2"}));
+    EXPECT_EQ(WeiterePlaetze(drei), "");
+    EXPECT_EQ(FEsText(30), "30 FEs");
+
+    const auto fuenf = FressParade({mit("A", 4), mit("B", 4), mit("C", 4), mit("D", 4), mit("E", 4)});
+    EXPECT_EQ(plaetze(fuenf), (QStringList{"1:A:4:0", "2:B:4:1", "3:C:4:2", "4:D:4:3", "5:E:4:4"}));
+    EXPECT_EQ(WeiterePlaetze(fuenf), "4.Platz\t(4 FEs): D\n5.Platz\t(4 FEs): E");
+
+    // Without the end mark a hand-made record counts all 201 slots; no entries ranks last.
+    TSchlange voll = mit("Voll %1", 0);
+    for (int i = 0; i < TSchlange::Slots; ++i)
+        voll.setFutterDatum(i, QStringLiteral("01.01.80"));
+    const auto gemischt = FressParade({mit("Leer", 0), mit("X %1", 7), mit("Y", 9), voll, mit("Z", 8)});
+    EXPECT_EQ(plaetze(gemischt), (QStringList{"1:Voll %1:201:3", "2:Y:9:2", "3:Z:8:4", "4:X %1:7:1", "5:Leer:0:0"}));
+    EXPECT_EQ(WeiterePlaetze(gemischt), "4.Platz\t(7 FEs): X %1\n5.Platz\t(0 FEs): Leer");
+    EXPECT_TRUE(FressParade({}).empty());
+}

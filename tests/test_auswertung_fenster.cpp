@@ -1,0 +1,265 @@
+// The feeding evaluations in their windows, driven through the menu.
+#include "Fenster.h"
+
+#include "analysis/ui/TAlarm.h"
+#include "analysis/ui/TCharts.h"
+#include "chart/TChart.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTest>
+#include <QTextEdit>
+#include <QApplication>
+
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+const QString kaa = QStringLiteral("<b>Kaa</b> & Co"); // a name that looks like markup
+
+void ausloesen(QAction *a)
+{
+    ASSERT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    a->trigger();
+}
+
+// Per character of a line: 'n' plain, 'f' bold, 'r' bold and red 221,0,0, '?' anything else.
+QString formate(const QTextEdit *box, int zeile)
+{
+    const QTextBlock b = box->document()->findBlockByNumber(zeile);
+    QString muster;
+    for (int i = 0; i < b.length() - 1; ++i) {
+        QTextCursor c(b);
+        c.setPosition(b.position() + i + 1); // the format of the character before the cursor
+        const QTextCharFormat f = c.charFormat();
+        const bool fett = f.fontWeight() == QFont::Bold;
+        const bool rot = f.foreground().style() != Qt::NoBrush && f.foreground().color() == QColor(221, 0, 0);
+        const bool andereFarbe = f.foreground().style() != Qt::NoBrush && !rot;
+        muster += andereFarbe ? u'?' : rot ? (fett ? u'r' : u'?') : fett ? u'f' : u'n';
+    }
+    return muster;
+}
+} // namespace
+
+class AuswertungFensterTest : public FensterTest {
+protected:
+    static QString vor(int tage) { return heute().addDays(-tage).toString(QStringLiteral("dd.MM.yy")); }
+    static TSchlange mit(const QString &name, int tage, const QStringList &daten)
+    {
+        TSchlange s = schlange(name, 0, 0, tage);
+        for (int i = 0; i < daten.size(); ++i)
+            s.setFutterDatum(i, daten[i]);
+        return s;
+    }
+    TVivarix &mit(const TSchlangen &s, const QString &remember = QStringLiteral("0"))
+    {
+        datei("s.vix", s);
+        optionen({"[Options]", "autoload=1", "file=" + pfad("s.vix"), "remember=" + remember});
+        return starten();
+    }
+    // Runs `f` on the next window the program opens and closes it with "OK".
+    template <typename T> void beimNaechsten(std::function<void(T &)> f)
+    {
+        DialogTest::naechsterDialog([this, f](QWidget *w) {
+            ++geoeffnet;
+            auto *t = qobject_cast<T *>(w);
+            ASSERT_NE(t, nullptr);
+            f(*t);
+            t->Button1->click();
+        });
+    }
+    int geoeffnet = 0;
+};
+
+TEST_F(AuswertungFensterTest, FressCheckZeigtSaetzeSpannenUndBalken)
+{
+    // Overdue by 1, 10, 3, 3, 5 in tab order; one more snake is on time.
+    TVivarix &f = mit({mit(kaa, 7, {vor(8)}), mit("B", 7, {vor(17)}), mit("C", 7, {vor(10)}), mit("D", 7, {vor(2)}),
+                       mit("E", 7, {vor(10)}), mit("F", 2, {vor(7)})});
+    beimNaechsten<TAlarm>([&](TAlarm &a) {
+        EXPECT_EQ(a.windowTitle(), "Fress-Check");
+        EXPECT_EQ(a.titel->text(), "Fress-Check");
+        EXPECT_EQ(a.Label1->text(), "Hier siehst du, welche Schlangen sich nicht an den Fressplan halten:");
+        EXPECT_EQ(a.RichEdit1->toPlainText(), "B: seit 10 Tagen überfällig !\n"
+                                              "F: seit 5 Tagen überfällig !\n"
+                                              "C: seit 3 Tagen überfällig !\n"
+                                              "E: seit 3 Tagen überfällig !\n"
+                                              + kaa + ": seit 1 Tag überfällig !");
+        EXPECT_EQ(formate(a.RichEdit1, 0), "f" + QString(7, u'n') + "rr" + QString(19, u'n'));
+        EXPECT_EQ(formate(a.RichEdit1, 4), QString(15, u'f') + QString(7, u'n') + "r" + QString(17, u'n'));
+        ASSERT_EQ(a.Series1->Count(), 5);
+        const QString namen[] = {kaa, "C", "E", "F", "B"};
+        const double werte[] = {1, 3, 3, 5, 10};
+        const QColor farben[] = {QColor(0, 255, 0), QColor(200, 255, 0), QColor(200, 255, 0), QColor(255, 255, 0),
+                                 QColor(255, 0, 0)};
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ((*a.Series1)[i].beschriftung, namen[i]);
+            EXPECT_EQ((*a.Series1)[i].wert, werte[i]);
+            EXPECT_EQ((*a.Series1)[i].farbe, farben[i]);
+        }
+        EXPECT_EQ(a.Chart1->sichtbareBeschriftung(0), kaa);
+        EXPECT_EQ(a.Chart1->height(), 96);
+        EXPECT_EQ(a.Chart1->width(), 385);
+        EXPECT_GT(a.Chart1->zeile(0).top(), a.Chart1->zeile(4).top()) << "the first bar stands at the bottom";
+        EXPECT_EQ(a.ScrollBox1->size(), QSize(409, 193));
+        // The text box hands the focus on to "OK".
+        a.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&a));
+        a.RichEdit1->setFocus();
+        EXPECT_EQ(QApplication::focusWidget(), a.Button1);
+    });
+    ausloesen(f.FressCheck1);
+    EXPECT_EQ(geoeffnet, 1);
+    EXPECT_FALSE(f.Geaendert);
+    EXPECT_TRUE(gesagt().isEmpty());
+}
+
+TEST_F(AuswertungFensterTest, NichtsFaelligKeinFensterUnlesbaresDatumNurBericht)
+{
+    TVivarix &f = mit({mit("A", 7, {vor(7)}), mit("B", 0, {vor(100)}), mit("C", 7, {})});
+    DialogTest::naechsterDialog([this](QWidget *) { ++geoeffnet; });
+    ausloesen(f.FressCheck1);
+    ausloesen(f.ToolButton9);
+    EXPECT_EQ(geoeffnet, 0);
+    f.Neu();
+    ausloesen(f.FressCheck1);
+    ausloesen(f.FressTermine1);
+    EXPECT_EQ(geoeffnet, 0) << "an empty collection shows nothing";
+
+    mit({mit("A", 7, {vor(30)}), mit("B", 7, {"aa.bb.cc"})});
+    gesagt();
+    ausloesen(w->FressCheck1);
+    ausloesen(w->FressTermine1);
+    EXPECT_EQ(geoeffnet, 0);
+    EXPECT_EQ(gesagt(), (QStringList{"Bericht|'aa.bb.cc' ist kein gültiges Datum.",
+                                     "Bericht|'aa.bb.cc' ist kein gültiges Datum."}));
+    DialogTest::zuruecksetzen();
+}
+
+TEST_F(AuswertungFensterTest, FressTermineSofortFettUndRot)
+{
+    TVivarix &f = mit({mit("Nagini", 7, {vor(9)}), mit("Kaa", 7, {vor(0)}), mit("Ohne", 0, {})});
+    beimNaechsten<TAlarm>([&](TAlarm &a) {
+        EXPECT_EQ(a.windowTitle(), "Fress-Termine");
+        EXPECT_EQ(a.titel->text(), "Fress-Termine");
+        EXPECT_EQ(a.Label1->text(),
+                  "Hier siehst du, wann deine Schlangen das nächste Mal gefüttert werden müssen:");
+        EXPECT_EQ(a.RichEdit1->toPlainText(), "Nagini: sollte sofort gefüttert werden !\n"
+                                              "Ohne: sollte sofort gefüttert werden !\n"
+                                              "Kaa: sollte in 7 Tagen gefüttert werden !");
+        EXPECT_EQ(formate(a.RichEdit1, 0), "ffffff" + QString(9, u'n') + "rrrrrr" + QString(19, u'n'));
+        EXPECT_EQ(formate(a.RichEdit1, 2), "fff" + QString(12, u'n') + "r" + QString(25, u'n'));
+        ASSERT_EQ(a.Series1->Count(), 3);
+        EXPECT_EQ((*a.Series1)[0].beschriftung, "Kaa");
+        EXPECT_EQ((*a.Series1)[0].farbe, QColor(0, 255, 0));
+        EXPECT_EQ((*a.Series1)[2].beschriftung, "Ohne");
+        EXPECT_EQ((*a.Series1)[2].farbe, QColor(255, 0, 0));
+        EXPECT_EQ(a.Series1->ursprung(), -0.25);
+        EXPECT_EQ(a.Chart1->height(), 74);
+    });
+    ausloesen(f.FressTermine1);
+    EXPECT_EQ(f.FressTermine1->shortcut(), QKeySequence(Qt::Key_F3));
+    EXPECT_EQ(f.FressCheck1->shortcut(), QKeySequence(Qt::Key_F2));
+    EXPECT_EQ(geoeffnet, 1);
+}
+
+TEST_F(AuswertungFensterTest, FressParadePodestUndListe)
+{
+    auto n = [](const QString &name, int anzahl) {
+        QStringList d;
+        for (int i = 0; i < anzahl; ++i)
+            d << "01.01.99";
+        return mit(name, 7, d);
+    };
+    TVivarix &f = mit({n("A", 12), n(kaa, 30), n("C", 5), n("D", 7), n(kaa, 0)}); // two may share a name
+    beimNaechsten<TCharts>([&](TCharts &c) {
+        EXPECT_EQ(c.windowTitle(), "Fress-Parade");
+        EXPECT_EQ(c.titel->text(), "Fress-Parade");
+        const QLabel *labels[] = {c.Label5, c.Label6, c.Label7, c.Label8, c.Label9, c.Label10};
+        const QString texte[] = {kaa, "30 FEs", "A", "12 FEs", "D", "7 FEs"};
+        const QPoint orte[] = {{130, 2}, {130, 16}, {38, 45}, {38, 59}, {219, 45}, {219, 59}};
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(labels[i]->text(), texte[i]) << i;
+            EXPECT_EQ(labels[i]->textFormat(), Qt::PlainText);
+            EXPECT_EQ(labels[i]->parentWidget(), c.Image1);
+            EXPECT_EQ(labels[i]->pos(), orte[i]) << i;
+            const QColor schrift = labels[i]->palette().color(QPalette::WindowText);
+            EXPECT_EQ(schrift, i % 2 == 0 ? QColor(Qt::white) : QColor(192, 192, 192)) << i;
+        }
+        EXPECT_EQ(c.RichEdit1->toPlainText(), "4.Platz\t(5 FEs): C\n5.Platz\t(0 FEs): " + kaa);
+        EXPECT_EQ(c.Image1->pixmap().size(), QSize(313, 120));
+        EXPECT_EQ(c.Image1->pixmap().toImage().pixelColor(1, 1), QColor(Qt::black));
+    });
+    ausloesen(f.FressParade1);
+    EXPECT_EQ(f.FressParade1->shortcut(), QKeySequence(Qt::Key_F4));
+
+    f.Neu(); // an empty collection still opens the window
+    beimNaechsten<TCharts>([&](TCharts &c) {
+        EXPECT_EQ(c.Label5->text(), "");
+        EXPECT_EQ(c.Label10->text(), "");
+        EXPECT_EQ(c.RichEdit1->toPlainText(), "");
+    });
+    ausloesen(f.ToolButton12);
+    EXPECT_EQ(geoeffnet, 2);
+}
+
+TEST_F(AuswertungFensterTest, CheckFolgtDemLadenNurMitRemember)
+{
+    const TSchlangen s = {mit("A", 7, {vor(9)})};
+    for (const char *remember : {"1", "0", ""}) {
+        datei("s.vix", s);
+        optionen({"[Options]", "autoload=0", QStringLiteral("remember=") + remember});
+        TVivarix &f = starten();
+        geoeffnet = 0;
+        if (remember == std::string("1"))
+            beimNaechsten<TAlarm>([](TAlarm &a) { EXPECT_EQ(a.RichEdit1->toPlainText(), "A: seit 2 Tagen überfällig !"); });
+        DialogTest::naechsterDateiname(pfad("s.vix"));
+        ausloesen(f.Laden1);
+        EXPECT_EQ(geoeffnet, remember == std::string("1") ? 1 : 0) << remember;
+        EXPECT_EQ(f.Dateiname, pfad("s.vix"));
+    }
+
+    // An unreadable date is reported, and the load still finishes: file name taken, editing on.
+    datei("s.vix", {mit("A", 7, {"aa.bb.cc"})});
+    optionen({"[Options]", "autoload=0", "remember=1"});
+    TVivarix &f = starten();
+    gesagt();
+    DialogTest::naechsterDateiname(pfad("s.vix"));
+    ausloesen(f.Laden1);
+    EXPECT_EQ(gesagt(), QStringList{"Bericht|'aa.bb.cc' ist kein gültiges Datum."});
+    EXPECT_EQ(f.Dateiname, pfad("s.vix"));
+    EXPECT_TRUE(f.Speichern1->isEnabled());
+}
+
+TEST(TChartTest, BalkenStapelnSichNachObenJederInSeinerFarbe)
+{
+    TChart c;
+    c.setFixedSize(385, 96);
+    c.serie()->setUrsprung(-0.25);
+    const double werte[] = {0, 1, 2, 5, 10};
+    const QColor farben[] = {Qt::red, Qt::green, Qt::blue, Qt::magenta, Qt::cyan};
+    for (int i = 0; i < 5; ++i)
+        c.serie()->Add(werte[i], QStringLiteral("S%1").arg(i), farben[i]);
+    const QImage bild = c.grab().toImage();
+    int vorher = 0;
+    for (int i = 0; i < 5; ++i) {
+        // Count the bar's own colour along the middle of its row.
+        const int y = int(c.zeile(i).center().y());
+        int breite = 0;
+        for (int x = 0; x < bild.width(); ++x)
+            breite += bild.pixelColor(x, y) == farben[i];
+        EXPECT_GT(breite, vorher) << "row " << i << ": a longer bar for a larger value, a stub for 0";
+        vorher = breite;
+        if (i > 0)
+            EXPECT_LT(c.zeile(i).bottom(), c.zeile(i - 1).bottom() + 0.5) << "bar " << i << " above bar " << i - 1;
+    }
+    EXPECT_GE(c.zeile(4).top(), 0);
+    EXPECT_LE(c.zeile(0).bottom(), 96);
+}
