@@ -478,9 +478,15 @@ void TVivarix::FormActivate()
         if (!Schlangen.empty())
             Activ();
     }
+    futterListeSetzen(optionen.getOption(QStringLiteral("futter")));
+}
+
+void TVivarix::futterListeSetzen(const QString &futter)
+{
+    // A food typed but not yet added stays in the input.
     const QString text = futter1->currentText();
     futter1->clear();
-    futter1->addItems(Optionen::futterListe(optionen.getOption(QStringLiteral("futter"))));
+    futter1->addItems(Optionen::futterListe(futter));
     futter1->setCurrentIndex(-1);
     futter1->setEditText(text);
 }
@@ -694,8 +700,5 @@ void TVivarix::FressCheckNachLaden() {}
 void TVivarix::FressCheck1Click() {}
 void TVivarix::FressTermine1Click() {}
 void TVivarix::FressParade1Click() {}
-void TVivarix::Optionen1Click() {}
-void TVivarix::Hilfe2Click() {}
-void TVivarix::ber1Click() {}
 void TVivarix::Button2Click() {}
 void TVivarix::Button3Click() {}

@@ -139,6 +139,7 @@ private:
     bool vorherSpeichern();
     bool eintragHinzufuegen(TStringGrid *grid, TKlickLabel *datum, const QString &text);
     void datumWaehlen(TKlickLabel *label);
+    void futterListeSetzen(const QString &futter); // the setting "futter" as the items of futter1
     TStringGrid *zielGitter() const;
     // Connects a signal to a handler that runs behind the error guard.
     template <typename Sender, typename Signal> void verbinde(Sender *s, Signal sig, void (TVivarix::*slot)());
