@@ -132,6 +132,7 @@ QWidget *TOptionen::seiteFutterarten()
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    StringGrid1->installEventFilter(this);
     StringGrid1->setMinimumHeight(150);
     setFutterZeilen({});
 
@@ -236,6 +237,20 @@ void TOptionen::keyPressEvent(QKeyEvent *e)
         return;
     }
     QDialog::keyPressEvent(e);
+}
+
+bool TOptionen::eventFilter(QObject *o, QEvent *e)
+{
+    // The pop-up menu without a mouse: Shift+F10 or the menu key, at the selected row.
+    if (o == StringGrid1 && e->type() == QEvent::KeyPress) {
+        const auto *k = static_cast<QKeyEvent *>(e);
+        if ((k->key() == Qt::Key_F10 && k->modifiers() == Qt::ShiftModifier) || k->key() == Qt::Key_Menu) {
+            const QRect zeile = StringGrid1->visualItemRect(StringGrid1->currentItem());
+            emit StringGrid1->customContextMenuRequested(zeile.center());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(o, e);
 }
 
 void TOptionen::FormActivate()

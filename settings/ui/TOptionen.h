@@ -67,6 +67,7 @@ public slots:
 protected:
     void showEvent(QShowEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
+    bool eventFilter(QObject *o, QEvent *e) override;
 
 private:
     QWidget *seiteAllgemein();
