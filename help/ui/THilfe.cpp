@@ -2,7 +2,7 @@
 
 #include "help/Hilfeort.h"
 #include "toolkit/Dialoge.h"
-#include "toolkit/Titel.h"
+#include "toolkit/Fensterteile.h"
 
 #include <QBoxLayout>
 #include <QDesktopServices>

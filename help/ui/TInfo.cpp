@@ -1,6 +1,6 @@
 #include "help/ui/TInfo.h"
 
-#include "toolkit/Titel.h"
+#include "toolkit/Fensterteile.h"
 
 #include <QBoxLayout>
 #include <QFrame>
@@ -34,6 +34,7 @@ TInfo::TInfo(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Info"));
     setWindowTitle(QStringLiteral("Info"));
+    FesterRahmen(this);
     titel = TitelLabel(this, QStringLiteral("Info"));
 
     Bevel1 = new QFrame(this);

@@ -1,7 +1,7 @@
 #include "settings/ui/TOptionen.h"
 
 #include "data/TSchlange.h"
-#include "toolkit/Titel.h"
+#include "toolkit/Fensterteile.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -36,6 +36,7 @@ TOptionen::TOptionen(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Optionen"));
     setWindowTitle(QStringLiteral("Optionen"));
+    FesterRahmen(this);
 
     OpenDialog1.filterName = QStringLiteral("Vivarix-Daten");
     OpenDialog1.muster = QStringLiteral("*.vix");

@@ -1,4 +1,4 @@
-#include "toolkit/Titel.h"
+#include "toolkit/Fensterteile.h"
 
 #include <QFont>
 #include <QLabel>
@@ -15,4 +15,10 @@ QLabel *TitelLabel(QWidget *parent, const QString &text)
     titel->setFont(schrift);
     titel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return titel;
+}
+
+void FesterRahmen(QWidget *dialog)
+{
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                           | Qt::WindowCloseButtonHint);
 }
