@@ -359,12 +359,6 @@ QStringList futterAuswahl(const TVivarix &w)
         l << w.futter1->itemText(i);
     return l;
 }
-
-void ausloesen(QAction *a)
-{
-    ASSERT_TRUE(a->isEnabled()) << a->objectName().toStdString();
-    a->trigger();
-}
 } // namespace
 
 TEST_F(OptionenFensterTest, AbbrechenSchreibtNichtsOkGibtDemHauptfensterDieNeueListe)
