@@ -1,5 +1,7 @@
 #include "app/DialogTeile.h"
 
+#include "toolkit/Fensterteile.h"
+
 #include <QBoxLayout>
 #include <QDialog>
 #include <QKeyEvent>
@@ -32,14 +34,7 @@ Geruest geruest(QDialog *dialog, const QString &caption, const QString &titel, Q
     dialog->setWindowTitle(caption);
 
     Geruest g;
-    g.titel = new QLabel(titel, dialog);
-    g.titel->setObjectName(QStringLiteral("titel"));
-    QFont schrift(QStringLiteral("Arial"));
-    schrift.setPointSize(14);
-    schrift.setBold(true);
-    schrift.setItalic(true);
-    g.titel->setFont(schrift);
-    g.titel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    g.titel = TitelLabel(dialog, titel);
 
     g.abbrechen = knopf(dialog, QStringLiteral("Abbrechen"), QStringLiteral("Button3"));
     g.ok = knopf(dialog, QStringLiteral("OK"), QStringLiteral("Button2"));

@@ -516,9 +516,15 @@ void TVivarix::FormActivate()
         if (!Schlangen.empty())
             Activ();
     }
+    futterListeSetzen(optionen.getOption(QStringLiteral("futter")));
+}
+
+void TVivarix::futterListeSetzen(const QString &futter)
+{
+    // A food typed but not yet added stays in the input.
     const QString text = futter1->currentText();
     futter1->clear();
-    futter1->addItems(Optionen::futterListe(optionen.getOption(QStringLiteral("futter"))));
+    futter1->addItems(Optionen::futterListe(futter));
     futter1->setCurrentIndex(-1);
     futter1->setEditText(text);
 }
@@ -775,6 +781,3 @@ void TVivarix::TabControl1Change(int index)
 }
 
 // Commands that come with later parts of the program.
-void TVivarix::Optionen1Click() {}
-void TVivarix::Hilfe2Click() {}
-void TVivarix::ber1Click() {}

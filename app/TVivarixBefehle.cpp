@@ -5,6 +5,9 @@
 #include "app/TVivarix.h"
 #include "data/Cp1252.h"
 #include "data/Fehler.h"
+#include "help/ui/THilfe.h"
+#include "help/ui/TInfo.h"
+#include "settings/ui/TOptionen.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
@@ -395,4 +398,28 @@ void TVivarix::Schlangelschen1Click()
     TabControl1->removeTab(k);
     Upd(0);
     Geaendert = true;
+}
+
+// ---------------------------------------------------------------------------
+// Options, help and info
+
+void TVivarix::Optionen1Click()
+{
+    TOptionen dlg(this);
+    Modal(&dlg);
+    // Whatever way it closed, the food list follows the file as it is now.
+    dlg.OptionenLoad();
+    futterListeSetzen(dlg.getOption(QStringLiteral("futter")));
+}
+
+void TVivarix::Hilfe2Click()
+{
+    THilfe dlg(this, startVerz);
+    Modal(&dlg);
+}
+
+void TVivarix::ber1Click()
+{
+    TInfo dlg(this);
+    Modal(&dlg);
 }

@@ -5,6 +5,7 @@
 #include "data/TSchlange.h"
 #include "toolkit/Dialoge.h"
 
+#include <QAction>
 #include <QDate>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -42,6 +43,13 @@ protected:
 
     // What the message boxes said since the last call.
     QStringList gesagt();
+
+    // Runs a menu or tool-bar command the way a user can: only when it is enabled.
+    static void ausloesen(QAction *a)
+    {
+        ASSERT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+        a->trigger();
+    }
 
     QTemporaryDir ordner;
     std::unique_ptr<TVivarix> w;

@@ -1,12 +1,22 @@
 #include "settings/Optionen.h"
 #include "settings/ui/TOptionen.h"
 
+#include "Fenster.h"
 #include "Hilfen.h"
 #include "data/Fehler.h"
 #include "toolkit/Dialoge.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -131,24 +141,33 @@ TEST(OptionenSchreiben, ZeilenendeImWertBleibtInDerZeile)
     EXPECT_EQ(wertIn(f, "futter"), QStringLiteral("x autoload=1|y z"));
 }
 
-TEST_F(OptionenTest, SpeichernUndWiederLaden)
+TEST_F(OptionenTest, DialogZeigtDieDateiUndSchreibtGenauSechsZeilen)
 {
-    TOptionen schreiber;
-    schreiber.werte.autoload = true;
-    schreiber.werte.datei = QStringLiteral("/home/ä/mysnakes.vix");
-    schreiber.werte.maximize = true;
-    schreiber.werte.futter = QStringList{QStringLiteral("Mäuse"), QString(), QStringLiteral("Küken")};
-    schreiber.OptionenSave();
-    EXPECT_TRUE(dateiLesen(datei()).contains("file=/home/\xE4/mysnakes.vix\r\n"));
-
-    TOptionen leser;
-    leser.OptionenLoad();
+    dateiSchreiben(datei(), "autoload=1\r\nfile=/home/\xE4/mysnakes.vix\r\nremember=0\r\nmaximize=1\r\n"
+                            "futter=M\xE4use||K\xFCken\r\n");
+    TOptionen dlg;
+    dlg.FormActivate();
     EXPECT_TRUE(DialogTest::protokoll().isEmpty());
-    EXPECT_EQ(leser.getOption(QStringLiteral("autoload")), QStringLiteral("1"));
-    EXPECT_EQ(leser.getOption(QStringLiteral("file")), schreiber.werte.datei);
-    EXPECT_EQ(leser.getOption(QStringLiteral("remember")), QStringLiteral("0"));
-    EXPECT_EQ(leser.getOption(QStringLiteral("maximize")), QStringLiteral("1"));
-    EXPECT_EQ(Optionen::futterListe(leser.getOption(QStringLiteral("futter"))), schreiber.werte.futter);
+    EXPECT_TRUE(dlg.CheckBox1->isChecked());
+    EXPECT_TRUE(dlg.Edit1->isEnabled());
+    EXPECT_TRUE(dlg.Button1->isEnabled());
+    EXPECT_FALSE(dlg.CheckBox2->isChecked());
+    EXPECT_TRUE(dlg.CheckBox3->isChecked());
+    EXPECT_EQ(dlg.Edit1->text(), QStringLiteral("/home/ä/mysnakes.vix"));
+    EXPECT_EQ(dlg.futterZeilen(), (QStringList{QStringLiteral("Mäuse"), QString(), QStringLiteral("Küken")}));
+
+    // Automatic load off keeps the path, greyed; the check after load on.
+    dlg.CheckBox1->click();
+    EXPECT_FALSE(dlg.Edit1->isEnabled());
+    EXPECT_FALSE(dlg.Button1->isEnabled());
+    dlg.CheckBox2->click();
+    dlg.OptionenSave();
+    EXPECT_EQ(dateiLesen(datei()), QByteArray("[Options]\r\n"
+                                              "autoload=0\r\n"
+                                              "file=/home/\xE4/mysnakes.vix\r\n"
+                                              "remember=1\r\n"
+                                              "maximize=1\r\n"
+                                              "futter=M\xE4use||K\xFCken\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("options.ini")});
 }
 
@@ -215,4 +234,167 @@ TEST_F(OptionenTest, GrosseBinaereOderFremdeDateienStoerenNicht)
     o.OptionenLoad();
     EXPECT_EQ(DialogTest::protokoll(), (QStringList{NichtGefunden, NichtGefunden}));
     EXPECT_EQ(o.getOption(QStringLiteral("maximize")), QString());
+}
+
+TEST_F(OptionenTest, FutterlisteHinzufuegenVerschiebenLoeschen)
+{
+    dateiSchreiben(datei(), "futter=\r\n");
+    TOptionen dlg;
+    dlg.FormActivate();
+    using L = QStringList;
+    EXPECT_EQ(dlg.futterZeilen(), L{QString()});
+
+    dlg.ok1Click(); // nothing typed: nothing added
+    EXPECT_EQ(dlg.futterZeilen(), L{QString()});
+    for (const char *neu : {"Maus", "Ratte", "Küken", "Heimchen"}) {
+        dlg.futter1->setText(QString::fromUtf8(neu));
+        dlg.ok1Click();
+        EXPECT_TRUE(dlg.futter1->text().isEmpty());
+    }
+    // The first food took the empty row's place; each later one went on top.
+    EXPECT_EQ(dlg.futterZeilen(), (L{"Heimchen", "Küken", "Ratte", "Maus"}));
+    dlg.futter1->setText(QString(101, u'x'));
+    EXPECT_EQ(dlg.futter1->text().size(), 100);
+    dlg.futter1->clear();
+
+    // Which move items the pop-up menu offers, by selected row.
+    const struct {
+        int zeile;
+        bool oben, unten;
+    } freigabe[] = {{0, false, true}, {1, true, true}, {3, true, false}};
+    for (const auto &f : freigabe) {
+        dlg.StringGrid1->setCurrentRow(f.zeile);
+        dlg.PopupMenu1Popup();
+        EXPECT_EQ(dlg.Nachoben1->isEnabled(), f.oben) << f.zeile;
+        EXPECT_EQ(dlg.Nachunten1->isEnabled(), f.unten) << f.zeile;
+        EXPECT_TRUE(dlg.Lschen1->isEnabled());
+    }
+
+    dlg.StringGrid1->setCurrentRow(2);
+    dlg.Nachoben1Click();
+    EXPECT_EQ(dlg.futterZeilen(), (L{"Heimchen", "Ratte", "Küken", "Maus"}));
+    EXPECT_EQ(dlg.StringGrid1->currentRow(), 1);
+    dlg.StringGrid1->setCurrentRow(2);
+    dlg.Nachunten1Click();
+    EXPECT_EQ(dlg.futterZeilen(), (L{"Heimchen", "Ratte", "Maus", "Küken"}));
+    EXPECT_EQ(dlg.StringGrid1->currentRow(), 3);
+
+    dlg.StringGrid1->setCurrentRow(1);
+    dlg.Lschen1Click();
+    EXPECT_EQ(dlg.futterZeilen(), (L{"Heimchen", "Maus", "Küken"}));
+    EXPECT_EQ(dlg.StringGrid1->currentRow(), 1);
+    dlg.StringGrid1->setCurrentRow(2);
+    dlg.Lschen1Click(); // the last row: the selection moves up to the new last one
+    EXPECT_EQ(dlg.futterZeilen(), (L{"Heimchen", "Maus"}));
+    EXPECT_EQ(dlg.StringGrid1->currentRow(), 1);
+    dlg.Lschen1Click();
+    dlg.Lschen1Click(); // the only row is emptied, not removed
+    EXPECT_EQ(dlg.futterZeilen(), L{QString()});
+    dlg.Lschen1Click();
+    EXPECT_EQ(dlg.futterZeilen(), L{QString()});
+
+    dlg.OptionenSave();
+    EXPECT_EQ(dateiLesen(datei()),
+              QByteArray("[Options]\r\nautoload=0\r\nfile=\r\nremember=0\r\nmaximize=0\r\nfutter=\r\n"));
+}
+
+TEST_F(OptionenTest, OhneDateiEnterFuegtHinzuEscapeSchliesstNichtOkLegtDieDateiAn)
+{
+    bool geschlossen = false;
+    DialogTest::naechsterDialog([&](QWidget *w) {
+        auto *d = static_cast<TOptionen *>(w);
+        EXPECT_EQ(DialogTest::protokoll(), QStringList{NichtGefunden});
+        EXPECT_EQ(d->PageControl1->currentIndex(), 0);
+        EXPECT_FALSE(d->CheckBox1->isChecked() || d->CheckBox2->isChecked() || d->CheckBox3->isChecked());
+        EXPECT_FALSE(d->Edit1->isEnabled() || d->Button1->isEnabled());
+        EXPECT_EQ(d->futterZeilen(), QStringList{QString()});
+
+        QApplication::setActiveWindow(d);
+        d->PageControl1->setCurrentIndex(1);
+        d->futter1->setFocus();
+        QTest::keyClicks(d->futter1, QStringLiteral("Maus"));
+        QTest::keyClick(d->futter1, Qt::Key_Return);
+        QTest::keyClick(d->StringGrid1, Qt::Key_Escape);
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_EQ(d->futterZeilen(), QStringList{QStringLiteral("Maus")});
+        EXPECT_FALSE(QFile::exists(datei()));
+        d->Button2->click();
+        geschlossen = !d->isVisible();
+    });
+    TOptionen dlg;
+    EXPECT_EQ(Modal(&dlg), QDialog::Accepted);
+    EXPECT_TRUE(geschlossen);
+    EXPECT_EQ(dateiLesen(datei()),
+              QByteArray("[Options]\r\nautoload=0\r\nfile=\r\nremember=0\r\nmaximize=0\r\nfutter=Maus\r\n"));
+}
+
+TEST_F(OptionenTest, OkMitFehlschlagendemSchreibenBleibtOffen)
+{
+    TOptionen::setVerz(dir.path() + QStringLiteral("/fehlt"));
+    bool offen = false;
+    DialogTest::naechsterDialog([&](QWidget *w) {
+        auto *d = static_cast<TOptionen *>(w);
+        d->CheckBox3->click();
+        d->Edit1->setText(QStringLiteral("/x/y.vix"));
+        d->Button2->click();
+        offen = d->isVisible() && d->CheckBox3->isChecked() && d->Edit1->text() == u"/x/y.vix";
+        d->Button3->click();
+    });
+    TOptionen dlg;
+    EXPECT_EQ(Modal(&dlg), QDialog::Rejected);
+    EXPECT_TRUE(offen);
+    const QStringList gesagt = DialogTest::protokoll();
+    ASSERT_EQ(gesagt.size(), 2);
+    EXPECT_EQ(gesagt[0], NichtGefunden);
+    EXPECT_EQ(gesagt[1], QStringLiteral("Bericht|Datei nicht gefunden."));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+}
+
+namespace {
+class OptionenFensterTest : public FensterTest {};
+
+QStringList futterAuswahl(const TVivarix &w)
+{
+    QStringList l;
+    for (int i = 0; i < w.futter1->count(); ++i)
+        l << w.futter1->itemText(i);
+    return l;
+}
+} // namespace
+
+TEST_F(OptionenFensterTest, AbbrechenSchreibtNichtsOkGibtDemHauptfensterDieNeueListe)
+{
+    optionen({"[Options]", "autoload=0", "file=", "remember=0", "maximize=0", "futter=Maus|Ratte"});
+    TVivarix &f = starten();
+    f.futter1->setEditText(QStringLiteral("Grille")); // typed, not yet added
+    const QByteArray vorher = dateiLesen(pfad("options.ini"));
+
+    for (const bool schliessfeld : {false, true}) {
+        DialogTest::naechsterDialog([&](QWidget *w) {
+            auto *d = static_cast<TOptionen *>(w);
+            d->StringGrid1->setCurrentRow(0);
+            d->Lschen1->trigger();
+            d->CheckBox3->click();
+            if (schliessfeld)
+                d->close();
+            else
+                d->Button3->click();
+        });
+        ausloesen(f.Optionen1);
+        EXPECT_EQ(dateiLesen(pfad("options.ini")), vorher);
+        EXPECT_EQ(futterAuswahl(f), (QStringList{"Maus", "Ratte"}));
+    }
+
+    DialogTest::naechsterDialog([&](QWidget *w) {
+        auto *d = static_cast<TOptionen *>(w);
+        d->StringGrid1->setCurrentRow(0);
+        d->Lschen1->trigger();
+        d->futter1->setText(QStringLiteral("Heimchen"));
+        d->ok1->click();
+        d->Button2->click();
+    });
+    ausloesen(f.Optionen1);
+    EXPECT_EQ(futterAuswahl(f), (QStringList{"Heimchen", "Ratte"}));
+    EXPECT_EQ(f.futter1->currentText(), QStringLiteral("Grille"));
+    EXPECT_TRUE(gesagt().isEmpty());
 }

@@ -1,8 +1,175 @@
 #include "settings/ui/TOptionen.h"
 
-#include "toolkit/Dialoge.h"
+#include "data/TSchlange.h"
+#include "toolkit/Fensterteile.h"
 
-TOptionen::TOptionen(QWidget *parent) : QDialog(parent) {}
+#include <QAction>
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+
+namespace {
+QLabel *erklaerung(const QString &text, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setWordWrap(true);
+    return l;
+}
+
+// Every handler runs behind the error guard, so no failure reaches Qt's event loop.
+template <typename Sender, typename Signal>
+void verbinde(TOptionen *dlg, Sender *s, Signal sig, void (TOptionen::*slot)())
+{
+    QObject::connect(s, sig, dlg, [dlg, slot] { Bewacht(dlg, [&] { (dlg->*slot)(); }); });
+}
+} // namespace
+
+TOptionen::TOptionen(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Optionen"));
+    setWindowTitle(QStringLiteral("Optionen"));
+    FesterRahmen(this);
+
+    OpenDialog1.filterName = QStringLiteral("Vivarix-Daten");
+    OpenDialog1.muster = QStringLiteral("*.vix");
+    OpenDialog1.endung = QStringLiteral("vix");
+    OpenDialog1.vorschlag = QStringLiteral("mysnakes.vix");
+
+    titel = TitelLabel(this, QStringLiteral("Optionen"));
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    TabSheet1 = seiteAllgemein();
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    TabSheet2 = seiteFutterarten();
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    PageControl1->addTab(TabSheet1, QStringLiteral("Allgemein"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("Futterarten"));
+    PageControl1->setCurrentIndex(0);
+
+    Button3 = new QPushButton(QStringLiteral("Abbrechen"), this);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button2 = new QPushButton(QStringLiteral("OK"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    // ok1 is the default button; a focused "OK" or "Abbrechen" still answers Enter itself.
+    Button2->setAutoDefault(true);
+    Button3->setAutoDefault(true);
+    auto *knoepfe = new QHBoxLayout;
+    knoepfe->addStretch(1);
+    knoepfe->addWidget(Button3);
+    knoepfe->addWidget(Button2);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(titel);
+    layout->addWidget(PageControl1);
+    layout->addLayout(knoepfe);
+
+    verbinde(this, CheckBox1, &QCheckBox::toggled, &TOptionen::CheckBox1Click);
+    verbinde(this, Button1, &QPushButton::clicked, &TOptionen::Button1Click);
+    verbinde(this, ok1, &QPushButton::clicked, &TOptionen::ok1Click);
+    verbinde(this, Lschen1, &QAction::triggered, &TOptionen::Lschen1Click);
+    verbinde(this, Nachoben1, &QAction::triggered, &TOptionen::Nachoben1Click);
+    verbinde(this, Nachunten1, &QAction::triggered, &TOptionen::Nachunten1Click);
+    verbinde(this, Button2, &QPushButton::clicked, &TOptionen::Button2Click);
+    verbinde(this, Button3, &QPushButton::clicked, &TOptionen::Button3Click);
+    connect(StringGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        if (Bewacht(this, [&] { PopupMenu1Popup(); }))
+            PopupMenu1->exec(StringGrid1->viewport()->mapToGlobal(pos));
+    });
+}
+
+QWidget *TOptionen::seiteAllgemein()
+{
+    auto *seite = new QWidget;
+    CheckBox3 = new QCheckBox(QStringLiteral("Beim Start Fenster maximieren"), seite);
+    CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
+    CheckBox1 = new QCheckBox(QStringLiteral("Beim Start automatisch Datei laden"), seite);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    Edit1 = new QLineEdit(seite);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setAccessibleName(QStringLiteral("Datei, die beim Start geladen wird"));
+    Edit1->setEnabled(false);
+    Button1 = new QPushButton(QStringLiteral("ändern..."), seite);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setAccessibleName(QStringLiteral("Datei ändern"));
+    Button1->setAutoDefault(false);
+    Button1->setEnabled(false);
+    CheckBox2 = new QCheckBox(QStringLiteral("Nach jedem Ladevorgang automatisch Fress-Check starten"), seite);
+    CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
+
+    auto *pfadZeile = new QHBoxLayout;
+    // Indented under its check box, which it belongs to.
+    pfadZeile->addSpacing(style()->pixelMetric(QStyle::PM_IndicatorWidth) + 6);
+    pfadZeile->addWidget(Edit1, 1);
+    pfadZeile->addWidget(Button1);
+
+    auto *v = new QVBoxLayout(seite);
+    v->addWidget(erklaerung(QStringLiteral("Dies sind allgemeine Einstellungen, um dir ein wenig Arbeit abzunehmen."),
+                            seite));
+    v->addSpacing(6);
+    v->addWidget(CheckBox3);
+    v->addWidget(CheckBox1);
+    v->addLayout(pfadZeile);
+    v->addWidget(CheckBox2);
+    v->addStretch(1);
+    return seite;
+}
+
+QWidget *TOptionen::seiteFutterarten()
+{
+    auto *seite = new QWidget;
+    StringGrid1 = new QListWidget(seite);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setAccessibleName(QStringLiteral("Futterarten"));
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    StringGrid1->installEventFilter(this);
+    StringGrid1->setMinimumHeight(150);
+    setFutterZeilen({});
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Lschen1 = PopupMenu1->addAction(QStringLiteral("Löschen"));
+    Lschen1->setObjectName(QStringLiteral("Lschen1"));
+    Nachoben1 = PopupMenu1->addAction(QStringLiteral("Nach oben"));
+    Nachoben1->setObjectName(QStringLiteral("Nachoben1"));
+    Nachunten1 = PopupMenu1->addAction(QStringLiteral("Nach unten"));
+    Nachunten1->setObjectName(QStringLiteral("Nachunten1"));
+
+    futter1 = new QLineEdit(seite);
+    futter1->setObjectName(QStringLiteral("futter1"));
+    futter1->setMaxLength(TSchlange::TextKap);
+    futter1->setAccessibleName(QStringLiteral("Neue Futterart"));
+    ok1 = new QPushButton(seite);
+    ok1->setObjectName(QStringLiteral("ok1"));
+    ok1->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    ok1->setAccessibleName(QStringLiteral("Futterart hinzufügen"));
+    ok1->setToolTip(QStringLiteral("Futterart hinzufügen"));
+    ok1->setDefault(true);
+
+    auto *eingabe = new QHBoxLayout;
+    eingabe->addWidget(futter1, 1);
+    eingabe->addWidget(ok1);
+
+    auto *v = new QVBoxLayout(seite);
+    v->addWidget(erklaerung(QStringLiteral("In dieser Liste kannst du übliche Futterarten angeben, die du dann einfach "
+                                           "und schnell wiederverwenden kannst."),
+                            seite));
+    v->addWidget(StringGrid1, 1);
+    v->addLayout(eingabe);
+    seite->setMinimumWidth(420);
+    return seite;
+}
 
 void TOptionen::setVerz(const QString &dir)
 {
@@ -23,7 +190,163 @@ QString TOptionen::getOption(const QString &name) const
     return Optionen::wert(tabelle, name);
 }
 
+Optionen::Werte TOptionen::eingestellt() const
+{
+    Optionen::Werte w;
+    w.autoload = CheckBox1->isChecked();
+    w.datei = Edit1->text(); // kept also while automatic load is off
+    w.remember = CheckBox2->isChecked();
+    w.maximize = CheckBox3->isChecked();
+    w.futter = futterZeilen();
+    return w;
+}
+
 void TOptionen::OptionenSave()
 {
-    Optionen::speichern(werte);
+    Optionen::speichern(eingestellt());
+}
+
+QStringList TOptionen::futterZeilen() const
+{
+    QStringList zeilen;
+    for (int i = 0; i < StringGrid1->count(); ++i)
+        zeilen << StringGrid1->item(i)->text();
+    return zeilen;
+}
+
+void TOptionen::setFutterZeilen(const QStringList &zeilen)
+{
+    StringGrid1->clear();
+    StringGrid1->addItems(zeilen.isEmpty() ? QStringList{QString()} : zeilen);
+    StringGrid1->setCurrentRow(0);
+}
+
+void TOptionen::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    if (!aktiviert) {
+        aktiviert = true;
+        Bewacht(this, [&] { FormActivate(); });
+    }
+}
+
+void TOptionen::keyPressEvent(QKeyEvent *e)
+{
+    // No button answers Escape; only "Abbrechen" and the close box close without saving.
+    if (e->matches(QKeySequence::Cancel)) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+bool TOptionen::eventFilter(QObject *o, QEvent *e)
+{
+    // The pop-up menu without a mouse: Shift+F10 or the menu key, at the selected row.
+    if (o == StringGrid1 && e->type() == QEvent::KeyPress) {
+        const auto *k = static_cast<QKeyEvent *>(e);
+        if ((k->key() == Qt::Key_F10 && k->modifiers() == Qt::ShiftModifier) || k->key() == Qt::Key_Menu) {
+            const QRect zeile = StringGrid1->visualItemRect(StringGrid1->currentItem());
+            emit StringGrid1->customContextMenuRequested(zeile.center());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(o, e);
+}
+
+void TOptionen::FormActivate()
+{
+    OptionenLoad();
+    const auto an = [this](const char *name) { return getOption(QLatin1String(name)) == u"1"; };
+    CheckBox1->setChecked(an("autoload"));
+    CheckBox1Click(); // the path field follows the box also when it stays unchecked
+    CheckBox2->setChecked(an("remember"));
+    CheckBox3->setChecked(an("maximize"));
+    Edit1->setText(getOption(QStringLiteral("file")));
+    setFutterZeilen(Optionen::futterListe(getOption(QStringLiteral("futter"))));
+}
+
+void TOptionen::CheckBox1Click()
+{
+    Edit1->setEnabled(CheckBox1->isChecked());
+    Button1->setEnabled(CheckBox1->isChecked());
+}
+
+void TOptionen::Button1Click()
+{
+    // Only the name is taken; whether the file can be read shows at the next start.
+    if (const std::optional<QString> pfad = OpenDialog1.oeffnen(this))
+        Edit1->setText(*pfad);
+}
+
+void TOptionen::ok1Click()
+{
+    const QString neu = futter1->text();
+    if (neu.isEmpty())
+        return;
+    QStringList zeilen = futterZeilen();
+    if (zeilen.constLast().isEmpty())
+        zeilen.removeLast(); // the empty last row is the one that drops out below
+    zeilen.prepend(neu);
+    const int zeile = StringGrid1->currentRow();
+    setFutterZeilen(zeilen);
+    StringGrid1->setCurrentRow(qMax(0, zeile));
+    StringGrid1->scrollToTop();
+    futter1->clear();
+}
+
+void TOptionen::PopupMenu1Popup()
+{
+    const int r = StringGrid1->currentRow();
+    Nachoben1->setEnabled(r > 0);
+    Nachunten1->setEnabled(r < StringGrid1->count() - 1);
+    Lschen1->setEnabled(true);
+}
+
+void TOptionen::Lschen1Click()
+{
+    const int r = StringGrid1->currentRow();
+    if (r < 0)
+        return;
+    if (StringGrid1->count() == 1) {
+        StringGrid1->item(0)->setText(QString());
+        return;
+    }
+    delete StringGrid1->takeItem(r);
+    StringGrid1->setCurrentRow(qMin(r, StringGrid1->count() - 1));
+}
+
+void TOptionen::tauschen(int mitZeile)
+{
+    const int r = StringGrid1->currentRow();
+    if (r < 0 || mitZeile < 0 || mitZeile >= StringGrid1->count())
+        return;
+    QListWidgetItem *a = StringGrid1->item(r);
+    QListWidgetItem *b = StringGrid1->item(mitZeile);
+    const QString t = a->text();
+    a->setText(b->text());
+    b->setText(t);
+    StringGrid1->setCurrentRow(mitZeile);
+}
+
+void TOptionen::Nachoben1Click()
+{
+    tauschen(StringGrid1->currentRow() - 1);
+}
+
+void TOptionen::Nachunten1Click()
+{
+    tauschen(StringGrid1->currentRow() + 1);
+}
+
+void TOptionen::Button2Click()
+{
+    // A failed write leaves the dialog open with everything the user set.
+    OptionenSave();
+    accept();
+}
+
+void TOptionen::Button3Click()
+{
+    reject();
 }

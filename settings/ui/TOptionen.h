@@ -3,7 +3,18 @@
 // settings/Optionen.h; readers elsewhere create one, never show it, call
 // OptionenLoad and getOption, and free it.
 #include "settings/Optionen.h"
+#include "toolkit/Dialoge.h"
+
 #include <QDialog>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTabWidget;
 
 class TOptionen : public QDialog {
     Q_OBJECT
@@ -15,11 +26,55 @@ public:
     // "Optionsdatei "options.ini" nicht gefunden" and keeps what was read.
     void OptionenLoad();
     QString getOption(const QString &name) const;
-    // Writes the values the dialog holds.
+    // Writes what the dialog's controls hold; raises EInOutError when it cannot.
     void OptionenSave();
+    // What the controls hold, as the settings file keeps it.
+    Optionen::Werte eingestellt() const;
 
-    Optionen::Werte werte; // the values the dialog shows and saves
+    // The food list, first row first; it always has at least one row.
+    QStringList futterZeilen() const;
+
+    QLabel *titel;
+    QTabWidget *PageControl1;
+    QWidget *TabSheet1, *TabSheet2; // "Allgemein", "Futterarten"
+    QCheckBox *CheckBox1; // load a file at start
+    QCheckBox *CheckBox2; // feeding check after every load
+    QCheckBox *CheckBox3; // maximised start
+    QLineEdit *Edit1;     // the file to load at start
+    QPushButton *Button1; // "ändern..."
+    QListWidget *StringGrid1; // the usual foods, one per row
+    QLineEdit *futter1;   // a food to add
+    QPushButton *ok1;     // adds futter1; the default button, so Enter adds
+    QMenu *PopupMenu1;
+    QAction *Lschen1, *Nachoben1, *Nachunten1;
+    QPushButton *Button2; // "OK"
+    QPushButton *Button3; // "Abbrechen"
+
+    DateiDialog OpenDialog1;
+
+public slots:
+    void FormActivate();
+    void CheckBox1Click();
+    void Button1Click();
+    void ok1Click();
+    void PopupMenu1Popup();
+    void Lschen1Click();
+    void Nachoben1Click();
+    void Nachunten1Click();
+    void Button2Click();
+    void Button3Click();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    bool eventFilter(QObject *o, QEvent *e) override;
 
 private:
+    QWidget *seiteAllgemein();
+    QWidget *seiteFutterarten();
+    void setFutterZeilen(const QStringList &zeilen);
+    void tauschen(int mitZeile); // swaps the selected row with another and selects that one
+
     Optionen::Tabelle tabelle;
+    bool aktiviert = false;
 };

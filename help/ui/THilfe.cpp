@@ -1,0 +1,96 @@
+#include "help/ui/THilfe.h"
+
+#include "help/Hilfeort.h"
+#include "toolkit/Dialoge.h"
+#include "toolkit/Fensterteile.h"
+
+#include <QBoxLayout>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTextBrowser>
+
+THilfe::THilfe(QWidget *parent, const QString &startVerz) : QDialog(parent), startVerz(startVerz)
+{
+    setObjectName(QStringLiteral("Hilfe"));
+    setWindowTitle(QStringLiteral("Hilfe"));
+    setSizeGripEnabled(true);
+
+    titel = TitelLabel(this, QStringLiteral("Hilfe"));
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    WebBrowser1 = new QTextBrowser(Panel1);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1->setAccessibleName(QStringLiteral("Hilfetext"));
+    // Every link goes through folgen(): pages of the help stay in the window, the web goes to the system browser.
+    WebBrowser1->setOpenLinks(false);
+    WebBrowser1->setOpenExternalLinks(false);
+    auto *p = new QVBoxLayout(Panel1);
+    p->setContentsMargins(0, 0, 0, 0);
+    p->addWidget(WebBrowser1);
+
+    Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setDefault(true);
+    auto *knoepfe = new QHBoxLayout;
+    knoepfe->addStretch(1);
+    knoepfe->addWidget(Button1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(titel);
+    layout->addWidget(Panel1, 1);
+    layout->addLayout(knoepfe);
+
+    connect(WebBrowser1, &QTextBrowser::anchorClicked, this,
+            [this](const QUrl &u) { Bewacht(this, [&] { folgen(u); }); });
+    connect(Button1, &QPushButton::clicked, this, &THilfe::Button1Click);
+    resize(760, 580);
+    WebBrowser1->setFocus();
+}
+
+void THilfe::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    if (!aktiviert) {
+        aktiviert = true;
+        Bewacht(this, [&] { FormActivate(); });
+    }
+}
+
+void THilfe::FormActivate()
+{
+    // Looked up at every opening: the current directory may have moved since the start.
+    const QStringList orte = Hilfeort::ordner(startVerz);
+    const QString seite = Hilfeort::finden(orte);
+    if (!seite.isEmpty()) {
+        WebBrowser1->setSource(QUrl::fromLocalFile(seite));
+        return;
+    }
+    QStringList text{QStringLiteral("Die Hilfe \"hilfe.htm\" wurde nicht gefunden. Gesucht wurde in:"), QString()};
+    for (const QString &o : orte)
+        text << QDir::toNativeSeparators(o);
+    WebBrowser1->setPlainText(text.join(u'\n'));
+}
+
+void THilfe::folgen(const QUrl &verweis)
+{
+    const QUrl ziel = WebBrowser1->source().resolved(verweis);
+    if (ziel.isLocalFile()) {
+        // Only pages: a link to any other local file is not opened.
+        const QFileInfo datei(ziel.toLocalFile());
+        const QString endung = datei.suffix().toLower();
+        if (datei.isFile() && (endung == u"htm" || endung == u"html"))
+            WebBrowser1->setSource(ziel);
+        return;
+    }
+    const QString schema = ziel.scheme().toLower();
+    if (schema == u"http" || schema == u"https" || schema == u"mailto")
+        QDesktopServices::openUrl(ziel);
+}
+
+void THilfe::Button1Click()
+{
+    accept();
+}

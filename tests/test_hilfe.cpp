@@ -1,0 +1,185 @@
+// The help window, where it finds its pages, the shipped pages themselves, and the about box.
+#include "Fenster.h"
+#include "Hilfen.h"
+
+#include "help/Hilfeort.h"
+#include "help/ui/THilfe.h"
+#include "help/ui/TInfo.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+// Catches what would go to the system's web browser.
+class Webbrowser : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> geoeffnet;
+public slots:
+    void oeffnen(const QUrl &url) { geoeffnet << url; }
+};
+
+class HilfeTest : public FensterTest {};
+
+} // namespace
+
+TEST(Hilfeort, ReihenfolgeUndErsteSeiteDieEsGibt)
+{
+    EXPECT_EQ(Hilfeort::ordner("/a", "/b/", "/c/bin"),
+              (QStringList{"/a/hilfe", "/b/hilfe", "/c/bin/hilfe", "/c/share/vivarix/hilfe"}));
+    // No start folder yet, and a start folder that is the current one, are not tried twice.
+    EXPECT_EQ(Hilfeort::ordner("/a", "", "/a/bin"), (QStringList{"/a/hilfe", "/a/bin/hilfe", "/a/share/vivarix/hilfe"}));
+    EXPECT_EQ(Hilfeort::ordner("/a", "/a", "/a/bin"), Hilfeort::ordner("/a", "", "/a/bin"));
+
+    QTemporaryDir t;
+    ASSERT_TRUE(QDir(t.path()).mkpath("leer/hilfe"));
+    ASSERT_TRUE(QDir(t.path()).mkpath("ordner/hilfe/hilfe.htm")); // a folder of that name is no page
+    ASSERT_TRUE(QDir(t.path()).mkpath("drei/hilfe"));
+    ASSERT_TRUE(QDir(t.path()).mkpath("vier/hilfe"));
+    dateiSchreiben(t.filePath("drei/hilfe/hilfe.htm"), "<p>drei</p>");
+    dateiSchreiben(t.filePath("vier/hilfe/hilfe.htm"), "<p>vier</p>");
+    const auto o = [&](const char *n) { return t.filePath(QString::fromLatin1(n) + "/hilfe"); };
+    EXPECT_EQ(Hilfeort::finden({o("leer"), o("ordner"), o("drei"), o("vier")}), t.filePath("drei/hilfe/hilfe.htm"));
+    EXPECT_EQ(Hilfeort::finden({o("leer"), o("ordner"), o("fehlt")}), QString());
+}
+
+TEST_F(HilfeTest, FindetDieHilfeImStartordnerAuchWennDasAktuelleVerzeichnisWechselte)
+{
+    ASSERT_TRUE(QDir(ordner.path()).mkpath("hilfe"));
+    dateiSchreiben(pfad("hilfe/hilfe.htm"), "<html><body><p>Startseite</p><a href=\"zwei.htm#teil\">weiter</a>"
+                                            "</body></html>");
+    dateiSchreiben(pfad("hilfe/zwei.htm"), "<html><body><p>Seite zwei</p><a name=\"teil\">Teil</a></body></html>");
+    dateiSchreiben(pfad("hilfe/daten.vix"), QByteArray(100, '\0'));
+    optionen({"futter="});
+    TVivarix &f = starten();
+
+    QTemporaryDir anderswo; // as after a file dialog: the current directory has moved
+    const QString vorher = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(anderswo.path()));
+    Webbrowser web;
+    QDesktopServices::setUrlHandler("https", &web, "oeffnen");
+
+    const QUrl start = QUrl::fromLocalFile(pfad("hilfe/hilfe.htm"));
+    for (QAction *befehl : {f.Hilfe2, f.ToolButton8}) {
+        bool geschlossen = false;
+        DialogTest::naechsterDialog([&](QWidget *w) {
+            auto *h = static_cast<THilfe *>(w);
+            QTextBrowser *b = h->WebBrowser1;
+            EXPECT_EQ(h->windowTitle(), QStringLiteral("Hilfe"));
+            EXPECT_EQ(b->source(), start);
+            EXPECT_TRUE(b->toPlainText().startsWith(QStringLiteral("Startseite")));
+
+            emit b->anchorClicked(QUrl("https://www.vivarix.de/"));
+            EXPECT_EQ(web.geoeffnet, QList<QUrl>{QUrl("https://www.vivarix.de/")});
+            EXPECT_EQ(b->source(), start);
+            emit b->anchorClicked(QUrl("daten.vix")); // a local file that is no page stays closed
+            EXPECT_EQ(b->source(), start);
+
+            emit b->anchorClicked(QUrl("zwei.htm#teil"));
+            EXPECT_EQ(b->source().adjusted(QUrl::RemoveFragment), QUrl::fromLocalFile(pfad("hilfe/zwei.htm")));
+            EXPECT_EQ(b->source().fragment(), QStringLiteral("teil"));
+            EXPECT_TRUE(b->toPlainText().startsWith(QStringLiteral("Seite zwei")));
+            QTest::keyClick(b, Qt::Key_Left, Qt::AltModifier);
+            EXPECT_EQ(b->source(), start);
+
+            web.geoeffnet.clear();
+            h->Button1->click();
+            geschlossen = !h->isVisible();
+        });
+        ausloesen(befehl);
+        EXPECT_TRUE(geschlossen) << befehl->objectName().toStdString();
+    }
+    QDesktopServices::unsetUrlHandler("https");
+    QDir::setCurrent(vorher);
+    EXPECT_TRUE(gesagt().isEmpty());
+}
+
+TEST_F(HilfeTest, MitgelieferteHilfeVerweistNurAufVorhandeneSeitenUndNenntJedesTastenkuerzel)
+{
+    const QDir hilfe(QStringLiteral(VIVARIX_SOURCE_DIR "/help/hilfe"));
+    QString alles;
+    QMap<QString, QString> seiten;
+    for (const QString &name : hilfe.entryList({"*.htm"}, QDir::Files)) {
+        const QString html = QString::fromUtf8(dateiLesen(hilfe.filePath(name)));
+        seiten[name] = html;
+        QTextDocument d;
+        d.setHtml(html);
+        alles += d.toPlainText() + u'\n';
+    }
+    ASSERT_TRUE(seiten.contains("hilfe.htm"));
+    const QRegularExpression verweis(QStringLiteral("href=\"([^\"]*)\""));
+    for (auto it = seiten.cbegin(); it != seiten.cend(); ++it) {
+        for (const auto &m : verweis.globalMatch(it.value())) {
+            const QUrl ziel(m.captured(1));
+            const QString wo = it.key() + ": " + m.captured(1);
+            if (!ziel.scheme().isEmpty()) {
+                EXPECT_TRUE(ziel.scheme() == u"https" || ziel.scheme() == u"mailto") << wo.toStdString();
+                continue;
+            }
+            const QString seite = ziel.path().isEmpty() ? it.key() : ziel.path();
+            ASSERT_TRUE(QFileInfo(hilfe.filePath(seite)).isFile()) << wo.toStdString();
+            if (ziel.hasFragment())
+                EXPECT_TRUE(seiten[seite].contains("id=\"" + ziel.fragment() + "\"")) << wo.toStdString();
+        }
+    }
+
+    // The pages share one stylesheet, which the browser finds beside them.
+    QTextBrowser b;
+    b.setSource(QUrl::fromLocalFile(hilfe.filePath("hilfe.htm")));
+    EXPECT_EQ(b.document()->find("Willkommen bei Vivarix").charFormat().foreground().color(), QColor("#1b5e20"));
+
+    TVivarix &f = starten();
+    int kuerzel = 0;
+    for (QMenu *menue : {f.Datei1, f.Schlangen1, f.Hilfe1})
+        for (QAction *a : menue->actions()) {
+            if (a->shortcut().isEmpty())
+                continue;
+            ++kuerzel;
+            const QString taste = a->shortcut().toString(QKeySequence::PortableText).replace("Ctrl", "Strg");
+            const QString befehl = a->text();
+            EXPECT_TRUE(alles.contains(QRegularExpression("\\n" + QRegularExpression::escape(taste) + "\\s*\\n"
+                                                          + QRegularExpression::escape(befehl) + "\\n")))
+                << taste.toStdString() << " " << befehl.toStdString();
+        }
+    EXPECT_EQ(kuerzel, 10);
+}
+
+TEST_F(HilfeTest, InfoZeigtVersionWeissAufSchwarzUndSchliesstMitOk)
+{
+    TVivarix &f = starten();
+    bool geschlossen = false;
+    DialogTest::naechsterDialog([&](QWidget *w) {
+        auto *i = static_cast<TInfo *>(w);
+        EXPECT_EQ(i->windowTitle(), QStringLiteral("Info"));
+        EXPECT_EQ(i->titel->text(), QStringLiteral("Info"));
+        EXPECT_EQ(i->Label1->text(), QStringLiteral("Version 1.3"));
+        EXPECT_EQ(i->Label1->palette().color(QPalette::Window), QColor(Qt::black));
+        EXPECT_EQ(i->Label1->palette().color(QPalette::WindowText), QColor(Qt::white));
+        EXPECT_TRUE(i->Label1->font().bold());
+        // On the banner, in its lower right corner.
+        EXPECT_EQ(i->Label1->parentWidget(), i->Image2);
+        EXPECT_EQ(i->Label1->geometry().bottomRight(), i->Image2->rect().bottomRight());
+        EXPECT_GT(i->Image1->height(), 2 * i->Image1->width()); // narrow and upright
+        EXPECT_GT(i->Image2->width(), 2 * i->Image2->height()); // a banner
+        EXPECT_FALSE(i->Image1->pixmap().isNull());
+        EXPECT_FALSE(i->Image2->pixmap().isNull());
+        EXPECT_EQ(i->Label3->text(), QStringLiteral("Kommentare, Anregungen, Kritik, Fehlermeldungen an:"));
+        i->Button1->click();
+        geschlossen = !i->isVisible();
+    });
+    ausloesen(f.ber1);
+    EXPECT_TRUE(geschlossen);
+}
+
+#include "test_hilfe.moc"

@@ -1,0 +1,24 @@
+#include "toolkit/Fensterteile.h"
+
+#include <QFont>
+#include <QLabel>
+
+QLabel *TitelLabel(QWidget *parent, const QString &text)
+{
+    auto *titel = new QLabel(text, parent);
+    titel->setObjectName(QStringLiteral("titel"));
+    titel->setTextFormat(Qt::PlainText);
+    QFont schrift(QStringLiteral("Arial"));
+    schrift.setPointSize(14);
+    schrift.setBold(true);
+    schrift.setItalic(true);
+    titel->setFont(schrift);
+    titel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return titel;
+}
+
+void FesterRahmen(QWidget *dialog)
+{
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                           | Qt::WindowCloseButtonHint);
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Pieces every dialog window shares.
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+// The title label at a dialog's top right, named "titel": Arial, bold and
+// italic, right-aligned, plain text.
+QLabel *TitelLabel(QWidget *parent, const QString &text);
+
+// A fixed dialog border: title bar with system menu and close box, but no
+// minimise or maximise box, as the window cannot change its size.
+void FesterRahmen(QWidget *dialog);
