@@ -2,6 +2,7 @@
 // 16,000 × 12,000 baseline JPEG, a 4000 × 3000 progressive one, and no picture.
 // Targets: Upd with the 4000 × 3000 photo under 5 ms, with the 16,000 × 12,000
 // one under 20 ms.
+#include "bench/Leise.h"
 #include "app/TVivarix.h"
 #include "data/Datendatei.h"
 
@@ -115,8 +116,7 @@ BENCHMARK(BM_UpdMitBild)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    leiseMachen();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -1,6 +1,7 @@
 // The main window with many snakes: Laden with all its tabs, and Upd of a full snake.
 // Targets: Laden of 1,000 snakes under 100 ms, 10,000 within 12 times that;
 // Upd of a snake with 200 feedings and 200 remarks under 2 ms.
+#include "bench/Leise.h"
 #include "app/TVivarix.h"
 #include "data/Datendatei.h"
 #include "toolkit/TTabControl.h"
@@ -101,8 +102,7 @@ BENCHMARK(BM_MerkenVoll)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    leiseMachen();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

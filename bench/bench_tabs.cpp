@@ -1,6 +1,7 @@
 // Filling the snake tab strip: one addTab per snake (as a load does it) and
 // all at once with setTabs, each up to the first painted picture; a plain
 // QTabBar filled the same way for comparison.
+#include "bench/Leise.h"
 #include "toolkit/TTabControl.h"
 
 #include <QApplication>
@@ -84,8 +85,7 @@ BENCHMARK(BM_QTabBarAddTab)->Arg(1000)->Unit(benchmark::kMillisecond)->Iteration
 // The widgets need a QApplication, so this replaces BENCHMARK_MAIN().
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    leiseMachen();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

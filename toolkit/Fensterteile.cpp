@@ -9,7 +9,7 @@ QLabel *TitelLabel(QWidget *parent, const QString &text)
     titel->setObjectName(QStringLiteral("titel"));
     titel->setTextFormat(Qt::PlainText);
     QFont schrift(QStringLiteral("Arial"));
-    schrift.setPointSize(14);
+    schrift.setPixelSize(16);
     schrift.setBold(true);
     schrift.setItalic(true);
     titel->setFont(schrift);

@@ -5,8 +5,8 @@
 class QLabel;
 class QWidget;
 
-// The title label at a dialog's top right, named "titel": Arial, bold and
-// italic, right-aligned, plain text.
+// The title label at a dialog's top right, named "titel": Arial 16 pixels
+// high, bold and italic, right-aligned, plain text.
 QLabel *TitelLabel(QWidget *parent, const QString &text);
 
 // A fixed dialog border: title bar with system menu and close box, but no

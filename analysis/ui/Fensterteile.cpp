@@ -1,5 +1,7 @@
 #include "analysis/ui/Fensterteile.h"
 
+#include "toolkit/Fensterteile.h"
+
 #include <QEvent>
 #include <QLabel>
 #include <QTextEdit>
@@ -26,14 +28,7 @@ private:
 
 QLabel *titel(QWidget *parent, const QString &text)
 {
-    auto *l = Fensterteile::text(parent, QStringLiteral("titel"), text);
-    QFont schrift(QStringLiteral("Arial"));
-    schrift.setPixelSize(16);
-    schrift.setBold(true);
-    schrift.setItalic(true);
-    l->setFont(schrift);
-    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return l;
+    return TitelLabel(parent, text);
 }
 
 QLabel *text(QWidget *parent, const QString &name, const QString &text)

@@ -2,6 +2,7 @@
 
 #include "output/ui/Druckseite.h"
 #include "toolkit/Dialoge.h"
+#include "toolkit/Fensterteile.h"
 
 #include <QBoxLayout>
 #include <QKeyEvent>
@@ -25,14 +26,7 @@ TDruckvorschau::TDruckvorschau(QWidget *parent, const TSchlange &s) : QDialog(pa
     setObjectName(QStringLiteral("Druckvorschau"));
     setWindowTitle(QStringLiteral("Druckvorschau"));
 
-    titel = new QLabel(QStringLiteral("Drucken"), this);
-    titel->setObjectName(QStringLiteral("titel"));
-    QFont schrift(QStringLiteral("Arial"));
-    schrift.setPointSize(14);
-    schrift.setBold(true);
-    schrift.setItalic(true);
-    titel->setFont(schrift);
-    titel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    titel = TitelLabel(this, QStringLiteral("Drucken"));
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
