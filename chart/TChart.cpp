@@ -142,9 +142,9 @@ TChart::Raster TChart::raster() const
     r.rechts = std::max(r.links + 10, width() - Rand - r.tiefe - Linie - m.markeBreite);
     const double u = balkenSerie->ursprung();
     r.lo = std::min(u, m.minWert);
-    r.hi = std::max(u, m.maxWert);
-    if (!(r.hi > r.lo))
-        r.hi = r.lo + 1;
+    // The scale reaches at least one day, so bars of 0 stay stubs even when
+    // no bar is longer.
+    r.hi = std::max({u, m.maxWert, 1.0});
     return r;
 }
 

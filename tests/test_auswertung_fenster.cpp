@@ -262,4 +262,16 @@ TEST(TChartTest, BalkenStapelnSichNachObenJederInSeinerFarbe)
     }
     EXPECT_GE(c.zeile(4).top(), 0);
     EXPECT_LE(c.zeile(0).bottom(), 96);
+
+    // When every snake is due at once all values are 0: still stubs, not full-width bars.
+    TChart null;
+    null.setFixedSize(385, 74);
+    null.serie()->setUrsprung(-0.25);
+    null.serie()->Add(0, QStringLiteral("Kaa"), Qt::red);
+    const QImage nullBild = null.grab().toImage();
+    int stummel = 0;
+    for (int x = 0; x < nullBild.width(); ++x)
+        stummel += nullBild.pixelColor(x, int(null.zeile(0).center().y())) == QColor(Qt::red);
+    EXPECT_GT(stummel, 0);
+    EXPECT_LT(stummel, 385 / 4) << "a bar of 0 is a short stub";
 }
