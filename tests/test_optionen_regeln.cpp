@@ -1,8 +1,11 @@
 // The settings file's rules: reading lines and values, writing the six lines.
 #include "settings/Optionen.h"
 
+#include "Hilfen.h"
+
 #include <QByteArray>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -77,4 +80,41 @@ TEST(OptionenSchreiben, ZeilenendeImWertBleibtInDerZeile)
     const QByteArray f = Optionen::schreiben(w);
     EXPECT_EQ(wertIn(f, "autoload"), QStringLiteral("0"));
     EXPECT_EQ(wertIn(f, "futter"), QStringLiteral("x autoload=1|y z"));
+}
+
+TEST(OptionenSchreiben, JederSchalterInSeinerZeile)
+{
+    Optionen::Werte w;
+    w.datei = QStringLiteral("/daten/ö.vix");
+    w.futter = QStringList{QStringLiteral("Maus"), QStringLiteral("Küken")};
+    const auto datei = [](const char *a, const char *r, const char *m) {
+        return QByteArray("[Options]\r\nautoload=") + a + "\r\nfile=/daten/\xF6.vix\r\nremember=" + r +
+               "\r\nmaximize=" + m + "\r\nfutter=Maus|K\xFCken\r\n";
+    };
+    EXPECT_EQ(Optionen::schreiben(w), datei("0", "0", "0"));
+    w.autoload = true;
+    EXPECT_EQ(Optionen::schreiben(w), datei("1", "0", "0"));
+    w.autoload = false;
+    w.remember = true;
+    EXPECT_EQ(Optionen::schreiben(w), datei("0", "1", "0"));
+    w.remember = false;
+    w.maximize = true;
+    EXPECT_EQ(Optionen::schreiben(w), datei("0", "0", "1"));
+}
+
+TEST(OptionenLesen, EinGrosserRestHinterCtrlZKostetKeineZeile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Optionen::setVerzeichnis(dir.path());
+    Optionen::Tabelle t;
+    EXPECT_FALSE(Optionen::laden(t));
+    EXPECT_TRUE(t.empty());
+    // The file ends at Ctrl-Z, so the last line before it is whole, though
+    // reading stops at 1 MiB in the middle of what follows.
+    dateiSchreiben(Optionen::pfad(), "remember=1\r\nmaximize=1\x1A" + QByteArray(2 << 20, 'x'));
+    EXPECT_TRUE(Optionen::laden(t));
+    EXPECT_EQ(Optionen::wert(t, QStringLiteral("remember")), QStringLiteral("1"));
+    EXPECT_EQ(Optionen::wert(t, QStringLiteral("maximize")), QStringLiteral("1"));
+    Optionen::setVerzeichnis(QStringLiteral("."));
 }
