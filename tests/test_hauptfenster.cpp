@@ -2,6 +2,7 @@
 #include "Fenster.h"
 #include "Hilfen.h"
 
+#include "data/Cp1252.h"
 #include "data/Datendatei.h"
 #include "toolkit/Bild.h"
 #include "toolkit/TKlickLabel.h"
@@ -10,12 +11,14 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTest>
 #include <QToolButton>
+#include <optional>
 
 namespace {
 const QString nichtGefunden = QStringLiteral("Fehler|Optionsdatei \"options.ini\" nicht gefunden");
@@ -312,4 +315,87 @@ TEST_F(FensterTest, SteuerelementeTragenIhreNamenUndHinweise)
     EXPECT_EQ(f.ber1->shortcut(), QKeySequence(Qt::Key_F10));
     EXPECT_EQ(f.futter1->lineEdit()->maxLength(), 100);
     EXPECT_EQ(f.futter2->maxLength(), 100);
+}
+
+TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
+{
+    const TSchlangen drei{bunt(1), bunt(2), bunt(3)};
+    datei("drei.vix", drei);
+    const QString d = "file=" + pfad("drei.vix");
+    const QString fehlt = QStringLiteral("Bericht|Datei nicht gefunden.");
+    struct Fall {
+        const char *wie;
+        std::optional<QStringList> zeilen; // nothing: no settings file at all
+        bool maximiert;
+        bool geladen;
+        QStringList meldungen;
+        QStringList futter;
+    };
+    const Fall faelle[] = {
+        {"no settings file", std::nullopt, false, false, {nichtGefunden}, {}},
+        {"empty settings file", QStringList{}, false, false, {}, {}},
+        {"maximize=1", QStringList{"[Options]", "autoload=0", d, "remember=0", "maximize=1", "futter=Maus|Ratte"},
+         true, false, {}, {"Maus", "Ratte"}},
+        {"maximize=0", QStringList{"autoload=0", d, "maximize=0", "futter=Küken"}, false, false, {}, {"Küken"}},
+        {"no maximize line", QStringList{"autoload=0", d, "futter=|Maus"}, false, false, {}, {"", "Maus"}},
+        {"maximize=yes", QStringList{"maximize=yes"}, false, false, {}, {}},
+        {"autoload with a file", QStringList{"autoload=1", d, "maximize=1", "futter=Maus"}, true, true, {}, {"Maus"}},
+        {"autoload=0 with a file", QStringList{"autoload=0", d}, false, false, {}, {}},
+        {"autoload with file 0", QStringList{"autoload=1", "file=0", "futter=Maus"}, false, false, {}, {"Maus"}},
+        {"autoload with a missing file", QStringList{"autoload=1", "file=" + pfad("fehlt.vix"), "futter=Maus"}, false,
+         false, {fehlt}, {}},
+        {"autoload without a file line", QStringList{"autoload=1", "maximize=1", "futter=Maus"}, true, false, {fehlt},
+         {}},
+    };
+    for (const Fall &fall : faelle) {
+        SCOPED_TRACE(fall.wie);
+        QFile::remove(pfad("options.ini"));
+        if (fall.zeilen)
+            dateiSchreiben(pfad("options.ini"),
+                           fall.zeilen->isEmpty() ? QByteArray() : Cp1252::encode(fall.zeilen->join("\r\n") + "\r\n"));
+        gesagt();
+        TVivarix &f = starten();
+        EXPECT_EQ(gesagt(), fall.meldungen);
+        EXPECT_EQ(f.isMaximized(), fall.maximiert);
+        EXPECT_EQ(futterListe(f), fall.futter);
+        EXPECT_EQ(f.futter1->currentText(), "");
+        EXPECT_FALSE(f.Geaendert);
+        EXPECT_EQ(f.windowTitle(), "Vivarix 1.3");
+        EXPECT_EQ(f.datum1->text(), "07.12.26");
+        if (fall.geladen) {
+            EXPECT_EQ(f.TabControl1->count(), 3);
+            EXPECT_EQ(f.TabControl1->tabText(2), drei[2].name());
+            EXPECT_EQ(f.Dateiname, pfad("drei.vix"));
+            EXPECT_EQ(angezeigt(f), gespeichert(drei[0]));
+            EXPECT_EQ(bearbeitbar(f), alleAn);
+        } else {
+            EXPECT_EQ(f.TabControl1->count(), 0);
+            EXPECT_TRUE(f.Dateiname.isEmpty());
+            EXPECT_EQ(angezeigt(f), (QStringList{"", "unbekannt", "-", "-", "-", "-", "-", ""}));
+            EXPECT_EQ(bearbeitbar(f), alleAus);
+        }
+        w.reset();
+    }
+}
+
+TEST_F(FensterTest, JederLadenLiestDieEinstellungenNeu)
+{
+    const TSchlangen zwei{bunt(4), bunt(5)};
+    datei("zwei.vix", zwei);
+    optionen({"autoload=1", "file=" + pfad("zwei.vix")});
+    TVivarix &f = starten();
+    EXPECT_TRUE(gesagt().isEmpty());
+    f.Upd(1);
+    QFile::remove(pfad("options.ini"));
+    DialogTest::naechsterDateiname(pfad("zwei.vix"));
+    ausloesen(f.Laden1);
+    EXPECT_EQ(gesagt(), QStringList{nichtGefunden});
+    EXPECT_EQ(angezeigt(f), gespeichert(zwei[0])) << "the first snake is shown again";
+    EXPECT_TRUE(f.Schlangen == zwei);
+    EXPECT_FALSE(f.Geaendert);
+    for (int i : {1, 0}) {
+        f.TabControl1Change(i);
+        EXPECT_EQ(angezeigt(f), gespeichert(zwei[size_t(i)]));
+    }
+    EXPECT_TRUE(gesagt().isEmpty()) << "showing a snake reads no settings";
 }
