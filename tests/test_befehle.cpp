@@ -6,6 +6,7 @@
 #include "app/TDatum.h"
 #include "app/TFutterEdit.h"
 #include "data/Datendatei.h"
+#include "toolkit/Bild.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
 
@@ -421,6 +423,84 @@ TEST_F(BefehleTest, EnterFuegtImRichtigenJournalHinzu)
     EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 1);
 }
 
+TEST_F(BefehleTest, JederJournalbefehlAendertNurSeinenEintrag)
+{
+    const TSchlangen start{bunt(1, 4, 3), bunt(2, 2, 2)};
+    TVivarix &f = mitSchlangen(start);
+    f.show();
+    QApplication::setActiveWindow(&f);
+    f.StringGrid1->setFocus();
+    if (!f.StringGrid1->hasFocus())
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    // The card and the journals as the user expects them after each command.
+    const QStringList alles = gespeichert(start[0]);
+    const QStringList karte = alles.mid(0, 8);
+    QStringList fz = alles.filter(QRegularExpression("^F ")), bm = alles.filter(QRegularExpression("^B "));
+    const auto pruefe = [&](const char *befehl) {
+        SCOPED_TRACE(befehl);
+        EXPECT_EQ(gespeichert(f.Schlangen[0]), karte + fz + bm);
+        EXPECT_EQ(angezeigt(f), karte + fz + bm);
+        EXPECT_TRUE(f.Schlangen[1] == start[1]) << "the other snake is untouched";
+        EXPECT_TRUE(f.Geaendert);
+        EXPECT_TRUE(gesagt().isEmpty());
+        f.Geaendert = false;
+    };
+    const auto popup = [&](TStringGrid *g, int zeile, QAction *a) {
+        QApplication::setActiveWindow(&f); // a dialog was active in between
+        g->setFocus();
+        ASSERT_TRUE(g->hasFocus());
+        g->setRow(zeile);
+        f.PopupMenu1Popup();
+        ausloesen(a);
+    };
+
+    datumWaehlen(QDate(2026, 12, 1));
+    QTest::mouseClick(f.datum1, Qt::LeftButton);
+    f.futter1->setEditText("Maus");
+    f.ok1->click();
+    fz.prepend("F 01.12.26|Maus");
+    pruefe("ok1");
+    f.futter2->setText("Häutung neu");
+    f.ok2->click();
+    bm.prepend("B 07.12.26|Häutung neu");
+    pruefe("ok2");
+    popup(f.StringGrid1, 3, f.NachOben1);
+    fz.swapItemsAt(1, 2);
+    pruefe("Nach Oben");
+    EXPECT_EQ(f.StringGrid1->Row(), 2);
+    popup(f.StringGrid1, 1, f.NachUnten1);
+    fz.swapItemsAt(0, 1);
+    pruefe("Nach Unten");
+    EXPECT_EQ(f.StringGrid1->Row(), 2);
+    DialogTest::naechsterDialog([](QWidget *w) {
+        auto *dlg = static_cast<TFutterEdit *>(w);
+        EXPECT_EQ(dlg->datum1->text(), "28.02.26") << "the row's own date";
+        EXPECT_EQ(dlg->futter1->text(), "Ratte 1.0");
+        dlg->datum1->setText("02.02.26");
+        dlg->futter1->setText("Küken");
+        dlg->Button2->click();
+    });
+    popup(f.StringGrid1, 3, f.ndern1);
+    fz[2] = "F 02.02.26|Küken";
+    pruefe("Ändern");
+    popup(f.StringGrid1, 5, f.Lschen1);
+    fz.removeLast();
+    pruefe("Löschen, last row");
+    EXPECT_EQ(f.StringGrid1->Row(), 4);
+    popup(f.StringGrid2, 1, f.Lschen1);
+    bm.removeFirst();
+    pruefe("Löschen in the remarks");
+    popup(f.StringGrid2, 3, f.NachOben1);
+    bm.swapItemsAt(1, 2);
+    pruefe("Nach Oben in the remarks");
+
+    // Switching away and back shows what was stored.
+    f.TabControl1Change(1);
+    EXPECT_EQ(angezeigt(f), gespeichert(start[1]));
+    f.TabControl1Change(0);
+    EXPECT_EQ(angezeigt(f), karte + fz + bm);
+}
+
 // ---------------------------------------------------------------------------
 // Master data
 
@@ -505,6 +585,86 @@ TEST_F(BefehleTest, StammdatenAendern)
     f.Button1Click();
     EXPECT_FALSE(f.Geaendert);
     EXPECT_EQ(f.Schlangen[1].geschlecht(), "Weibchen");
+}
+
+TEST_F(BefehleTest, StammdatenVorschlaegeUndJedesFeld)
+{
+    const TSchlangen start{bunt(1), bunt(2)};
+    TVivarix &f = mitSchlangen(start);
+    f.Upd(1);
+    // The dialog's fields in the order of the card: name, genus, colour, sex, hatch month, interval, picture.
+    const auto felder = [](QWidget *d) {
+        auto *dlg = static_cast<TDateneingabe *>(d);
+        return QStringList{dlg->Edit1->text(), dlg->Edit2->text(),     dlg->Edit5->text(),
+                           dlg->ComboBox2->currentText(), dlg->Edit3->text(), dlg->ComboBox1->currentText(),
+                           dlg->Edit4->text()};
+    };
+    const auto ausfuellen = [](QWidget *d, const QStringList &w) {
+        auto *dlg = static_cast<TDateneingabe *>(d);
+        dlg->Edit1->clear();
+        QTest::keyClicks(dlg->Edit1, w[0]); // typed: the field takes at most 30 characters
+        dlg->Edit2->setText(w[1]);
+        dlg->Edit5->setText(w[2]);
+        dlg->ComboBox2->setCurrentIndex(dlg->ComboBox2->findText(w[3]));
+        dlg->Edit3->setText(w[4]);
+        dlg->ComboBox1->setEditText(w[5]);
+        dlg->Edit4->setText(w[6]);
+        dlg->Button2->click();
+    };
+
+    // "Ändern..." proposes the card; OK with nothing typed changes no byte.
+    DialogTest::naechsterDialog([&](QWidget *d) {
+        EXPECT_EQ(felder(d), gespeichert(start[1]).mid(1, 7));
+        static_cast<TDateneingabe *>(d)->Button2->click();
+    });
+    f.Button1->click();
+    EXPECT_TRUE(f.Schlangen[1] == start[1]);
+    EXPECT_TRUE(f.Geaendert);
+    EXPECT_EQ(angezeigt(f), gespeichert(start[1]));
+    EXPECT_EQ(f.Image1->pixmap().size(), QSize(5, 4)) << "its own picture";
+
+    // Every field changed: each lands in its own place, the journals stay.
+    const QStringList neu{QString(30, u'N') + u'x', "Python regius", "Pastel", "unbekannt", "12/2020", "21",
+                          start[0].bild()};
+    DialogTest::naechsterDialog([&](QWidget *d) { ausfuellen(d, neu); });
+    f.Button1->click();
+    TSchlange erwartet = start[1];
+    erwartet.setName(QString(30, u'N'));
+    erwartet.setGattung(neu[1]);
+    erwartet.setFarbe(neu[2]);
+    erwartet.setGeschlecht(neu[3]);
+    erwartet.setSchlupf(neu[4]);
+    erwartet.setTage(21);
+    erwartet.setBild(neu[6]);
+    EXPECT_TRUE(f.Schlangen[1] == erwartet);
+    EXPECT_EQ(angezeigt(f), gespeichert(erwartet));
+    EXPECT_EQ(f.Image1->pixmap().size(), QSize(4, 4));
+    EXPECT_TRUE(f.Schlangen[0] == start[0]);
+
+    // "Neue Schlange" proposes an empty card, "unbekannt" and 7 days; only the name typed.
+    DialogTest::naechsterDialog([&](QWidget *d) {
+        EXPECT_EQ(felder(d), (QStringList{"", "", "", "unbekannt", "", "7", ""}));
+        ausfuellen(d, {"Nagini", "", "", "unbekannt", "", "7", ""});
+    });
+    ausloesen(f.NeueSchlange1);
+    const QStringList nagini{"Nagini", "Nagini", "", "", "unbekannt", "", "7", ""};
+    ASSERT_EQ(f.Schlangen.size(), 3u);
+    EXPECT_EQ(gespeichert(f.Schlangen[2]), nagini);
+    EXPECT_EQ(angezeigt(f), nagini);
+    EXPECT_EQ(f.Image1->pixmap().size(), Bild::standardBild().size());
+
+    // ... and with every field its own value, from the tool bar.
+    const QStringList monty{"Monty", "Python", "Albino", "weiblich", "04/2021", "9", start[1].bild()};
+    DialogTest::naechsterDialog([&](QWidget *d) { ausfuellen(d, monty); });
+    ausloesen(f.ToolButton5);
+    ASSERT_EQ(f.Schlangen.size(), 4u);
+    EXPECT_EQ(gespeichert(f.Schlangen[3]), QStringList{"Monty"} + monty);
+    EXPECT_EQ(angezeigt(f), QStringList{"Monty"} + monty);
+    EXPECT_EQ(f.TabControl1->currentIndex(), 3);
+    EXPECT_EQ(f.Image1->pixmap().size(), QSize(5, 4));
+    EXPECT_TRUE(f.Schlangen[0] == start[0]);
+    EXPECT_EQ(gespeichert(f.Schlangen[2]), nagini);
+    EXPECT_TRUE(gesagt().isEmpty());
 }
 
 TEST_F(BefehleTest, SchlangeEntfernen)
