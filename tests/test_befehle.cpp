@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,10 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QToolButton>
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 // Fills the master data dialog when it opens and confirms it.
@@ -178,6 +183,146 @@ TEST_F(BefehleTest, LadenErsetztOhneFrageUndSpeichernSchreibtOhneDialog)
     DialogTest::naechsterDateiname(std::nullopt);
     f.SpeichernUnter1Click();
     EXPECT_EQ(f.Dateiname, pfad("lang.vix"));
+}
+
+namespace {
+// A lower file-size limit for this process while it lives; writing past it fails with EFBIG.
+struct Dateigrenze {
+    rlimit alt{};
+    explicit Dateigrenze(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &alt);
+        const rlimit neu{bytes, alt.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &neu);
+    }
+    ~Dateigrenze() { ::setrlimit(RLIMIT_FSIZE, &alt); }
+};
+
+// A tiny tmpfs of 100 KiB at `pfad`, where the test may mount one.
+struct KleinesDateisystem {
+    QByteArray pfad;
+    bool da = false;
+    explicit KleinesDateisystem(const QString &p) : pfad(QFile::encodeName(p))
+    {
+        da = ::mount("tmpfs", pfad.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=100k") == 0;
+    }
+    ~KleinesDateisystem()
+    {
+        if (da)
+            ::umount2(pfad.constData(), MNT_DETACH);
+    }
+};
+} // namespace
+
+TEST_F(BefehleTest, GescheitertesSpeichernLaesstFensterUndDateiStehen)
+{
+    const TSchlangen start{bunt(1), bunt(2)};
+    TVivarix &f = mitSchlangen(start);
+    const QByteArray alt = dateiLesen(pfad("start.vix"));
+    fuettern(f, "Maus");
+    const TSchlangen geaendert = f.Schlangen;
+    const QStringList karte = angezeigt(f);
+    ASSERT_TRUE(QDir(ordner.path()).mkdir("ordner"));
+
+    struct Fall {
+        const char *wie;
+        QAction *befehl;
+        QString ziel; // the name given to "Speichern unter..."; empty: "Speichern" to the current file
+        rlim_t grenze;
+        QString meldung;
+    };
+    const Fall faelle[] = {
+        {"file-size limit, Speichern", f.Speichern1, {}, 60000, "Bericht|Zu wenig Speicherplatz."},
+        {"file-size limit, tool button", f.ToolButton3, {}, 60000, "Bericht|Zu wenig Speicherplatz."},
+        {"file-size limit, Speichern unter", f.SpeichernUnter1, pfad("neu.vix"), 60000,
+         "Bericht|Zu wenig Speicherplatz."},
+        {"a folder as name", f.SpeichernUnter1, pfad("ordner"), RLIM_INFINITY, "Bericht|Ungültiger Dateiname."},
+        {"missing folder", f.SpeichernUnter1, pfad("fehlt/neu.vix"), RLIM_INFINITY, "Bericht|Datei nicht gefunden."},
+    };
+    for (const Fall &fall : faelle) {
+        SCOPED_TRACE(fall.wie);
+        if (!fall.ziel.isEmpty())
+            DialogTest::naechsterDateiname(fall.ziel);
+        {
+            Dateigrenze grenze(fall.grenze);
+            ausloesen(fall.befehl);
+        }
+        EXPECT_EQ(gesagt(), QStringList{fall.meldung});
+        EXPECT_TRUE(f.Geaendert);
+        EXPECT_EQ(f.Dateiname, pfad("start.vix"));
+        EXPECT_TRUE(f.Schlangen == geaendert);
+        EXPECT_EQ(angezeigt(f), karte);
+        EXPECT_EQ(dateiLesen(pfad("start.vix")), alt) << "the old file stays whole";
+        EXPECT_FALSE(QFileInfo::exists(pfad("neu.vix")));
+        EXPECT_TRUE(f.Speichern1->isEnabled());
+    }
+
+    // The folder of the current file is gone (a stick pulled out).
+    DialogTest::naechsterDateiname(pfad("ordner/a.vix"));
+    ausloesen(f.SpeichernUnter1);
+    ASSERT_EQ(f.Dateiname, pfad("ordner/a.vix"));
+    fuettern(f, "Ratte");
+    ASSERT_TRUE(QDir(pfad("ordner")).removeRecursively());
+    gesagt();
+    ausloesen(f.Speichern1);
+    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden."});
+    EXPECT_TRUE(f.Geaendert);
+    EXPECT_EQ(f.Dateiname, pfad("ordner/a.vix"));
+    EXPECT_EQ(f.Schlangen[0].futter(0), "Ratte");
+}
+
+TEST_F(BefehleTest, SpeichernAufAndereUndVolleDateisysteme)
+{
+    const TSchlangen start{bunt(1), bunt(2)};
+    TVivarix &f = mitSchlangen(start);
+    const auto bytes = [](const TSchlangen &s) {
+        return QByteArray(reinterpret_cast<const char *>(s.data()), qsizetype(s.size() * TSchlange::Groesse));
+    };
+
+    // Another file system than the tests' own: the file is replaced there, not beside the start folder.
+    struct stat hier {}, dort {};
+    const QString shm = QStringLiteral("/dev/shm/vivarix-%1.vix").arg(QCoreApplication::applicationPid());
+    if (::stat("/dev/shm", &dort) == 0 && ::stat(QFile::encodeName(ordner.path()).constData(), &hier) == 0 &&
+        hier.st_dev != dort.st_dev) {
+        fuettern(f, "Maus");
+        DialogTest::naechsterDateiname(shm);
+        ausloesen(f.SpeichernUnter1);
+        EXPECT_TRUE(gesagt().isEmpty());
+        EXPECT_EQ(f.Dateiname, shm);
+        EXPECT_FALSE(f.Geaendert);
+        EXPECT_EQ(dateiLesen(shm), bytes(f.Schlangen));
+        fuettern(f, "Ratte");
+        ausloesen(f.Speichern1);
+        EXPECT_FALSE(f.Geaendert);
+        EXPECT_EQ(dateiLesen(shm), bytes(f.Schlangen));
+        EXPECT_EQ(f.Schlangen[0].futter(0), "Ratte");
+        QFile::remove(shm);
+    }
+
+    // A file system with room for the collection once, not for a second copy beside it.
+    ASSERT_TRUE(QDir(ordner.path()).mkdir("klein"));
+    KleinesDateisystem klein(pfad("klein"));
+    if (!klein.da)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    DialogTest::naechsterDateiname(pfad("klein/a.vix"));
+    ausloesen(f.SpeichernUnter1);
+    ASSERT_TRUE(gesagt().isEmpty());
+    const QByteArray alt = dateiLesen(pfad("klein/a.vix"));
+    EXPECT_EQ(alt, bytes(f.Schlangen));
+    for (QAction *befehl : {f.Speichern1, f.SpeichernUnter1}) {
+        fuettern(f, "Küken");
+        const TSchlangen geaendert = f.Schlangen;
+        if (befehl == f.SpeichernUnter1)
+            DialogTest::naechsterDateiname(pfad("klein/b.vix"));
+        ausloesen(befehl);
+        EXPECT_EQ(gesagt(), QStringList{"Bericht|Zu wenig Speicherplatz."}) << befehl->objectName().toStdString();
+        EXPECT_TRUE(f.Geaendert);
+        EXPECT_EQ(f.Dateiname, pfad("klein/a.vix"));
+        EXPECT_TRUE(f.Schlangen == geaendert);
+        EXPECT_EQ(dateiLesen(pfad("klein/a.vix")), alt);
+        EXPECT_FALSE(QFileInfo::exists(pfad("klein/b.vix")));
+    }
 }
 
 TEST_F(BefehleTest, SchliessenFragtNurBeiAenderungen)
