@@ -277,6 +277,18 @@ TEST_F(Dialoge, StammdatenBildwahl)
               QStringList{"Fehler|Der Pfad der Bilddatei ist 60 Zeichen lang; gespeichert werden können höchstens 50 "
                           "Zeichen. Bitte wähle eine Datei mit kürzerem Pfad."});
 
+    // Both sides of the limit: 51 characters are refused, 50 are taken; typing stops at 50.
+    for (int n : {51, 50}) {
+        DialogTest::naechsterDateiname("/" + QString(n - 5, u'c') + ".jpg");
+        dlg.Button1->click();
+    }
+    EXPECT_EQ(dlg.Edit4->text(), "/" + QString(45, u'c') + ".jpg");
+    EXPECT_EQ(DialogTest::protokoll().size(), 2);
+    EXPECT_TRUE(DialogTest::protokoll().last().contains(" ist 51 Zeichen lang"));
+    dlg.Edit4->clear();
+    QTest::keyClicks(dlg.Edit4, QString(51, u'd'));
+    EXPECT_EQ(dlg.Edit4->text(), QString(50, u'd'));
+
     // A choice, then a cancelled second choice, keeps the first.
     DialogTest::naechsterDateiname(QStringLiteral("/bilder/kaa.jpg"));
     dlg.Button1->click();
