@@ -88,20 +88,20 @@ protected:
 TEST_F(BefehleTest, NeuFragtNurBeiAenderungen)
 {
     TVivarix &f = mitSchlangen({schlange("Kaa")});
-    f.Neu1Click();
+    ausloesen(f.Neu1);
     EXPECT_TRUE(gesagt().isEmpty());
     EXPECT_EQ(f.TabControl1->count(), 0);
 
     TVivarix &g = mitSchlangen({schlange("Kaa")});
     fuettern(g, "Maus");
     DialogTest::naechsteAntwort(mbAbbrechen);
-    g.Neu1Click();
+    ausloesen(g.Neu1);
     EXPECT_EQ(gesagt(), QStringList{"Warnung|Vorher noch speichern?"});
     EXPECT_EQ(g.TabControl1->count(), 1);
     EXPECT_TRUE(g.Geaendert);
 
     DialogTest::naechsteAntwort(mbNein);
-    g.Neu1Click();
+    ausloesen(g.Neu1);
     EXPECT_EQ(g.TabControl1->count(), 0);
     EXPECT_EQ(dateiLesen(pfad("start.vix")), [&] {
         TSchlangen s{schlange("Kaa")};
@@ -114,10 +114,10 @@ TEST_F(BefehleTest, NeuMitJaOhneDateinamenFragtNachDemNamen)
 {
     TVivarix &f = starten();
     stammdaten("Kaa");
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     DialogTest::naechsteAntwort(mbJa);
     DialogTest::naechsterDateiname(pfad("neu")); // the extension is added
-    f.Neu1Click();
+    ausloesen(f.Neu1);
     EXPECT_EQ(QFileInfo(pfad("neu.vix")).size(), qint64(TSchlange::Groesse));
     EXPECT_EQ(f.TabControl1->count(), 0);
     EXPECT_TRUE(f.Dateiname.isEmpty());
@@ -125,10 +125,10 @@ TEST_F(BefehleTest, NeuMitJaOhneDateinamenFragtNachDemNamen)
 
     // "Ja" and then cancelling the save dialog keeps the unsaved snake: nothing is lost.
     stammdaten("Nagini");
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     DialogTest::naechsteAntwort(mbJa);
     DialogTest::naechsterDateiname(std::nullopt);
-    f.Neu1Click();
+    ausloesen(f.Neu1);
     EXPECT_EQ(f.TabControl1->count(), 1);
     EXPECT_TRUE(f.Geaendert);
     DialogTest::naechsteAntwort(mbJa);
@@ -655,7 +655,7 @@ TEST_F(BefehleTest, ErsteNeueSchlangeSchaltetAllesFrei)
     gesagt();
     f.datum1->setText("01.12.26");
     stammdaten("Kaa");
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     ASSERT_EQ(f.Schlangen.size(), 1u);
     const TSchlange &r = f.Schlangen[0];
     EXPECT_EQ(r.name(), "Kaa");
@@ -675,7 +675,7 @@ TEST_F(BefehleTest, ErsteNeueSchlangeSchaltetAllesFrei)
     EXPECT_TRUE(gesagt().isEmpty());
 
     abbrechen();
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     EXPECT_EQ(f.Schlangen.size(), 1u);
 }
 
@@ -684,7 +684,7 @@ TEST_F(BefehleTest, NeueSchlangeKommtAnsEndeUndDieAlteBleibtUnberuehrt)
     TVivarix &f = mitSchlangen({schlange("Erste", 3), schlange("Zweite", 1)});
     const TSchlange erste = f.Schlangen[0];
     stammdaten("Dritte", "Morelia", pfad("fehlt.png"));
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     EXPECT_EQ(gesagt().size(), 1) << "the missing picture is reported";
     EXPECT_TRUE(f.Schlangen[0] == erste) << "the snake that was on show keeps its card";
     EXPECT_EQ(f.TabControl1->count(), 3);
@@ -817,13 +817,13 @@ TEST_F(BefehleTest, SchlangeEntfernen)
     TVivarix &f = mitSchlangen({schlange("A"), schlange("B"), schlange("C")});
     f.Upd(1);
     DialogTest::naechsteAntwort(mbAbbrechen);
-    f.Schlangelschen1Click();
+    ausloesen(f.Schlangelschen1);
     EXPECT_EQ(gesagt(), QStringList{"Warnung|\"B\" wirklich löschen?"});
     EXPECT_EQ(f.Schlangen.size(), 3u);
     EXPECT_FALSE(f.Geaendert);
 
     DialogTest::naechsteAntwort(mbJa);
-    f.Schlangelschen1Click();
+    ausloesen(f.Schlangelschen1);
     ASSERT_EQ(f.Schlangen.size(), 2u);
     EXPECT_EQ(f.Schlangen[1].name(), "C");
     EXPECT_EQ(f.TabControl1->tabText(0), "A");
@@ -835,7 +835,7 @@ TEST_F(BefehleTest, SchlangeEntfernen)
     TVivarix &g = mitSchlangen({schlange("Einzige")});
     fuettern(g, "Maus");
     DialogTest::naechsteAntwort(mbJa);
-    g.Schlangelschen1Click();
+    ausloesen(g.Schlangelschen1);
     EXPECT_TRUE(g.Schlangen.empty());
     EXPECT_EQ(g.TabControl1->count(), 0);
     EXPECT_FALSE(g.Geaendert);
@@ -851,7 +851,7 @@ TEST_F(BefehleTest, TypischerWeg)
     optionen({"[Options]", "autoload=0", "file=", "remember=0", "maximize=0", "futter=Maus|Ratte"});
     TVivarix &f = starten(true);
     stammdaten("Monty", "Python", {}, "14");
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     const QDate tage[] = {QDate(2026, 11, 2), QDate(2026, 11, 16), QDate(2026, 11, 30)};
     const char *futter[] = {"Maus", "Ratte", "Küken"};
     for (int i = 0; i < 3; ++i) {
@@ -863,12 +863,12 @@ TEST_F(BefehleTest, TypischerWeg)
     f.futter2->setText("Häutung");
     QTest::mouseClick(f.ok2, Qt::LeftButton);
     DialogTest::naechsterDateiname(pfad("mysnakes.vix"));
-    f.Speichern1->trigger();
+    ausloesen(f.Speichern1);
     EXPECT_FALSE(f.Geaendert);
-    f.Neu1->trigger();
+    ausloesen(f.Neu1);
     EXPECT_EQ(f.TabControl1->count(), 0);
     DialogTest::naechsterDateiname(pfad("mysnakes.vix"));
-    f.Laden1->trigger();
+    ausloesen(f.Laden1);
     EXPECT_TRUE(gesagt().isEmpty());
     ASSERT_EQ(f.TabControl1->count(), 1);
     EXPECT_EQ(f.name->text(), "Monty");
