@@ -585,6 +585,8 @@ TEST_F(BefehleTest, JederJournalbefehlAendertNurSeinenEintrag)
         SCOPED_TRACE(befehl);
         EXPECT_EQ(gespeichert(f.Schlangen[0]), karte + fz + bm);
         EXPECT_EQ(angezeigt(f), karte + fz + bm);
+        EXPECT_EQ(f.Schlangen[0].futter(int(fz.size())), "") << "the end mark has an empty text too";
+        EXPECT_EQ(f.Schlangen[0].bemerkung(int(bm.size())), "");
         EXPECT_TRUE(f.Schlangen[1] == start[1]) << "the other snake is untouched";
         EXPECT_TRUE(f.Geaendert);
         EXPECT_TRUE(gesagt().isEmpty());
@@ -841,6 +843,16 @@ TEST_F(BefehleTest, SchlangeEntfernen)
     EXPECT_FALSE(g.Geaendert);
     EXPECT_TRUE(g.Dateiname.isEmpty());
     EXPECT_FALSE(g.Speichern1->isEnabled());
+
+    // Deleting the last of three shows the first, whole.
+    const TSchlangen drei{bunt(1), bunt(2), bunt(3)};
+    TVivarix &h = mitSchlangen(drei);
+    h.Upd(2);
+    DialogTest::naechsteAntwort(mbJa);
+    ausloesen(h.Schlangelschen1);
+    EXPECT_TRUE(h.Schlangen == TSchlangen(drei.begin(), drei.begin() + 2));
+    EXPECT_EQ(h.TabControl1->currentIndex(), 0);
+    EXPECT_EQ(angezeigt(h), gespeichert(drei[0]));
 }
 
 // ---------------------------------------------------------------------------

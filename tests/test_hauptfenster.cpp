@@ -173,7 +173,7 @@ TEST_F(FensterTest, MerkenSchreibtJournalMitEndmarkeUndLaesstRestUnberuehrt)
 
 TEST_F(FensterTest, NeuUndActivSchaltenGenauDieSechzehn)
 {
-    datei("a.vix", {schlange("Kaa", 2, 2)});
+    datei("a.vix", {bunt(1, 2, 2)});
     optionen({"autoload=1", "file=" + pfad("a.vix")});
     TVivarix &f = starten();
     f.Geaendert = true;
@@ -186,6 +186,8 @@ TEST_F(FensterTest, NeuUndActivSchaltenGenauDieSechzehn)
     EXPECT_EQ(f.StringGrid1->RowCount(), 2);
     EXPECT_EQ(f.StringGrid1->Cells(1, 1), "");
     EXPECT_EQ(f.StringGrid1->Cells(0, 0), "Datum") << "Neu keeps the headers";
+    EXPECT_EQ(angezeigt(f), (QStringList{"", "unbekannt", "-", "-", "-", "-", "-", ""}));
+    EXPECT_EQ(f.Image1->pixmap().size(), Bild::standardBild().size());
     EXPECT_EQ(f.datum1->text(), "07.12.26");
     f.Activ();
     EXPECT_EQ(bearbeitbar(f), alleAn);
