@@ -122,6 +122,7 @@ TEST_F(BefehleTest, NeuMitJaOhneDateinamenFragtNachDemNamen)
     EXPECT_EQ(f.TabControl1->count(), 0);
     EXPECT_TRUE(f.Dateiname.isEmpty());
     EXPECT_EQ(f.SaveDialog1.vorschlag, "neu.vix") << "the dialog proposes the last name chosen";
+    EXPECT_EQ(f.SaveDialog1.verzeichnis, QFileInfo(ordner.path()).absoluteFilePath()) << "and opens in its folder";
 
     // "Ja" and then cancelling the save dialog keeps the unsaved snake: nothing is lost.
     stammdaten("Nagini");
