@@ -296,6 +296,7 @@ TEST_F(FensterTest, JournalbereichBehaeltSeineProportionen)
     EXPECT_NEAR(double(f.Panel1->width()) / links, 1.1, 0.06);
     EXPECT_NEAR(double(f.Panel2->width()) / rechts, 1.1, 0.06);
     EXPECT_GE(f.Splitter1->width() - f.Panel1->width(), 180 - f.Splitter1->handleWidth());
+    EXPECT_EQ(f.Panel1->maximumWidth(), f.Splitter1->width() - 180) << "the right half keeps 180 pixels";
     // The text column fills what the date column leaves.
     EXPECT_EQ(f.StringGrid1->ColWidths(0), 64);
     EXPECT_EQ(f.StringGrid1->ColWidths(1), f.StringGrid1->viewport()->width() - 64);
