@@ -256,6 +256,17 @@ TEST_F(Dialoge, StammdatenFalschesIntervallBleibtOffen)
     EXPECT_EQ(dlg.ComboBox1->count(), 15);
 }
 
+TEST_F(Dialoge, StammdatenFelderNehmenIhreLaengeAuf)
+{
+    TDateneingabe dlg(nullptr);
+    zeigen(dlg);
+    for (const auto &[feld, n] : {std::pair{dlg.Edit1, 30}, std::pair{dlg.Edit2, 100}, std::pair{dlg.Edit5, 100},
+                                  std::pair{dlg.Edit3, 10}, std::pair{dlg.Edit4, 50}}) {
+        QTest::keyClicks(feld, QString(n + 1, u'z')); // one more than fits
+        EXPECT_EQ(feld->text(), QString(n, u'z')) << feld->objectName().toStdString();
+    }
+}
+
 TEST_F(Dialoge, StammdatenBildwahl)
 {
     TDateneingabe dlg(nullptr);
