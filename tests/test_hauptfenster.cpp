@@ -66,43 +66,6 @@ TEST_F(FensterTest, StartOhneOptionsdateiMeldetSichUndBleibtLeer)
     EXPECT_GE(f.minimumHeight(), 609);
 }
 
-TEST_F(FensterTest, StartLaedtDieDateiDerEinstellungenUndFuelltDieFutterliste)
-{
-    datei("zwei.vix", {schlange("Kaa", 3, 1), schlange("Nagini")});
-    optionen({"[Options]", "autoload=1", "file=" + pfad("zwei.vix"), "remember=0", "maximize=0",
-              "futter=Maus|Ratte"});
-    TVivarix &f = starten();
-    EXPECT_TRUE(gesagt().isEmpty());
-    ASSERT_EQ(f.TabControl1->count(), 2);
-    EXPECT_EQ(f.TabControl1->tabText(1), "Nagini");
-    EXPECT_EQ(f.TabControl1->currentIndex(), 0);
-    EXPECT_EQ(f.name->text(), "Kaa");
-    EXPECT_EQ(f.tage->text(), "7");
-    EXPECT_EQ(f.Dateiname, pfad("zwei.vix"));
-    EXPECT_EQ(bearbeitbar(f), alleAn);
-    EXPECT_FALSE(f.Geaendert);
-    EXPECT_EQ(futterListe(f), (QStringList{"Maus", "Ratte"}));
-    EXPECT_EQ(f.windowTitle(), "Vivarix 1.3");
-}
-
-TEST_F(FensterTest, StartMitDateiNullOderFehlerLaedtNichts)
-{
-    optionen({"autoload=1", "file=0", "futter="});
-    TVivarix &f = starten();
-    EXPECT_EQ(f.TabControl1->count(), 0);
-    EXPECT_EQ(bearbeitbar(f), alleAus);
-    EXPECT_EQ(f.futter1->count(), 0);
-
-    // A file that is missing ends the start-up at the load: reported, nothing enabled, no food list.
-    optionen({"autoload=1", "file=" + pfad("fehlt.vix"), "futter=Maus"});
-    gesagt();
-    TVivarix &g = starten();
-    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden."});
-    EXPECT_TRUE(g.Dateiname.isEmpty());
-    EXPECT_EQ(bearbeitbar(g), alleAus);
-    EXPECT_EQ(g.futter1->count(), 0);
-}
-
 TEST_F(FensterTest, UpdZeigtJournaleMitPlatzhalterzeile)
 {
     datei("s.vix", {schlange("Leer"), schlange("Eins", 1, 0), schlange("Voll", 200, 200)});
@@ -367,6 +330,7 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
         EXPECT_EQ(f.datum1->text(), "07.12.26");
         if (fall.geladen) {
             EXPECT_EQ(f.TabControl1->count(), 3);
+            EXPECT_EQ(f.TabControl1->currentIndex(), 0);
             EXPECT_EQ(f.TabControl1->tabText(2), drei[2].name());
             EXPECT_EQ(f.Dateiname, pfad("drei.vix"));
             EXPECT_EQ(angezeigt(f), gespeichert(drei[0]));
