@@ -352,12 +352,14 @@ TEST_F(FensterTest, JederLadenLiestDieEinstellungenNeu)
     optionen({"autoload=1", "file=" + pfad("zwei.vix")});
     TVivarix &f = starten();
     EXPECT_TRUE(gesagt().isEmpty());
-    f.Upd(1);
+    ausloesen(f.Neu1); // from the empty state: loading also makes the snakes editable
     QFile::remove(pfad("options.ini"));
     DialogTest::naechsterDateiname(pfad("zwei.vix"));
     ausloesen(f.Laden1);
     EXPECT_EQ(gesagt(), QStringList{nichtGefunden});
-    EXPECT_EQ(angezeigt(f), gespeichert(zwei[0])) << "the first snake is shown again";
+    EXPECT_EQ(bearbeitbar(f), alleAn);
+    EXPECT_EQ(f.Dateiname, pfad("zwei.vix"));
+    EXPECT_EQ(angezeigt(f), gespeichert(zwei[0])) << "the first snake is shown";
     EXPECT_TRUE(f.Schlangen == zwei);
     EXPECT_FALSE(f.Geaendert);
     for (int i : {1, 0}) {
