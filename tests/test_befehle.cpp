@@ -190,14 +190,18 @@ namespace {
 // A lower file-size limit for this process while it lives; writing past it fails with EFBIG.
 struct Dateigrenze {
     rlimit alt{};
+    void (*signalVorher)(int) = std::signal(SIGXFSZ, SIG_IGN);
     explicit Dateigrenze(rlim_t bytes)
     {
-        std::signal(SIGXFSZ, SIG_IGN);
         ::getrlimit(RLIMIT_FSIZE, &alt);
         const rlimit neu{bytes, alt.rlim_max};
         ::setrlimit(RLIMIT_FSIZE, &neu);
     }
-    ~Dateigrenze() { ::setrlimit(RLIMIT_FSIZE, &alt); }
+    ~Dateigrenze()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &alt);
+        std::signal(SIGXFSZ, signalVorher);
+    }
 };
 
 // A tiny tmpfs of 100 KiB at `pfad`, where the test may mount one.
