@@ -5,11 +5,21 @@
 #include "data/TSchlange.h"
 #include "toolkit/Dialoge.h"
 
-#include <QAction>
 #include <QDate>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
+
+#include <ostream>
+
+class QAction;
+
+// Readable texts in failure messages.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
+// Runs a menu or tool-bar command the way a user reaches it: the action must be
+// enabled (a disabled one is not triggered and the test fails).
+void ausloesen(QAction *a);
 
 class FensterTest : public ::testing::Test {
 protected:
@@ -40,16 +50,19 @@ protected:
     // A record with the given name and journals "dd.mm.yy"/text.
     static TSchlange schlange(const QString &name, int futter = 0, int bemerk = 0, int tage = 7);
     void datei(const QString &name, const TSchlangen &s);
+    // A record in which every field holds a value of its own, different for
+    // each `nr`, with a real picture file of its own, so a field shown or
+    // stored in its neighbour's place shows.
+    TSchlange bunt(int nr, int futter = 3, int bemerk = 2);
+
+    // What the window shows of the snake on show: tab caption, the six labels,
+    // the picture path, then the rows of both journals ("F date|text", "B date|text").
+    static QStringList angezeigt(const TVivarix &w);
+    // The same as the record holds it.
+    static QStringList gespeichert(const TSchlange &s);
 
     // What the message boxes said since the last call.
     QStringList gesagt();
-
-    // Runs a menu or tool-bar command the way a user can: only when it is enabled.
-    static void ausloesen(QAction *a)
-    {
-        ASSERT_TRUE(a->isEnabled()) << a->objectName().toStdString();
-        a->trigger();
-    }
 
     QTemporaryDir ordner;
     std::unique_ptr<TVivarix> w;

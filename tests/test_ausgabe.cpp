@@ -30,10 +30,6 @@
 #include <cstring>
 #include <sys/resource.h>
 
-void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 // Writes a length-prefixed string straight into the record's bytes, the way a

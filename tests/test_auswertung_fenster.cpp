@@ -16,19 +16,9 @@
 #include <QTextEdit>
 #include <QApplication>
 
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 const QString kaa = QStringLiteral("<b>Kaa</b> & Co"); // a name that looks like markup
-
-void ausloesen(QAction *a)
-{
-    ASSERT_TRUE(a->isEnabled()) << a->objectName().toStdString();
-    a->trigger();
-}
 
 // Per character of a line: 'n' plain, 'f' bold, 'r' bold and red 221,0,0, '?' anything else.
 QString formate(const QTextEdit *box, int zeile)

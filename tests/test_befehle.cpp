@@ -6,6 +6,7 @@
 #include "app/TDatum.h"
 #include "app/TFutterEdit.h"
 #include "data/Datendatei.h"
+#include "toolkit/Bild.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
@@ -14,15 +15,21 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 // Fills the master data dialog when it opens and confirms it.
@@ -85,20 +92,20 @@ protected:
 TEST_F(BefehleTest, NeuFragtNurBeiAenderungen)
 {
     TVivarix &f = mitSchlangen({schlange("Kaa")});
-    f.Neu1Click();
+    ausloesen(f.Neu1);
     EXPECT_TRUE(gesagt().isEmpty());
     EXPECT_EQ(f.TabControl1->count(), 0);
 
     TVivarix &g = mitSchlangen({schlange("Kaa")});
     fuettern(g, "Maus");
     DialogTest::naechsteAntwort(mbAbbrechen);
-    g.Neu1Click();
+    ausloesen(g.Neu1);
     EXPECT_EQ(gesagt(), QStringList{"Warnung|Vorher noch speichern?"});
     EXPECT_EQ(g.TabControl1->count(), 1);
     EXPECT_TRUE(g.Geaendert);
 
     DialogTest::naechsteAntwort(mbNein);
-    g.Neu1Click();
+    ausloesen(g.Neu1);
     EXPECT_EQ(g.TabControl1->count(), 0);
     EXPECT_EQ(dateiLesen(pfad("start.vix")), [&] {
         TSchlangen s{schlange("Kaa")};
@@ -111,21 +118,22 @@ TEST_F(BefehleTest, NeuMitJaOhneDateinamenFragtNachDemNamen)
 {
     TVivarix &f = starten();
     stammdaten("Kaa");
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     DialogTest::naechsteAntwort(mbJa);
     DialogTest::naechsterDateiname(pfad("neu")); // the extension is added
-    f.Neu1Click();
+    ausloesen(f.Neu1);
     EXPECT_EQ(QFileInfo(pfad("neu.vix")).size(), qint64(TSchlange::Groesse));
     EXPECT_EQ(f.TabControl1->count(), 0);
     EXPECT_TRUE(f.Dateiname.isEmpty());
     EXPECT_EQ(f.SaveDialog1.vorschlag, "neu.vix") << "the dialog proposes the last name chosen";
+    EXPECT_EQ(f.SaveDialog1.verzeichnis, QFileInfo(ordner.path()).absoluteFilePath()) << "and opens in its folder";
 
     // "Ja" and then cancelling the save dialog keeps the unsaved snake: nothing is lost.
     stammdaten("Nagini");
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     DialogTest::naechsteAntwort(mbJa);
     DialogTest::naechsterDateiname(std::nullopt);
-    f.Neu1Click();
+    ausloesen(f.Neu1);
     EXPECT_EQ(f.TabControl1->count(), 1);
     EXPECT_TRUE(f.Geaendert);
     DialogTest::naechsteAntwort(mbJa);
@@ -248,6 +256,150 @@ TEST_F(BefehleTest, SpeichernUnterFragtVorDemErsetzen)
     EXPECT_EQ(dateiLesen(pfad("mysnakes.vix")), sammlung);
     EXPECT_EQ(f.Schlangen.size(), 1u) << "the unsaved snake stays";
     EXPECT_TRUE(f.Geaendert);
+}
+
+namespace {
+// A lower file-size limit for this process while it lives; writing past it fails with EFBIG.
+struct Dateigrenze {
+    rlimit alt{};
+    void (*signalVorher)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    explicit Dateigrenze(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &alt);
+        const rlimit neu{bytes, alt.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &neu);
+    }
+    ~Dateigrenze()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &alt);
+        std::signal(SIGXFSZ, signalVorher);
+    }
+};
+
+// A tiny tmpfs of 100 KiB at `pfad`, where the test may mount one.
+struct KleinesDateisystem {
+    QByteArray pfad;
+    bool da = false;
+    explicit KleinesDateisystem(const QString &p) : pfad(QFile::encodeName(p))
+    {
+        da = ::mount("tmpfs", pfad.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=100k") == 0;
+    }
+    ~KleinesDateisystem()
+    {
+        if (da)
+            ::umount2(pfad.constData(), MNT_DETACH);
+    }
+};
+} // namespace
+
+TEST_F(BefehleTest, GescheitertesSpeichernLaesstFensterUndDateiStehen)
+{
+    const TSchlangen start{bunt(1), bunt(2)};
+    TVivarix &f = mitSchlangen(start);
+    const QByteArray alt = dateiLesen(pfad("start.vix"));
+    fuettern(f, "Maus");
+    const TSchlangen geaendert = f.Schlangen;
+    const QStringList karte = angezeigt(f);
+    ASSERT_TRUE(QDir(ordner.path()).mkdir("ordner"));
+
+    struct Fall {
+        const char *wie;
+        QAction *befehl;
+        QString ziel; // the name given to "Speichern unter..."; empty: "Speichern" to the current file
+        rlim_t grenze;
+        QString meldung;
+    };
+    const Fall faelle[] = {
+        {"file-size limit, Speichern", f.Speichern1, {}, 60000, "Bericht|Zu wenig Speicherplatz."},
+        {"file-size limit, tool button", f.ToolButton3, {}, 60000, "Bericht|Zu wenig Speicherplatz."},
+        {"file-size limit, Speichern unter", f.SpeichernUnter1, pfad("neu.vix"), 60000,
+         "Bericht|Zu wenig Speicherplatz."},
+        {"a folder as name", f.SpeichernUnter1, pfad("ordner"), RLIM_INFINITY, "Bericht|Ungültiger Dateiname."},
+        {"missing folder", f.SpeichernUnter1, pfad("fehlt/neu.vix"), RLIM_INFINITY, "Bericht|Datei nicht gefunden."},
+    };
+    for (const Fall &fall : faelle) {
+        SCOPED_TRACE(fall.wie);
+        if (!fall.ziel.isEmpty())
+            DialogTest::naechsterDateiname(fall.ziel);
+        {
+            Dateigrenze grenze(fall.grenze);
+            ausloesen(fall.befehl);
+        }
+        EXPECT_EQ(gesagt(), QStringList{fall.meldung});
+        EXPECT_TRUE(f.Geaendert);
+        EXPECT_EQ(f.Dateiname, pfad("start.vix"));
+        EXPECT_TRUE(f.Schlangen == geaendert);
+        EXPECT_EQ(angezeigt(f), karte);
+        EXPECT_EQ(dateiLesen(pfad("start.vix")), alt) << "the old file stays whole";
+        EXPECT_FALSE(QFileInfo::exists(pfad("neu.vix")));
+        EXPECT_TRUE(f.Speichern1->isEnabled());
+    }
+
+    // The folder of the current file is gone (a stick pulled out).
+    DialogTest::naechsterDateiname(pfad("ordner/a.vix"));
+    ausloesen(f.SpeichernUnter1);
+    ASSERT_EQ(f.Dateiname, pfad("ordner/a.vix"));
+    fuettern(f, "Ratte");
+    ASSERT_TRUE(QDir(pfad("ordner")).removeRecursively());
+    gesagt();
+    ausloesen(f.Speichern1);
+    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden."});
+    EXPECT_TRUE(f.Geaendert);
+    EXPECT_EQ(f.Dateiname, pfad("ordner/a.vix"));
+    EXPECT_EQ(f.Schlangen[0].futter(0), "Ratte");
+}
+
+TEST_F(BefehleTest, SpeichernAufAndereUndVolleDateisysteme)
+{
+    const TSchlangen start{bunt(1), bunt(2)};
+    TVivarix &f = mitSchlangen(start);
+    const auto bytes = [](const TSchlangen &s) {
+        return QByteArray(reinterpret_cast<const char *>(s.data()), qsizetype(s.size() * TSchlange::Groesse));
+    };
+
+    // Another file system than the tests' own: the file is replaced there, not beside the start folder.
+    struct stat hier {}, dort {};
+    const QString shm = QStringLiteral("/dev/shm/vivarix-%1.vix").arg(QCoreApplication::applicationPid());
+    if (::stat("/dev/shm", &dort) == 0 && ::stat(QFile::encodeName(ordner.path()).constData(), &hier) == 0 &&
+        hier.st_dev != dort.st_dev) {
+        fuettern(f, "Maus");
+        DialogTest::naechsterDateiname(shm);
+        ausloesen(f.SpeichernUnter1);
+        EXPECT_TRUE(gesagt().isEmpty());
+        EXPECT_EQ(f.Dateiname, shm);
+        EXPECT_FALSE(f.Geaendert);
+        EXPECT_EQ(dateiLesen(shm), bytes(f.Schlangen));
+        fuettern(f, "Ratte");
+        ausloesen(f.Speichern1);
+        EXPECT_FALSE(f.Geaendert);
+        EXPECT_EQ(dateiLesen(shm), bytes(f.Schlangen));
+        EXPECT_EQ(f.Schlangen[0].futter(0), "Ratte");
+        QFile::remove(shm);
+    }
+
+    // A file system with room for the collection once, not for a second copy beside it.
+    ASSERT_TRUE(QDir(ordner.path()).mkdir("klein"));
+    KleinesDateisystem klein(pfad("klein"));
+    if (!klein.da)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    DialogTest::naechsterDateiname(pfad("klein/a.vix"));
+    ausloesen(f.SpeichernUnter1);
+    ASSERT_TRUE(gesagt().isEmpty());
+    const QByteArray alt = dateiLesen(pfad("klein/a.vix"));
+    EXPECT_EQ(alt, bytes(f.Schlangen));
+    for (QAction *befehl : {f.Speichern1, f.SpeichernUnter1}) {
+        fuettern(f, "Küken");
+        const TSchlangen geaendert = f.Schlangen;
+        if (befehl == f.SpeichernUnter1)
+            DialogTest::naechsterDateiname(pfad("klein/b.vix"));
+        ausloesen(befehl);
+        EXPECT_EQ(gesagt(), QStringList{"Bericht|Zu wenig Speicherplatz."}) << befehl->objectName().toStdString();
+        EXPECT_TRUE(f.Geaendert);
+        EXPECT_EQ(f.Dateiname, pfad("klein/a.vix"));
+        EXPECT_TRUE(f.Schlangen == geaendert);
+        EXPECT_EQ(dateiLesen(pfad("klein/a.vix")), alt);
+        EXPECT_FALSE(QFileInfo::exists(pfad("klein/b.vix")));
+    }
 }
 
 TEST_F(BefehleTest, SchliessenFragtNurBeiAenderungen)
@@ -581,6 +733,86 @@ TEST_F(BefehleTest, EnterFuegtImRichtigenJournalHinzu)
     EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 1);
 }
 
+TEST_F(BefehleTest, JederJournalbefehlAendertNurSeinenEintrag)
+{
+    const TSchlangen start{bunt(1, 4, 3), bunt(2, 2, 2)};
+    TVivarix &f = mitSchlangen(start);
+    f.show();
+    QApplication::setActiveWindow(&f);
+    f.StringGrid1->setFocus();
+    if (!f.StringGrid1->hasFocus())
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    // The card and the journals as the user expects them after each command.
+    const QStringList alles = gespeichert(start[0]);
+    const QStringList karte = alles.mid(0, 8);
+    QStringList fz = alles.filter(QRegularExpression("^F ")), bm = alles.filter(QRegularExpression("^B "));
+    const auto pruefe = [&](const char *befehl) {
+        SCOPED_TRACE(befehl);
+        EXPECT_EQ(gespeichert(f.Schlangen[0]), karte + fz + bm);
+        EXPECT_EQ(angezeigt(f), karte + fz + bm);
+        EXPECT_EQ(f.Schlangen[0].futter(int(fz.size())), "") << "the end mark has an empty text too";
+        EXPECT_EQ(f.Schlangen[0].bemerkung(int(bm.size())), "");
+        EXPECT_TRUE(f.Schlangen[1] == start[1]) << "the other snake is untouched";
+        EXPECT_TRUE(f.Geaendert);
+        EXPECT_TRUE(gesagt().isEmpty());
+        f.Geaendert = false;
+    };
+    const auto popup = [&](TStringGrid *g, int zeile, QAction *a) {
+        QApplication::setActiveWindow(&f); // a dialog was active in between
+        g->setFocus();
+        ASSERT_TRUE(g->hasFocus());
+        g->setRow(zeile);
+        f.PopupMenu1Popup();
+        ausloesen(a);
+    };
+
+    datumWaehlen(QDate(2026, 12, 1));
+    QTest::mouseClick(f.datum1, Qt::LeftButton);
+    f.futter1->setEditText("Maus");
+    f.ok1->click();
+    fz.prepend("F 01.12.26|Maus");
+    pruefe("ok1");
+    f.futter2->setText("Häutung neu");
+    f.ok2->click();
+    bm.prepend("B 07.12.26|Häutung neu");
+    pruefe("ok2");
+    popup(f.StringGrid1, 3, f.NachOben1);
+    fz.swapItemsAt(1, 2);
+    pruefe("Nach Oben");
+    EXPECT_EQ(f.StringGrid1->Row(), 2);
+    popup(f.StringGrid1, 1, f.NachUnten1);
+    fz.swapItemsAt(0, 1);
+    pruefe("Nach Unten");
+    EXPECT_EQ(f.StringGrid1->Row(), 2);
+    DialogTest::naechsterDialog([](QWidget *w) {
+        auto *dlg = static_cast<TFutterEdit *>(w);
+        EXPECT_EQ(dlg->datum1->text(), "28.02.26") << "the row's own date";
+        EXPECT_EQ(dlg->futter1->text(), "Ratte 1.0");
+        dlg->datum1->setText("02.02.26");
+        dlg->futter1->setText("Küken");
+        dlg->Button2->click();
+    });
+    popup(f.StringGrid1, 3, f.ndern1);
+    fz[2] = "F 02.02.26|Küken";
+    pruefe("Ändern");
+    popup(f.StringGrid1, 5, f.Lschen1);
+    fz.removeLast();
+    pruefe("Löschen, last row");
+    EXPECT_EQ(f.StringGrid1->Row(), 4);
+    popup(f.StringGrid2, 1, f.Lschen1);
+    bm.removeFirst();
+    pruefe("Löschen in the remarks");
+    popup(f.StringGrid2, 3, f.NachOben1);
+    bm.swapItemsAt(1, 2);
+    pruefe("Nach Oben in the remarks");
+
+    // Switching away and back shows what was stored.
+    f.TabControl1Change(1);
+    EXPECT_EQ(angezeigt(f), gespeichert(start[1]));
+    f.TabControl1Change(0);
+    EXPECT_EQ(angezeigt(f), karte + fz + bm);
+}
+
 // ---------------------------------------------------------------------------
 // Master data
 
@@ -590,7 +822,7 @@ TEST_F(BefehleTest, ErsteNeueSchlangeSchaltetAllesFrei)
     gesagt();
     f.datum1->setText("01.12.26");
     stammdaten("Kaa");
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     ASSERT_EQ(f.Schlangen.size(), 1u);
     const TSchlange &r = f.Schlangen[0];
     EXPECT_EQ(r.name(), "Kaa");
@@ -610,7 +842,7 @@ TEST_F(BefehleTest, ErsteNeueSchlangeSchaltetAllesFrei)
     EXPECT_TRUE(gesagt().isEmpty());
 
     abbrechen();
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     EXPECT_EQ(f.Schlangen.size(), 1u);
 }
 
@@ -619,7 +851,7 @@ TEST_F(BefehleTest, NeueSchlangeKommtAnsEndeUndDieAlteBleibtUnberuehrt)
     TVivarix &f = mitSchlangen({schlange("Erste", 3), schlange("Zweite", 1)});
     const TSchlange erste = f.Schlangen[0];
     stammdaten("Dritte", "Morelia", pfad("fehlt.png"));
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     EXPECT_EQ(gesagt().size(), 1) << "the missing picture is reported";
     EXPECT_TRUE(f.Schlangen[0] == erste) << "the snake that was on show keeps its card";
     EXPECT_EQ(f.TabControl1->count(), 3);
@@ -667,18 +899,98 @@ TEST_F(BefehleTest, StammdatenAendern)
     EXPECT_EQ(f.Schlangen[1].geschlecht(), "Weibchen");
 }
 
+TEST_F(BefehleTest, StammdatenVorschlaegeUndJedesFeld)
+{
+    const TSchlangen start{bunt(1), bunt(2)};
+    TVivarix &f = mitSchlangen(start);
+    f.Upd(1);
+    // The dialog's fields in the order of the card: name, genus, colour, sex, hatch month, interval, picture.
+    const auto felder = [](QWidget *d) {
+        auto *dlg = static_cast<TDateneingabe *>(d);
+        return QStringList{dlg->Edit1->text(), dlg->Edit2->text(),     dlg->Edit5->text(),
+                           dlg->ComboBox2->currentText(), dlg->Edit3->text(), dlg->ComboBox1->currentText(),
+                           dlg->Edit4->text()};
+    };
+    const auto ausfuellen = [](QWidget *d, const QStringList &w) {
+        auto *dlg = static_cast<TDateneingabe *>(d);
+        dlg->Edit1->clear();
+        QTest::keyClicks(dlg->Edit1, w[0]); // typed: the field takes at most 30 characters
+        dlg->Edit2->setText(w[1]);
+        dlg->Edit5->setText(w[2]);
+        dlg->ComboBox2->setCurrentIndex(dlg->ComboBox2->findText(w[3]));
+        dlg->Edit3->setText(w[4]);
+        dlg->ComboBox1->setEditText(w[5]);
+        dlg->Edit4->setText(w[6]);
+        dlg->Button2->click();
+    };
+
+    // "Ändern..." proposes the card; OK with nothing typed changes no byte.
+    DialogTest::naechsterDialog([&](QWidget *d) {
+        EXPECT_EQ(felder(d), gespeichert(start[1]).mid(1, 7));
+        static_cast<TDateneingabe *>(d)->Button2->click();
+    });
+    f.Button1->click();
+    EXPECT_TRUE(f.Schlangen[1] == start[1]);
+    EXPECT_TRUE(f.Geaendert);
+    EXPECT_EQ(angezeigt(f), gespeichert(start[1]));
+    EXPECT_EQ(f.Image1->pixmap().size(), QSize(5, 4)) << "its own picture";
+
+    // Every field changed: each lands in its own place, the journals stay.
+    const QStringList neu{QString(30, u'N') + u'x', "Python regius", "Pastel", "unbekannt", "12/2020", "21",
+                          start[0].bild()};
+    DialogTest::naechsterDialog([&](QWidget *d) { ausfuellen(d, neu); });
+    f.Button1->click();
+    TSchlange erwartet = start[1];
+    erwartet.setName(QString(30, u'N'));
+    erwartet.setGattung(neu[1]);
+    erwartet.setFarbe(neu[2]);
+    erwartet.setGeschlecht(neu[3]);
+    erwartet.setSchlupf(neu[4]);
+    erwartet.setTage(21);
+    erwartet.setBild(neu[6]);
+    EXPECT_TRUE(f.Schlangen[1] == erwartet);
+    EXPECT_EQ(angezeigt(f), gespeichert(erwartet));
+    EXPECT_EQ(f.Image1->pixmap().size(), QSize(4, 4));
+    EXPECT_TRUE(f.Schlangen[0] == start[0]);
+
+    // "Neue Schlange" proposes an empty card, "unbekannt" and 7 days; only the name typed.
+    DialogTest::naechsterDialog([&](QWidget *d) {
+        EXPECT_EQ(felder(d), (QStringList{"", "", "", "unbekannt", "", "7", ""}));
+        ausfuellen(d, {"Nagini", "", "", "unbekannt", "", "7", ""});
+    });
+    ausloesen(f.NeueSchlange1);
+    const QStringList nagini{"Nagini", "Nagini", "", "", "unbekannt", "", "7", ""};
+    ASSERT_EQ(f.Schlangen.size(), 3u);
+    EXPECT_EQ(gespeichert(f.Schlangen[2]), nagini);
+    EXPECT_EQ(angezeigt(f), nagini);
+    EXPECT_EQ(f.Image1->pixmap().size(), Bild::standardBild().size());
+
+    // ... and with every field its own value, from the tool bar.
+    const QStringList monty{"Monty", "Python", "Albino", "weiblich", "04/2021", "9", start[1].bild()};
+    DialogTest::naechsterDialog([&](QWidget *d) { ausfuellen(d, monty); });
+    ausloesen(f.ToolButton5);
+    ASSERT_EQ(f.Schlangen.size(), 4u);
+    EXPECT_EQ(gespeichert(f.Schlangen[3]), QStringList{"Monty"} + monty);
+    EXPECT_EQ(angezeigt(f), QStringList{"Monty"} + monty);
+    EXPECT_EQ(f.TabControl1->currentIndex(), 3);
+    EXPECT_EQ(f.Image1->pixmap().size(), QSize(5, 4));
+    EXPECT_TRUE(f.Schlangen[0] == start[0]);
+    EXPECT_EQ(gespeichert(f.Schlangen[2]), nagini);
+    EXPECT_TRUE(gesagt().isEmpty());
+}
+
 TEST_F(BefehleTest, SchlangeEntfernen)
 {
     TVivarix &f = mitSchlangen({schlange("A"), schlange("B"), schlange("C")});
     f.Upd(1);
     DialogTest::naechsteAntwort(mbAbbrechen);
-    f.Schlangelschen1Click();
+    ausloesen(f.Schlangelschen1);
     EXPECT_EQ(gesagt(), QStringList{"Warnung|\"B\" wirklich löschen?"});
     EXPECT_EQ(f.Schlangen.size(), 3u);
     EXPECT_FALSE(f.Geaendert);
 
     DialogTest::naechsteAntwort(mbJa);
-    f.Schlangelschen1Click();
+    ausloesen(f.Schlangelschen1);
     ASSERT_EQ(f.Schlangen.size(), 2u);
     EXPECT_EQ(f.Schlangen[1].name(), "C");
     EXPECT_EQ(f.TabControl1->tabText(0), "A");
@@ -690,12 +1002,22 @@ TEST_F(BefehleTest, SchlangeEntfernen)
     TVivarix &g = mitSchlangen({schlange("Einzige")});
     fuettern(g, "Maus");
     DialogTest::naechsteAntwort(mbJa);
-    g.Schlangelschen1Click();
+    ausloesen(g.Schlangelschen1);
     EXPECT_TRUE(g.Schlangen.empty());
     EXPECT_EQ(g.TabControl1->count(), 0);
     EXPECT_FALSE(g.Geaendert);
     EXPECT_TRUE(g.Dateiname.isEmpty());
     EXPECT_FALSE(g.Speichern1->isEnabled());
+
+    // Deleting the last of three shows the first, whole.
+    const TSchlangen drei{bunt(1), bunt(2), bunt(3)};
+    TVivarix &h = mitSchlangen(drei);
+    h.Upd(2);
+    DialogTest::naechsteAntwort(mbJa);
+    ausloesen(h.Schlangelschen1);
+    EXPECT_TRUE(h.Schlangen == TSchlangen(drei.begin(), drei.begin() + 2));
+    EXPECT_EQ(h.TabControl1->currentIndex(), 0);
+    EXPECT_EQ(angezeigt(h), gespeichert(drei[0]));
 }
 
 // ---------------------------------------------------------------------------
@@ -706,7 +1028,7 @@ TEST_F(BefehleTest, TypischerWeg)
     optionen({"[Options]", "autoload=0", "file=", "remember=0", "maximize=0", "futter=Maus|Ratte"});
     TVivarix &f = starten(true);
     stammdaten("Monty", "Python", {}, "14");
-    f.NeueSchlange1Click();
+    ausloesen(f.NeueSchlange1);
     const QDate tage[] = {QDate(2026, 11, 2), QDate(2026, 11, 16), QDate(2026, 11, 30)};
     const char *futter[] = {"Maus", "Ratte", "Küken"};
     for (int i = 0; i < 3; ++i) {
@@ -718,12 +1040,12 @@ TEST_F(BefehleTest, TypischerWeg)
     f.futter2->setText("Häutung");
     QTest::mouseClick(f.ok2, Qt::LeftButton);
     DialogTest::naechsterDateiname(pfad("mysnakes.vix"));
-    f.Speichern1->trigger();
+    ausloesen(f.Speichern1);
     EXPECT_FALSE(f.Geaendert);
-    f.Neu1->trigger();
+    ausloesen(f.Neu1);
     EXPECT_EQ(f.TabControl1->count(), 0);
     DialogTest::naechsterDateiname(pfad("mysnakes.vix"));
-    f.Laden1->trigger();
+    ausloesen(f.Laden1);
     EXPECT_TRUE(gesagt().isEmpty());
     ASSERT_EQ(f.TabControl1->count(), 1);
     EXPECT_EQ(f.name->text(), "Monty");

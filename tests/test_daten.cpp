@@ -8,11 +8,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 #include <random>
+#include <string>
+#include <vector>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -88,12 +91,26 @@ TEST(Cp1252Test, EveryByteSurvivesDecodeAndEncode)
     ASSERT_EQ(text.size(), 256);
     EXPECT_EQ(Cp1252::encode(text), alle);
 
-    EXPECT_EQ(text[0x80], QChar(0x20AC)); // €
-    EXPECT_EQ(text[0x8A], QChar(0x0160)); // Š
-    EXPECT_EQ(text[0x9F], QChar(0x0178)); // Ÿ
-    EXPECT_EQ(text[0xE4], QChar(0x00E4)); // ä
-    for (int undefiniert : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
-        EXPECT_EQ(text[undefiniert], QChar(undefiniert));
+    // The published table for 0x80..0x9F, both ways; the five bytes it leaves
+    // undefined (0 here) keep their own number.
+    const char16_t tabelle[32] = {
+        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // € ‚ ƒ „ … † ‡
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,      // ˆ ‰ Š ‹ Œ Ž
+        0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // ‘ ’ “ ” • – —
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178, // ˜ ™ š › œ ž Ÿ
+    };
+    for (int b = 0x80; b < 0xA0; ++b) {
+        const char16_t u = tabelle[b - 0x80] ? tabelle[b - 0x80] : char16_t(b);
+        EXPECT_EQ(text[b].unicode(), u) << std::hex << "byte 0x" << b;
+        EXPECT_EQ(Cp1252::encode(QString(QChar(u))), QByteArray(1, char(b))) << std::hex << "U+" << int(u);
+    }
+    // Above 0x9F the code page is Latin-1: ¤ is no euro sign, ÿ is the last.
+    for (const auto &[b, u] : std::vector<std::pair<int, char16_t>>{
+             {0xA0, 0x00A0}, {0xA4, 0x00A4}, {0xA6, 0x00A6}, {0xBD, 0x00BD}, {0xC4, 0x00C4}, {0xD6, 0x00D6},
+             {0xDF, 0x00DF}, {0xE4, 0x00E4}, {0xFC, 0x00FC}, {0xFF, 0x00FF}, {0x7F, 0x007F}, {0x00, 0x0000}}) {
+        EXPECT_EQ(text[b].unicode(), u) << std::hex << "byte 0x" << b;
+        EXPECT_EQ(Cp1252::encode(QString(QChar(u))), QByteArray(1, char(b))) << std::hex << "U+" << int(u);
+    }
 }
 
 TEST(Cp1252Test, CharactersOutsideTheCodePageBecomeOneQuestionMarkEach)
@@ -108,44 +125,101 @@ TEST(Cp1252Test, CharactersOutsideTheCodePageBecomeOneQuestionMarkEach)
 
 // ---- The record -----------------------------------------------------------
 
-TEST(TSchlangeTest, FieldsRoundTripAndSitAtTheirOffsets)
+namespace {
+// Every text field of the record as the file format lays it out, written down
+// here from the format and not taken from the record's own constants.
+struct Feld {
+    std::string name;
+    std::size_t offset;
+    int kapazitaet;
+    std::function<QString(const TSchlange &)> lies;
+    std::function<void(TSchlange &, const QString &)> setze;
+};
+
+std::vector<Feld> felder()
 {
-    TSchlange s;
-    s.setName(QStringLiteral("Kaa Ötzi"));
-    s.setGattung(QStringLiteral("Pantherophis guttatus"));
-    s.setFarbe(QStringLiteral("Amel – €"));
-    s.setGeschlecht(QStringLiteral("0.1"));
-    s.setSchlupf(QStringLiteral("Mai 2019"));
-    s.setBild(QStringLiteral("C:\\Bilder\\kaa.jpg"));
-    s.setTage(-2);
-    s.setFutterDatum(200, QStringLiteral("24.12.25"));
-    s.setFutter(200, QStringLiteral("Maus ß"));
-    s.setBemerkDatum(7, QStringLiteral("01.02.03"));
-    s.setBemerkung(200, QString(QChar(0x81)) + QChar(0x9D)); // undefined bytes survive
+    std::vector<Feld> f = {
+        {"name", 0, 30, &TSchlange::name, &TSchlange::setName},
+        {"gattung", 31, 50, &TSchlange::gattung, &TSchlange::setGattung},
+        {"farbe", 82, 50, &TSchlange::farbe, &TSchlange::setFarbe},
+        {"geschlecht", 133, 10, &TSchlange::geschlecht, &TSchlange::setGeschlecht},
+        {"schlupf", 144, 10, &TSchlange::schlupf, &TSchlange::setSchlupf},
+        {"bild", 155, 50, &TSchlange::bild, &TSchlange::setBild},
+    };
+    using Lies = QString (TSchlange::*)(int) const;
+    using Setze = void (TSchlange::*)(int, const QString &);
+    const auto journal = [&](const char *name, std::size_t basis, std::size_t feld, int kap, Lies l, Setze z) {
+        for (int slot : {0, 1, 100, 199, 200})
+            f.push_back({name + std::to_string(slot), basis + feld * std::size_t(slot), kap,
+                         [=](const TSchlange &s) { return (s.*l)(slot); },
+                         [=](TSchlange &s, const QString &t) { (s.*z)(slot, t); }});
+    };
+    journal("futterDatum", 212, 9, 8, &TSchlange::futterDatum, &TSchlange::setFutterDatum);
+    journal("bemerkDatum", 2021, 9, 8, &TSchlange::bemerkDatum, &TSchlange::setBemerkDatum);
+    journal("futter", 3830, 101, 100, &TSchlange::futter, &TSchlange::setFutter);
+    journal("bemerkung", 24131, 101, 100, &TSchlange::bemerkung, &TSchlange::setBemerkung);
+    return f;
+}
 
-    EXPECT_EQ(s.name(), QStringLiteral("Kaa Ötzi"));
-    EXPECT_EQ(s.gattung(), QStringLiteral("Pantherophis guttatus"));
-    EXPECT_EQ(s.farbe(), QStringLiteral("Amel – €"));
-    EXPECT_EQ(s.geschlecht(), QStringLiteral("0.1"));
-    EXPECT_EQ(s.schlupf(), QStringLiteral("Mai 2019"));
-    EXPECT_EQ(s.bild(), QStringLiteral("C:\\Bilder\\kaa.jpg"));
-    EXPECT_EQ(s.tage(), -2);
-    EXPECT_EQ(s.futterDatum(200), QStringLiteral("24.12.25"));
-    EXPECT_EQ(s.futter(200), QStringLiteral("Maus ß"));
-    EXPECT_EQ(s.bemerkDatum(7), QStringLiteral("01.02.03"));
-    EXPECT_EQ(s.bemerkung(200), QString(QChar(0x81)) + QChar(0x9D));
+// `n` characters that differ from field to field: a field read from its
+// neighbour's place, or one byte off, reads other characters.
+QByteArray muster(std::size_t feld, int n)
+{
+    QByteArray b;
+    b.append(char(0xC0 + feld % 32)); // a code-page letter: À, Á, ...
+    for (int i = 1; i < n; ++i)
+        b.append(char('!' + (feld * 7 + std::size_t(i)) % 90));
+    return b;
+}
+} // namespace
 
-    const std::uint8_t *b = s.data();
-    EXPECT_EQ(b[0], 8);
-    EXPECT_EQ(b[1 + 4], 0xD6); // Ö in Windows-1252
-    EXPECT_EQ(b[82 + 1 + 5], 0x96); // en dash
-    EXPECT_EQ(std::memcmp(b + 208, "\xFE\xFF\xFF\xFF", 4), 0); // little-endian
-    EXPECT_EQ(b[212 + 9 * 200], 8);
-    EXPECT_EQ(b[2021 + 9 * 7 + 1], '0');
-    EXPECT_EQ(b[24131 + 101 * 200], 2);
-    EXPECT_EQ(b[44331 + 2], 0x9D);
-    s.setTage(0x01020304);
-    EXPECT_EQ(std::memcmp(b + 208, "\x04\x03\x02\x01", 4), 0);
+TEST(TSchlangeTest, EveryFieldHasItsOffsetAndCapacity)
+{
+    const std::vector<Feld> tabelle = felder();
+    std::mt19937 rng(99);
+    // Read: a length byte of exactly the capacity, one more, or a hostile 255 gives the capacity.
+    for (int mehr : {0, 1, 255}) {
+        QByteArray b(G, '\0');
+        for (char &c : b)
+            c = char(rng());
+        for (std::size_t k = 0; k < tabelle.size(); ++k) {
+            b[qsizetype(tabelle[k].offset)] = char(std::min(tabelle[k].kapazitaet + mehr, 255));
+            b.replace(qsizetype(tabelle[k].offset) + 1, tabelle[k].kapazitaet, muster(k, tabelle[k].kapazitaet));
+        }
+        b.replace(208, 4, QByteArray("\x78\x56\x34\x92", 4));
+        TSchlange s;
+        std::memcpy(s.data(), b.constData(), TSchlange::Groesse);
+        for (std::size_t k = 0; k < tabelle.size(); ++k)
+            EXPECT_EQ(tabelle[k].lies(s), Cp1252::decode(muster(k, tabelle[k].kapazitaet)))
+                << tabelle[k].name << ", length byte capacity + " << mehr;
+        EXPECT_EQ(s.tage(), std::int32_t(0x92345678u));
+        // A journal ends at the first date whose length byte is 0.
+        s.data()[212 + 9 * 2] = 0;
+        EXPECT_EQ(s.futterAnzahl(), 2);
+        for (int i = 0; i < 201; ++i)
+            s.data()[2021 + 9 * i] = i == 137 ? 0 : 1;
+        EXPECT_EQ(s.bemerkAnzahl(), 137);
+    }
+
+    // Write: a text one longer than the capacity keeps the capacity; a short
+    // text writes its length and characters and nothing behind them.
+    for (const auto &[grund, laenge] : std::vector<std::pair<char, int>>{{'\0', 1}, {char(0xEE), -3}}) {
+        QByteArray erwartet(G, grund);
+        TSchlange s;
+        std::memset(s.data(), grund, TSchlange::Groesse);
+        for (std::size_t k = 0; k < tabelle.size(); ++k) {
+            const int n = laenge < 0 ? -laenge : tabelle[k].kapazitaet + laenge;
+            const int gespeichert = std::min(n, tabelle[k].kapazitaet);
+            tabelle[k].setze(s, Cp1252::decode(muster(k, n)));
+            erwartet[qsizetype(tabelle[k].offset)] = char(gespeichert);
+            erwartet.replace(qsizetype(tabelle[k].offset) + 1, gespeichert, muster(k, gespeichert));
+        }
+        s.setTage(-123456789);
+        erwartet.replace(208, 4, QByteArray("\xEB\x32\xA4\xF8", 4));
+        const QByteArray ist = bytesVon(&s, 1);
+        for (qsizetype i = 0; i < G; ++i)
+            ASSERT_EQ(std::uint8_t(ist[i]), std::uint8_t(erwartet[i])) << "byte " << i;
+    }
 }
 
 TEST(TSchlangeTest, StoringTextsCutsToCapacityAndReplacesWhatCannotBeHeld)
@@ -166,41 +240,6 @@ TEST(TSchlangeTest, StoringTextsCutsToCapacityAndReplacesWhatCannotBeHeld)
     EXPECT_EQ(s.geschlecht(), QStringLiteral("??????????"));
     s.setName(QString());
     EXPECT_EQ(s.name(), QString());
-}
-
-TEST(TSchlangeTest, StoreWritesOnlyLengthAndCharacters)
-{
-    TSchlange s;
-    std::memset(s.data(), 0xAB, TSchlange::Groesse);
-    const TSchlange vorher = s;
-    s.setName(QStringLiteral("Abc"));
-    s.setBemerkung(200, QStringLiteral("xy"));
-    for (std::size_t i = 0; i < TSchlange::Groesse; ++i) {
-        const bool geschrieben = i <= 3 || (i >= 24131 + 101 * 200 && i <= 24131 + 101 * 200 + 2);
-        if (!geschrieben) {
-            ASSERT_EQ(s.data()[i], vorher.data()[i]) << "byte " << i;
-        }
-    }
-    EXPECT_EQ(s.data()[0], 3);
-}
-
-TEST(TSchlangeTest, HostileLengthBytesReadAsCapacity)
-{
-    TSchlange s;
-    std::memset(s.data(), 'x', TSchlange::Groesse);
-    for (std::size_t off : {TSchlange::OffName, TSchlange::OffGattung, TSchlange::OffFarbe, TSchlange::OffGeschlecht,
-                            TSchlange::OffSchlupf, TSchlange::OffBild})
-        s.data()[off] = 255;
-    s.data()[TSchlange::OffFutterDatum + 9 * 200] = 255;
-    s.data()[TSchlange::OffBemerkung + 101 * 200] = 255; // the record's last field
-    EXPECT_EQ(s.name().size(), 30);
-    EXPECT_EQ(s.gattung().size(), 50);
-    EXPECT_EQ(s.farbe().size(), 50);
-    EXPECT_EQ(s.geschlecht().size(), 10);
-    EXPECT_EQ(s.schlupf().size(), 10);
-    EXPECT_EQ(s.bild().size(), 50);
-    EXPECT_EQ(s.futterDatum(200).size(), 8);
-    EXPECT_EQ(s.bemerkung(200), QString(100, u'x'));
 }
 
 TEST(TSchlangeTest, SlotsOutsideTheJournalThrow)
@@ -426,6 +465,55 @@ TEST_F(DatendateiTest, SavingReplacesTheWholeFileAndKeepsItsRightsAndLinks)
     Datendatei::speichern(pfad("s.vix"), TSchlangen());
     EXPECT_EQ(QFileInfo(pfad("s.vix")).size(), 0);
     EXPECT_EQ(eintraege().size(), 2);
+}
+
+// ---- Error codes and their messages -----------------------------------------
+
+TEST(EInOutErrorTest, SystemErrorBecomesCodeBecomesMessage)
+{
+    struct Zeile {
+        int systemFehler; // -1: a code of our own, not from the system
+        int code;
+        const char *text;
+    };
+    const Zeile tabelle[] = {
+        {ENOENT, 2, "Datei nicht gefunden"},
+        {ENOTDIR, 2, "Datei nicht gefunden"},
+        {ENAMETOOLONG, 3, "Ungültiger Dateiname"},
+        {EINVAL, 3, "Ungültiger Dateiname"},
+        {EISDIR, 3, "Ungültiger Dateiname"},
+        {ELOOP, 3, "Ungültiger Dateiname"},
+        {EMFILE, 4, "Zu viele geöffnete Dateien"},
+        {ENFILE, 4, "Zu viele geöffnete Dateien"},
+        {EACCES, 5, "Dateizugriff verweigert"},
+        {EPERM, 5, "Dateizugriff verweigert"},
+        {EROFS, 5, "Dateizugriff verweigert"},
+        {ETXTBSY, 5, "Dateizugriff verweigert"},
+        {ENOSPC, 101, "Zu wenig Speicherplatz"},
+        {EFBIG, 101, "Zu wenig Speicherplatz"},
+        {EDQUOT, 101, "Zu wenig Speicherplatz"},
+        {EIO, 31, "E/A-Fehler 31"}, // a device failure (the system's 5) must not read as "access denied"
+        {EXDEV, 18, "E/A-Fehler 18"}, // any other number passes through
+        {EBUSY, 16, "E/A-Fehler 16"},
+        {ESPIPE, 29, "E/A-Fehler 29"},
+        {-1, 100, "Versuch hinter dem Dateiende zu lesen"},
+        {-1, 106, "Ungültige numerische Eingabe"},
+        {-1, 0, "E/A-Fehler 0"},
+        {-1, 1000, "E/A-Fehler 1000"},
+    };
+    for (const Zeile &z : tabelle) {
+        const QString text = QString::fromUtf8(z.text);
+        if (z.systemFehler >= 0) {
+            EXPECT_EQ(EInOutError::codeFromErrno(z.systemFehler), z.code) << "errno " << z.systemFehler;
+        }
+        EXPECT_EQ(EInOutError::messageFor(z.code), text) << z.code;
+        try {
+            throw EInOutError(z.code);
+        } catch (const EVivarix &e) { // the base the error guard catches
+            EXPECT_EQ(e.message(), text);
+            EXPECT_EQ(dynamic_cast<const EInOutError &>(e).code(), z.code);
+        }
+    }
 }
 
 // ---- Whole numbers -------------------------------------------------------------

@@ -256,6 +256,17 @@ TEST_F(Dialoge, StammdatenFalschesIntervallBleibtOffen)
     EXPECT_EQ(dlg.ComboBox1->count(), 15);
 }
 
+TEST_F(Dialoge, StammdatenFelderNehmenIhreLaengeAuf)
+{
+    TDateneingabe dlg(nullptr);
+    zeigen(dlg);
+    for (const auto &[feld, n] : {std::pair{dlg.Edit1, 30}, std::pair{dlg.Edit2, 100}, std::pair{dlg.Edit5, 100},
+                                  std::pair{dlg.Edit3, 10}, std::pair{dlg.Edit4, 50}}) {
+        QTest::keyClicks(feld, QString(n + 1, u'z')); // one more than fits
+        EXPECT_EQ(feld->text(), QString(n, u'z')) << feld->objectName().toStdString();
+    }
+}
+
 TEST_F(Dialoge, StammdatenBildwahl)
 {
     TDateneingabe dlg(nullptr);
@@ -276,6 +287,18 @@ TEST_F(Dialoge, StammdatenBildwahl)
     EXPECT_EQ(DialogTest::protokoll(),
               QStringList{"Fehler|Der Pfad der Bilddatei ist 60 Zeichen lang; gespeichert werden können höchstens 50 "
                           "Zeichen. Bitte wähle eine Datei mit kürzerem Pfad."});
+
+    // Both sides of the limit: 51 characters are refused, 50 are taken; typing stops at 50.
+    for (int n : {51, 50}) {
+        DialogTest::naechsterDateiname("/" + QString(n - 5, u'c') + ".jpg");
+        dlg.Button1->click();
+    }
+    EXPECT_EQ(dlg.Edit4->text(), "/" + QString(45, u'c') + ".jpg");
+    EXPECT_EQ(DialogTest::protokoll().size(), 2);
+    EXPECT_TRUE(DialogTest::protokoll().last().contains(" ist 51 Zeichen lang"));
+    dlg.Edit4->clear();
+    QTest::keyClicks(dlg.Edit4, QString(51, u'd'));
+    EXPECT_EQ(dlg.Edit4->text(), QString(50, u'd'));
 
     // A choice, then a cancelled second choice, keeps the first.
     DialogTest::naechsterDateiname(QStringLiteral("/bilder/kaa.jpg"));

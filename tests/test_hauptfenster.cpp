@@ -2,6 +2,7 @@
 #include "Fenster.h"
 #include "Hilfen.h"
 
+#include "data/Cp1252.h"
 #include "data/Datendatei.h"
 #include "toolkit/Bild.h"
 #include "toolkit/TKlickLabel.h"
@@ -11,6 +12,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QAccessible>
@@ -19,6 +21,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
+#include <optional>
 
 namespace {
 const QString nichtGefunden = QStringLiteral("Fehler|Optionsdatei \"options.ini\" nicht gefunden");
@@ -64,43 +67,6 @@ TEST_F(FensterTest, StartOhneOptionsdateiMeldetSichUndBleibtLeer)
     EXPECT_EQ(f.windowTitle(), "Vivarix 1.3");
     EXPECT_GE(f.minimumWidth(), 768);
     EXPECT_GE(f.minimumHeight(), 609);
-}
-
-TEST_F(FensterTest, StartLaedtDieDateiDerEinstellungenUndFuelltDieFutterliste)
-{
-    datei("zwei.vix", {schlange("Kaa", 3, 1), schlange("Nagini")});
-    optionen({"[Options]", "autoload=1", "file=" + pfad("zwei.vix"), "remember=0", "maximize=0",
-              "futter=Maus|Ratte"});
-    TVivarix &f = starten();
-    EXPECT_TRUE(gesagt().isEmpty());
-    ASSERT_EQ(f.TabControl1->count(), 2);
-    EXPECT_EQ(f.TabControl1->tabText(1), "Nagini");
-    EXPECT_EQ(f.TabControl1->currentIndex(), 0);
-    EXPECT_EQ(f.name->text(), "Kaa");
-    EXPECT_EQ(f.tage->text(), "7");
-    EXPECT_EQ(f.Dateiname, pfad("zwei.vix"));
-    EXPECT_EQ(bearbeitbar(f), alleAn);
-    EXPECT_FALSE(f.Geaendert);
-    EXPECT_EQ(futterListe(f), (QStringList{"Maus", "Ratte"}));
-    EXPECT_EQ(f.windowTitle(), "Vivarix 1.3");
-}
-
-TEST_F(FensterTest, StartMitDateiNullOderFehlerLaedtNichts)
-{
-    optionen({"autoload=1", "file=0", "futter="});
-    TVivarix &f = starten();
-    EXPECT_EQ(f.TabControl1->count(), 0);
-    EXPECT_EQ(bearbeitbar(f), alleAus);
-    EXPECT_EQ(f.futter1->count(), 0);
-
-    // A file that is missing ends the start-up at the load: reported, nothing enabled, no food list.
-    optionen({"autoload=1", "file=" + pfad("fehlt.vix"), "futter=Maus"});
-    gesagt();
-    TVivarix &g = starten();
-    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden."});
-    EXPECT_TRUE(g.Dateiname.isEmpty());
-    EXPECT_EQ(bearbeitbar(g), alleAus);
-    EXPECT_EQ(g.futter1->count(), 0);
 }
 
 TEST_F(FensterTest, UpdZeigtJournaleMitPlatzhalterzeile)
@@ -173,7 +139,7 @@ TEST_F(FensterTest, MerkenSchreibtJournalMitEndmarkeUndLaesstRestUnberuehrt)
 
 TEST_F(FensterTest, NeuUndActivSchaltenGenauDieSechzehn)
 {
-    datei("a.vix", {schlange("Kaa", 2, 2)});
+    datei("a.vix", {bunt(1, 2, 2)});
     optionen({"autoload=1", "file=" + pfad("a.vix")});
     TVivarix &f = starten();
     f.Geaendert = true;
@@ -186,6 +152,8 @@ TEST_F(FensterTest, NeuUndActivSchaltenGenauDieSechzehn)
     EXPECT_EQ(f.StringGrid1->RowCount(), 2);
     EXPECT_EQ(f.StringGrid1->Cells(1, 1), "");
     EXPECT_EQ(f.StringGrid1->Cells(0, 0), "Datum") << "Neu keeps the headers";
+    EXPECT_EQ(angezeigt(f), (QStringList{"", "unbekannt", "-", "-", "-", "-", "-", ""}));
+    EXPECT_EQ(f.Image1->pixmap().size(), Bild::standardBild().size());
     EXPECT_EQ(f.datum1->text(), "07.12.26");
     f.Activ();
     EXPECT_EQ(bearbeitbar(f), alleAn);
@@ -418,6 +386,7 @@ TEST_F(FensterTest, JournalbereichBehaeltSeineProportionen)
     EXPECT_NEAR(double(f.Panel1->width()) / links, 1.1, 0.06);
     EXPECT_NEAR(double(f.Panel2->width()) / rechts, 1.1, 0.06);
     EXPECT_GE(f.Splitter1->width() - f.Panel1->width(), 180 - f.Splitter1->handleWidth());
+    EXPECT_EQ(f.Panel1->maximumWidth(), f.Splitter1->width() - 180) << "the right half keeps 180 pixels";
     // The text column fills what the date column leaves.
     EXPECT_EQ(f.StringGrid1->ColWidths(0), 64);
     EXPECT_EQ(f.StringGrid1->ColWidths(1), f.StringGrid1->viewport()->width() - 64);
@@ -449,4 +418,90 @@ TEST_F(FensterTest, SteuerelementeTragenIhreNamenUndHinweise)
     }
     EXPECT_EQ(f.gattung->statusTip(), "Welcher Gattung gehört sie an?");
     EXPECT_EQ(f.ok1->toolTip(), f.ok1->statusTip()) << "a tool button without caption keeps its tooltip";
+}
+
+TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
+{
+    const TSchlangen drei{bunt(1), bunt(2), bunt(3)};
+    datei("drei.vix", drei);
+    const QString d = "file=" + pfad("drei.vix");
+    const QString fehlt = QStringLiteral("Bericht|Datei nicht gefunden.");
+    struct Fall {
+        const char *wie;
+        std::optional<QStringList> zeilen; // nothing: no settings file at all
+        bool maximiert;
+        bool geladen;
+        QStringList meldungen;
+        QStringList futter;
+    };
+    const Fall faelle[] = {
+        {"no settings file", std::nullopt, false, false, {nichtGefunden}, {}},
+        {"empty settings file", QStringList{}, false, false, {}, {}},
+        {"maximize=1", QStringList{"[Options]", "autoload=0", d, "remember=0", "maximize=1", "futter=Maus|Ratte"},
+         true, false, {}, {"Maus", "Ratte"}},
+        {"maximize=0", QStringList{"autoload=0", d, "maximize=0", "futter=Küken"}, false, false, {}, {"Küken"}},
+        {"no maximize line", QStringList{"autoload=0", d, "futter=|Maus"}, false, false, {}, {"", "Maus"}},
+        {"maximize=yes", QStringList{"maximize=yes"}, false, false, {}, {}},
+        {"autoload with a file", QStringList{"autoload=1", d, "maximize=1", "futter=Maus"}, true, true, {}, {"Maus"}},
+        {"autoload=0 with a file", QStringList{"autoload=0", d}, false, false, {}, {}},
+        {"autoload with file 0", QStringList{"autoload=1", "file=0", "futter=Maus"}, false, false, {}, {"Maus"}},
+        {"autoload with a missing file", QStringList{"autoload=1", "file=" + pfad("fehlt.vix"), "futter=Maus"}, false,
+         false, {fehlt}, {}},
+        {"autoload without a file line", QStringList{"autoload=1", "maximize=1", "futter=Maus"}, true, false, {fehlt},
+         {}},
+    };
+    for (const Fall &fall : faelle) {
+        SCOPED_TRACE(fall.wie);
+        QFile::remove(pfad("options.ini"));
+        if (fall.zeilen)
+            dateiSchreiben(pfad("options.ini"),
+                           fall.zeilen->isEmpty() ? QByteArray() : Cp1252::encode(fall.zeilen->join("\r\n") + "\r\n"));
+        gesagt();
+        TVivarix &f = starten();
+        EXPECT_EQ(gesagt(), fall.meldungen);
+        EXPECT_EQ(f.isMaximized(), fall.maximiert);
+        EXPECT_EQ(futterListe(f), fall.futter);
+        EXPECT_EQ(f.futter1->currentText(), "");
+        EXPECT_FALSE(f.Geaendert);
+        EXPECT_EQ(f.windowTitle(), "Vivarix 1.3");
+        EXPECT_EQ(f.datum1->text(), "07.12.26");
+        if (fall.geladen) {
+            EXPECT_EQ(f.TabControl1->count(), 3);
+            EXPECT_EQ(f.TabControl1->currentIndex(), 0);
+            EXPECT_EQ(f.TabControl1->tabText(2), drei[2].name());
+            EXPECT_EQ(f.Dateiname, pfad("drei.vix"));
+            EXPECT_EQ(angezeigt(f), gespeichert(drei[0]));
+            EXPECT_EQ(bearbeitbar(f), alleAn);
+        } else {
+            EXPECT_EQ(f.TabControl1->count(), 0);
+            EXPECT_TRUE(f.Dateiname.isEmpty());
+            EXPECT_EQ(angezeigt(f), (QStringList{"", "unbekannt", "-", "-", "-", "-", "-", ""}));
+            EXPECT_EQ(bearbeitbar(f), alleAus);
+        }
+        w.reset();
+    }
+}
+
+TEST_F(FensterTest, JederLadenLiestDieEinstellungenNeu)
+{
+    const TSchlangen zwei{bunt(4), bunt(5)};
+    datei("zwei.vix", zwei);
+    optionen({"autoload=1", "file=" + pfad("zwei.vix")});
+    TVivarix &f = starten();
+    EXPECT_TRUE(gesagt().isEmpty());
+    ausloesen(f.Neu1); // from the empty state: loading also makes the snakes editable
+    QFile::remove(pfad("options.ini"));
+    DialogTest::naechsterDateiname(pfad("zwei.vix"));
+    ausloesen(f.Laden1);
+    EXPECT_EQ(gesagt(), QStringList{nichtGefunden});
+    EXPECT_EQ(bearbeitbar(f), alleAn);
+    EXPECT_EQ(f.Dateiname, pfad("zwei.vix"));
+    EXPECT_EQ(angezeigt(f), gespeichert(zwei[0])) << "the first snake is shown";
+    EXPECT_TRUE(f.Schlangen == zwei);
+    EXPECT_FALSE(f.Geaendert);
+    for (int i : {1, 0}) {
+        f.TabControl1Change(i);
+        EXPECT_EQ(angezeigt(f), gespeichert(zwei[size_t(i)]));
+    }
+    EXPECT_TRUE(gesagt().isEmpty()) << "showing a snake reads no settings";
 }

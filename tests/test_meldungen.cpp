@@ -85,6 +85,10 @@ TEST(Meldungen, KnoepfeStandardUndEscape)
     g = beantworte([] { return MessageDlg(nullptr, "x", MsgArt::Warnung, mbJa | mbAbbrechen); }, Qt::Key_Return, {},
                    &a);
     EXPECT_EQ(a, mbJa) << "Enter takes the default button";
+
+    g = beantworte([] { return MessageDlg(nullptr, "x", MsgArt::Information, mbJa | mbOK); }, Qt::Key_Return, {}, &a);
+    EXPECT_EQ(g.standard, "OK") << "OK is the default even beside Ja";
+    EXPECT_EQ(a, mbOK);
 }
 
 TEST(Meldungen, FehlerberichtTitelUndPunkt)

@@ -48,11 +48,6 @@ protected:
     QTemporaryDir dir;
 };
 
-QString wertIn(const QByteArray &bytes, const char *name)
-{
-    return Optionen::wert(Optionen::lesen(bytes), QString::fromLatin1(name));
-}
-
 } // namespace
 
 TEST_F(OptionenTest, PfadIstVerzeichnisPlusDateiname)
@@ -74,71 +69,6 @@ TEST_F(OptionenTest, FehlendeDateiMeldetUndLeertDieTabelle)
     EXPECT_EQ(DialogTest::protokoll(), QStringList{NichtGefunden});
     EXPECT_EQ(o.getOption(QStringLiteral("maximize")), QString());
     EXPECT_EQ(o.getOption(QStringLiteral("futter")), QString());
-}
-
-TEST(OptionenLesen, NameBisZumErstenGleichheitszeichenNichtsWirdGetrimmt)
-{
-    const QByteArray f = "[Options]\r\nautoload = 1\r\nfutter=a=b\r\nMaximize=1\r\n";
-    EXPECT_EQ(wertIn(f, "autoload"), QString());
-    EXPECT_EQ(wertIn(f, "autoload "), QStringLiteral(" 1"));
-    EXPECT_EQ(wertIn(f, "futter"), QStringLiteral("a=b"));
-    EXPECT_EQ(wertIn(f, "maximize"), QString()); // names match with case
-    EXPECT_EQ(Optionen::lesen(f).size(), 3u);    // the bracket line gives no entry
-}
-
-TEST(OptionenLesen, SpaetereZeileGewinnt)
-{
-    EXPECT_EQ(wertIn("maximize=0\r\nmaximize=1\r\n", "maximize"), QStringLiteral("1"));
-    EXPECT_EQ(wertIn("maximize=1\r\nmaximize=\r\n", "maximize"), QString());
-}
-
-TEST(OptionenLesen, ZeilenendenUndDateiende)
-{
-    // CR LF, a lone CR, a lone LF (hand-edited) and no end at all on the last line.
-    const QByteArray f = "a=1\r\nb=2\rc=3\nd=4";
-    EXPECT_EQ(wertIn(f, "a"), QStringLiteral("1"));
-    EXPECT_EQ(wertIn(f, "b"), QStringLiteral("2"));
-    EXPECT_EQ(wertIn(f, "c"), QStringLiteral("3"));
-    EXPECT_EQ(wertIn(f, "d"), QStringLiteral("4"));
-
-    const QByteArray mitCtrlZ = "a=1\r\nb=2\x1A\r\nc=3\r\n";
-    EXPECT_EQ(wertIn(mitCtrlZ, "b"), QStringLiteral("2"));
-    EXPECT_EQ(wertIn(mitCtrlZ, "c"), QString());
-}
-
-TEST(OptionenLesen, FutterListe)
-{
-    using L = QStringList;
-    EXPECT_EQ(Optionen::futterListe(QStringLiteral("Maus|Ratte")), (L{"Maus", "Ratte"}));
-    EXPECT_EQ(Optionen::futterListe(QString()), L{});
-    EXPECT_EQ(Optionen::futterListe(QStringLiteral("a||b")), (L{"a", "", "b"}));
-    EXPECT_EQ(Optionen::futterListe(QStringLiteral("a|")), L{"a"});
-    EXPECT_EQ(Optionen::futterListe(QStringLiteral("|")), L{""});
-}
-
-TEST(OptionenLesen, Windows1252Umlaute)
-{
-    const QByteArray f = "futter=M\xE4use|K\xFCken|Ger\xE4t \x80\r\n";
-    EXPECT_EQ(Optionen::futterListe(wertIn(f, "futter")),
-              (QStringList{QStringLiteral("Mäuse"), QStringLiteral("Küken"), QStringLiteral("Gerät €")}));
-}
-
-TEST(OptionenSchreiben, VorgabeSindGenauSechsZeilen)
-{
-    EXPECT_EQ(Optionen::schreiben({}),
-              QByteArray("[Options]\r\nautoload=0\r\nfile=\r\nremember=0\r\nmaximize=0\r\nfutter=\r\n"));
-    Optionen::Werte w;
-    w.futter = QStringList{QString()}; // the dialog's one empty row
-    EXPECT_EQ(Optionen::schreiben(w), Optionen::schreiben({}));
-}
-
-TEST(OptionenSchreiben, ZeilenendeImWertBleibtInDerZeile)
-{
-    Optionen::Werte w;
-    w.futter = QStringList{QStringLiteral("x\rautoload=1"), QStringLiteral("y\x1Az")};
-    const QByteArray f = Optionen::schreiben(w);
-    EXPECT_EQ(wertIn(f, "autoload"), QStringLiteral("0"));
-    EXPECT_EQ(wertIn(f, "futter"), QStringLiteral("x autoload=1|y z"));
 }
 
 TEST_F(OptionenTest, DialogZeigtDieDateiUndSchreibtGenauSechsZeilen)

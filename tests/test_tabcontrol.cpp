@@ -1,10 +1,15 @@
 #include "toolkit/TTabControl.h"
 
 #include <QAccessible>
+#include <QHelpEvent>
 #include <QLabel>
+#include <QProxyStyle>
 #include <QSignalSpy>
+#include <QStyleOptionTab>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
@@ -42,6 +47,31 @@ struct Reiter {
         return out;
     }
 };
+
+// Notes the captions the strip hands to the style for drawing.
+class Zeichner : public QProxyStyle {
+public:
+    mutable QStringList texte;
+    void drawControl(ControlElement e, const QStyleOption *o, QPainter *p, const QWidget *w) const override
+    {
+        if (const auto *tab = qstyleoption_cast<const QStyleOptionTab *>(o); tab && e == CE_TabBarTab)
+            texte << tab->text;
+        QProxyStyle::drawControl(e, o, p, w);
+    }
+};
+
+// What the style shows of a caption: "&&" is one "&", a single "&" only marks the next letter.
+QString sichtbar(const QString &t)
+{
+    QString out;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        if (t[i] == u'&' && i + 1 < t.size())
+            ++i;
+        if (t[i] != u'&' || (i > 0 && t[i - 1] == u'&'))
+            out += t[i];
+    }
+    return out;
+}
 
 QStringList names(int n)
 {
@@ -127,6 +157,16 @@ TEST(TabControl, UserSelectionByMouseKeyboardAndWheelIsSignalled)
     QCoreApplication::sendEvent(r.strip, &up);
     EXPECT_EQ(r.signals_(), std::vector<int>{2});
     EXPECT_EQ(r.tc.currentIndex(), 2);
+
+    // The outermost pixels of the last and the first tab belong to them; the empty strip behind the last to none.
+    const auto klickBei = [&](int x, int tab) {
+        QTest::mouseClick(r.strip, Qt::LeftButton, {}, QPoint(x, r.inStrip(tab).center().y()));
+    };
+    klickBei(r.inStrip(4).left(), 4);
+    klickBei(r.inStrip(0).left(), 0);
+    klickBei(r.inStrip(4).right(), 4);
+    klickBei(r.inStrip(4).right() + 2, 4);
+    EXPECT_EQ(r.signals_(), (std::vector<int>{4, 0, 4}));
 }
 
 TEST(TabControl, CaptionsArePlainTextAndReachScreenReaders)
@@ -150,6 +190,38 @@ TEST(TabControl, CaptionsArePlainTextAndReachScreenReaders)
     EXPECT_EQ(r.strip->accessibleDescription(), "Kaa");
     r.tc.removeTab(1);
     EXPECT_EQ(r.strip->accessibleDescription(), "Tom  Jerry");
+
+    // As drawn: every "&" shows, a line break reads as a blank, a long name ends in "…".
+    r.tc.addTab("A&&B\nC");
+    r.tc.resize(1200, 200);
+    auto *zeichner = new Zeichner;
+    zeichner->setParent(&r.tc);
+    r.strip->setStyle(zeichner);
+    r.strip->repaint();
+    QStringList gezeigt;
+    for (const QString &t : std::as_const(zeichner->texte))
+        gezeigt << sichtbar(t);
+    gezeigt.sort();
+    ASSERT_EQ(gezeigt.size(), 4) << gezeigt.join('|').toStdString();
+    EXPECT_EQ(gezeigt.mid(0, 3), (QStringList{"A&&B C", "Tom  Jerry", "Tom & Jerry"}));
+    EXPECT_TRUE(gezeigt[3].startsWith("xxxx") && gezeigt[3].endsWith(QChar(0x2026)) && gezeigt[3].size() < 300);
+
+    // The tooltip of a cut name shows it whole and as typed, never as markup.
+    const QString lang = "<b>" + QString(300, u'x') + "</b> &amp; <i>";
+    r.tc.setTabText(2, lang);
+    const auto tipp = [&](int i) {
+        const QPoint pos = r.inStrip(i).center();
+        QHelpEvent hilfe(QEvent::ToolTip, pos, r.strip->mapToGlobal(pos));
+        QCoreApplication::sendEvent(r.strip, &hilfe);
+        if (!hilfe.isAccepted() || !QToolTip::isVisible())
+            return QStringLiteral("(none)");
+        QTextDocument doc;
+        doc.setHtml(QToolTip::text());
+        return doc.toPlainText();
+    };
+    EXPECT_EQ(tipp(2), lang);
+    EXPECT_EQ(tipp(0), "(none)") << "a name shown whole needs no tooltip";
+    r.tc.removeTab(3);
 
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(r.strip);
     ASSERT_NE(list, nullptr);
@@ -195,6 +267,16 @@ TEST(TabControl, TenThousandTabsScrollTheSelectionIntoView)
     EXPECT_TRUE(left->isEnabled());
     r.click(9998);
     EXPECT_EQ(r.tc.currentIndex(), 9998);
+    // Scrolled to the end: the first visible tab and the last one answer a click at their outer edge.
+    int ersterSichtbarer = 9999;
+    while (shown(ersterSichtbarer - 1))
+        --ersterSichtbarer;
+    const QRect erster = r.inStrip(ersterSichtbarer);
+    QTest::mouseClick(r.strip, Qt::LeftButton, {}, QPoint(erster.left(), erster.center().y()));
+    EXPECT_EQ(r.tc.currentIndex(), ersterSichtbarer);
+    const QRect letzter = r.inStrip(9999);
+    QTest::mouseClick(r.strip, Qt::LeftButton, {}, QPoint(letzter.right(), letzter.center().y()));
+    EXPECT_EQ(r.tc.currentIndex(), 9999);
 
     r.tc.setCurrentIndex(0);
     EXPECT_TRUE(shown(0));
@@ -202,7 +284,7 @@ TEST(TabControl, TenThousandTabsScrollTheSelectionIntoView)
     right->click(); // scrolls, selects nothing
     EXPECT_LT(r.inStrip(1).x(), x0);
     EXPECT_EQ(r.tc.currentIndex(), 0);
-    EXPECT_EQ(r.signals_(), std::vector<int>{9998});
+    EXPECT_EQ(r.signals_(), (std::vector<int>{9998, ersterSichtbarer, 9999}));
 
     const QPixmap shot = r.tc.grab();
     EXPECT_FALSE(shot.isNull());
