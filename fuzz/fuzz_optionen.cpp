@@ -37,6 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const Optionen::Werte zurueck = werte(Optionen::lesen(neu));
     pruefen(zurueck.autoload == w.autoload && zurueck.remember == w.remember && zurueck.maximize == w.maximize);
     pruefen(zurueck.datei == w.datei);
-    pruefen(zurueck.futter == w.futter);
+    // A list that ends in an empty food is written with a final "|", and a
+    // final "|" reads as no food: that one empty food is the only thing the
+    // round trip may drop.
+    QStringList erwartet = w.futter;
+    if (!erwartet.isEmpty() && erwartet.last().isEmpty())
+        erwartet.removeLast();
+    pruefen(zurueck.futter == erwartet);
     return 0;
 }

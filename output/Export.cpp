@@ -2,13 +2,14 @@
 
 #include "data/Cp1252.h"
 #include "data/Datendatei.h"
+#include "output/Einzeilig.h"
 
 namespace {
 const QString Tab = QStringLiteral("\t");
 
 void zeile(QByteArray &aus, const QString &text)
 {
-    aus += Cp1252::encode(text);
+    aus += Cp1252::encode(Ausgabe::einzeilig(text));
     aus += "\r\n";
 }
 

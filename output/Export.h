@@ -7,8 +7,9 @@
 #include <QString>
 
 namespace Export {
-// The file's bytes. Texts are written as stored, journals in slot order up to
-// the first empty date; the interval and the picture path are left out.
+// The file's bytes. Texts are written as stored (a CR or LF in one as a blank,
+// so every line stays one line), journals in slot order up to the first empty
+// date; the interval and the picture path are left out.
 QByteArray text(const TSchlange &s);
 
 // The proposed file name: the snake's name and ".txt". A "/" or NUL in the

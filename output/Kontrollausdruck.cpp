@@ -1,5 +1,7 @@
 #include "output/Kontrollausdruck.h"
 
+#include "output/Einzeilig.h"
+
 namespace Kontrollausdruck {
 
 namespace {
@@ -59,6 +61,8 @@ std::vector<Absatz> absaetze(const TSchlange &s)
     ganz(seite,
          QStringLiteral("Diese Seite wurde mit dem Vivarix erstellt. (Infos unter ") + Webadresse + u')',
          Format::Fusszeile);
+    for (Absatz &a : seite)
+        a.text = Ausgabe::einzeilig(a.text);
     return seite;
 }
 

@@ -29,6 +29,7 @@ struct Absatz {
 // Where the footer sends readers for more about the program.
 inline const QString Webadresse = QStringLiteral("www.vivarix.de");
 
+// Texts as stored, a CR or LF in one as a blank: each paragraph stays one paragraph.
 std::vector<Absatz> absaetze(const TSchlange &s);
 
 } // namespace Kontrollausdruck

@@ -322,6 +322,35 @@ TEST_F(AusgabeTest, VorschauZeigtDieSeite)
     EXPECT_FALSE(f.Geaendert);
 }
 
+// A record from another program may hold line ends inside its texts. Each shows
+// as a blank, so the export keeps one line and the page one paragraph per field
+// and entry, and the italic genus keeps its exact characters.
+TEST(AusgabeZeilenTest, ZeilenendeImTextBleibtInSeinerZeile)
+{
+    TSchlange s;
+    roh(s, 0, "Ka\ra");
+    roh(s, 31, "More\nlia");
+    roh(s, 212, "03.12\r26");
+    roh(s, 3830, "Ratte\r\nMaus");
+    roh(s, 212 + 9, "\n"); // a date of one LF still counts as an entry
+    roh(s, 2021, "05.12.26");
+    roh(s, 24131, "\n\n");
+
+    EXPECT_EQ(Export::text(s), QByteArray("Name:\t\tKa a\r\nGattung:\tMore lia\r\nFarbvariante:\t\r\n"
+                                          "Geschlecht:\t\r\nSchlupfmonat:\t\r\n\r\n"
+                                          "Fresszeiten:\r\n03.12 26 Ratte  Maus\r\n  \r\n\r\n"
+                                          "Bemerkungen:\r\n05.12.26   \r\n"));
+
+    QTextDocument doc;
+    Druckseite::aufbauen(doc, Kontrollausdruck::absaetze(s));
+    EXPECT_EQ(seite(doc),
+              (QStringList{"Kontrollausdruck für Ka a|12pt Arial fett kursiv", Leer, "Stammdaten:|fett unterstrichen",
+                           Leer, "    Gattung:\t+More lia|kursiv", "    Farbvariante:\t", "    Geschlecht:\t",
+                           "    Schlupfmonat:\t", Leer, "Fresszeiten:|fett unterstrichen", Leer,
+                           "   03.12 26    Ratte  Maus", "        ", Leer, "Bemerkungen:|fett unterstrichen", Leer,
+                           "   05.12.26      ", Leer, Leer, Leer, Leer, Fuss}));
+}
+
 // ---------------------------------------------------------------------------
 // Printing
 
