@@ -247,8 +247,9 @@ TEST(TChartTest, BalkenStapelnSichNachObenJederInSeinerFarbe)
             breite += bild.pixelColor(x, y) == farben[i];
         EXPECT_GT(breite, vorher) << "row " << i << ": a longer bar for a larger value, a stub for 0";
         vorher = breite;
-        if (i > 0)
+        if (i > 0) {
             EXPECT_LT(c.zeile(i).bottom(), c.zeile(i - 1).bottom() + 0.5) << "bar " << i << " above bar " << i - 1;
+        }
     }
     EXPECT_GE(c.zeile(4).top(), 0);
     EXPECT_LE(c.zeile(0).bottom(), 96);

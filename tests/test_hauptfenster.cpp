@@ -356,8 +356,9 @@ TEST_F(FensterTest, KarteUeberlapptNichtBeiDerKleinstenGroesse)
         auto *l = qobject_cast<QLabel *>(w);
         const std::string wer = (w->objectName() + u' ' + (l ? l->text() : QString())).toStdString();
         teile.push_back({wer, QRect(w->mapTo(&f, QPoint(0, 0)), w->size())});
-        if (l && !qobject_cast<TWertLabel *>(l))
+        if (l && !qobject_cast<TWertLabel *>(l)) {
             EXPECT_GE(l->contentsRect().width(), l->fontMetrics().horizontalAdvance(l->text())) << wer;
+        }
     }
     ASSERT_GE(teile.size(), 18u);
     for (size_t i = 0; i < teile.size(); ++i) {

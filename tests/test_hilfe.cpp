@@ -129,8 +129,9 @@ TEST_F(HilfeTest, MitgelieferteHilfeVerweistNurAufVorhandeneSeitenUndNenntJedesT
             }
             const QString seite = ziel.path().isEmpty() ? it.key() : ziel.path();
             ASSERT_TRUE(QFileInfo(hilfe.filePath(seite)).isFile()) << wo.toStdString();
-            if (ziel.hasFragment())
+            if (ziel.hasFragment()) {
                 EXPECT_TRUE(seiten[seite].contains("id=\"" + ziel.fragment() + "\"")) << wo.toStdString();
+            }
         }
     }
 

@@ -193,7 +193,7 @@ TEST(Meldungen, DateilisteSchreibtGroessenUndDatenDeutsch)
         auto *liste = dlg->findChild<QTreeView *>("treeView");
         ASSERT_NE(liste, nullptr);
         const QAbstractItemModel *m = liste->model();
-        QTest::qWaitFor([&] { return m->rowCount(liste->rootIndex()) > 0; }, 5000);
+        (void)QTest::qWaitFor([&] { return m->rowCount(liste->rootIndex()) > 0; }, 5000);
         for (int r = 0; r < m->rowCount(liste->rootIndex()); ++r) {
             if (m->index(r, 0, liste->rootIndex()).data().toString() == "gross.vix") {
                 groesse = m->index(r, 1, liste->rootIndex()).data().toString();
