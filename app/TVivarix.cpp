@@ -33,6 +33,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -187,6 +188,13 @@ void TVivarix::aufbauen()
     futter1->setObjectName(QStringLiteral("futter1"));
     futter1->setEditable(true);
     futter1->setInsertPolicy(QComboBox::NoInsert);
+    // The foods come from the settings, up to many thousands: a plain string
+    // list takes them in one go (one reset instead of an item object each), and
+    // the box's width comes from a fixed length rather than from measuring the
+    // text of every food.
+    futter1->setModel(new QStringListModel(futter1));
+    futter1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    futter1->setMinimumContentsLength(7);
     futter1->lineEdit()->setMaxLength(TSchlange::TextKap);
     futter1->setAccessibleName(QStringLiteral("Futter"));
     hinweis(futter1, QStringLiteral("Hier kannst du das Futter entweder aus der Liste wählen oder ein eigenes eingeben"));
@@ -521,10 +529,13 @@ void TVivarix::FormActivate()
 
 void TVivarix::futterListeSetzen(const QString &futter)
 {
+    auto *modell = static_cast<QStringListModel *>(futter1->model());
+    const QStringList liste = Optionen::futterListe(futter);
+    if (modell->stringList() == liste)
+        return;
     // A food typed but not yet added stays in the input.
     const QString text = futter1->currentText();
-    futter1->clear();
-    futter1->addItems(Optionen::futterListe(futter));
+    modell->setStringList(liste);
     futter1->setCurrentIndex(-1);
     futter1->setEditText(text);
 }

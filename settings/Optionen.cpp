@@ -126,6 +126,14 @@ void speichern(const Werte &w)
     // Written like the data file: the new content takes the old file's place
     // only when complete, so a failed write never leaves half a settings file.
     const QByteArray inhalt = schreiben(w);
+    // A file longer than the reader takes would lose its food list at the next
+    // start (the cut line is dropped) and then on the next save: refused instead,
+    // while the keeper still sees the list.
+    if (inhalt.size() > HoechsteLaenge)
+        throw EVivarix(QStringLiteral("Die Futterliste ist zu lang: Die Optionsdatei darf höchstens %1 KB groß "
+                                      "werden, sie wäre %2 KB groß")
+                           .arg(HoechsteLaenge / 1024)
+                           .arg((inhalt.size() + 1023) / 1024));
     Datendatei::dateiErsetzen(pfad(), inhalt.constData(), std::size_t(inhalt.size()));
 }
 

@@ -42,7 +42,8 @@ struct Werte {
 // The six lines of the file, CR LF ended, Windows-1252.
 QByteArray schreiben(const Werte &w);
 
-// Writes the settings file; raises EInOutError when it cannot be written.
+// Writes the settings file; raises EInOutError when it cannot be written, and
+// EVivarix when it would be longer than what laden() reads (1 MiB).
 void speichern(const Werte &w);
 
 // "|" separates foods; a final separator adds no empty food, an empty value gives none.

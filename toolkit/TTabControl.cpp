@@ -163,8 +163,8 @@ private:
     void initTabOption(QStyleOptionTab *opt, int index, const QRect &rect) const;
 
     TTabControl *owner;
-    QToolButton *leftArrow;
-    QToolButton *rightArrow;
+    QToolButton *leftArrow = nullptr; // both null until the constructor has made them
+    QToolButton *rightArrow = nullptr;
     int hover = -1;
     int wheelRest = 0;
     bool layoutPosted = false;
@@ -470,7 +470,8 @@ int TTabControl::Strip::tabWidth(int index) const
 void TTabControl::Strip::ensureLayout() const
 {
     ensureMetrics();
-    if (!dirty)
+    // A screen reader may ask for the tabs while the strip is still being built.
+    if (!dirty || !rightArrow)
         return;
     dirty = false;
     const int n = count();

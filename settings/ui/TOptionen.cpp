@@ -135,6 +135,9 @@ QWidget *TOptionen::seiteFutterarten()
     StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
     StringGrid1->installEventFilter(this);
     StringGrid1->setMinimumHeight(150);
+    // With many thousand foods the rows are measured a batch at a time in the
+    // background, never all at once when a screen reader asks where a row is.
+    StringGrid1->setLayoutMode(QListView::Batched);
     setFutterZeilen({});
 
     PopupMenu1 = new QMenu(this);
@@ -284,12 +287,13 @@ void TOptionen::ok1Click()
     const QString neu = futter1->text();
     if (neu.isEmpty())
         return;
-    QStringList zeilen = futterZeilen();
-    if (zeilen.constLast().isEmpty())
-        zeilen.removeLast(); // the empty last row is the one that drops out below
-    zeilen.prepend(neu);
+    // One row in, at most one out: the list is not built anew, which with many
+    // thousand foods (and a screen reader told of every row) would take long.
     const int zeile = StringGrid1->currentRow();
-    setFutterZeilen(zeilen);
+    const int letzte = StringGrid1->count() - 1;
+    if (letzte >= 0 && StringGrid1->item(letzte)->text().isEmpty())
+        delete StringGrid1->takeItem(letzte); // the empty last row is the one that drops out
+    StringGrid1->insertItem(0, neu);
     StringGrid1->setCurrentRow(qMax(0, zeile));
     StringGrid1->scrollToTop();
     futter1->clear();
