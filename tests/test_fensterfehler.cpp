@@ -27,10 +27,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 namespace {
 
