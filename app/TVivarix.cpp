@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QGridLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -66,9 +67,15 @@ QLabel *textLabel(const QString &text, QWidget *parent)
     return l;
 }
 
+// Menu and tool bar show the same pictures; each is read once, since reading
+// an SVG costs more than everything else the window's start does with it.
 QIcon bild(const char *name)
 {
-    return QIcon(QStringLiteral(":/bilder/%1.svg").arg(QLatin1String(name)));
+    static QHash<QByteArray, QIcon> gelesen;
+    QIcon &icon = gelesen[QByteArray(name)];
+    if (icon.isNull())
+        icon = QIcon(QStringLiteral(":/bilder/%1.svg").arg(QLatin1String(name)));
+    return icon;
 }
 
 // The two journals of a record, so one piece of code moves either between record and grid.
@@ -474,7 +481,8 @@ QWidget *TVivarix::journalHaelfte(const QString &titel, TStringGrid *&grid, TKli
     eingabe->setParent(panel);
     reihe->addWidget(eingabe, 1);
     ok = new QToolButton(panel);
-    ok->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    static const QIcon haken = style()->standardIcon(QStyle::SP_DialogApplyButton); // both journals: looked up once
+    ok->setIcon(haken);
     ok->setAccessibleName(titel.chopped(1) + QStringLiteral(": Eintrag hinzufügen"));
     hinweis(ok, QStringLiteral("Einfach klicken und schon erscheint der neue Eintrag"));
     ok->setToolTip(ok->statusTip()); // a tool button without caption; its tooltip covers no value

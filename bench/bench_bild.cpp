@@ -91,10 +91,19 @@ struct Umgebung {
     qint64 groesse(const char *name) const { return QFileInfo(dir.filePath(QLatin1String(name))).size(); }
 };
 
+// The window must go before the application object does: held here and
+// released at the end of main(), not at static destruction.
+std::unique_ptr<Umgebung> &halter()
+{
+    static std::unique_ptr<Umgebung> u;
+    return u;
+}
+
 Umgebung &umgebung()
 {
-    static Umgebung u;
-    return u;
+    if (!halter())
+        halter() = std::make_unique<Umgebung>();
+    return *halter();
 }
 
 void BM_UpdMitBild(benchmark::State &state)
@@ -121,5 +130,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    halter().reset();
     return 0;
 }

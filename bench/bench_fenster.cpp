@@ -58,10 +58,19 @@ struct Umgebung {
     }
 };
 
+// The window must go before the application object does: held here and
+// released at the end of main(), not at static destruction.
+std::unique_ptr<Umgebung> &halter()
+{
+    static std::unique_ptr<Umgebung> u;
+    return u;
+}
+
 Umgebung &umgebung()
 {
-    static Umgebung u;
-    return u;
+    if (!halter())
+        halter() = std::make_unique<Umgebung>();
+    return *halter();
 }
 
 void BM_Laden(benchmark::State &state)
@@ -107,5 +116,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    halter().reset();
     return 0;
 }

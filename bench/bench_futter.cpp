@@ -3,6 +3,7 @@
 // feeding, opening the box's list, and adding a food in the options dialog.
 // Target: adding one food, in the window or in the dialog, well under 50 ms
 // with the reader as without it; filling the box at start-up under 100 ms.
+#include "bench/Leise.h"
 #include "app/TVivarix.h"
 #include "data/Datendatei.h"
 #include "settings/ui/TOptionen.h"
@@ -157,8 +158,7 @@ BENCHMARK(BM_OptionenFutterHinzufuegen)->Arg(0)->Arg(1)->Unit(benchmark::kMillis
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    leiseMachen();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

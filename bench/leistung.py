@@ -54,6 +54,12 @@ ZEILEN = [
      None, 20.0),
     ("Upd with a 4000 × 3000 progressive JPEG", "bench_bild", "BM_UpdMitBild/3", "BM_UpdMitBild/0", "cpu",
      None, None),
+    ("100,000 foods, screen reader on: start-up", "bench_futter", "BM_StartMitFutterliste/1",
+     "BM_StartMitFutterliste/0", "cpu", None, None),
+    ("100,000 foods, screen reader on: add a feeding", "bench_futter", "BM_FutterHinzufuegen/1",
+     "BM_FutterHinzufuegen/0", "cpu", None, None),
+    ("100,000 foods, screen reader on: add in the options dialog", "bench_futter",
+     "BM_OptionenFutterHinzufuegen/1", "BM_OptionenFutterHinzufuegen/0", "cpu", None, None),
 ]
 
 
