@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes to the picture loader as a Windows metafile. libwmf draws
-// it in a forked child, whose coverage libFuzzer does not see; what it sees is
-// the header check before and the reading of the child's answer after.
+// Feeds arbitrary bytes to the picture loader as a Windows metafile, as the program
+// reads it (the library working in a forked child), and then to the same
+// drawing with the library working in this process: libFuzzer does not see
+// the child's coverage, and a fault the child makes only ends the child.
 #include "BildZiel.h"
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -12,5 +13,6 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     bildziel::pruefen({"wmf"}, data, size);
+    bildziel::metadateiPruefen(Metadatei::wmfZeichnen, data, size);
     return 0;
 }

@@ -141,12 +141,12 @@ Geladen metaLesen(QFile &datei, Zeichner zeichnen)
 
 Geladen wmfLesen(QFile &datei)
 {
-    return metaLesen(datei, Metadatei::wmfZeichnen);
+    return metaLesen(datei, [](const QByteArray &d, QSize s) { return Metadatei::wmfZeichnen(d, s); });
 }
 
 Geladen emfLesen(QFile &datei)
 {
-    return metaLesen(datei, Metadatei::emfZeichnen);
+    return metaLesen(datei, [](const QByteArray &d, QSize s) { return Metadatei::emfZeichnen(d, s); });
 }
 // ---- JPEG: libjpeg, driven by hand ----
 //
