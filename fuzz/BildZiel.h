@@ -19,13 +19,6 @@
 #include <string>
 #include <unistd.h>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#include <sanitizer/common_interface_defs.h>
-#define BILDZIEL_SANITIZER 1
-#endif
-#endif
-
 // Leaks inside the metafile libraries, which in the program only ever run in a
 // short-lived child: libwmf offers no call to free the picture its raster device
 // drew, and libemf2svg loses a few bytes of its own per file.
@@ -59,11 +52,6 @@ inline void anfangen(int *argc, char ***argv)
     // Fonts and the SVG renderer want a GUI application; no display is needed.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
-#ifdef BILDZIEL_SANITIZER
-    // The metafile child sends its stderr to /dev/null; the sanitizers' reports
-    // of a fault in it go to a copy of ours, so a crash there shows in the log.
-    __sanitizer_set_report_fd(reinterpret_cast<void *>(std::intptr_t(::dup(STDERR_FILENO))));
-#endif
 }
 
 inline void pruefen(const QStringList &arten, const std::uint8_t *data, std::size_t size)

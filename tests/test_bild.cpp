@@ -541,6 +541,16 @@ TEST_F(BildTest, WmfSchriftWirdGezeichnet)
     EXPECT_LT(dunkel, g.bild.width() * g.bild.height() / 3);
 }
 
+TEST_F(BildTest, WmfAnDemLibwmfAbstuerztKostetNurDasKind)
+{
+    // The set-up's libwmf reads through a null pointer drawing the text of this
+    // picture once its frame is 32,456 pixels wide (found by fuzzing): the
+    // child drawing it dies, the program reports the picture as unreadable.
+    QByteArray d = wmf(200, 100, {}, "Hallo Kaa");
+    d[11] = char(0x7E); // the frame's right edge, high byte: 200 becomes 32,456
+    EXPECT_EQ(Bild::laden(schreibe("breit.wmf", d)).ergebnis, Ergebnis::Unlesbar);
+}
+
 TEST(Abschirmung, DasKindDarfNurInSeinenGrenzenScheitern)
 {
     // What a converter says comes back; a crash, a refusal, a file written, a
