@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <limits>
 #include <vector>
 
 #include <jpeglib.h>
@@ -540,6 +541,16 @@ TEST_F(BildTest, WmfSchriftWirdGezeichnet)
     EXPECT_LT(dunkel, g.bild.width() * g.bild.height() / 3);
 }
 
+TEST_F(BildTest, WmfAnDemLibwmfAbstuerztKostetNurDasKind)
+{
+    // The set-up's libwmf reads through a null pointer drawing the text of this
+    // picture once its frame is 32,456 pixels wide (found by fuzzing): the
+    // child drawing it dies, the program reports the picture as unreadable.
+    QByteArray d = wmf(200, 100, {}, "Hallo Kaa");
+    d[11] = char(0x7E); // the frame's right edge, high byte: 200 becomes 32,456
+    EXPECT_EQ(Bild::laden(schreibe("breit.wmf", d)).ergebnis, Ergebnis::Unlesbar);
+}
+
 TEST(Abschirmung, DasKindDarfNurInSeinenGrenzenScheitern)
 {
     // What a converter says comes back; a crash, a refusal, a file written, a
@@ -654,6 +665,12 @@ TEST_F(BildTest, RiesigeKoepfeWerdenVorDemLesenAbgewiesen)
     bmp.replace(18, 4, reinterpret_cast<const char *>(&riesig), 4); // width, little endian
     bmp.replace(22, 4, reinterpret_cast<const char *>(&riesig), 4); // height
     const QString bmpPfad = schreibe("riesig.bmp", bmp);
+    // The largest width, stored top down with the largest height: the bytes
+    // it promises do not fit a 64-bit number.
+    const qint32 breitest = std::numeric_limits<qint32>::max(), hoechst = std::numeric_limits<qint32>::min();
+    bmp.replace(18, 4, reinterpret_cast<const char *>(&breitest), 4);
+    bmp.replace(22, 4, reinterpret_cast<const char *>(&hoechst), 4);
+    const QString extremPfad = schreibe("extrem.bmp", bmp);
 
     // The same with a progressive file, whose coefficients libjpeg would hold
     // whole before its first row, and a 3-kilobyte baseline file claiming
@@ -669,7 +686,7 @@ TEST_F(BildTest, RiesigeKoepfeWerdenVorDemLesenAbgewiesen)
     rle.d += QByteArray(1024, '\0') + QByteArray("\0\1", 2);
     const QString rlePfad = schreibe("rle.bmp", rle.d);
 
-    for (const QString &p : {jpeg, bmpPfad, progressiv, mittel, kurz, rlePfad}) {
+    for (const QString &p : {jpeg, bmpPfad, extremPfad, progressiv, mittel, kurz, rlePfad}) {
         SCOPED_TRACE(p.toStdString());
         EXPECT_EQ(imKind([&] {
                       const long vorher = vmPeakKiB();

@@ -94,7 +94,13 @@ qint64 bmpErwarteteLaenge(const QByteArray &kopf)
     case 6: // bit fields with alpha
         if (breite <= 0 || bits <= 0 || bits > 64)
             return -1;
-        return datenAb + (breite * bits + 31) / 32 * 4 * hoehe;
+        {
+            const qint64 zeile = (breite * bits + 31) / 32 * 4;
+            // Rows that no file could hold: a bomb, and not a product to overflow.
+            if (hoehe > 0 && zeile > (std::numeric_limits<qint64>::max() - datenAb) / hoehe)
+                return std::numeric_limits<qint64>::max();
+            return datenAb + zeile * hoehe;
+        }
     case 1: // run-length coded: the header's byte count is all we know
     case 2:
         // A few codes can cover the whole picture; a header that asks for far
@@ -141,12 +147,12 @@ Geladen metaLesen(QFile &datei, Zeichner zeichnen)
 
 Geladen wmfLesen(QFile &datei)
 {
-    return metaLesen(datei, Metadatei::wmfZeichnen);
+    return metaLesen(datei, [](const QByteArray &d, QSize s) { return Metadatei::wmfZeichnen(d, s); });
 }
 
 Geladen emfLesen(QFile &datei)
 {
-    return metaLesen(datei, Metadatei::emfZeichnen);
+    return metaLesen(datei, [](const QByteArray &d, QSize s) { return Metadatei::emfZeichnen(d, s); });
 }
 // ---- JPEG: libjpeg, driven by hand ----
 //

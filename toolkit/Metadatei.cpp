@@ -367,22 +367,22 @@ bool emfNachSvg(const QByteArray &daten, QSize groesse, std::string &aus)
 
 } // namespace
 
-std::optional<Gezeichnet> wmfZeichnen(const QByteArray &daten, QSize sichtbar)
+std::optional<Gezeichnet> wmfZeichnen(const QByteArray &daten, QSize sichtbar, Abschirmung abschirmen)
 {
     if (daten.size() > MaxDatei || !wmfKopfGueltig(daten))
         return std::nullopt;
-    return pixelUebernehmen(abgeschirmt([&](std::string &aus) { return wmfNachPixeln(daten, sichtbar, aus); }),
+    return pixelUebernehmen(abschirmen([&](std::string &aus) { return wmfNachPixeln(daten, sichtbar, aus); }),
                             sichtbar);
 }
 
-std::optional<Gezeichnet> emfZeichnen(const QByteArray &daten, QSize sichtbar)
+std::optional<Gezeichnet> emfZeichnen(const QByteArray &daten, QSize sichtbar, Abschirmung abschirmen)
 {
     if (daten.size() > MaxDatei || !emfKopfGueltig(daten))
         return std::nullopt;
     const QSize groesse = emfGroesse(daten);
     if (!kanteGueltig(groesse.width()) || !kanteGueltig(groesse.height()))
         return std::nullopt;
-    return svgZeichnen(abgeschirmt([&](std::string &aus) { return emfNachSvg(daten, groesse, aus); }), sichtbar);
+    return svgZeichnen(abschirmen([&](std::string &aus) { return emfNachSvg(daten, groesse, aus); }), sichtbar);
 }
 
 } // namespace Metadatei

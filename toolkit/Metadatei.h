@@ -28,15 +28,19 @@ struct Gezeichnet {
     QSize groesse;  // the picture's own size in pixels at 96 dots per inch
 };
 
-// Draw the top-left `sichtbar` part of a picture at its own size; nothing when
-// the bytes are no metafile of that kind or the library fails on them.
-std::optional<Gezeichnet> wmfZeichnen(const QByteArray &daten, QSize sichtbar);
-std::optional<Gezeichnet> emfZeichnen(const QByteArray &daten, QSize sichtbar);
-
 // Runs `umwandeln` in a forked child that may not write files and has 256 MiB
 // of memory beyond what it inherits, two seconds of CPU time and five of wall
 // time; returns what it appended to its text, or nothing when it returned
 // false, crashed, overran a limit or produced more than MaxSvg bytes.
 std::optional<QByteArray> abgeschirmt(const std::function<bool(std::string &)> &umwandeln);
+
+// How the library's work is run: in the child above; the fuzz targets run it
+// in their own process too, where the fuzzer sees its coverage and faults.
+using Abschirmung = std::optional<QByteArray> (*)(const std::function<bool(std::string &)> &);
+
+// Draw the top-left `sichtbar` part of a picture at its own size; nothing when
+// the bytes are no metafile of that kind or the library fails on them.
+std::optional<Gezeichnet> wmfZeichnen(const QByteArray &daten, QSize sichtbar, Abschirmung abschirmen = abgeschirmt);
+std::optional<Gezeichnet> emfZeichnen(const QByteArray &daten, QSize sichtbar, Abschirmung abschirmen = abgeschirmt);
 
 } // namespace Metadatei

@@ -1,0 +1,18 @@
+// Feeds arbitrary bytes to the picture loader as a Windows metafile, as the program
+// reads it (the library working in a forked child), and then to the same
+// drawing with the library working in this process: libFuzzer does not see
+// the child's coverage, and a fault the child makes only ends the child.
+#include "BildZiel.h"
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    bildziel::anfangen(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    bildziel::pruefen({"wmf"}, data, size);
+    bildziel::metadateiPruefen(Metadatei::wmfZeichnen, data, size);
+    return 0;
+}
