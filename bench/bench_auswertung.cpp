@@ -3,7 +3,7 @@
 // evaluation within 3 times that loop), and the notice window with 10,000
 // listed snakes: from the command to the window on screen (target: under
 // 300 ms) and one full scroll of its chart, step by step.
-#include "bench/Leise.h"
+#include "bench/Anwendung.h"
 #include "analysis/Auswertung.h"
 #include "analysis/ui/TAlarm.h"
 #include "chart/TChart.h"

@@ -2,7 +2,7 @@
 // 16,000 × 12,000 baseline JPEG, a 4000 × 3000 progressive one, and no picture.
 // Targets: Upd with the 4000 × 3000 photo under 5 ms, with the 16,000 × 12,000
 // one under 20 ms.
-#include "bench/Leise.h"
+#include "bench/Anwendung.h"
 #include "app/TVivarix.h"
 #include "data/Datendatei.h"
 
@@ -125,11 +125,5 @@ BENCHMARK(BM_UpdMitBild)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    leiseMachen();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    halter().reset();
-    return 0;
+    return mitAnwendung(argc, argv, [] { halter().reset(); });
 }

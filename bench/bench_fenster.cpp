@@ -1,7 +1,7 @@
 // The main window with many snakes: Laden with all its tabs, and Upd of a full snake.
 // Targets: Laden of 1,000 snakes under 100 ms, 10,000 within 12 times that;
 // Upd of a snake with 200 feedings and 200 remarks under 2 ms.
-#include "bench/Leise.h"
+#include "bench/Anwendung.h"
 #include "app/TVivarix.h"
 #include "data/Datendatei.h"
 #include "toolkit/TTabControl.h"
@@ -111,11 +111,5 @@ BENCHMARK(BM_MerkenVoll)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    leiseMachen();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    halter().reset();
-    return 0;
+    return mitAnwendung(argc, argv, [] { halter().reset(); });
 }

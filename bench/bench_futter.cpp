@@ -3,7 +3,7 @@
 // feeding, opening the box's list, and adding a food in the options dialog.
 // Target: adding one food, in the window or in the dialog, well under 50 ms
 // with the reader as without it; filling the box at start-up under 100 ms.
-#include "bench/Leise.h"
+#include "bench/Anwendung.h"
 #include "app/TVivarix.h"
 #include "data/Datendatei.h"
 #include "settings/ui/TOptionen.h"
@@ -158,10 +158,5 @@ BENCHMARK(BM_OptionenFutterHinzufuegen)->Arg(0)->Arg(1)->Unit(benchmark::kMillis
 
 int main(int argc, char **argv)
 {
-    leiseMachen();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return mitAnwendung(argc, argv);
 }

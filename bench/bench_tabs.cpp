@@ -1,7 +1,7 @@
 // Filling the snake tab strip: one addTab per snake (as a load does it) and
 // all at once with setTabs, each up to the first painted picture; a plain
 // QTabBar filled the same way for comparison.
-#include "bench/Leise.h"
+#include "bench/Anwendung.h"
 #include "toolkit/TTabControl.h"
 
 #include <QApplication>
@@ -85,12 +85,5 @@ BENCHMARK(BM_QTabBarAddTab)->Arg(1000)->Unit(benchmark::kMillisecond)->Iteration
 // The widgets need a QApplication, so this replaces BENCHMARK_MAIN().
 int main(int argc, char **argv)
 {
-    leiseMachen();
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return mitAnwendung(argc, argv);
 }

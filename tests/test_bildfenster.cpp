@@ -2,6 +2,7 @@
 // paths, and the picture chooser of the master data dialog.
 #include "Fenster.h"
 #include "Hilfen.h"
+#include "JpegKodieren.h"
 #include "app/TDateneingabe.h"
 #include "data/Datendatei.h"
 #include "toolkit/TWertLabel.h"
@@ -16,7 +17,8 @@
 #include <QPushButton>
 #include <QTextStream>
 
-#include <jpeglib.h>
+#include <vector>
+
 
 namespace {
 
@@ -30,34 +32,13 @@ QImage standard()
     return QPixmap::fromImage(Bild::standardBild()).toImage();
 }
 
-// A 64 × 64 JPEG in one colour, through libjpeg directly.
+// A 64 × 64 JPEG in one colour.
 QByteArray jpeg(QColor farbe)
 {
-    jpeg_compress_struct c{};
-    jpeg_error_mgr fehler{};
-    c.err = jpeg_std_error(&fehler);
-    jpeg_create_compress(&c);
-    unsigned char *puffer = nullptr;
-    unsigned long laenge = 0;
-    jpeg_mem_dest(&c, &puffer, &laenge);
-    c.image_width = 64;
-    c.image_height = 64;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_start_compress(&c, TRUE);
     std::vector<JSAMPLE> zeile;
     for (int x = 0; x < 64; ++x)
         zeile.insert(zeile.end(), {JSAMPLE(farbe.red()), JSAMPLE(farbe.green()), JSAMPLE(farbe.blue())});
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW z = zeile.data();
-        jpeg_write_scanlines(&c, &z, 1);
-    }
-    jpeg_finish_compress(&c);
-    QByteArray daten(reinterpret_cast<const char *>(puffer), qsizetype(laenge));
-    jpeg_destroy_compress(&c);
-    std::free(puffer);
-    return daten;
+    return jpegAusZeilen(64, 64, JCS_RGB, 3, false, [&](int) { return zeile.data(); });
 }
 
 // Fills the master data dialog's picture field when it opens and confirms it.

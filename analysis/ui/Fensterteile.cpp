@@ -2,7 +2,10 @@
 
 #include "toolkit/Fensterteile.h"
 
+#include <QBoxLayout>
+#include <QDialog>
 #include <QEvent>
+#include <QPushButton>
 #include <QLabel>
 #include <QTextEdit>
 
@@ -50,6 +53,21 @@ QTextEdit *textbox(QWidget *parent, std::function<void()> beimFokus)
     t->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     t->installEventFilter(new FokusWeiter(t, std::move(beimFokus)));
     return t;
+}
+
+void rahmen(QDialog *fenster, QLabel *titel, QWidget *inhalt, QPushButton *ok)
+{
+    auto *knopfZeile = new QHBoxLayout;
+    knopfZeile->addStretch(1);
+    knopfZeile->addWidget(ok);
+    knopfZeile->addStretch(1);
+
+    auto *layout = new QVBoxLayout(fenster);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->setSpacing(4);
+    layout->addWidget(titel);
+    layout->addWidget(inhalt, 1);
+    layout->addLayout(knopfZeile);
 }
 
 } // namespace Fensterteile

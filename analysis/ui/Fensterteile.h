@@ -4,7 +4,9 @@
 #include <QString>
 #include <functional>
 
+class QDialog;
 class QLabel;
+class QPushButton;
 class QTextEdit;
 class QWidget;
 
@@ -16,4 +18,7 @@ QLabel *text(QWidget *parent, const QString &name, const QString &text = {});
 // The text box `RichEdit1`: read-only, vertical scroll bar; `beimFokus` runs
 // whenever it receives the focus.
 QTextEdit *textbox(QWidget *parent, std::function<void()> beimFokus);
+// The result window's frame: `titel` on top, the framed content, and the one
+// button centred below it.
+void rahmen(QDialog *fenster, QLabel *titel, QWidget *inhalt, QPushButton *ok);
 } // namespace Fensterteile

@@ -99,17 +99,7 @@ TAlarm::TAlarm(QWidget *parent) : QDialog(parent)
     innen->addWidget(RichEdit1, 1);
     innen->addWidget(ScrollBox1, 0, Qt::AlignHCenter);
 
-    auto *knopfZeile = new QHBoxLayout;
-    knopfZeile->addStretch(1);
-    knopfZeile->addWidget(Button1);
-    knopfZeile->addStretch(1);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 4, 8, 8);
-    layout->setSpacing(4);
-    layout->addWidget(titel);
-    layout->addWidget(Bevel1, 1);
-    layout->addLayout(knopfZeile);
+    Fensterteile::rahmen(this, titel, Bevel1, Button1);
     setFixedSize(457, 474);
 
     connect(Button1, &QPushButton::clicked, this, &TAlarm::Button1Click);

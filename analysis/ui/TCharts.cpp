@@ -104,17 +104,7 @@ TCharts::TCharts(QWidget *parent) : QDialog(parent)
     innen->addWidget(RichEdit1, 0, Qt::AlignHCenter);
     innen->addStretch(1);
 
-    auto *knopfZeile = new QHBoxLayout;
-    knopfZeile->addStretch(1);
-    knopfZeile->addWidget(Button1);
-    knopfZeile->addStretch(1);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 4, 8, 8);
-    layout->setSpacing(4);
-    layout->addWidget(titel);
-    layout->addWidget(Bevel1, 1);
-    layout->addLayout(knopfZeile);
+    Fensterteile::rahmen(this, titel, Bevel1, Button1);
     setFixedSize(364, 361);
 
     connect(Button1, &QPushButton::clicked, this, &TCharts::Button1Click);

@@ -2,9 +2,12 @@
 // The benchmarks run on Qt's offscreen platform, which (like Qt's path lookup
 // without a session) prints the same warnings on every run; they would drown
 // the benchmark's own table, so they are dropped here and nothing else is.
+#include <QApplication>
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <benchmark/benchmark.h>
+#include <functional>
 
 inline void leiseMachen()
 {
@@ -17,4 +20,21 @@ inline void leiseMachen()
             if (art == QtFatalMsg || !laerm)
                 vorher(art, wo, text);
         });
+}
+
+// main() of a benchmark program that needs widgets: the registered benchmarks
+// inside a quiet offscreen application. `vorDemEnde` releases what must go
+// before the application object does (a window held for all runs).
+inline int mitAnwendung(int argc, char **argv, const std::function<void()> &vorDemEnde = {})
+{
+    leiseMachen();
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (vorDemEnde)
+        vorDemEnde();
+    return 0;
 }
