@@ -1,6 +1,10 @@
 #include "app/Start.h"
 
+#include "data/Vorauslesen.h"
+#include "settings/Optionen.h"
+
 #include <QApplication>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -27,6 +31,21 @@ void anwendungEinrichten(QApplication &app)
     if (qtDeutsch->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qtDeutsch);
+}
+
+std::unique_ptr<Vorauslesen> vorauslesen()
+{
+    // Settings and data file are both read on the helper: the window's
+    // start-up reads the settings again, with its messages, and decides.
+    return std::make_unique<Vorauslesen>([ini = QDir::currentPath() + QStringLiteral("/options.ini")] {
+        Optionen::Tabelle optionen;
+        if (!Optionen::laden(optionen, ini))
+            return QString();
+        const QString datei = Optionen::wert(optionen, QStringLiteral("file"));
+        if (Optionen::wert(optionen, QStringLiteral("autoload")) != u"1" || datei == u"0")
+            return QString();
+        return datei;
+    });
 }
 
 } // namespace Start

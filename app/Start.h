@@ -1,6 +1,9 @@
 #pragma once
 // What the process needs before its first window.
+#include <memory>
+
 class QApplication;
+class Vorauslesen;
 
 namespace Start {
 // A limit on file sizes (ulimit -f) would end the program by a signal in the
@@ -12,4 +15,10 @@ void prozessEinrichten();
 // German for the program and for Qt's own dialogs, and the desktop entry the
 // window belongs to. Called right after the application object is made.
 void anwendungEinrichten(QApplication &app);
+
+// Begins reading, on a helper thread, the collection that the settings in the
+// current folder load at start, so the main window is built meanwhile and
+// shows the snakes in its first paint. The settings are read silently: their
+// messages come from the window's own start-up.
+std::unique_ptr<Vorauslesen> vorauslesen();
 } // namespace Start

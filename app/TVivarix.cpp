@@ -5,6 +5,7 @@
 #include "data/Datendatei.h"
 #include "data/Datum.h"
 #include "data/Fehler.h"
+#include "data/Vorauslesen.h"
 #include "settings/ui/TOptionen.h"
 #include "toolkit/Bild.h"
 #include "toolkit/TKlickLabel.h"
@@ -21,7 +22,6 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QGridLayout>
-#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -65,17 +65,6 @@ QLabel *textLabel(const QString &text, QWidget *parent)
     auto *l = new QLabel(text, parent);
     l->setTextFormat(Qt::PlainText);
     return l;
-}
-
-// Menu and tool bar show the same pictures; each is read once, since reading
-// an SVG costs more than everything else the window's start does with it.
-QIcon bild(const char *name)
-{
-    static QHash<QByteArray, QIcon> gelesen;
-    QIcon &icon = gelesen[QByteArray(name)];
-    if (icon.isNull())
-        icon = QIcon(QStringLiteral(":/bilder/%1.svg").arg(QLatin1String(name)));
-    return icon;
 }
 
 // The two journals of a record, so one piece of code moves either between record and grid.
@@ -277,7 +266,7 @@ void TVivarix::menueAufbauen()
         if (!taste.isEmpty())
             a->setShortcut(taste);
         if (icon)
-            a->setIcon(bild(icon));
+            a->setIcon(Bild::symbol(icon));
         verbinde(a, &QAction::triggered, slot);
         return a;
     };
@@ -334,7 +323,7 @@ void TVivarix::werkzeugleisteAufbauen()
     ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
     // Each tool button runs its menu command exactly as if the menu item had been chosen.
     auto knopf = [this](const char *objekt, const QString &hinweisText, QAction *menue, const char *icon) {
-        auto *a = new QAction(bild(icon), hinweisText, this);
+        auto *a = new QAction(Bild::symbol(icon), hinweisText, this);
         a->setObjectName(QLatin1String(objekt));
         a->setStatusTip(hinweisText);
         a->setToolTip(hinweisText);
@@ -432,7 +421,7 @@ QWidget *TVivarix::kartenteil()
 
     Image3 = new QLabel(karte);
     Image3->setObjectName(QStringLiteral("Image3"));
-    Image3->setPixmap(bild("deko").pixmap(100, 100));
+    Image3->setPixmap(Bild::symbol("deko").pixmap(100, 100));
     Image3->setAccessibleName(QStringLiteral("Terrarium"));
     zeile->addWidget(Image3, 0, Qt::AlignTop);
 
@@ -517,22 +506,25 @@ void TVivarix::FormActivate()
     datum2->setText(DatumText(heute()));
     Geaendert = false;
 
-    TOptionen optionen(this);
     TOptionen::setVerz(startVerz);
-    optionen.OptionenLoad();
-    if (optionen.getOption(QStringLiteral("maximize")) == u"1")
+    const Optionen::Tabelle optionen = TOptionen::OptionenLesen(this);
+    const auto option = [&](const char *name) { return Optionen::wert(optionen, QLatin1String(name)); };
+    if (option("maximize") == u"1")
         showMaximized();
-    const QString datei = optionen.getOption(QStringLiteral("file"));
-    if (optionen.getOption(QStringLiteral("autoload")) == u"1" && datei != u"0") {
-        // A large collection takes a moment: the keeper sees the window, not a blank frame, meanwhile.
-        if (isVisible())
+    const QString datei = option("file");
+    if (option("autoload") == u"1" && datei != u"0") {
+        // A large collection takes a moment: the keeper sees the window, not a
+        // blank frame, meanwhile. What was read while the window was built is
+        // shown at once, in its first paint.
+        if (isVisible() && !vorabBereit(datei))
             repaint();
         Laden(datei);
         dateinameSetzen(datei);
         if (!Schlangen.empty())
             Activ();
     }
-    futterListeSetzen(optionen.getOption(QStringLiteral("futter")));
+    vorab.reset(); // not needed, or already taken: its memory goes
+    futterListeSetzen(option("futter"));
 }
 
 void TVivarix::futterListeSetzen(const QString &futter)
@@ -665,9 +657,7 @@ void TVivarix::Laden(const QString &path)
     TSchlangen neu;
     const QScopedValueRollback<QString> bezug(ladeDatei, path); // for the pictures of the snake shown first
     try {
-        const Warteanzeige warten(statusBar(), fortschrittsBalken,
-                                  Warteanzeige::text(QStringLiteral("Lade"), dateiGroesse(path)), dateiGroesse(path));
-        Datendatei::laden(path, neu);
+        einlesen(path, neu);
     } catch (const EInOutError &e) {
         // Not one whole record read: nothing changes, the collection on show stays.
         if (neu.empty())
@@ -686,10 +676,36 @@ void TVivarix::Laden(const QString &path)
     uebernehmen(std::move(neu));
     Geaendert = false;
 
-    TOptionen optionen(this);
-    optionen.OptionenLoad();
-    if (optionen.getOption(QStringLiteral("remember")) == u"1")
+    if (Optionen::wert(TOptionen::OptionenLesen(this), QStringLiteral("remember")) == u"1")
         FressCheckNachLaden();
+}
+
+bool TVivarix::vorabBereit(const QString &path) const
+{
+    return vorab && vorab->fertig() && vorab->pfad() == path;
+}
+
+void TVivarix::einlesen(const QString &path, TSchlangen &neu)
+{
+    const bool bereit = vorabBereit(path);
+    std::unique_ptr<Vorauslesen> v = std::move(vorab); // taken once, whatever this load does
+    auto uebernommen = [&] {
+        std::optional<TSchlangen> gelesen = v ? v->abholen(path) : std::nullopt;
+        v.reset();
+        if (gelesen)
+            neu = std::move(*gelesen);
+        return gelesen.has_value();
+    };
+    if (bereit && uebernommen())
+        return;
+    const std::uint64_t groesse = dateiGroesse(path);
+    const Warteanzeige warten(statusBar(), fortschrittsBalken, Warteanzeige::text(QStringLiteral("Lade"), groesse),
+                              groesse);
+    // A read still running is waited for; one that failed, read another file
+    // or whose file has changed since is done again here, and then reports as
+    // any load does.
+    if (!uebernommen())
+        Datendatei::laden(path, neu);
 }
 
 void TVivarix::uebernehmen(TSchlangen &&neu)

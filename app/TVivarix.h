@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -23,6 +24,7 @@ class QToolButton;
 class TKlickLabel;
 class TDateneingabe;
 class TStringGrid;
+class Vorauslesen;
 class TTabControl;
 class TWertLabel;
 
@@ -37,6 +39,10 @@ public:
     // or the process's working directory.
     std::function<QDate()> heute = [] { return QDate::currentDate(); };
     std::function<QString()> startVerzeichnis;
+    // The collection the settings load at start, read while the window was
+    // being built (see Start::vorauslesen); the first Laden of that file takes
+    // it over, any other load lets it go.
+    std::unique_ptr<Vorauslesen> vorab;
 
     // State
     TSchlangen Schlangen;
@@ -151,6 +157,8 @@ private:
     QWidget *journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
+    void einlesen(const QString &path, TSchlangen &neu); // the file's records, with feedback while it takes
+    bool vorabBereit(const QString &path) const; // read ahead, nothing left to wait for
     void bearbeitbar(bool an); // the sixteen controls and commands Activ and Neu switch
     void dateinameSetzen(const QString &pfad);
     void dateiFeldZeigen();

@@ -8,9 +8,11 @@ namespace {
 // Small enough for a smooth bar, large enough that the calls cost nothing.
 constexpr std::size_t Scheibe = std::size_t(8) << 20;
 
+// Each thread has its own: a helper that reads ahead never reports to the
+// window that the user-interface thread is updating.
 Melder &aktuell()
 {
-    static Melder m;
+    thread_local Melder m;
     return m;
 }
 } // namespace

@@ -9,8 +9,8 @@
 namespace Fortschritt {
 using Melder = std::function<void(std::uint64_t erledigt, std::uint64_t gesamt)>;
 
-// Sets the Melder for its own lifetime: one load or save, on the one thread
-// that does all the work.
+// Sets the Melder for its own lifetime: one load or save, on the thread that
+// does the work (each thread has a Melder of its own).
 class Rahmen {
 public:
     explicit Rahmen(Melder m);

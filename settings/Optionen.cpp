@@ -94,9 +94,14 @@ Tabelle lesen(const QByteArray &inhalt)
 
 bool laden(Tabelle &tabelle)
 {
+    return laden(tabelle, pfad());
+}
+
+bool laden(Tabelle &tabelle, const QString &datei)
+{
     // Only a regular file is read: a folder or a pipe of that name counts as a
     // file that cannot be read, and a pipe must not block the program.
-    const Einlesen::Inhalt inhalt = Einlesen::lesen(pfad(), HoechsteLaenge);
+    const Einlesen::Inhalt inhalt = Einlesen::lesen(datei, HoechsteLaenge);
     tabelle = lesen(inhalt.fehler == 0 && !inhalt.gekappt ? inhalt.bytes : ganzeZeilen(inhalt.bytes));
     return inhalt.fehler == 0;
 }

@@ -26,6 +26,8 @@ Tabelle lesen(const QByteArray &inhalt);
 // Reads the settings file into `tabelle` (replacing it). Returns false when the
 // file cannot be opened or read; `tabelle` then holds what was read before.
 bool laden(Tabelle &tabelle);
+// The same from the settings file at `datei`.
+bool laden(Tabelle &tabelle, const QString &datei);
 
 // The value of the last entry named exactly `name`; empty when there is none.
 QString wert(const Tabelle &tabelle, const QString &name);

@@ -1,12 +1,15 @@
 #include "Fenster.h"
 
 #include "Hilfen.h"
+#include "app/Start.h"
+#include "data/Vorauslesen.h"
 #include "data/Datendatei.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
 #include "toolkit/TWertLabel.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -23,9 +26,17 @@ void FensterTest::optionen(const QStringList &zeilen)
     dateiSchreiben(pfad("options.ini"), (zeilen.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
 }
 
-TVivarix &FensterTest::starten(bool zeigen)
+TVivarix &FensterTest::starten(bool zeigen, bool vorab)
 {
+    std::unique_ptr<Vorauslesen> gelesen;
+    if (vorab) {
+        const QString hier = QDir::currentPath();
+        QDir::setCurrent(ordner.path());
+        gelesen = Start::vorauslesen();
+        QDir::setCurrent(hier);
+    }
     w = std::make_unique<TVivarix>();
+    w->vorab = std::move(gelesen);
     w->heute = [] { return heute(); };
     const QString dir = ordner.path();
     w->startVerzeichnis = [dir] { return dir; };

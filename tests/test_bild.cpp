@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QImage>
+#include <QPainter>
 #include <QSvgRenderer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -685,33 +686,74 @@ TEST(Bild, EndungenSindDieDesWaehlers)
     EXPECT_EQ(Bild::endungen(), QStringList({"jpg", "jpeg", "bmp", "ico", "emf", "wmf"}));
 }
 
-TEST(Bild, StandardBildHatDieGroesseDesBildfelds)
+namespace {
+// The SVG file drawn at `groesse`, as the build draws it: the independent
+// source for the pixels compiled into the program.
+QImage ausSvg(const QString &name, const QSize &groesse)
+{
+    QSvgRenderer svg(":/bilder/" + name + ".svg");
+    EXPECT_TRUE(svg.isValid()) << name.toStdString();
+    QImage b(groesse, QImage::Format_ARGB32_Premultiplied);
+    b.fill(Qt::transparent);
+    QPainter maler(&b);
+    svg.render(&maler);
+    return b;
+}
+
+int deckend(const QImage &b)
+{
+    int n = 0;
+    for (int y = 0; y < b.height(); ++y)
+        for (int x = 0; x < b.width(); ++x)
+            n += qAlpha(b.pixel(x, y)) > 128;
+    return n;
+}
+} // namespace
+
+TEST(Bild, StandardBildIstDieSchlangeInDerGroesseDesBildfelds)
 {
     const QImage b = Bild::standardBild();
     ASSERT_FALSE(b.isNull());
     EXPECT_EQ(b.size(), QSize(120, 145));
-    // Drawn, not just allocated: the middle is opaque.
-    EXPECT_EQ(qAlpha(b.pixel(60, 100)), 255);
+    EXPECT_EQ(qAlpha(b.pixel(60, 100)), 255) << "drawn, not just allocated";
+    EXPECT_EQ(b.convertToFormat(QImage::Format_ARGB32_Premultiplied), ausSvg("schlange", QSize(120, 145)));
+}
+
+TEST(Bild, JedesSymbolIstSeinSvgInJederGroesse)
+{
+    // Every symbol the windows take from the compiled pixels matches its own
+    // SVG file at each drawn size (a stale or swapped picture shows here), and
+    // any other size and the disabled look come from them.
+    const QStringList symbole = {"neu", "laden", "speichern", "neueschlange", "schlangeloeschen",
+                                 "hilfe", "fresscheck", "fresstermine", "fressparade"};
+    for (const QString &name : symbole) {
+        SCOPED_TRACE(name.toStdString());
+        const QIcon icon = Bild::symbol(name.toLatin1().constData());
+        ASSERT_FALSE(icon.isNull());
+        for (int groesse : {16, 24, 32, 48}) {
+            const QImage b = icon.pixmap(groesse, groesse).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            EXPECT_EQ(b, ausSvg(name, QSize(groesse, groesse))) << groesse << " pixels";
+        }
+        for (QIcon::Mode modus : {QIcon::Normal, QIcon::Disabled}) {
+            const QImage b = icon.pixmap(20, 20, modus).toImage();
+            ASSERT_EQ(b.size(), QSize(20, 20));
+            EXPECT_GT(deckend(b), b.width() * b.height() / 8);
+        }
+    }
+    const QIcon deko = Bild::symbol("deko");
+    for (int groesse : {100, 200})
+        EXPECT_EQ(deko.pixmap(groesse, groesse).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                  ausSvg("deko", QSize(groesse, groesse)));
+    EXPECT_TRUE(Bild::symbol("keins").isNull());
 }
 
 TEST(Bild, JedesRessourcenbildZeichnetEtwas)
 {
-    const QStringList namen = {"schlange", "deko", "neu", "laden", "speichern", "neueschlange", "schlangeloeschen",
-                               "hilfe", "fresscheck", "fresstermine", "fressparade"};
-    for (const QString &name : namen) {
+    // The SVG files themselves, which the other windows still draw at run time.
+    for (const QString name : {"schlange", "deko", "podest", "info_banner", "info_hochkant"}) {
         SCOPED_TRACE(name.toStdString());
-        const QString res = ":/bilder/" + name + ".svg";
-        ASSERT_TRUE(QSvgRenderer(res).isValid());
-        const QIcon icon(res);
-        for (QIcon::Mode modus : {QIcon::Normal, QIcon::Disabled}) {
-            const QImage b = icon.pixmap(24, 24, modus).toImage();
-            ASSERT_FALSE(b.isNull());
-            int deckend = 0;
-            for (int y = 0; y < b.height(); ++y)
-                for (int x = 0; x < b.width(); ++x)
-                    deckend += qAlpha(b.pixel(x, y)) > 128;
-            EXPECT_GT(deckend, b.width() * b.height() / 8);
-        }
+        const QImage b = ausSvg(name, QSize(48, 48));
+        EXPECT_GT(deckend(b), b.width() * b.height() / 16);
     }
 }
 

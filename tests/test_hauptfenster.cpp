@@ -4,6 +4,8 @@
 
 #include "data/Cp1252.h"
 #include "data/Datendatei.h"
+#include "data/Vorauslesen.h"
+#include "app/Start.h"
 #include "toolkit/Bild.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
@@ -20,6 +22,10 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTest>
+#include <QThread>
+#include <QDir>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <QToolButton>
 #include <optional>
 
@@ -451,14 +457,18 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
         {"autoload without a file line", QStringList{"autoload=1", "maximize=1", "futter=Maus"}, true, false, {fehlt},
          {}},
     };
-    for (const Fall &fall : faelle) {
+    // Each case twice: as the window starts by itself, and as the program
+    // starts it, with the collection read ahead while the window is built.
+    for (const Fall &fall : faelle) for (const bool vorab : {false, true}) {
         SCOPED_TRACE(fall.wie);
+        SCOPED_TRACE(vorab ? "read ahead" : "window alone");
         QFile::remove(pfad("options.ini"));
         if (fall.zeilen)
             dateiSchreiben(pfad("options.ini"),
                            fall.zeilen->isEmpty() ? QByteArray() : Cp1252::encode(fall.zeilen->join("\r\n") + "\r\n"));
         gesagt();
-        TVivarix &f = starten();
+        TVivarix &f = starten(false, vorab);
+        EXPECT_EQ(f.vorab, nullptr) << "what was read ahead is let go after the start";
         EXPECT_EQ(gesagt(), fall.meldungen);
         EXPECT_EQ(f.isMaximized(), fall.maximiert);
         EXPECT_EQ(futterListe(f), fall.futter);
@@ -479,6 +489,41 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
             EXPECT_EQ(angezeigt(f), (QStringList{"", "unbekannt", "-", "-", "-", "-", "-", ""}));
             EXPECT_EQ(bearbeitbar(f), alleAus);
         }
+        w.reset();
+    }
+}
+
+TEST_F(FensterTest, VorausGelesenZaehltNurWasDieDateiBeimStartNochIst)
+{
+    // Read ahead, then changed before the window's start-up gets to it: the
+    // window shows the file as it is then, never what was read before.
+    const TSchlangen alt{bunt(1), bunt(2)}, neu{bunt(3), bunt(4), bunt(5)};
+    optionen({"autoload=1", "file=" + pfad("s.vix")});
+    for (const bool ersetzt : {false, true}) {
+        SCOPED_TRACE(ersetzt ? "replaced meanwhile" : "unchanged");
+        datei("s.vix", alt);
+        const timespec frueher[2] = {{1600000000, 0}, {1600000000, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(pfad("s.vix")).constData(), frueher, 0), 0);
+        const QString hier = QDir::currentPath();
+        QDir::setCurrent(ordner.path());
+        std::unique_ptr<Vorauslesen> v = Start::vorauslesen();
+        QDir::setCurrent(hier);
+        while (!v->fertig())
+            QThread::yieldCurrentThread();
+        if (ersetzt)
+            datei("s.vix", neu);
+        w = std::make_unique<TVivarix>();
+        w->heute = [] { return heute(); };
+        w->startVerzeichnis = [dir = ordner.path()] { return dir; };
+        w->vorab = std::move(v);
+        w->FormActivate();
+        const TSchlangen &erwartet = ersetzt ? neu : alt;
+        EXPECT_TRUE(w->Schlangen == erwartet);
+        EXPECT_EQ(w->TabControl1->count(), int(erwartet.size()));
+        EXPECT_EQ(angezeigt(*w), gespeichert(erwartet[0]));
+        EXPECT_EQ(w->Dateiname, pfad("s.vix"));
+        EXPECT_FALSE(w->Geaendert);
+        EXPECT_TRUE(gesagt().isEmpty());
         w.reset();
     }
 }

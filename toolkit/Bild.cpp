@@ -1,16 +1,19 @@
 #include "toolkit/Bild.h"
 #include "toolkit/Metadatei.h"
 
+#include "assets/Raster.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
-#include <QPainter>
-#include <QSvgRenderer>
+#include <QPixmap>
 #include <QtEndian>
 
 #include <algorithm>
 #include <csetjmp>
+#include <cstring>
 #include <limits>
 #include <cstdio> // jpeglib.h needs FILE and size_t declared first
 #include <memory>
@@ -436,19 +439,42 @@ QStringList endungen()
     return liste;
 }
 
+namespace {
+// The pixels drawn at build time for `name`, as images that use them in place.
+std::vector<QImage> vorlagen(const char *name)
+{
+    std::vector<QImage> bilder;
+    for (std::size_t i = 0; i < Raster::anzahl; ++i) {
+        const Raster::Vorlage &v = Raster::vorlagen[i];
+        if (std::strcmp(v.name, name) == 0)
+            bilder.emplace_back(reinterpret_cast<const uchar *>(v.pixel), v.breite, v.hoehe, v.breite * 4,
+                                QImage::Format_ARGB32_Premultiplied);
+    }
+    return bilder;
+}
+} // namespace
+
 QImage standardBild()
 {
     static const QImage bild = [] {
-        QImage b(Sichtbar, QImage::Format_ARGB32_Premultiplied);
-        b.fill(Qt::transparent);
-        QSvgRenderer svg(QStringLiteral(":/bilder/schlange.svg"));
-        if (svg.isValid()) {
-            QPainter maler(&b);
-            svg.render(&maler);
-        }
-        return b;
+        for (const QImage &b : vorlagen("schlange"))
+            if (b.size() == Sichtbar)
+                return b;
+        QImage leer(Sichtbar, QImage::Format_ARGB32_Premultiplied);
+        leer.fill(Qt::transparent);
+        return leer;
     }();
     return bild;
+}
+
+QIcon symbol(const char *name)
+{
+    static QHash<QByteArray, QIcon> gelesen;
+    QIcon &icon = gelesen[QByteArray(name)];
+    if (icon.isNull())
+        for (const QImage &b : vorlagen(name))
+            icon.addPixmap(QPixmap::fromImage(b));
+    return icon;
 }
 
 } // namespace Bild

@@ -8,6 +8,7 @@
 // Whatever still has to be held in memory is bounded, and a file whose header
 // promises more than its bytes can hold is refused before anything large is
 // allocated for it.
+#include <QIcon>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -55,4 +56,8 @@ QStringList endungen();
 
 // The default snake picture shown when a snake has none.
 QImage standardBild();
+
+// One of the program's own symbols (tool bar, menu, card), in the sizes drawn
+// for it at build time. Each is read once and then shared.
+QIcon symbol(const char *name);
 } // namespace Bild

@@ -179,13 +179,25 @@ void TOptionen::setVerz(const QString &dir)
     Optionen::setVerzeichnis(dir);
 }
 
+namespace {
+void nichtGefunden(QWidget *ueber)
+{
+    MessageDlg(ueber, QStringLiteral("Optionsdatei \"options.ini\" nicht gefunden"), MsgArt::Fehler, mbOK);
+}
+} // namespace
+
 void TOptionen::OptionenLoad()
 {
-    if (Optionen::laden(tabelle))
-        return;
-    // Readers never show this object, so the message sits over our owner then.
-    MessageDlg(isVisible() ? this : parentWidget(), QStringLiteral("Optionsdatei \"options.ini\" nicht gefunden"),
-               MsgArt::Fehler, mbOK);
+    if (!Optionen::laden(tabelle))
+        nichtGefunden(isVisible() ? this : parentWidget()); // a hidden dialog: over its owner
+}
+
+Optionen::Tabelle TOptionen::OptionenLesen(QWidget *besitzer)
+{
+    Optionen::Tabelle gelesen;
+    if (!Optionen::laden(gelesen))
+        nichtGefunden(besitzer);
+    return gelesen;
 }
 
 QString TOptionen::getOption(const QString &name) const

@@ -1,7 +1,7 @@
 #pragma once
 // The options dialog. Its settings-file operations delegate to the rules in
-// settings/Optionen.h; readers elsewhere create one, never show it, call
-// OptionenLoad and getOption, and free it.
+// settings/Optionen.h. Readers elsewhere call OptionenLesen and look values
+// up with Optionen::wert.
 #include "settings/Optionen.h"
 #include "toolkit/Dialoge.h"
 
@@ -26,6 +26,9 @@ public:
     // "Optionsdatei "options.ini" nicht gefunden" and keeps what was read.
     void OptionenLoad();
     QString getOption(const QString &name) const;
+    // What OptionenLoad reads, with the same message when it cannot, for a
+    // reader that would otherwise build the whole dialog just to ask.
+    static Optionen::Tabelle OptionenLesen(QWidget *besitzer);
     // Writes what the dialog's controls hold; raises EInOutError when it cannot.
     void OptionenSave();
     // What the controls hold, as the settings file keeps it.

@@ -1,0 +1,102 @@
+#include "data/Vorauslesen.h"
+
+#include "data/Datendatei.h"
+#include "data/Fortschritt.h"
+
+#include <QFile>
+#include <chrono>
+#include <sys/stat.h>
+
+namespace {
+struct Abgebrochen {};
+
+std::int64_t nanosekunden(const timespec &t)
+{
+    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+} // namespace
+
+Vorauslesen::Vorauslesen(std::function<QString()> welcheDatei)
+    : helfer([this, w = std::move(welcheDatei)] { lesen(w); })
+{
+}
+
+Vorauslesen::~Vorauslesen()
+{
+    aufhoeren = true;
+    if (helfer.joinable())
+        helfer.join();
+}
+
+std::optional<Vorauslesen::Kennung> Vorauslesen::kennung(const QString &pfad)
+{
+    struct stat st {};
+    if (pfad.isEmpty() || ::stat(QFile::encodeName(pfad).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return Kennung{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(st.st_size),
+                   nanosekunden(st.st_mtim), nanosekunden(st.st_ctim)};
+}
+
+void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
+{
+    QString pfad;
+    std::optional<Kennung> vorher;
+    TSchlangen neu;
+    bool ganz = false;
+    try {
+        pfad = welcheDatei();
+        vorher = kennung(pfad);
+        if (vorher) {
+            // A listener makes the read go in slices, so it reports how far it
+            // got and can stop between two of them.
+            const Fortschritt::Rahmen rahmen([this](std::uint64_t e, std::uint64_t g) {
+                erledigt = e;
+                gesamt = g;
+                if (aufhoeren)
+                    throw Abgebrochen{};
+            });
+            Datendatei::laden(pfad, neu);
+            ganz = true;
+        }
+    } catch (...) {
+        // Whatever went wrong, the ordinary load meets it again and says so.
+    }
+    // The file must not have changed while it was read.
+    const bool gleich = ganz && kennung(pfad) == vorher;
+    std::lock_guard<std::mutex> l(schutz);
+    pfad_ = pfad;
+    if (gleich) {
+        gelesen = vorher;
+        saetze = std::move(neu);
+    }
+    fertig_ = true;
+    ende.notify_all();
+}
+
+bool Vorauslesen::fertig() const
+{
+    std::lock_guard<std::mutex> l(schutz);
+    return fertig_;
+}
+
+QString Vorauslesen::pfad() const
+{
+    std::lock_guard<std::mutex> l(schutz);
+    return pfad_;
+}
+
+std::optional<TSchlangen> Vorauslesen::abholen(const QString &pfad)
+{
+    {
+        std::unique_lock<std::mutex> l(schutz);
+        while (!ende.wait_for(l, std::chrono::milliseconds(50), [this] { return fertig_; })) {
+            l.unlock();
+            Fortschritt::melden(erledigt, gesamt);
+            l.lock();
+        }
+    }
+    if (abgeholt || !gelesen || pfad != pfad_ || kennung(pfad_) != gelesen)
+        return std::nullopt;
+    abgeholt = true;
+    return std::move(saetze);
+}

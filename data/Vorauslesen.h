@@ -1,0 +1,63 @@
+#pragma once
+// Reading the collection that the settings load at start while the window is
+// still being built, on a helper thread of its own. The helper fills records
+// of its own only; the thread that asks for them takes them over whole, and
+// only if they are of the file it asks for and that file is still the one
+// that was read. Otherwise, and after any failure, the caller reads the file
+// itself, so every message and every outcome is the ordinary load's.
+#include "data/TSchlange.h"
+
+#include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+class Vorauslesen {
+public:
+    // The helper first asks `welcheDatei` which file to read (on its own
+    // thread; an empty name reads nothing), then reads it.
+    explicit Vorauslesen(std::function<QString()> welcheDatei);
+    // Stops a read still running at its next slice and waits for the helper.
+    ~Vorauslesen();
+    Vorauslesen(const Vorauslesen &) = delete;
+    Vorauslesen &operator=(const Vorauslesen &) = delete;
+
+    // The helper is done, whether it read the file or not.
+    bool fertig() const;
+    // The file the helper read or tried to read; empty until it is done.
+    QString pfad() const;
+
+    // Waits for the helper, meanwhile reporting its progress through
+    // Fortschritt on the calling thread. Returns the records when the helper
+    // read the whole file at `pfad`, and it is still the same file with the
+    // same size and times; else nothing. Hands them over once only.
+    std::optional<TSchlangen> abholen(const QString &pfad);
+
+    // What a file is: compared before, after and at the hand-over.
+    struct Kennung {
+        std::uint64_t geraet = 0, knoten = 0, groesse = 0;
+        std::int64_t geaendert = 0, umgeschrieben = 0; // modification and change time, in nanoseconds
+        bool operator==(const Kennung &) const = default;
+    };
+    // Nothing for a missing file or anything but a regular file.
+    static std::optional<Kennung> kennung(const QString &pfad);
+
+private:
+    void lesen(const std::function<QString()> &welcheDatei);
+
+    std::atomic<std::uint64_t> erledigt{0}, gesamt{0};
+    std::atomic<bool> aufhoeren{false};
+    mutable std::mutex schutz;
+    std::condition_variable ende;
+    // Written by the helper before it sets fertig_ (under schutz), read after.
+    bool fertig_ = false;
+    QString pfad_;
+    std::optional<Kennung> gelesen;
+    TSchlangen saetze;
+    bool abgeholt = false;
+    std::thread helfer; // last: starts once everything above is in place
+};

@@ -1,0 +1,196 @@
+// Reading the start-up collection ahead on a helper thread: handed over only
+// whole, only for the file asked for, only while that file is unchanged.
+#include "Hilfen.h"
+#include "data/Datendatei.h"
+#include "data/Fortschritt.h"
+#include "data/TSchlange.h"
+#include "data/Vorauslesen.h"
+
+#include <QDir>
+#include <QFile>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+TSchlange satz(int nr)
+{
+    TSchlange s;
+    s.setName(QStringLiteral("Schlange %1").arg(nr));
+    s.setTage(nr);
+    s.setFutterDatum(0, QStringLiteral("0%1.12.26").arg(1 + nr % 9));
+    s.setFutter(0, QStringLiteral("Maus %1").arg(nr));
+    return s;
+}
+
+TSchlangen saetze(int n, int erste = 0)
+{
+    TSchlangen s;
+    for (int i = 0; i < n; ++i)
+        s.push_back(satz(erste + i));
+    return s;
+}
+
+QStringList namen(const TSchlangen &s)
+{
+    QStringList n;
+    for (const TSchlange &r : s)
+        n << r.name();
+    return n;
+}
+
+// Sets the file's modification time into the past, so any later write shows
+// in it even within the clock tick the file was written in.
+void altern(const QString &pfad)
+{
+    const timespec zeiten[2] = {{1600000000, 0}, {1600000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(pfad).constData(), zeiten, 0), 0);
+}
+
+class VorauslesenTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    QString pfad(const QString &name) const { return dir.filePath(name); }
+    // A helper reading `datei`, done before this returns.
+    static std::unique_ptr<Vorauslesen> gelesen(const QString &datei)
+    {
+        auto v = std::make_unique<Vorauslesen>([datei] { return datei; });
+        while (!v->fertig())
+            std::this_thread::yield();
+        return v;
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(VorauslesenTest, UebergibtNurDieUnveraenderteDateiDieVerlangtWird)
+{
+    const QString a = pfad("a.vix");
+    struct Fall {
+        const char *was;
+        std::function<void()> danach; // what happens to the file after the helper read it
+        QString verlangt;             // the file the load asks for
+        bool uebergeben;
+    };
+    const Fall faelle[] = {
+        {"unchanged", [] {}, a, true},
+        {"another file asked for", [] {}, pfad("b.vix"), false},
+        {"the same file by another name", [] {}, QDir(dir.path()).filePath("./a.vix"), false},
+        {"replaced by a saved file",
+         [&] {
+             Datendatei::speichern(a, saetze(3, 100));
+         },
+         a, false},
+        {"a record appended",
+         [&] {
+             QFile f(a);
+             ASSERT_TRUE(f.open(QIODevice::Append));
+             f.write(QByteArray(qsizetype(TSchlange::Groesse), '\0'));
+         },
+         a, false},
+        {"overwritten in place, same size",
+         [&] {
+             QFile f(a);
+             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+             f.write("\x05Anaco");
+         },
+         a, false},
+        {"removed", [&] { QFile::remove(a); }, a, false},
+        {"a folder now", [&] { QFile::remove(a); QDir().mkdir(a); }, a, false},
+    };
+    for (const Fall &f : faelle) {
+        SCOPED_TRACE(f.was);
+        QDir(a).removeRecursively();
+        QFile::remove(a);
+        Datendatei::speichern(a, saetze(4));
+        altern(a);
+        auto v = gelesen(a);
+        EXPECT_EQ(v->pfad(), a);
+        f.danach();
+        const std::optional<TSchlangen> r = v->abholen(f.verlangt);
+        ASSERT_EQ(r.has_value(), f.uebergeben);
+        if (r) {
+            EXPECT_EQ(namen(*r), namen(saetze(4)));
+            EXPECT_TRUE(*r == saetze(4)); // every byte, not just the names
+            EXPECT_FALSE(v->abholen(a)) << "handed over twice";
+        }
+    }
+}
+
+TEST_F(VorauslesenTest, WasDerGewoehnlicheLadevorgangBemaengeltWirdNichtUebergeben)
+{
+    // A short last record, a folder, a pipe, a missing file, no file at all:
+    // the helper gives up and the ordinary load reports it.
+    dateiSchreiben(pfad("kurz.vix"), QByteArray(qsizetype(TSchlange::Groesse) * 3 / 2, 'x'));
+    QDir().mkdir(pfad("ordner.vix"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pfad("rohr.vix")).constData(), 0600), 0);
+    for (const QString &datei :
+         {pfad("kurz.vix"), pfad("ordner.vix"), pfad("rohr.vix"), pfad("fehlt.vix"), QString()}) {
+        SCOPED_TRACE(datei.toStdString());
+        auto v = gelesen(datei); // a pipe must not keep it waiting
+        EXPECT_EQ(v->pfad(), datei);
+        EXPECT_FALSE(v->abholen(datei));
+    }
+}
+
+TEST_F(VorauslesenTest, WartenMeldetDenFortschrittAufDemWartendenFaden)
+{
+    // The helper does not start reading until the waiting thread has been told
+    // of its progress at least once: so the wait is real, whatever the timing.
+    Datendatei::speichern(pfad("a.vix"), saetze(2));
+    std::mutex m;
+    std::condition_variable cv;
+    bool gemeldet = false;
+    std::vector<std::thread::id> faeden;
+    const Fortschritt::Rahmen rahmen([&](std::uint64_t, std::uint64_t) {
+        std::lock_guard<std::mutex> l(m);
+        faeden.push_back(std::this_thread::get_id());
+        gemeldet = true;
+        cv.notify_all();
+    });
+    Vorauslesen v([&, datei = pfad("a.vix")] {
+        std::unique_lock<std::mutex> l(m);
+        cv.wait(l, [&] { return gemeldet; });
+        return datei;
+    });
+    const std::optional<TSchlangen> r = v.abholen(pfad("a.vix"));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(namen(*r), namen(saetze(2)));
+    ASSERT_FALSE(faeden.empty());
+    for (const std::thread::id &id : faeden)
+        EXPECT_EQ(id, std::this_thread::get_id()) << "progress reported from the helper's thread";
+}
+
+TEST(Fortschritt, JederFadenHatSeinenEigenenMelder)
+{
+    int hier = 0;
+    const Fortschritt::Rahmen rahmen([&](std::uint64_t, std::uint64_t) { ++hier; });
+    constexpr std::size_t Viel = std::size_t(1) << 30;
+    EXPECT_LT(Fortschritt::stueck(Viel), Viel); // a listener here: slices
+    std::size_t dort = 0;
+    std::thread([&] {
+        dort = Fortschritt::stueck(Viel);
+        Fortschritt::melden(1, 2);
+    }).join();
+    EXPECT_EQ(dort, Viel) << "another thread saw this thread's listener";
+    EXPECT_EQ(hier, 0);
+    Fortschritt::melden(1, 2);
+    EXPECT_EQ(hier, 1);
+}
+
+TEST_F(VorauslesenTest, OhneAbholenEndetDerHelferMitDemObjekt)
+{
+    // Let go before or after it is done: no wait for a reader that never comes.
+    Datendatei::speichern(pfad("a.vix"), saetze(50));
+    for (int i = 0; i < 20; ++i)
+        Vorauslesen v([datei = pfad("a.vix")] { return datei; });
+    SUCCEED();
+}
+
+} // namespace
