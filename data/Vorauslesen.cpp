@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <chrono>
+#include <system_error>
 #include <sys/stat.h>
 
 namespace {
@@ -17,8 +18,14 @@ std::int64_t nanosekunden(const timespec &t)
 } // namespace
 
 Vorauslesen::Vorauslesen(std::function<QString()> welcheDatei)
-    : helfer([this, w = std::move(welcheDatei)] { lesen(w); })
 {
+    try {
+        helfer = std::thread([this, w = std::move(welcheDatei)] { lesen(w); });
+    } catch (const std::system_error &) {
+        // No thread to be had (a process limit): nothing is read ahead, and
+        // the start-up reads the file itself.
+        fertig_ = true;
+    }
 }
 
 Vorauslesen::~Vorauslesen()

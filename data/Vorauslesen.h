@@ -59,5 +59,5 @@ private:
     std::optional<Kennung> gelesen;
     TSchlangen saetze;
     bool abgeholt = false;
-    std::thread helfer; // last: starts once everything above is in place
+    std::thread helfer;
 };

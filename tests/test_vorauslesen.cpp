@@ -15,6 +15,7 @@
 #include <mutex>
 #include <thread>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -182,6 +183,31 @@ TEST(Fortschritt, JederFadenHatSeinenEigenenMelder)
     EXPECT_EQ(hier, 0);
     Fortschritt::melden(1, 2);
     EXPECT_EQ(hier, 1);
+}
+
+TEST_F(VorauslesenTest, OhneFadenWirdNichtsVorausGelesen)
+{
+    // Where the system gives no further thread (here: a process limit of a user
+    // who is not root), nothing is read ahead and nothing fails.
+    Datendatei::speichern(pfad("a.vix"), saetze(2));
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(pfad("a.vix")).constData(), 0644), 0);
+    const int code = alsNobody([datei = pfad("a.vix")] {
+        const rlimit keine{0, 0};
+        if (::setrlimit(RLIMIT_NPROC, &keine) != 0)
+            return 2;
+        try {
+            Vorauslesen v([datei] { return datei; });
+            if (!v.fertig() || v.abholen(datei))
+                return 3;
+        } catch (...) {
+            return 4;
+        }
+        TSchlangen s;
+        Datendatei::laden(datei, s); // and the file reads as ever
+        return s.size() == 2 ? 0 : 5;
+    });
+    EXPECT_EQ(code, 0);
 }
 
 TEST_F(VorauslesenTest, OhneAbholenEndetDerHelferMitDemObjekt)
