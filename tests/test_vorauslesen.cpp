@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <atomic>
+#include <cstdio>
 #include <condition_variable>
 #include <functional>
 #include <gtest/gtest.h>
@@ -200,7 +201,8 @@ TEST_F(VorauslesenTest, OhneFadenWirdNichtsVorausGelesen)
             Vorauslesen v([datei] { return datei; });
             if (!v.fertig() || v.abholen(datei))
                 return 3;
-        } catch (...) {
+        } catch (const std::exception &e) {
+            std::fprintf(stderr, "thrown: %s\n", e.what());
             return 4;
         }
         TSchlangen s;
