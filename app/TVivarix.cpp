@@ -514,8 +514,8 @@ void TVivarix::FormActivate()
     const QString datei = option("file");
     if (option("autoload") == u"1" && datei != u"0") {
         // A large collection takes a moment: the keeper sees the window, not a
-        // blank frame, meanwhile. What was read while the window was built is
-        // shown at once, in its first paint.
+        // blank frame, meanwhile. What was read (or nearly) while the window
+        // was built is shown at once, in its first paint.
         if (isVisible() && !vorabBereit(datei))
             repaint();
         Laden(datei);
@@ -682,7 +682,8 @@ void TVivarix::Laden(const QString &path)
 
 bool TVivarix::vorabBereit(const QString &path) const
 {
-    return vorab && vorab->fertig() && vorab->pfad() == path;
+    // Less than the blink of an eye to go: no feedback would be seen.
+    return vorab && vorab->pfad() == path && vorab->baldFertig(std::chrono::milliseconds(50));
 }
 
 void TVivarix::einlesen(const QString &path, TSchlangen &neu)

@@ -158,7 +158,7 @@ private:
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
     void einlesen(const QString &path, TSchlangen &neu); // the file's records, with feedback while it takes
-    bool vorabBereit(const QString &path) const; // read ahead, nothing left to wait for
+    bool vorabBereit(const QString &path) const; // read ahead, or so nearly that waiting needs no feedback
     void bearbeitbar(bool an); // the sixteen controls and commands Activ and Neu switch
     void dateinameSetzen(const QString &pfad);
     void dateiFeldZeigen();

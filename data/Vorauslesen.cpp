@@ -52,7 +52,12 @@ void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
     bool ganz = false;
     try {
         pfad = welcheDatei();
+        {
+            std::lock_guard<std::mutex> l(schutz);
+            pfad_ = pfad;
+        }
         vorher = kennung(pfad);
+        beginn = std::chrono::steady_clock::now().time_since_epoch().count();
         if (vorher) {
             // A listener makes the read go in slices, so it reports how far it
             // got and can stop between two of them.
@@ -71,7 +76,6 @@ void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
     // The file must not have changed while it was read.
     const bool gleich = ganz && kennung(pfad) == vorher;
     std::lock_guard<std::mutex> l(schutz);
-    pfad_ = pfad;
     if (gleich) {
         gelesen = vorher;
         saetze = std::move(neu);
@@ -84,6 +88,27 @@ bool Vorauslesen::fertig() const
 {
     std::lock_guard<std::mutex> l(schutz);
     return fertig_;
+}
+
+bool Vorauslesen::baldFertig(std::uint64_t erledigt, std::uint64_t gesamt, std::chrono::nanoseconds bisher,
+                             std::chrono::milliseconds frist)
+{
+    if (erledigt == 0 || gesamt < erledigt || bisher.count() <= 0)
+        return false;
+    // The rest at the pace so far: (gesamt - erledigt) * bisher / erledigt, in floating point
+    // because a large file times nanoseconds outgrows 64 bits.
+    const double rest = double(gesamt - erledigt) * double(bisher.count()) / double(erledigt);
+    return rest <= double(std::chrono::nanoseconds(frist).count());
+}
+
+bool Vorauslesen::baldFertig(std::chrono::milliseconds frist) const
+{
+    if (fertig())
+        return true;
+    const auto start = std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(beginn.load()));
+    if (beginn.load() == 0)
+        return false;
+    return baldFertig(erledigt, gesamt, std::chrono::steady_clock::now() - start, frist);
 }
 
 QString Vorauslesen::pfad() const

@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -28,7 +29,14 @@ public:
 
     // The helper is done, whether it read the file or not.
     bool fertig() const;
-    // The file the helper read or tried to read; empty until it is done.
+    // Done, or by the pace so far done within `frist`: then waiting for it
+    // needs no feedback.
+    bool baldFertig(std::chrono::milliseconds frist) const;
+    // Whether a read that has moved `erledigt` of `gesamt` bytes in `bisher`
+    // ends within `frist` at that pace. Nothing read yet: no telling, so no.
+    static bool baldFertig(std::uint64_t erledigt, std::uint64_t gesamt, std::chrono::nanoseconds bisher,
+                           std::chrono::milliseconds frist);
+    // The file the helper reads or tried to read; empty until it knows.
     QString pfad() const;
 
     // Waits for the helper, meanwhile reporting its progress through
@@ -51,9 +59,11 @@ private:
 
     std::atomic<std::uint64_t> erledigt{0}, gesamt{0};
     std::atomic<bool> aufhoeren{false};
+    std::atomic<std::chrono::steady_clock::rep> beginn{0}; // when the file's read began
     mutable std::mutex schutz;
     std::condition_variable ende;
-    // Written by the helper before it sets fertig_ (under schutz), read after.
+    // Written by the helper under schutz; all but pfad_ before fertig_ is set
+    // and read only after.
     bool fertig_ = false;
     QString pfad_;
     std::optional<Kennung> gelesen;

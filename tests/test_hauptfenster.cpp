@@ -27,6 +27,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <QToolButton>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 
 namespace {
@@ -496,33 +498,47 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
 TEST_F(FensterTest, VorausGelesenZaehltNurWasDieDateiBeimStartNochIst)
 {
     // Read ahead, then changed before the window's start-up gets to it: the
-    // window shows the file as it is then, never what was read before.
+    // window shows the file as it is then, never what was read before. A read
+    // still running when the window starts up is waited for.
     const TSchlangen alt{bunt(1), bunt(2)}, neu{bunt(3), bunt(4), bunt(5)};
     optionen({"autoload=1", "file=" + pfad("s.vix")});
-    for (const bool ersetzt : {false, true}) {
-        SCOPED_TRACE(ersetzt ? "replaced meanwhile" : "unchanged");
+    enum Fall { Unveraendert, Ersetzt, NochAmLesen };
+    for (const Fall fall : {Unveraendert, Ersetzt, NochAmLesen}) {
+        SCOPED_TRACE(fall == Unveraendert ? "unchanged" : fall == Ersetzt ? "replaced meanwhile" : "still reading");
         datei("s.vix", alt);
         const timespec frueher[2] = {{1600000000, 0}, {1600000000, 0}};
         ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(pfad("s.vix")).constData(), frueher, 0), 0);
-        const QString hier = QDir::currentPath();
-        QDir::setCurrent(ordner.path());
-        std::unique_ptr<Vorauslesen> v = Start::vorauslesen();
-        QDir::setCurrent(hier);
-        while (!v->fertig())
-            QThread::yieldCurrentThread();
-        if (ersetzt)
+        // "Still reading": the helper starts only once the window's start-up has begun.
+        std::mutex m;
+        std::condition_variable cv;
+        bool losgelegt = fall != NochAmLesen;
+        std::unique_ptr<Vorauslesen> v = std::make_unique<Vorauslesen>([&, datei = pfad("s.vix")] {
+            std::unique_lock<std::mutex> l(m);
+            cv.wait(l, [&] { return losgelegt; });
+            return datei;
+        });
+        if (fall != NochAmLesen)
+            while (!v->fertig())
+                QThread::yieldCurrentThread();
+        if (fall == Ersetzt)
             datei("s.vix", neu);
         w = std::make_unique<TVivarix>();
         w->heute = [] { return heute(); };
-        w->startVerzeichnis = [dir = ordner.path()] { return dir; };
+        w->startVerzeichnis = [&, dir = ordner.path()] {
+            std::lock_guard<std::mutex> l(m);
+            losgelegt = true;
+            cv.notify_all();
+            return dir;
+        };
         w->vorab = std::move(v);
         w->FormActivate();
-        const TSchlangen &erwartet = ersetzt ? neu : alt;
+        const TSchlangen &erwartet = fall == Ersetzt ? neu : alt;
         EXPECT_TRUE(w->Schlangen == erwartet);
         EXPECT_EQ(w->TabControl1->count(), int(erwartet.size()));
         EXPECT_EQ(angezeigt(*w), gespeichert(erwartet[0]));
         EXPECT_EQ(w->Dateiname, pfad("s.vix"));
         EXPECT_FALSE(w->Geaendert);
+        EXPECT_EQ(w->vorab, nullptr);
         EXPECT_TRUE(gesagt().isEmpty());
         w.reset();
     }

@@ -114,6 +114,7 @@ TEST_F(VorauslesenTest, UebergibtNurDieUnveraenderteDateiDieVerlangtWird)
         altern(a);
         auto v = gelesen(a);
         EXPECT_EQ(v->pfad(), a);
+        EXPECT_TRUE(v->baldFertig(std::chrono::milliseconds(0))) << "done counts as soon done";
         f.danach();
         const std::optional<TSchlangen> r = v->abholen(f.verlangt);
         ASSERT_EQ(r.has_value(), f.uebergeben);
@@ -167,6 +168,33 @@ TEST_F(VorauslesenTest, WartenMeldetDenFortschrittAufDemWartendenFaden)
     ASSERT_FALSE(faeden.empty());
     for (const std::thread::id &id : faeden)
         EXPECT_EQ(id, std::this_thread::get_id()) << "progress reported from the helper's thread";
+}
+
+TEST(Vorauslesen, BaldFertigNachDemBisherigenTempo)
+{
+    using namespace std::chrono;
+    constexpr std::uint64_t T = std::uint64_t(1) << 40; // a terabyte: no overflow in the estimate
+    const struct {
+        std::uint64_t erledigt, gesamt;
+        nanoseconds bisher;
+        bool bald;
+    } faelle[] = {
+        {0, 100, 10ms, false},       // nothing read yet: no telling
+        {100, 100, 10ms, true},      // all read
+        {50, 100, 50ms, true},       // 50 ms to go: just within
+        {50, 100, 51ms, false},      // 51 ms to go
+        {90, 100, 450ms, true},      // slow, but nearly through
+        {10, 100, 10ms, false},      // 90 ms to go
+        {44400000, 444000000, 18ms, false}, // ten thousand snakes, a tenth read
+        {1, T, 1s, false},
+        {T - 1, T, 10s, true},
+        {101, 100, 1ms, false},      // a size that grew past the file's: no telling
+        {50, 100, 0ns, false},
+    };
+    for (const auto &f : faelle) {
+        SCOPED_TRACE(::testing::Message() << f.erledigt << " of " << f.gesamt << " in " << f.bisher.count() << " ns");
+        EXPECT_EQ(Vorauslesen::baldFertig(f.erledigt, f.gesamt, f.bisher, 50ms), f.bald);
+    }
 }
 
 TEST(Fortschritt, JederFadenHatSeinenEigenenMelder)
