@@ -179,24 +179,16 @@ void TOptionen::setVerz(const QString &dir)
     Optionen::setVerzeichnis(dir);
 }
 
-namespace {
-void nichtGefunden(QWidget *ueber)
-{
-    MessageDlg(ueber, QStringLiteral("Optionsdatei \"options.ini\" nicht gefunden"), MsgArt::Fehler, mbOK);
-}
-} // namespace
-
 void TOptionen::OptionenLoad()
 {
-    if (!Optionen::laden(tabelle))
-        nichtGefunden(isVisible() ? this : parentWidget()); // a hidden dialog: over its owner
+    tabelle = OptionenLesen(isVisible() ? this : parentWidget()); // a hidden dialog: the message sits over its owner
 }
 
 Optionen::Tabelle TOptionen::OptionenLesen(QWidget *besitzer)
 {
     Optionen::Tabelle gelesen;
     if (!Optionen::laden(gelesen))
-        nichtGefunden(besitzer);
+        MessageDlg(besitzer, QStringLiteral("Optionsdatei \"options.ini\" nicht gefunden"), MsgArt::Fehler, mbOK);
     return gelesen;
 }
 
