@@ -37,6 +37,8 @@
 #include <QStringListModel>
 #include <QStyle>
 #include <QTimer>
+#include <QWindow>
+#include <QEventLoop>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -493,6 +495,37 @@ void TVivarix::showEvent(QShowEvent *e)
     }
 }
 
+namespace {
+// Ends a wait as soon as the window system shows the window.
+struct AufGezeigtWarten : QObject {
+    QWindow *fenster;
+    QEventLoop *warten;
+    AufGezeigtWarten(QWindow *f, QEventLoop *w) : fenster(f), warten(w) { f->installEventFilter(this); }
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (o == fenster && e->type() == QEvent::Expose && fenster->isExposed())
+            QTimer::singleShot(0, warten, &QEventLoop::quit); // once the expose has painted the window
+        return false;
+    }
+};
+} // namespace
+
+void TVivarix::jetztMalen()
+{
+    // The start-up runs right after show(); on a real screen the window
+    // system may not have shown the window yet, and whatever is painted
+    // before is lost. So the first showing is waited for (a second at most,
+    // no input handled meanwhile), which paints the window.
+    QWindow *fenster = windowHandle();
+    if (fenster && !fenster->isExposed()) {
+        QEventLoop warten;
+        const AufGezeigtWarten waechter(fenster, &warten);
+        QTimer::singleShot(1000, &warten, &QEventLoop::quit);
+        warten.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    repaint();
+}
+
 void TVivarix::FormActivate()
 {
     gestartet = true;
@@ -517,7 +550,7 @@ void TVivarix::FormActivate()
         // blank frame, meanwhile. What was read (or nearly) while the window
         // was built is shown at once, in its first paint.
         if (isVisible() && !vorabBereit(datei))
-            repaint();
+            jetztMalen();
         Laden(datei);
         dateinameSetzen(datei);
         if (!Schlangen.empty())

@@ -159,6 +159,7 @@ private:
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
     void einlesen(const QString &path, TSchlangen &neu); // the file's records, with feedback while it takes
     bool vorabBereit(const QString &path) const; // read ahead, or so nearly that waiting needs no feedback
+    void jetztMalen(); // paints the window at once, once the window system shows it
     void bearbeitbar(bool an); // the sixteen controls and commands Activ and Neu switch
     void dateinameSetzen(const QString &pfad);
     void dateiFeldZeigen();

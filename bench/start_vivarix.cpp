@@ -14,12 +14,13 @@
 #include <cstdlib>
 
 namespace {
-// Ends the process at the first paint that follows the start-up sequence.
+// Ends the process once the window has been painted with the collection.
 struct NachDemMalen : QObject {
-    bool scharf = false;
+    const TVivarix *fenster;
+    explicit NachDemMalen(const TVivarix *f) : fenster(f) {}
     bool eventFilter(QObject *o, QEvent *e) override
     {
-        if (scharf && e->type() == QEvent::Paint)
+        if (o == fenster && e->type() == QEvent::Paint && !fenster->Schlangen.empty())
             QTimer::singleShot(0, qApp, [] { std::_Exit(0); });
         return QObject::eventFilter(o, e);
     }
@@ -34,13 +35,8 @@ int main(int argc, char **argv)
     Start::anwendungEinrichten(app);
     TVivarix Vivarix;
     Vivarix.vorab = std::move(vorab);
-    NachDemMalen beobachter;
+    NachDemMalen beobachter(&Vivarix);
     Vivarix.installEventFilter(&beobachter);
     Vivarix.show();
-    // Zero timers run in order: this one follows the start-up sequence that show() queued.
-    QTimer::singleShot(0, &Vivarix, [&] {
-        beobachter.scharf = true;
-        Vivarix.update();
-    });
     return app.exec();
 }

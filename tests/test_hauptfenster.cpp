@@ -27,6 +27,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <QToolButton>
+#include <QWindow>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -542,6 +543,37 @@ TEST_F(FensterTest, VorausGelesenZaehltNurWasDieDateiBeimStartNochIst)
         EXPECT_TRUE(gesagt().isEmpty());
         w.reset();
     }
+}
+
+TEST_F(FensterTest, DasFensterIstGemaltBevorDasLadenBeginnt)
+{
+    // The start-up runs right after show(), before the window system has shown
+    // the window; a large collection must not leave it blank meanwhile. Here
+    // nothing is read ahead, so the load takes its time in the window's start-up.
+    datei("s.vix", {bunt(1), bunt(2)});
+    optionen({"autoload=1", "file=" + pfad("s.vix")});
+    w = std::make_unique<TVivarix>();
+    w->heute = [] { return heute(); };
+    w->startVerzeichnis = [dir = ordner.path()] { return dir; };
+    struct Maler : QObject {
+        TVivarix *fenster;
+        std::vector<std::size_t> schlangenBeimMalen;
+        bool eventFilter(QObject *o, QEvent *e) override
+        {
+            if (o == fenster && e->type() == QEvent::Paint)
+                schlangenBeimMalen.push_back(fenster->Schlangen.size());
+            return false;
+        }
+    } maler;
+    maler.fenster = w.get();
+    w->installEventFilter(&maler);
+    w->show(); // the start-up's own timer has not run yet: it is called here directly
+    ASSERT_FALSE(w->windowHandle()->isExposed()) << "this platform shows windows at once: nothing to wait for";
+    w->FormActivate();
+    ASSERT_FALSE(maler.schlangenBeimMalen.empty()) << "not painted during the start-up";
+    EXPECT_EQ(maler.schlangenBeimMalen.front(), 0u) << "the first paint came only after the load";
+    EXPECT_EQ(w->Schlangen.size(), 2u);
+    EXPECT_TRUE(gesagt().isEmpty());
 }
 
 TEST_F(FensterTest, JederLadenLiestDieEinstellungenNeu)
