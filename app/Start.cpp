@@ -1,5 +1,6 @@
 #include "app/Start.h"
 
+#include "app/TVivarix.h"
 #include "data/Vorauslesen.h"
 #include "settings/Optionen.h"
 
@@ -46,6 +47,21 @@ std::unique_ptr<Vorauslesen> vorauslesen()
             return QString();
         return datei;
     });
+}
+
+int ausfuehren(int &argc, char **argv, const std::function<void(TVivarix &)> &vorDemZeigen)
+{
+    prozessEinrichten();
+    std::unique_ptr<Vorauslesen> vorab = vorauslesen(); // read while Qt and the window start
+    QApplication app(argc, argv);
+    anwendungEinrichten(app);
+
+    TVivarix Vivarix;
+    Vivarix.vorab = std::move(vorab);
+    if (vorDemZeigen)
+        vorDemZeigen(Vivarix);
+    Vivarix.show();
+    return app.exec();
 }
 
 } // namespace Start

@@ -1,8 +1,10 @@
 #pragma once
 // What the process needs before its first window.
+#include <functional>
 #include <memory>
 
 class QApplication;
+class TVivarix;
 class Vorauslesen;
 
 namespace Start {
@@ -21,4 +23,8 @@ void anwendungEinrichten(QApplication &app);
 // shows the snakes in its first paint. The settings are read silently: their
 // messages come from the window's own start-up.
 std::unique_ptr<Vorauslesen> vorauslesen();
+
+// The whole program: the steps above, the main window shown, the event loop.
+// `vorDemZeigen` lets a benchmark watch the window before it is shown.
+int ausfuehren(int &argc, char **argv, const std::function<void(TVivarix &)> &vorDemZeigen = {});
 } // namespace Start

@@ -1,11 +1,11 @@
-// The program's own start (as app/main.cpp does it), ended as soon as the
-// window has been painted with the collection that the settings load at start:
-// timed as a whole process against start_minimal by bench/leistung.sh. Both
-// end right there, without tearing down their windows, since what is timed is
-// the way to the first painted window, not the way out.
+// The program's own start (the very function app/main.cpp calls), ended as
+// soon as the window has been painted with the collection that the settings
+// load at start: timed as a whole process against start_minimal by
+// bench/leistung.sh. Both end right there, without tearing down their
+// windows, since what is timed is the way to the first painted window, not
+// the way out.
 #include "app/Start.h"
 #include "app/TVivarix.h"
-#include "data/Vorauslesen.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -29,14 +29,9 @@ struct NachDemMalen : QObject {
 
 int main(int argc, char **argv)
 {
-    Start::prozessEinrichten();
-    std::unique_ptr<Vorauslesen> vorab = Start::vorauslesen();
-    QApplication app(argc, argv);
-    Start::anwendungEinrichten(app);
-    TVivarix Vivarix;
-    Vivarix.vorab = std::move(vorab);
-    NachDemMalen beobachter(&Vivarix);
-    Vivarix.installEventFilter(&beobachter);
-    Vivarix.show();
-    return app.exec();
+    std::unique_ptr<NachDemMalen> beobachter;
+    return Start::ausfuehren(argc, argv, [&](TVivarix &Vivarix) {
+        beobachter = std::make_unique<NachDemMalen>(&Vivarix);
+        Vivarix.installEventFilter(beobachter.get());
+    });
 }
