@@ -8,6 +8,7 @@
 #include <QtGlobal>
 #include <benchmark/benchmark.h>
 #include <functional>
+#include <memory>
 
 inline void leiseMachen()
 {
@@ -37,4 +38,23 @@ inline int mitAnwendung(int argc, char **argv, const std::function<void()> &vorD
     if (vorDemEnde)
         vorDemEnde();
     return 0;
+}
+
+// One T for all runs of a program, made on first use. A window must go before
+// the application object does: mitAnwendung's `vorDemEnde` releases it with
+// einmalig<T>().reset(), not static destruction.
+template <typename T>
+std::unique_ptr<T> &einmalig()
+{
+    static std::unique_ptr<T> u;
+    return u;
+}
+
+template <typename T>
+T &einmal()
+{
+    std::unique_ptr<T> &u = einmalig<T>();
+    if (!u)
+        u = std::make_unique<T>();
+    return *u;
 }

@@ -91,19 +91,9 @@ struct Umgebung {
     qint64 groesse(const char *name) const { return QFileInfo(dir.filePath(QLatin1String(name))).size(); }
 };
 
-// The window must go before the application object does: held here and
-// released at the end of main(), not at static destruction.
-std::unique_ptr<Umgebung> &halter()
-{
-    static std::unique_ptr<Umgebung> u;
-    return u;
-}
-
 Umgebung &umgebung()
 {
-    if (!halter())
-        halter() = std::make_unique<Umgebung>();
-    return *halter();
+    return einmal<Umgebung>();
 }
 
 void BM_UpdMitBild(benchmark::State &state)
@@ -125,5 +115,5 @@ BENCHMARK(BM_UpdMitBild)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    return mitAnwendung(argc, argv, [] { halter().reset(); });
+    return mitAnwendung(argc, argv, [] { einmalig<Umgebung>().reset(); });
 }

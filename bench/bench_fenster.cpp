@@ -58,19 +58,9 @@ struct Umgebung {
     }
 };
 
-// The window must go before the application object does: held here and
-// released at the end of main(), not at static destruction.
-std::unique_ptr<Umgebung> &halter()
-{
-    static std::unique_ptr<Umgebung> u;
-    return u;
-}
-
 Umgebung &umgebung()
 {
-    if (!halter())
-        halter() = std::make_unique<Umgebung>();
-    return *halter();
+    return einmal<Umgebung>();
 }
 
 void BM_Laden(benchmark::State &state)
@@ -111,5 +101,5 @@ BENCHMARK(BM_MerkenVoll)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    return mitAnwendung(argc, argv, [] { halter().reset(); });
+    return mitAnwendung(argc, argv, [] { einmalig<Umgebung>().reset(); });
 }

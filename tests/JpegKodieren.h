@@ -4,12 +4,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include <jpeglib.h>
 
-// Encodes a w × h JPEG whose row y `zeileVon(y)` hands out.
+// Encodes a w × h JPEG whose row y `zeileVon(y)` hands out; with `skript`,
+// in exactly those scans.
 template <typename ZeileVon>
-QByteArray jpegAusZeilen(int w, int h, J_COLOR_SPACE raum, int komponenten, bool progressiv, ZeileVon zeileVon)
+QByteArray jpegAusZeilen(int w, int h, J_COLOR_SPACE raum, int komponenten, bool progressiv, ZeileVon zeileVon,
+                         const std::vector<jpeg_scan_info> &skript = {})
 {
     jpeg_compress_struct c{};
     jpeg_error_mgr fehler{};
@@ -26,6 +29,10 @@ QByteArray jpegAusZeilen(int w, int h, J_COLOR_SPACE raum, int komponenten, bool
     jpeg_set_quality(&c, 95, TRUE);
     if (progressiv)
         jpeg_simple_progression(&c);
+    if (!skript.empty()) {
+        c.scan_info = skript.data();
+        c.num_scans = int(skript.size());
+    }
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < c.image_height) {
         JSAMPROW z = zeileVon(int(c.next_scanline));

@@ -455,30 +455,8 @@ QByteArray jpegMitScans(int verfeinert)
     for (int i = 1; i <= verfeinert; ++i)
         skript.push_back({1, {0, 0, 0, 0}, i, i, 1, 0});
 
-    jpeg_compress_struct c{};
-    jpeg_error_mgr fehler{};
-    c.err = jpeg_std_error(&fehler);
-    jpeg_create_compress(&c);
-    unsigned char *puffer = nullptr;
-    unsigned long laenge = 0;
-    jpeg_mem_dest(&c, &puffer, &laenge);
-    c.image_width = 32;
-    c.image_height = 32;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    c.scan_info = skript.data();
-    c.num_scans = int(skript.size());
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW z = const_cast<JSAMPLE *>(rgb.constScanLine(int(c.next_scanline)));
-        jpeg_write_scanlines(&c, &z, 1);
-    }
-    jpeg_finish_compress(&c);
-    QByteArray daten(reinterpret_cast<const char *>(puffer), qsizetype(laenge));
-    jpeg_destroy_compress(&c);
-    std::free(puffer);
-    return daten;
+    return jpegAusZeilen(32, 32, JCS_RGB, 3, false,
+                         [&](int y) { return const_cast<JSAMPLE *>(rgb.constScanLine(y)); }, skript);
 }
 
 TEST_F(BildTest, GrenzenFuerScansUndSymbole)

@@ -1,7 +1,9 @@
 #include "toolkit/Fensterteile.h"
 
 #include <QFont>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 
 QLabel *TitelLabel(QWidget *parent, const QString &text)
 {
@@ -21,4 +23,15 @@ void FesterRahmen(QWidget *dialog)
 {
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                            | Qt::WindowCloseButtonHint);
+}
+
+QHBoxLayout *OkZeile(QWidget *dialog, QPushButton *&ok)
+{
+    ok = new QPushButton(QStringLiteral("OK"), dialog);
+    ok->setObjectName(QStringLiteral("Button1"));
+    ok->setDefault(true);
+    auto *zeile = new QHBoxLayout;
+    zeile->addStretch(1);
+    zeile->addWidget(ok);
+    return zeile;
 }

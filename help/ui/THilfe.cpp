@@ -31,12 +31,7 @@ THilfe::THilfe(QWidget *parent, const QString &startVerz) : QDialog(parent), sta
     p->setContentsMargins(0, 0, 0, 0);
     p->addWidget(WebBrowser1);
 
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    auto *knoepfe = new QHBoxLayout;
-    knoepfe->addStretch(1);
-    knoepfe->addWidget(Button1);
+    QHBoxLayout *knoepfe = OkZeile(this, Button1);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(titel);

@@ -87,12 +87,7 @@ TInfo::TInfo(QWidget *parent) : QDialog(parent)
     // Wrap the long line within the banner's width, onto two lines.
     Label3->setFixedWidth(Image2->width() * 3 / 4);
 
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    auto *knoepfe = new QHBoxLayout;
-    knoepfe->addStretch(1);
-    knoepfe->addWidget(Button1);
+    QHBoxLayout *knoepfe = OkZeile(this, Button1);
 
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
