@@ -7,11 +7,8 @@ bash scripts/setup.sh
 
 # dpkg-shlibdeps (in dpkg-dev) turns the libraries the program links into the
 # package's dependencies.
-if ! dpkg-query -W -f='${Status}' dpkg-dev 2>/dev/null | grep -q 'install ok installed'; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends dpkg-dev >/dev/null
-fi
+source scripts/pakete.sh
+pakete_installieren dpkg-dev
 
 build=${VIVARIX_BUILD:-build}
 cd "$build"

@@ -10,23 +10,25 @@ pakete=(cmake ninja-build g++ pkg-config
         libgtest-dev libbenchmark-dev
         desktop-file-utils appstream
         poppler-utils)
-fehlend=()
-for p in "${pakete[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || fehlend+=("$p")
-done
-if [ ${#fehlend[@]} -gt 0 ]; then
-  echo "Installing: ${fehlend[*]}"
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${fehlend[@]}" >/dev/null
-fi
+source scripts/pakete.sh
+pakete_installieren "${pakete[@]}"
 
 build=${VIVARIX_BUILD:-build}
-if [ ! -f "$build/build.ninja" ]; then
-  extra=()
-  # A compiler cache, where one is installed, makes rebuilds in several checkouts cheap.
-  command -v ccache >/dev/null && extra+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${VIVARIX_BUILD_TYPE:-RelWithDebInfo} "${extra[@]}" ${VIVARIX_CMAKE_ARGS:-} >/dev/null
+# Configure when the build folder is new or was configured otherwise: a changed
+# build type or argument must not be ignored silently. The arguments in force
+# are kept beside the build; a change starts the cache afresh, so an option
+# dropped from the arguments does not linger in it.
+argumente=(-G Ninja -DCMAKE_BUILD_TYPE=${VIVARIX_BUILD_TYPE:-RelWithDebInfo})
+# A compiler cache, where one is installed, makes rebuilds in several checkouts cheap.
+command -v ccache >/dev/null && argumente+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# shellcheck disable=SC2206
+argumente+=(${VIVARIX_CMAKE_ARGS:-})
+stempel="$build/.vivarix-cmake-argumente"
+if [ ! -f "$build/build.ninja" ] || [ "$(cat "$stempel" 2>/dev/null)" != "${argumente[*]}" ]; then
+  frisch=()
+  [ -f "$build/CMakeCache.txt" ] && frisch=(--fresh)
+  cmake "${frisch[@]}" -S . -B "$build" "${argumente[@]}" >/dev/null
+  printf '%s' "${argumente[*]}" > "$stempel"
 fi
-cmake --build "$build" -- -j"$(nproc)"
+# CMAKE_BUILD_PARALLEL_LEVEL, when set, says how many jobs; otherwise one per core.
+cmake --build "$build" --parallel "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
