@@ -3,11 +3,13 @@
 #include "app/TVivarix.h"
 #include "data/Vorauslesen.h"
 #include "settings/Optionen.h"
+#include "toolkit/Dialoge.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <csignal>
@@ -49,9 +51,17 @@ std::unique_ptr<Vorauslesen> vorauslesen()
     });
 }
 
+QString startmeldung()
+{
+    const QString meldung = qEnvironmentVariable("VIVARIX_STARTMELDUNG");
+    qunsetenv("VIVARIX_STARTMELDUNG");
+    return meldung;
+}
+
 int ausfuehren(int &argc, char **argv, const std::function<void(TVivarix &)> &vorDemZeigen)
 {
     prozessEinrichten();
+    const QString meldung = startmeldung();
     std::unique_ptr<Vorauslesen> vorab = vorauslesen(); // read while Qt and the window start
     QApplication app(argc, argv);
     anwendungEinrichten(app);
@@ -61,6 +71,8 @@ int ausfuehren(int &argc, char **argv, const std::function<void(TVivarix &)> &vo
     if (vorDemZeigen)
         vorDemZeigen(Vivarix);
     Vivarix.show();
+    if (!meldung.isEmpty())
+        QTimer::singleShot(0, &Vivarix, [&Vivarix, meldung] { MessageDlg(&Vivarix, meldung, MsgArt::Warnung, mbOK); });
     return app.exec();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // What the process needs before its first window.
+#include <QString>
 #include <functional>
 #include <memory>
 
@@ -24,7 +25,16 @@ void anwendungEinrichten(QApplication &app);
 // messages come from the window's own start-up.
 std::unique_ptr<Vorauslesen> vorauslesen();
 
-// The whole program: the steps above, the main window shown, the event loop.
+// What the launcher has to tell before the program starts, and only it: it
+// could not make the keeper's data folder and started the program in a
+// folder of its own for now. Started from the menu, nobody reads its error
+// output, so it leaves the text in VIVARIX_STARTMELDUNG; the variable is
+// taken out of the environment here, so no program started from ours sees it.
+// Called before any other thread runs.
+QString startmeldung();
+
+// The whole program: the steps above, the main window shown (with the
+// launcher's message over it, if it left one), the event loop.
 // `vorDemZeigen` lets a benchmark watch the window before it is shown.
 int ausfuehren(int &argc, char **argv, const std::function<void(TVivarix &)> &vorDemZeigen = {});
 } // namespace Start

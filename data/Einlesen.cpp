@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -122,10 +123,83 @@ Inhalt lesen(const QString &pfad, qsizetype hoechstens)
     return inhalt;
 }
 
+namespace {
+// A number in a small file of the system ("max" and what is no number: nothing).
+std::optional<std::uint64_t> zahl(const QString &pfad)
+{
+    bool ok = false;
+    const std::uint64_t z = lesen(pfad, 64).bytes.trimmed().toULongLong(&ok);
+    return ok ? std::optional(z) : std::nullopt;
+}
+
+// One value of a "name value" file such as memory.stat.
+std::uint64_t eintrag(const QString &pfad, const QByteArray &name)
+{
+    for (const QByteArray &zeile : lesen(pfad, 64 << 10).bytes.split('\n'))
+        if (zeile.startsWith(name + ' '))
+            return zeile.mid(name.size() + 1).trimmed().toULongLong();
+    return 0;
+}
+
+// The files of a memory control group: its limit, what it holds, and the
+// entry of memory.stat for the page cache the kernel can drop.
+struct Gruppendateien {
+    const char *grenze, *belegt, *cache;
+};
+constexpr Gruppendateien V2{"memory.max", "memory.current", "inactive_file"};
+constexpr Gruppendateien V1{"memory.limit_in_bytes", "memory.usage_in_bytes", "total_inactive_file"};
+
+// What the memory control groups in the hierarchy mounted at `hierarchie`
+// still allow, from the group at `gruppe` up to the top: the least that a
+// group on the way leaves. Page cache the kernel can drop counts as free, as
+// it is dropped before the group runs out.
+std::uint64_t gruppenRest(const QString &hierarchie, QString gruppe, const Gruppendateien &d)
+{
+    std::uint64_t rest = UINT64_MAX;
+    for (;;) {
+        const QString o = hierarchie + gruppe + u'/';
+        const auto grenze = zahl(o + QLatin1String(d.grenze));
+        const auto belegt = zahl(o + QLatin1String(d.belegt));
+        if (grenze && belegt) {
+            const std::uint64_t fest = *belegt - std::min(*belegt, eintrag(o + QStringLiteral("memory.stat"), d.cache));
+            rest = std::min(rest, *grenze - std::min(*grenze, fest));
+        }
+        if (gruppe.isEmpty())
+            return rest;
+        gruppe.truncate(std::max<qsizetype>(gruppe.lastIndexOf(u'/'), 0));
+    }
+}
+} // namespace
+
+std::uint64_t gruppenSpeicher(const QString &wurzel)
+{
+    // Each line of /proc/self/cgroup is "number:controllers:group"; v2 has
+    // no controllers, v1 names "memory" among them.
+    std::uint64_t rest = UINT64_MAX;
+    for (const QByteArray &zeile : lesen(wurzel + QStringLiteral("/proc/self/cgroup"), 64 << 10).bytes.split('\n')) {
+        const QList<QByteArray> teile = zeile.split(':');
+        if (teile.size() < 3 || !teile[2].startsWith('/'))
+            continue;
+        QString gruppe = QString::fromUtf8(zeile.mid(teile[0].size() + teile[1].size() + 2));
+        if (gruppe == u"/")
+            gruppe.clear();
+        if (teile[1].isEmpty())
+            rest = std::min(rest, gruppenRest(wurzel + QStringLiteral("/sys/fs/cgroup"), gruppe, V2));
+        else if (teile[1].split(',').contains("memory"))
+            rest = std::min(rest, gruppenRest(wurzel + QStringLiteral("/sys/fs/cgroup/memory"), gruppe, V1));
+    }
+    return rest;
+}
+
 std::uint64_t freierSpeicher()
 {
+    return freierSpeicher(QString());
+}
+
+std::uint64_t freierSpeicher(const QString &wurzel)
+{
     std::uint64_t frei = 0;
-    if (std::FILE *f = std::fopen("/proc/meminfo", "re")) {
+    if (std::FILE *f = std::fopen(QFile::encodeName(wurzel + QStringLiteral("/proc/meminfo")).constData(), "re")) {
         char zeile[256];
         unsigned long long kb = 0;
         while (std::fgets(zeile, sizeof zeile, f))
@@ -146,7 +220,8 @@ std::uint64_t freierSpeicher()
         if (::getrlimit(art, &r) == 0 && r.rlim_cur != RLIM_INFINITY)
             frei = std::min<std::uint64_t>(frei, r.rlim_cur);
     }
-    return frei;
+    // A container or a service may be held to less than the machine has.
+    return std::min(frei, gruppenSpeicher(wurzel));
 }
 
 } // namespace Einlesen

@@ -47,7 +47,16 @@ Inhalt lesen(const QString &pfad, qsizetype hoechstens);
 
 // Memory the program may still fill without pushing the system into swapping
 // or into ending a process: the kernel's estimate of available memory, and
-// no more than our address-space and data limits allow.
+// no more than our address-space and data limits and our control group allow.
 std::uint64_t freierSpeicher();
+// The same with the system's files (/proc, /sys/fs/cgroup) read below `wurzel`,
+// where a test lays out files of its own; an empty `wurzel` is the system.
+std::uint64_t freierSpeicher(const QString &wurzel);
+
+// What the memory control groups of this process still allow (cgroup v2:
+// memory.max less memory.current; v1: memory.limit_in_bytes less
+// memory.usage_in_bytes; the least over the group and those above it);
+// UINT64_MAX where no group sets a limit. Files are read below `wurzel`.
+std::uint64_t gruppenSpeicher(const QString &wurzel);
 
 } // namespace Einlesen

@@ -1,10 +1,24 @@
 #include "help/Hilfeort.h"
 
+#include "data/Einlesen.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace Hilfeort {
+
+namespace {
+// The real path of `datei` when it lies inside `ordner`; empty otherwise.
+QString drinnen(const QString &ordner, const QString &datei)
+{
+    const QString wurzel = QFileInfo(ordner).canonicalFilePath();
+    const QString echt = QFileInfo(datei).canonicalFilePath();
+    if (wurzel.isEmpty() || echt.isEmpty() || !echt.startsWith(wurzel + u'/'))
+        return {};
+    return echt;
+}
+} // namespace
 
 QStringList ordner(const QString &aktuell, const QString &start, const QString &programm)
 {
@@ -32,10 +46,29 @@ QString finden(const QStringList &ordner)
 {
     for (const QString &o : ordner) {
         const QFileInfo seite(QDir(o).filePath(QStringLiteral("hilfe.htm")));
-        if (seite.isFile())
+        if (lesbar(o, seite.filePath(), SeiteHoechstens))
             return seite.absoluteFilePath();
     }
     return {};
+}
+
+bool lesbar(const QString &ordner, const QString &datei, qsizetype hoechstens)
+{
+    const QFileInfo echt(drinnen(ordner, datei));
+    return echt.isFile() && echt.size() <= hoechstens;
+}
+
+std::optional<QByteArray> lesen(const QString &ordner, const QString &datei, qsizetype hoechstens)
+{
+    // The real path is what is opened: a link swapped in after the check still
+    // leads to no pipe or device, since the reader itself takes regular files only.
+    const QString echt = drinnen(ordner, datei);
+    if (echt.isEmpty())
+        return std::nullopt;
+    Einlesen::Inhalt inhalt = Einlesen::lesen(echt, hoechstens);
+    if (inhalt.fehler != 0 || inhalt.gekappt)
+        return std::nullopt;
+    return std::move(inhalt.bytes);
 }
 
 } // namespace Hilfeort

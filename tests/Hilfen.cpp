@@ -3,6 +3,7 @@
 #include <QFile>
 #include <cstdlib>
 #include <stdexcept>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <grp.h>
 #include <unistd.h>
@@ -49,4 +50,15 @@ int alsNobody(const std::function<int()> &f)
         }
         return f();
     });
+}
+
+KleinesDateisystem::KleinesDateisystem(const QString &p) : pfad(QFile::encodeName(p))
+{
+    da = ::mount("tmpfs", pfad.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=100k") == 0;
+}
+
+KleinesDateisystem::~KleinesDateisystem()
+{
+    if (da)
+        ::umount2(pfad.constData(), MNT_DETACH);
 }

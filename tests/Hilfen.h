@@ -16,3 +16,14 @@ int alsNobody(const std::function<int()> &f);
 
 // Runs `f` in a forked child and returns its exit code (255 on a crash).
 int imKind(const std::function<int()> &f);
+
+// A tiny tmpfs of 100 KiB at `pfad` while it lives, where the test may mount
+// one (as root); `da` tells whether it is mounted.
+struct KleinesDateisystem {
+    QByteArray pfad;
+    bool da = false;
+    explicit KleinesDateisystem(const QString &p);
+    ~KleinesDateisystem();
+    KleinesDateisystem(const KleinesDateisystem &) = delete;
+    KleinesDateisystem &operator=(const KleinesDateisystem &) = delete;
+};

@@ -19,10 +19,12 @@ root="$tmp/ziel$prefix"
 starter="$root/bin/vivarix-start"
 
 # The stand-in notes its folder, whether the settings were there before it
-# started, and its arguments; its exit code must come back through the launcher.
+# started, its arguments and the message the launcher left for it; its exit
+# code must come back through the launcher.
 cat > "$root/bin/vivarix" <<'STANDIN'
 #!/bin/sh
-{ pwd -P; [ -f options.ini ] && echo mit-optionen || echo ohne-optionen; echo "$#:$*"; } > "$PROTOKOLL"
+{ pwd -P; [ -f options.ini ] && echo mit-optionen || echo ohne-optionen; echo "$#:$*"
+  echo "${VIVARIX_STARTMELDUNG-}"; } > "$PROTOKOLL"
 exit 3
 STANDIN
 chmod +x "$root/bin/vivarix"
@@ -47,6 +49,21 @@ pruefe() {
     [ "$(sed -n 3p "$protokoll")" = "2:a b c" ] || falsch "$1: Argumente $(sed -n 3p "$protokoll")"
     cmp "$tmp/erwartet.ini" "$2/options.ini" || falsch "$1: options.ini ist nicht die Vorgabe"
     [ "$(ls -A "$2")" = options.ini ] || falsch "$1: im Ordner liegt $(ls -A "$2")"
+}
+# pruefe_vorlaeufig NAME ORDNER TEXT: the folder could not be made; the stand-in
+# ran in a new folder below ORDNER, with the default settings and a message
+# that names TEXT and that folder.
+pruefe_vorlaeufig() {
+    hier=$(sed -n 1p "$protokoll" 2>/dev/null)
+    case "$hier" in
+        "$(cd "$2" && pwd -P)"/vivarix.*) pruefe "$1" "$hier" ;;
+        *) falsch "$1: gestartet in \"$hier\" statt unter $2" ;;
+    esac
+    meldung=$(sed -n 4p "$protokoll" 2>/dev/null)
+    case "$meldung" in
+        *"$3"*"vorläufigen Ordner \"$hier\""*) ;;
+        *) falsch "$1: Meldung \"$meldung\"" ;;
+    esac
 }
 
 # Fresh XDG_DATA_HOME that does not exist yet, with a blank in its path.
@@ -82,11 +99,19 @@ starte link HOME="$tmp/home"
 pruefe link "$tmp/home/.local/share/vivarix"
 starter="$root/bin/vivarix-start"
 
-# A folder that cannot be made: a message, and the program does not start.
+# No message where the folder could be made.
+[ -z "$(sed -n 4p "$protokoll")" ] || falsch "link: Meldung $(sed -n 4p "$protokoll")"
+
+# A folder that cannot be made (a file in its way, as good as a read-only home
+# also for root), or no home at all: the program starts all the same, in a
+# folder of its own below the session's runtime folder (else the temporary
+# one), and is told why, to show it in a window.
 : > "$tmp/datei"
-starte blockiert XDG_DATA_HOME="$tmp/datei" HOME="$tmp/home"
-[ "$rc" != 0 ] && [ "$rc" != 3 ] || falsch "blockiert: Exit-Code $rc"
-[ ! -e "$protokoll" ] || falsch "blockiert: Programm trotzdem gestartet"
+mkdir -p "$tmp/laufzeit" "$tmp/temp"
+starte blockiert XDG_DATA_HOME="$tmp/datei" HOME="$tmp/home" XDG_RUNTIME_DIR="$tmp/laufzeit"
+pruefe_vorlaeufig blockiert "$tmp/laufzeit" "Der Ordner \"$tmp/datei/vivarix\" kann nicht angelegt werden."
+starte ohne-home TMPDIR="$tmp/temp"
+pruefe_vorlaeufig ohne-home "$tmp/temp" "Weder XDG_DATA_HOME noch HOME ist gesetzt."
 
 # A link that points nowhere is the keeper's: nothing is written through it.
 rm -rf "$tmp/home"

@@ -412,7 +412,7 @@ TEST_F(AusgabeTest, DruckenInEinePdfDatei)
             druckdialog(pfad("fehlt/x.pdf"));
             v->Button2->click();
             EXPECT_EQ(gesagt(), QStringList{QStringLiteral("Bericht|Die PDF-Datei \"%1\" konnte nicht geschrieben "
-                                                           "werden.").arg(pfad("fehlt/x.pdf"))});
+                                                           "werden: Datei nicht gefunden.").arg(pfad("fehlt/x.pdf"))});
             EXPECT_TRUE(v->isVisible());
             EXPECT_EQ(seite(*v->RichEdit1->document()), vorher);
 
@@ -445,6 +445,48 @@ TEST_F(AusgabeTest, DruckenInEinePdfDatei)
     }
     EXPECT_EQ(eintraege, 200);
     EXPECT_TRUE(lang.last().contains("Häutung 2"));
+}
+
+TEST_F(AusgabeTest, EinePdfDateiAufVollerPlatteBleibtWieSieWar)
+{
+    ASSERT_TRUE(QDir(ordner.path()).mkdir("klein"));
+    KleinesDateisystem klein(pfad("klein"));
+    if (!klein.da)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    const QString pdf = pfad("klein/kaa.pdf");
+    const QByteArray alt = "%PDF-1.4\n% die alte Seite\n%%EOF\n";
+    dateiSchreiben(pdf, alt);
+    { // filled to the last block
+        QFile fuell(pfad("klein/fuell"));
+        ASSERT_TRUE(fuell.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'f');
+        while (fuell.write(block) == block.size() && fuell.flush()) {
+        }
+    }
+    TVivarix &f = mit({kaa()});
+    bool gedruckt = false;
+    DialogTest::naechsterDialog([&](QWidget *d) {
+        auto *v = static_cast<TDruckvorschau *>(d);
+        druckdialog(pdf);
+        v->Button2->click();
+        EXPECT_EQ(gesagt(), QStringList{QStringLiteral("Bericht|Die PDF-Datei \"%1\" konnte nicht geschrieben werden: "
+                                                       "Zu wenig Speicherplatz.").arg(pdf)});
+        EXPECT_TRUE(v->isVisible());
+        EXPECT_EQ(dateiLesen(pdf), alt);
+        EXPECT_EQ(QDir(pfad("klein")).entryList(QDir::Files | QDir::Hidden), (QStringList{"fuell", "kaa.pdf"}));
+
+        // With room again, the same preview prints, and the new page takes the name.
+        ASSERT_TRUE(QFile::remove(pfad("klein/fuell")));
+        druckdialog(pdf);
+        v->Button2->click();
+        EXPECT_TRUE(gesagt().isEmpty());
+        gedruckt = !v->isVisible();
+    });
+    f.Button3->click();
+    EXPECT_TRUE(gedruckt);
+    const QByteArray neu = dateiLesen(pdf);
+    EXPECT_TRUE(neu.startsWith("%PDF-") && neu.trimmed().endsWith("%%EOF") && neu != alt);
+    EXPECT_EQ(QDir(pfad("klein")).entryList(QDir::Files | QDir::Hidden), QStringList{"kaa.pdf"});
 }
 
 TEST_F(AusgabeTest, OhneDruckerBleibtDieVorschauOffen)

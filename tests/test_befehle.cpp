@@ -27,7 +27,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <csignal>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -273,21 +272,6 @@ struct Dateigrenze {
     {
         ::setrlimit(RLIMIT_FSIZE, &alt);
         std::signal(SIGXFSZ, signalVorher);
-    }
-};
-
-// A tiny tmpfs of 100 KiB at `pfad`, where the test may mount one.
-struct KleinesDateisystem {
-    QByteArray pfad;
-    bool da = false;
-    explicit KleinesDateisystem(const QString &p) : pfad(QFile::encodeName(p))
-    {
-        da = ::mount("tmpfs", pfad.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=100k") == 0;
-    }
-    ~KleinesDateisystem()
-    {
-        if (da)
-            ::umount2(pfad.constData(), MNT_DETACH);
     }
 };
 } // namespace

@@ -78,6 +78,17 @@ TEST_F(FensterTest, StartOhneOptionsdateiMeldetSichUndBleibtLeer)
     EXPECT_GE(f.minimumHeight(), 609);
 }
 
+TEST(Start, DieMeldungDesStartersWirdEinmalGenommen)
+{
+    // The launcher's message is the program's to show; programs started from ours never see it.
+    const QString text = QStringLiteral("Der Ordner \"/home/k/.local/share/vivarix\" kann nicht angelegt werden. "
+                                        "Vivarix arbeitet diesmal im vorläufigen Ordner \"/run/user/1000/vivarix.x\".");
+    qputenv("VIVARIX_STARTMELDUNG", text.toUtf8());
+    EXPECT_EQ(Start::startmeldung(), text);
+    EXPECT_FALSE(qEnvironmentVariableIsSet("VIVARIX_STARTMELDUNG"));
+    EXPECT_EQ(Start::startmeldung(), QString());
+}
+
 TEST_F(FensterTest, UpdZeigtJournaleMitPlatzhalterzeile)
 {
     datei("s.vix", {schlange("Leer"), schlange("Eins", 1, 0), schlange("Voll", 200, 200)});

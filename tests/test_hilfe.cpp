@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <sys/stat.h>
 
 namespace {
 
@@ -52,6 +54,116 @@ TEST(Hilfeort, ReihenfolgeUndErsteSeiteDieEsGibt)
     const auto o = [&](const char *n) { return t.filePath(QString::fromLatin1(n) + "/hilfe"); };
     EXPECT_EQ(Hilfeort::finden({o("leer"), o("ordner"), o("drei"), o("vier")}), t.filePath("drei/hilfe/hilfe.htm"));
     EXPECT_EQ(Hilfeort::finden({o("leer"), o("ordner"), o("fehlt")}), QString());
+}
+
+namespace {
+// A file of `n` bytes that takes no room on the disk.
+void leereDatei(const QString &pfad, qint64 n)
+{
+    QFile f(pfad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(n));
+}
+} // namespace
+
+TEST(Hilfeort, NurRegulaereDateienImHilfeordnerInIhrerGrenze)
+{
+    QTemporaryDir t;
+    const QString h = t.filePath("hilfe");
+    ASSERT_TRUE(QDir(h).mkpath("bilder"));
+    dateiSchreiben(h + "/bilder/gut.png", "png");
+    dateiSchreiben(t.filePath("fremd.htm"), "<p>fremd</p>");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(h + "/rohr.png").constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", h + "/null.png"));
+    ASSERT_TRUE(QFile::link(t.filePath("fremd.htm"), h + "/fremd.htm"));
+    ASSERT_TRUE(QFile::link(h + "/bilder/gut.png", h + "/verweis.png")); // a link within the folder is fine
+    leereDatei(h + "/gross.htm", Hilfeort::SeiteHoechstens + 1);
+    leereDatei(h + "/genau.htm", Hilfeort::SeiteHoechstens);
+    struct Fall {
+        QString datei;
+        qsizetype grenze;
+        bool gelesen;
+    };
+    const Fall faelle[] = {
+        {h + "/bilder/gut.png", Hilfeort::BildHoechstens, true},
+        {h + "/verweis.png", Hilfeort::BildHoechstens, true},
+        {h + "/genau.htm", Hilfeort::SeiteHoechstens, true},
+        {h + "/gross.htm", Hilfeort::SeiteHoechstens, false},
+        {h + "/rohr.png", Hilfeort::BildHoechstens, false},
+        {h + "/null.png", Hilfeort::BildHoechstens, false},
+        {h + "/fremd.htm", Hilfeort::SeiteHoechstens, false},
+        {h + "/../fremd.htm", Hilfeort::SeiteHoechstens, false},
+        {h + "/bilder", Hilfeort::SeiteHoechstens, false},
+        {h + "/fehlt.png", Hilfeort::BildHoechstens, false},
+    };
+    for (const Fall &f : faelle) {
+        SCOPED_TRACE(f.datei.toStdString());
+        EXPECT_EQ(Hilfeort::lesbar(h, f.datei, f.grenze), f.gelesen);
+        const std::optional<QByteArray> bytes = Hilfeort::lesen(h, f.datei, f.grenze);
+        ASSERT_EQ(bytes.has_value(), f.gelesen);
+        if (f.gelesen) {
+            EXPECT_EQ(*bytes, dateiLesen(f.datei));
+        }
+    }
+    // A page too large, or one that is a link out of its folder, is no help page: the next folder's is taken.
+    for (const char *n : {"gross", "link", "drei"})
+        ASSERT_TRUE(QDir(t.path()).mkpath(QString::fromLatin1(n) + "/hilfe"));
+    leereDatei(t.filePath("gross/hilfe/hilfe.htm"), Hilfeort::SeiteHoechstens + 1);
+    ASSERT_TRUE(QFile::link(t.filePath("fremd.htm"), t.filePath("link/hilfe/hilfe.htm")));
+    dateiSchreiben(t.filePath("drei/hilfe/hilfe.htm"), "<p>drei</p>");
+    EXPECT_EQ(Hilfeort::finden({t.filePath("gross/hilfe"), t.filePath("link/hilfe"), t.filePath("drei/hilfe")}),
+              t.filePath("drei/hilfe/hilfe.htm"));
+}
+
+TEST_F(HilfeTest, BilderUndStilvorlagenNurAusDemHilfeordnerOhneZuWarten)
+{
+    // A page that names a pipe, a device, a file outside its folder and one too large:
+    // each is shown as missing, and the window opens at once.
+    ASSERT_TRUE(QDir(ordner.path()).mkpath("hilfe"));
+    QImage rot(4, 4, QImage::Format_RGB32);
+    rot.fill(Qt::red);
+    ASSERT_TRUE(rot.save(pfad("hilfe/gut.png")));
+    ASSERT_TRUE(rot.save(pfad("fremd.png")));
+    dateiSchreiben(pfad("hilfe/gut.css"), "p.a { color: #00ff00 }");
+    dateiSchreiben(pfad("fremd.css"), "p.b { color: #ff0000 }");
+    for (const char *n : {"hilfe/rohr.png", "hilfe/rohr.css"})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(pfad(n)).constData(), 0600), 0);
+    for (const char *n : {"hilfe/null.png", "hilfe/null.css"})
+        ASSERT_TRUE(QFile::link("/dev/zero", pfad(n)));
+    leereDatei(pfad("hilfe/gross.png"), Hilfeort::BildHoechstens + 1);
+    dateiSchreiben(pfad("hilfe/hilfe.htm"),
+                   "<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"gut.css\">"
+                   "<link rel=\"stylesheet\" type=\"text/css\" href=\"../fremd.css\">"
+                   "<link rel=\"stylesheet\" type=\"text/css\" href=\"rohr.css\">"
+                   "<link rel=\"stylesheet\" type=\"text/css\" href=\"null.css\"></head><body>"
+                   "<p class=\"a\">Gruen</p><p class=\"b\">Schwarz</p><img src=\"gut.png\"><img src=\"rohr.png\">"
+                   "<img src=\"null.png\"><img src=\"gross.png\"><img src=\"../fremd.png\"></body></html>");
+    // In the current folder, tried first: a page far too large to be help.
+    QTemporaryDir anderswo;
+    ASSERT_TRUE(QDir(anderswo.path()).mkpath("hilfe"));
+    leereDatei(anderswo.filePath("hilfe/hilfe.htm"), 29 << 20);
+    const QString vorher = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(anderswo.path()));
+    optionen({"futter="});
+    TVivarix &f = starten();
+
+    bool gesehen = false;
+    DialogTest::naechsterDialog([&](QWidget *w) {
+        QTextBrowser *b = static_cast<THilfe *>(w)->WebBrowser1;
+        EXPECT_EQ(b->source(), QUrl::fromLocalFile(pfad("hilfe/hilfe.htm")));
+        QTextDocument *d = b->document();
+        EXPECT_EQ(d->find("Gruen").charFormat().foreground().color(), QColor("#00ff00"));
+        EXPECT_NE(d->find("Schwarz").charFormat().foreground().color(), QColor("#ff0000"));
+        for (const char *n : {"hilfe/gut.png", "hilfe/rohr.png", "hilfe/null.png", "hilfe/gross.png", "fremd.png"}) {
+            const QVariant bild = d->resource(QTextDocument::ImageResource, QUrl::fromLocalFile(pfad(n)));
+            EXPECT_EQ(bild.userType() == QMetaType::QPixmap, n == std::string("hilfe/gut.png")) << n;
+        }
+        gesehen = true;
+        static_cast<THilfe *>(w)->Button1->click();
+    });
+    ausloesen(f.Hilfe2);
+    QDir::setCurrent(vorher);
+    EXPECT_TRUE(gesehen);
+    EXPECT_EQ(gesagt(), QStringList());
 }
 
 TEST_F(HilfeTest, FindetDieHilfeImStartordnerAuchWennDasAktuelleVerzeichnisWechselte)

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -708,6 +709,65 @@ TEST_F(SicherungTest, TheLoadLimitFollowsAnAddressSpaceLimit)
         return Datendatei::ladeGrenze() <= (std::uint64_t(256) << 20) ? 0 : 1;
     });
     EXPECT_EQ(rc, 0);
+}
+
+TEST_F(SicherungTest, TheLoadLimitFollowsTheControlGroup)
+{
+    // Fake /proc and /sys files of a machine with 8 GiB available, each case a
+    // control group as a container or `systemd-run -p MemoryMax=` leaves it.
+    constexpr std::uint64_t M = std::uint64_t(1) << 20;
+    struct Fall {
+        const char *name;
+        QByteArray gruppen; // /proc/self/cgroup
+        std::vector<std::pair<QString, QByteArray>> dateien; // below /sys/fs/cgroup
+        std::uint64_t erwartet; // what the groups leave
+    };
+    const QByteArray v1 = "9:name=systemd:/\n4:memory:/docker/abc\n1:cpu,cpuacct:/\n";
+    const Fall faelle[] = {
+        {"v2", "0::/user.slice/app.scope\n",
+         {{"user.slice/app.scope/memory.max", "1536000000\n"},
+          {"user.slice/app.scope/memory.current", "1024000000\n"},
+          {"user.slice/app.scope/memory.stat", "anon 700000000\ninactive_file 256000000\nactive_file 1\n"}},
+         1536000000 - (1024000000 - 256000000)},
+        {"v2, the group above is tighter", "0::/user.slice/app.scope\n",
+         {{"user.slice/app.scope/memory.max", "max\n"}, {"user.slice/app.scope/memory.current", "1\n"},
+          {"user.slice/memory.max", "1000000000\n"}, {"user.slice/memory.current", "900000000\n"}},
+         100000000},
+        {"v2, more in use than allowed", "0::/a\n", {{"a/memory.max", "100\n"}, {"a/memory.current", "200\n"}}, 0},
+        {"v1", v1,
+         {{"memory/docker/abc/memory.limit_in_bytes", "2048000000\n"},
+          {"memory/docker/abc/memory.usage_in_bytes", "1536000000\n"},
+          {"memory/docker/abc/memory.stat", "cache 5\ntotal_inactive_file 36000000\n"}},
+         2048000000 - (1536000000 - 36000000)},
+        {"v1 inside the container: its group is the top", v1,
+         {{"memory/memory.limit_in_bytes", "1000000000\n"}, {"memory/memory.usage_in_bytes", "250000000\n"}},
+         750000000},
+        {"v1 without a limit", v1,
+         {{"memory/memory.limit_in_bytes", "9223372036854771712\n"}, {"memory/memory.usage_in_bytes", "1\n"}},
+         9223372036854771711u},
+        {"no group files", "0::/\n", {}, UINT64_MAX},
+        {"no /proc/self/cgroup", {}, {}, UINT64_MAX},
+    };
+    for (const Fall &f : faelle) {
+        SCOPED_TRACE(f.name);
+        QTemporaryDir wurzel;
+        ASSERT_TRUE(QDir(wurzel.path()).mkpath("proc/self"));
+        dateiSchreiben(wurzel.filePath("proc/meminfo"), "MemTotal: 16777216 kB\nMemAvailable: 8388608 kB\n");
+        if (!f.gruppen.isEmpty())
+            dateiSchreiben(wurzel.filePath("proc/self/cgroup"), f.gruppen);
+        for (const auto &[name, inhalt] : f.dateien) {
+            const QString d = wurzel.filePath("sys/fs/cgroup/" + name);
+            ASSERT_TRUE(QDir().mkpath(QFileInfo(d).path()));
+            dateiSchreiben(d, inhalt);
+        }
+        EXPECT_EQ(Einlesen::gruppenSpeicher(wurzel.path()), f.erwartet);
+        // The machine's memory and the process's own limits still apply beside the group's.
+        rlimit as{}, data{};
+        ::getrlimit(RLIMIT_AS, &as);
+        ::getrlimit(RLIMIT_DATA, &data);
+        EXPECT_EQ(Einlesen::freierSpeicher(wurzel.path()),
+                  std::min<std::uint64_t>({8192 * M, f.erwartet, as.rlim_cur, data.rlim_cur}));
+    }
 }
 
 TEST_F(SicherungTest, WhatIsNoRegularFileIsRefusedAtOnce)

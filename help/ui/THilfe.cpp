@@ -11,6 +11,32 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTextDocument>
+
+namespace {
+// A text browser that reads only from the help folder: pages, style sheets and
+// pictures come through the bounded reader, each within its limit. What is not
+// such a file comes back empty and is shown as missing; an empty answer also
+// keeps the document from opening the file itself, which would wait on a pipe
+// for good or read a device without end.
+class HilfeBrowser : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+    QString ordner; // the folder of the help in use; empty: nothing is read
+
+    QVariant loadResource(int art, const QUrl &name) override
+    {
+        const qsizetype hoechstens =
+            art == QTextDocument::ImageResource ? Hilfeort::BildHoechstens : Hilfeort::SeiteHoechstens;
+        // The browser hands over names already resolved against the page; anything else is refused.
+        if (!ordner.isEmpty() && name.isLocalFile())
+            if (std::optional<QByteArray> bytes = Hilfeort::lesen(ordner, name.toLocalFile(), hoechstens))
+                return *bytes;
+        return QByteArray();
+    }
+};
+} // namespace
 
 THilfe::THilfe(QWidget *parent, const QString &startVerz) : QDialog(parent), startVerz(startVerz)
 {
@@ -21,7 +47,7 @@ THilfe::THilfe(QWidget *parent, const QString &startVerz) : QDialog(parent), sta
     titel = TitelLabel(this, QStringLiteral("Hilfe"));
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    WebBrowser1 = new QTextBrowser(Panel1);
+    WebBrowser1 = new HilfeBrowser(Panel1);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setAccessibleName(QStringLiteral("Hilfetext"));
     // Every link goes through folgen(): pages of the help stay in the window, the web goes to the system browser.
@@ -60,6 +86,7 @@ void THilfe::FormActivate()
     const QStringList orte = Hilfeort::ordner(startVerz);
     const QString seite = Hilfeort::finden(orte);
     if (!seite.isEmpty()) {
+        static_cast<HilfeBrowser *>(WebBrowser1)->ordner = QFileInfo(seite).absolutePath();
         WebBrowser1->setSource(QUrl::fromLocalFile(seite));
         return;
     }
@@ -73,10 +100,11 @@ void THilfe::folgen(const QUrl &verweis)
 {
     const QUrl ziel = WebBrowser1->source().resolved(verweis);
     if (ziel.isLocalFile()) {
-        // Only pages: a link to any other local file is not opened.
-        const QFileInfo datei(ziel.toLocalFile());
-        const QString endung = datei.suffix().toLower();
-        if (datei.isFile() && (endung == u"htm" || endung == u"html"))
+        // Only pages of the help itself: a link to any other local file is not opened.
+        const QString datei = ziel.toLocalFile();
+        const QString endung = QFileInfo(datei).suffix().toLower();
+        const QString &ordner = static_cast<HilfeBrowser *>(WebBrowser1)->ordner;
+        if ((endung == u"htm" || endung == u"html") && Hilfeort::lesbar(ordner, datei, Hilfeort::SeiteHoechstens))
             WebBrowser1->setSource(ziel);
         return;
     }

@@ -1,13 +1,17 @@
 #include "output/ui/Druckseite.h"
 
+#include "data/Datendatei.h"
+#include "data/Einlesen.h"
 #include "data/Fehler.h"
 #include "toolkit/Dialoge.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDir>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTextCursor>
+#include <QTemporaryFile>
 #include <QTextDocument>
 #include <memory>
 
@@ -19,14 +23,9 @@ namespace {
 const QString Arial = QStringLiteral("Arial");
 const QString Auftrag = QStringLiteral("Vivarix-Seite");
 constexpr qreal Tabstopp = 120; // pixels at 96 dots per inch, scaled to the printer
+// Far more than the pages of one snake ever take.
+constexpr qsizetype PdfHoechstens = qsizetype(64) << 20;
 
-[[noreturn]] void scheitern(const QPrinter &drucker, const QString &meldung)
-{
-    if (drucker.outputFormat() == QPrinter::PdfFormat)
-        throw EVivarix(QStringLiteral("Die PDF-Datei \"%1\" konnte nicht geschrieben werden")
-                           .arg(drucker.outputFileName()));
-    throw EVivarix(meldung);
-}
 
 // One copy of the pages `von` to `bis` (0-based, inclusive).
 bool seitenMalen(QPainter &p, QPrinter &drucker, QTextDocument &doc, int von, int bis, bool &erste)
@@ -108,14 +107,10 @@ void aufbauen(QTextDocument &doc, const std::vector<Kontrollausdruck::Absatz> &a
     }
 }
 
-void drucken(const QTextDocument &vorlage, QPrinter &drucker)
+namespace {
+// The job itself: every page asked for, onto the printer as it is set up.
+void auftrag(const QTextDocument &vorlage, QPrinter &drucker)
 {
-    // With no printer installed, Qt offers a PDF file; one without a name is no printer either.
-    const bool pdf = drucker.outputFormat() == QPrinter::PdfFormat;
-    if (pdf ? drucker.outputFileName().isEmpty() : !drucker.isValid())
-        throw EVivarix(QStringLiteral("Es ist kein Drucker verfügbar"));
-    drucker.setDocName(Auftrag);
-
     // Laid out afresh for the printer: its resolution, its printable area, no margins of our own.
     std::unique_ptr<QTextDocument> doc(vorlage.clone());
     doc->documentLayout()->setPaintDevice(&drucker);
@@ -131,17 +126,67 @@ void drucken(const QTextDocument &vorlage, QPrinter &drucker)
 
     QPainter p;
     if (!p.begin(&drucker))
-        scheitern(drucker, QStringLiteral("Der Druckauftrag konnte nicht gestartet werden"));
+        throw EVivarix(QStringLiteral("Der Druckauftrag konnte nicht gestartet werden"));
     bool erste = true;
     for (int k = 0; k < kopien; ++k) {
         if (!seitenMalen(p, drucker, *doc, von, bis, erste)) {
             drucker.abort();
             p.end();
-            scheitern(drucker, QStringLiteral("Der Druckauftrag ist gescheitert"));
+            throw EVivarix(QStringLiteral("Der Druckauftrag ist gescheitert"));
         }
     }
     if (!p.end() || drucker.printerState() == QPrinter::Error)
-        scheitern(drucker, QStringLiteral("Der Druckauftrag ist gescheitert"));
+        throw EVivarix(QStringLiteral("Der Druckauftrag ist gescheitert"));
+}
+
+// A PDF file is printed into a temporary file first and takes the chosen name
+// only once it came out whole, by the same safe replace as the data file: on a
+// full disk the old file of that name stays as it was. The PDF writer does not
+// tell of a failed write, so the file is checked for its end mark as well.
+void inPdfDatei(const QTextDocument &vorlage, QPrinter &drucker)
+{
+    const QString ziel = drucker.outputFileName();
+    const auto gescheitert = [&ziel](const QString &grund) {
+        QString text = QStringLiteral("Die PDF-Datei \"%1\" konnte nicht geschrieben werden").arg(ziel);
+        if (!grund.isEmpty())
+            text += QStringLiteral(": ") + grund;
+        return EVivarix(text);
+    };
+    QTemporaryFile zwischen(QDir::tempPath() + QStringLiteral("/vivarix-XXXXXX.pdf"));
+    if (!zwischen.open())
+        throw gescheitert(QString());
+    zwischen.close();
+    drucker.setOutputFileName(zwischen.fileName());
+    Einlesen::Inhalt pdf;
+    try {
+        auftrag(vorlage, drucker);
+        pdf = Einlesen::lesen(zwischen.fileName(), PdfHoechstens);
+    } catch (const EVivarix &) {
+        drucker.setOutputFileName(ziel);
+        throw gescheitert(QString());
+    }
+    drucker.setOutputFileName(ziel);
+    if (pdf.fehler != 0 || pdf.gekappt || !pdf.bytes.startsWith("%PDF-") || !pdf.bytes.trimmed().endsWith("%%EOF"))
+        throw gescheitert(QString());
+    try {
+        Datendatei::dateiErsetzen(ziel, pdf.bytes.constData(), std::size_t(pdf.bytes.size()));
+    } catch (const EVivarix &e) {
+        throw gescheitert(e.message());
+    }
+}
+} // namespace
+
+void drucken(const QTextDocument &vorlage, QPrinter &drucker)
+{
+    // With no printer installed, Qt offers a PDF file; one without a name is no printer either.
+    const bool pdf = drucker.outputFormat() == QPrinter::PdfFormat;
+    if (pdf ? drucker.outputFileName().isEmpty() : !drucker.isValid())
+        throw EVivarix(QStringLiteral("Es ist kein Drucker verfügbar"));
+    drucker.setDocName(Auftrag);
+    if (pdf)
+        inPdfDatei(vorlage, drucker);
+    else
+        auftrag(vorlage, drucker);
 }
 
 bool druckerWaehlen(QPrinter &drucker, QWidget *parent)
