@@ -3,6 +3,7 @@
 #include "app/DialogTeile.h"
 #include "data/Fehler.h"
 #include "toolkit/Bild.h"
+#include "toolkit/Fensterteile.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -16,10 +17,23 @@
 #include <QVBoxLayout>
 
 namespace {
-class DreiZeichen : public QValidator {
+// The interval is a whole number of days from 0 to 999: up to three digits
+// 0 to 9, nothing else. An empty field may be typed into, and "OK" says what
+// is wrong with it.
+class Intervall : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString &text, int &) const override { return text.size() <= 3 ? Acceptable : Invalid; }
+    State validate(QString &text, int &) const override
+    {
+        if (text.isEmpty())
+            return Intermediate;
+        if (text.size() > 3)
+            return Invalid;
+        for (const QChar c : text)
+            if (c < u'0' || c > u'9')
+                return Invalid;
+        return Acceptable;
+    }
 };
 
 // The record keeps this many characters of the picture path; typing stops
@@ -31,6 +45,7 @@ QLineEdit *eingabe(QWidget *parent, const QString &name, int maxLaenge)
     auto *e = new QLineEdit(parent);
     e->setObjectName(name);
     e->setMaxLength(maxLaenge);
+    LaengeZeigen(e);
     return e;
 }
 
@@ -69,9 +84,10 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
     ComboBox1->setInsertPolicy(QComboBox::NoInsert); // a typed interval is no new list item
     for (int tage = 7; tage <= 21; ++tage)
         ComboBox1->addItem(QString::number(tage));
-    // Typing stops at three characters; a longer interval from a file (set by the
-    // program) stays whole instead of being cut behind the user's back.
-    ComboBox1->lineEdit()->setValidator(new DreiZeichen(ComboBox1));
+    // Typing takes digits only and stops at three; a longer or negative interval
+    // from a file (set by the program) stays whole instead of being changed
+    // behind the user's back.
+    ComboBox1->lineEdit()->setValidator(new Intervall(ComboBox1));
     ComboBox1->setMinimumContentsLength(4);
 
     auto *felder = new QGridLayout;

@@ -4,9 +4,14 @@
 #include "data/Datum.h"
 #include "toolkit/Dialoge.h"
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
+#include <QCoreApplication>
 #include <QEvent>
+#include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTextCharFormat>
 
@@ -22,7 +27,11 @@ protected:
     bool eventFilter(QObject *, QEvent *e) override
     {
         if (e->type() == QEvent::Show || e->type() == QEvent::WindowActivate) {
+            const QDate vorher = kalender->selectedDate();
             kalender->setMaximumDate(heute);
+            // The typed date field follows a day moved back.
+            if (kalender->selectedDate() != vorher)
+                emit kalender->selectionChanged();
             QTextCharFormat spaeter;
             spaeter.setForeground(kalender->palette().brush(QPalette::Disabled, QPalette::Text));
             // A page shows at most six weeks, so these are all it can show.
@@ -36,6 +45,42 @@ private:
     QCalendarWidget *kalender;
     QDate heute;
 };
+
+// A key with a character typed while the calendar has the focus goes to the
+// date field instead of the calendar's own quick-entry box, which misreads
+// months typed with a leading zero. The arrow keys, Enter and the paging keys
+// stay with the calendar.
+class TippenInsFeld : public QObject {
+public:
+    TippenInsFeld(QObject *parent, QLineEdit *feld) : QObject(parent), feld(feld) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)
+            return false;
+        auto *k = static_cast<QKeyEvent *>(e);
+        if (k->text().isEmpty() || !k->text().front().isPrint()
+            || (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            return false;
+        if (e->type() == QEvent::KeyPress) {
+            // The first character starts a new date.
+            feld->setFocus(Qt::OtherFocusReason);
+            feld->selectAll();
+            QKeyEvent kopie(QEvent::KeyPress, k->key(), k->modifiers(), k->text(), k->isAutoRepeat(), k->count());
+            QCoreApplication::sendEvent(feld, &kopie);
+        }
+        return true;
+    }
+
+private:
+    QLineEdit *feld;
+};
+
+QString langesDatum(const QDate &d)
+{
+    return QLocale(QLocale::German, QLocale::Germany).toString(d, QStringLiteral("dddd, d. MMMM yyyy"));
+}
 } // namespace
 
 TDatum::TDatum(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heute)
@@ -48,14 +93,40 @@ TDatum::TDatum(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heu
     MonthCalendar1->setFirstDayOfWeek(Qt::Monday);
     MonthCalendar1->setSelectionMode(QCalendarWidget::SingleSelection);
     MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    // Nothing older than the journals' two-digit years can name.
+    MonthCalendar1->setMinimumDate(QDate(FensterBeginn(heute), 1, 1));
     MonthCalendar1->installEventFilter(new HeuteGrenze(MonthCalendar1, heute));
 
-    const auto g = DialogTeile::geruest(this, QStringLiteral("Datumsauswahl"), QStringLiteral("Datum"), MonthCalendar1);
+    // The date typed on the keyboard, and beside it what the dialog read in it.
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setMaxLength(12);
+    Edit1->setStatusTip(QStringLiteral("Datum eintippen, zum Beispiel 1.9.26 oder 01092026"));
+    Edit1->setToolTip(QStringLiteral("zum Beispiel 1.9.26, 01.09.2026 oder 010926"));
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setMinimumWidth(Label1->fontMetrics().horizontalAdvance(langesDatum(QDate(2026, 9, 30))) + 8);
+    auto *caption = new QLabel(QStringLiteral("Eingabe:"), this);
+    DialogTeile::beschrifte(caption, Edit1);
+
+    auto *inhalt = new QWidget(this);
+    auto *raster = new QGridLayout(inhalt);
+    raster->setContentsMargins(0, 0, 0, 0);
+    raster->addWidget(MonthCalendar1, 0, 0, 1, 3);
+    raster->addWidget(caption, 1, 0);
+    raster->addWidget(Edit1, 1, 1);
+    raster->addWidget(Label1, 1, 2);
+    raster->setColumnStretch(2, 1);
+
+    const auto g = DialogTeile::geruest(this, QStringLiteral("Datumsauswahl"), QStringLiteral("Datum"), inhalt);
     titel = g.titel;
     Button2 = g.ok;
     Button3 = g.abbrechen;
 
     auto bestaetigen = [this] {
+        if (!Button2->isEnabled())
+            return;
         ok = true;
         accept();
     };
@@ -63,7 +134,49 @@ TDatum::TDatum(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heu
     connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
     // Enter or a double click on a day confirms it, like "OK".
     connect(MonthCalendar1, &QCalendarWidget::activated, this, bestaetigen);
+    connect(MonthCalendar1, &QCalendarWidget::selectionChanged, this, &TDatum::kalenderGewaehlt);
+    connect(Edit1, &QLineEdit::textEdited, this, &TDatum::eingetippt);
+
+    auto *tippen = new TippenInsFeld(this, Edit1);
+    MonthCalendar1->installEventFilter(tippen);
+    if (auto *tage = MonthCalendar1->findChild<QAbstractItemView *>())
+        tage->installEventFilter(tippen);
+    kalenderGewaehlt();
     MonthCalendar1->setFocus();
+}
+
+// A day chosen in the calendar, by mouse or arrow keys, is what the field shows.
+void TDatum::kalenderGewaehlt()
+{
+    if (abgleich)
+        return;
+    const QDate d = MonthCalendar1->selectedDate();
+    Edit1->setText(DatumText(d));
+    zeigeGelesen(DatumEingabeLesen(Edit1->text(), heute));
+}
+
+// A typed date is shown and selected at once; "OK" waits for a valid one.
+void TDatum::eingetippt()
+{
+    const DatumEingabe e = DatumEingabeLesen(Edit1->text(), heute);
+    if (e.datum.isValid()) {
+        abgleich = true;
+        MonthCalendar1->setSelectedDate(e.datum);
+        abgleich = false;
+    }
+    zeigeGelesen(e);
+}
+
+void TDatum::zeigeGelesen(const DatumEingabe &e)
+{
+    Label1->setText(e.datum.isValid() ? langesDatum(e.datum) : e.fehler);
+    Label1->setAccessibleName(QStringLiteral("Gelesenes Datum: ") + Label1->text());
+    Button2->setEnabled(e.datum.isValid());
+}
+
+QDate TDatum::datum() const
+{
+    return DatumEingabeLesen(Edit1->text(), heute).datum;
 }
 
 std::optional<QString> TDatum::waehle(QWidget *parent, const QString &labelText, const QDate &heute)
@@ -71,8 +184,9 @@ std::optional<QString> TDatum::waehle(QWidget *parent, const QString &labelText,
     const QDate datum = DatumLesen(labelText, heute);
     TDatum dlg(parent, heute);
     dlg.MonthCalendar1->setSelectedDate(datum);
+    dlg.kalenderGewaehlt(); // also when the calendar had that day selected already
     Modal(&dlg);
-    if (!dlg.ok)
+    if (!dlg.ok || !dlg.datum().isValid())
         return std::nullopt;
-    return DatumText(dlg.MonthCalendar1->selectedDate());
+    return DatumText(dlg.datum());
 }

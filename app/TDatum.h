@@ -1,12 +1,15 @@
 #pragma once
 // The date dialog "Datumsauswahl": a German month calendar that offers no day
-// after today.
+// after today, and a field for typing the date, with the date it read beside it.
+#include "data/Datum.h"
+
 #include <QDate>
 #include <QDialog>
 #include <optional>
 
 class QCalendarWidget;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 class TDatum : public QDialog {
@@ -23,9 +26,19 @@ public:
 
     QLabel *titel;
     QCalendarWidget *MonthCalendar1;
-    QPushButton *Button2; // "OK", the default button
+    QLineEdit *Edit1; // the date as typed; characters typed in the calendar land here
+    QLabel *Label1;   // the date read from Edit1 in words, or why it is none
+    QPushButton *Button2; // "OK", the default button; enabled while Edit1 holds a date
     QPushButton *Button3; // "Abbrechen"
 
+    // The date the dialog would give back; invalid while the field holds none.
+    QDate datum() const;
+
 private:
+    void kalenderGewaehlt();
+    void eingetippt();
+    void zeigeGelesen(const DatumEingabe &e);
+
     QDate heute;
+    bool abgleich = false; // the calendar is following the field
 };

@@ -3,6 +3,7 @@
 #include "app/DialogTeile.h"
 #include "app/TDatum.h"
 #include "toolkit/Dialoge.h"
+#include "toolkit/Fensterteile.h"
 #include "toolkit/TKlickLabel.h"
 
 #include <QGridLayout>
@@ -27,6 +28,7 @@ TFutterEdit::TFutterEdit(QWidget *parent, const QDate &heute) : QDialog(parent),
     futter1 = new QLineEdit(inhalt);
     futter1->setObjectName(QStringLiteral("futter1"));
     futter1->setMaxLength(100);
+    LaengeZeigen(futter1);
     futter1->setMinimumWidth(320);
     DialogTeile::beschrifte(Label2, futter1);
 
@@ -54,7 +56,11 @@ TFutterEdit::TFutterEdit(QWidget *parent, const QDate &heute) : QDialog(parent),
 void TFutterEdit::datum1Click()
 {
     Bewacht(this, [&] {
-        if (const auto gewaehlt = TDatum::waehle(this, datum1->text(), heute))
+        if (const auto gewaehlt = TDatum::waehle(this, datum1->text(), heute)) {
             datum1->setText(*gewaehlt);
+            // The date is chosen: the next Enter confirms the dialog instead of
+            // opening the calendar again.
+            futter1->setFocus(Qt::OtherFocusReason);
+        }
     });
 }

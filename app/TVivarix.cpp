@@ -8,6 +8,7 @@
 #include "data/Vorauslesen.h"
 #include "settings/ui/TOptionen.h"
 #include "toolkit/Bild.h"
+#include "toolkit/Fensterteile.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
@@ -232,6 +233,9 @@ void TVivarix::aufbauen()
     futter1->installEventFilter(this);
     futter1->lineEdit()->installEventFilter(this);
     futter2->installEventFilter(this);
+    // A journal entry that does not fit says so in the status bar instead of being cut unseen.
+    for (QLineEdit *feld : {futter1->lineEdit(), futter2})
+        LaengeZeigen(feld, [this](const QString &hinweis) { statusBar()->showMessage(hinweis, 8000); });
 
     verbinde(ok1, &QToolButton::clicked, &TVivarix::ok1Click);
     verbinde(ok2, &QToolButton::clicked, &TVivarix::ok2Click);

@@ -69,6 +69,10 @@ void TVivarix::Laden1Click()
     if (Geaendert && !vorherSpeichern())
         return;
     datenDialogOrdner(OpenDialog1);
+    // The open dialog proposes the collection's own file, and no name of a file
+    // that is not there.
+    OpenDialog1.vorschlag =
+        !Dateiname.isEmpty() && QFileInfo(Dateiname).isFile() ? QFileInfo(Dateiname).fileName() : QString();
     const std::optional<QString> pfad = OpenDialog1.oeffnen(this);
     if (!pfad)
         return;
@@ -229,10 +233,13 @@ void TVivarix::PopupMenu1Popup()
     const TStringGrid *g = zielGitter();
     const int r = g->Row();
     const int R = g->RowCount();
-    NachOben1->setEnabled(r != 1);
-    NachUnten1->setEnabled(r != R - 1);
+    // Opened where no row is, the menu offers nothing to act on.
+    const bool zeile = g->zeileGewaehlt();
+    NachOben1->setEnabled(zeile && r != 1);
+    NachUnten1->setEnabled(zeile && r != R - 1);
     // The placeholder row of an empty journal is no entry: there is nothing to change.
-    ndern1->setEnabled(!platzhalter(g));
+    ndern1->setEnabled(zeile && !platzhalter(g));
+    Lschen1->setEnabled(zeile);
 }
 
 // The pop-up menu of a grid. Opened by the keyboard, its first usable item is
@@ -256,7 +263,7 @@ void TVivarix::journalMenue(TStringGrid *g, const QPoint &wo, bool perTastatur)
 void TVivarix::ndern1Click()
 {
     TStringGrid *g = zielGitter();
-    if (platzhalter(g))
+    if (platzhalter(g) || !g->zeileGewaehlt())
         return;
     const int r = g->Row();
     TFutterEdit dlg(this, heute());
@@ -273,6 +280,8 @@ void TVivarix::ndern1Click()
 void TVivarix::Lschen1Click()
 {
     TStringGrid *g = zielGitter();
+    if (!g->zeileGewaehlt())
+        return; // never a row the keeper did not point at
     const int r = g->Row();
     const int R = g->RowCount();
     for (int i = r; i <= R - 1; ++i) {
@@ -300,6 +309,8 @@ void TVivarix::NachUnten1Click()
 void TVivarix::zeileVerschieben(int schritt)
 {
     TStringGrid *g = zielGitter();
+    if (!g->zeileGewaehlt())
+        return;
     const int r = g->Row();
     const int ziel = r + schritt;
     if (ziel >= 1 && ziel <= g->RowCount() - 1) {
@@ -386,8 +397,9 @@ void TVivarix::Schlangelschen1Click()
     const int k = TabControl1->currentIndex();
     if (k < 0)
         return;
+    // "Abbrechen" answers Enter: a snake and both its journals go only by a click on "Ja".
     if (MessageDlg(this, QStringLiteral("\"%1\" wirklich löschen?").arg(name->text()), MsgArt::Warnung,
-                   mbJa | mbAbbrechen) != mbJa)
+                   mbJa | mbAbbrechen, mbAbbrechen) != mbJa)
         return;
     const int N = TabControl1->count();
     if (N < 2) {

@@ -2,6 +2,7 @@
 
 #include "data/Fehler.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 QString DatumText(const QDate &d)
@@ -11,6 +12,20 @@ QString DatumText(const QDate &d)
         .arg(d.day(), 2, 10, QLatin1Char('0'))
         .arg(d.month(), 2, 10, QLatin1Char('0'))
         .arg(jahr, 2, 10, QLatin1Char('0'));
+}
+
+int FensterBeginn(const QDate &heute)
+{
+    return heute.year() - 50;
+}
+
+int FensterJahr(int jahr, const QDate &heute)
+{
+    const int beginn = FensterBeginn(heute);
+    jahr += beginn - ((beginn % 100) + 100) % 100;
+    if (jahr < beginn)
+        jahr += 100;
+    return jahr;
 }
 
 namespace {
@@ -38,17 +53,44 @@ QDate DatumLesen(const QString &text, const QDate &heute)
         const int tag = zahl(teile[0], 2);
         const int monat = zahl(teile[1], 2);
         int jahr = zahl(teile[2], 4);
-        if (jahr >= 0 && teile[2].trimmed().size() <= 2) {
-            // The hundred years that begin fifty years before this year.
-            const int beginn = heute.year() - 50;
-            jahr += beginn - ((beginn % 100) + 100) % 100;
-            if (jahr < beginn)
-                jahr += 100;
-        }
+        if (jahr >= 0 && teile[2].trimmed().size() <= 2)
+            jahr = FensterJahr(jahr, heute);
         if (tag >= 0 && monat >= 0 && jahr >= 0)
             datum = QDate(jahr, monat, tag);
     }
     if (!datum.isValid())
         throw EConvertError(QStringLiteral("'%1' ist kein gültiges Datum").arg(text));
     return datum;
+}
+
+DatumEingabe DatumEingabeLesen(const QString &text, const QDate &heute)
+{
+    static const QRegularExpression mitPunkten(QStringLiteral("^([0-9]{1,2})\\.([0-9]{1,2})\\.([0-9]{2}|[0-9]{4})$"));
+    static const QRegularExpression nurZiffern(QStringLiteral("^([0-9]{2})([0-9]{2})([0-9]{2}|[0-9]{4})$"));
+    // What may still grow into one of the forms above.
+    static const QRegularExpression anfang(QStringLiteral("^([0-9]{0,2}(\\.[0-9]{0,2}(\\.[0-9]{0,4})?)?|[0-9]{0,8})$"));
+
+    const QString t = text.trimmed();
+    QRegularExpressionMatch m = mitPunkten.match(t);
+    if (!m.hasMatch())
+        m = nurZiffern.match(t);
+    if (!m.hasMatch())
+        return {QDate(), anfang.match(t).hasMatch() ? QStringLiteral("unvollständig") : QStringLiteral("kein Datum")};
+
+    // Only the digits 0 to 9 match, so these cannot fail.
+    const int tag = m.captured(1).toInt();
+    const int monat = m.captured(2).toInt();
+    int jahr = m.captured(3).toInt();
+    if (m.capturedLength(3) <= 2)
+        jahr = FensterJahr(jahr, heute);
+    const QDate datum(jahr, monat, tag);
+    if (!datum.isValid())
+        return {QDate(), QStringLiteral("ungültig")};
+    if (datum > heute)
+        return {QDate(), QStringLiteral("nach heute")};
+    // The journals keep two digits of the year: an older year would read back
+    // as one a hundred years later.
+    if (jahr < FensterBeginn(heute))
+        return {QDate(), QStringLiteral("zu weit zurück")};
+    return {datum, QString()};
 }

@@ -4,6 +4,12 @@
 #include <QDate>
 #include <QString>
 
+// The hundred years the two digits of a journal's year can name begin fifty
+// years before the year of `heute`: the first of them, and the year in them
+// that a one- or two-digit `jahr` stands for.
+int FensterBeginn(const QDate &heute);
+int FensterJahr(int jahr, const QDate &heute);
+
 // "dd.MM.yy" for a date.
 QString DatumText(const QDate &d);
 
@@ -12,3 +18,16 @@ QString DatumText(const QDate &d);
 // begin fifty years before the year of `heute`; a year of three or four digits
 // stands as it is. Raises EConvertError "'%s' ist kein gültiges Datum".
 QDate DatumLesen(const QString &text, const QDate &heute);
+
+// A date as a keeper types it into the date dialog: "1.9.26", "01.09.2026",
+// "010926" or "01092026", blanks around it ignored. A one- or two-digit year
+// is placed in the window above.
+struct DatumEingabe {
+    QDate datum;    // valid exactly when the text names a date that may be chosen
+    QString fehler; // otherwise a short word saying why not
+};
+// Refuses a text that is no date yet ("unvollständig"), none at all ("kein
+// Datum"), no day of the calendar ("ungültig"), a day after `heute` ("nach
+// heute"), and a year before the window, which a journal would read back as a
+// hundred years later ("zu weit zurück").
+DatumEingabe DatumEingabeLesen(const QString &text, const QDate &heute);

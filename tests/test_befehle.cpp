@@ -17,6 +17,7 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -152,6 +153,32 @@ TEST_F(BefehleTest, GescheiterteSicherungVorNeuLaesstAllesStehen)
     EXPECT_EQ(f.TabControl1->count(), 2);
     EXPECT_TRUE(f.Geaendert);
     EXPECT_EQ(f.Schlangen[0].futter(0), "Maus");
+}
+
+TEST_F(BefehleTest, LadenSchlaegtNurEineVorhandeneDateiVor)
+{
+    TVivarix &f = mitSchlangen({schlange("A")});
+    // What the real open dialog proposes in its name field.
+    auto vorschlag = [&] {
+        DialogTest::nieBlockieren(false);
+        QString name = QStringLiteral("(kein Dialog)");
+        QTimer::singleShot(0, [&] {
+            auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            if (auto *feld = dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+                name = feld->text();
+            dlg->reject();
+        });
+        ausloesen(f.Laden1);
+        DialogTest::nieBlockieren(true);
+        return name;
+    };
+    EXPECT_EQ(vorschlag(), "start.vix");
+    QFile::remove(pfad("start.vix"));
+    EXPECT_EQ(vorschlag(), "") << "the file is gone";
+    ausloesen(f.Neu1);
+    EXPECT_EQ(vorschlag(), "") << "no data file";
 }
 
 TEST_F(BefehleTest, LadenFragtVorherWieNeu)
@@ -625,6 +652,50 @@ TEST_F(BefehleTest, RechtsklickLoeschtDieGetroffeneZeile)
     EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 3);
     EXPECT_EQ(f.Schlangen[0].bemerkAnzahl(), 2) << "the other grid is untouched";
     EXPECT_TRUE(gesagt().isEmpty());
+}
+
+TEST_F(BefehleTest, RechtsklickUnterDenZeilenWaehltNichts)
+{
+    TVivarix &f = mitSchlangen({schlange("Vier", 4)});
+    f.show();
+    QApplication::setActiveWindow(&f);
+    QWidget *flaeche = f.StringGrid1->viewport();
+    const QPoint unten(20, f.StringGrid1->visualRect(f.StringGrid1->model()->index(3, 0)).bottom() + 12);
+    if (unten.y() >= flaeche->height())
+        GTEST_SKIP() << "the grid has no room below its rows";
+    f.StringGrid1->setRow(1);
+    QTest::mouseClick(flaeche, Qt::LeftButton, {}, unten);
+    if (!f.StringGrid1->hasFocus())
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    // A right click as the platform delivers it; in the menu, down to "Löschen"
+    // and Enter, which deleted the newest entry. Gives which of "Ändern...",
+    // "Löschen", "Nach oben", "Nach unten" the menu offered.
+    auto rechtsklick = [&](const QPoint &wo) {
+        QApplication::setActiveWindow(&f); // back from the previous menu
+        QTest::mousePress(flaeche, Qt::RightButton, {}, wo);
+        QList<bool> an;
+        QTimer::singleShot(0, [&] {
+            for (QAction *a : {f.ndern1, f.Lschen1, f.NachOben1, f.NachUnten1})
+                an << a->isEnabled();
+            QTest::keyClick(f.PopupMenu1, Qt::Key_Down);
+            QTest::keyClick(f.PopupMenu1, Qt::Key_Down);
+            QTest::keyClick(f.PopupMenu1, Qt::Key_Return);
+            f.PopupMenu1->close();
+        });
+        QContextMenuEvent klick(QContextMenuEvent::Mouse, wo, flaeche->mapToGlobal(wo));
+        QApplication::sendEvent(flaeche, &klick);
+        QTest::mouseRelease(flaeche, Qt::RightButton, {}, wo);
+        return an;
+    };
+    EXPECT_EQ(rechtsklick(unten), (QList<bool>{false, false, false, false}));
+    EXPECT_FALSE(f.StringGrid1->zeileGewaehlt());
+    EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 4);
+    EXPECT_FALSE(f.Geaendert);
+
+    // A right click on a row acts on that row again.
+    const QPoint zeile2 = f.StringGrid1->visualRect(f.StringGrid1->model()->index(1, 0)).center();
+    EXPECT_EQ(rechtsklick(zeile2), (QList<bool>{true, true, true, true}));
+    EXPECT_EQ(spalte(f.StringGrid1, 1), (QStringList{"Maus 0", "Maus 2", "Maus 3"}));
 }
 
 TEST_F(BefehleTest, LoeschenUndVerschieben)

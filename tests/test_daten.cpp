@@ -2,6 +2,7 @@
 #include "Hilfen.h"
 #include "data/Cp1252.h"
 #include "data/Datendatei.h"
+#include "data/Datum.h"
 #include "data/Fehler.h"
 #include "data/TSchlange.h"
 
@@ -529,5 +530,60 @@ TEST(StrToIntTest, AcceptsDecimalNumbersOnly)
         StrToInt(QStringLiteral("abc"));
     } catch (const EConvertError &e) {
         EXPECT_EQ(e.message(), QStringLiteral("'abc' ist kein gültiger Integerwert"));
+    }
+}
+
+// ---- Typed dates ----------------------------------------------------------------
+
+TEST(DatumEingabeTest, TheFormsAKeeperTypesAndWhatIsRefused)
+{
+    const QDate heute(2026, 12, 7); // the window of two-digit years: 1976 to 2075
+    const QDate september(2026, 9, 1);
+    const struct {
+        const char *text;
+        QDate datum;
+        const char *fehler;
+    } faelle[] = {
+        {"1.9.26", september, ""},
+        {"01.09.26", september, ""},
+        {"01.09.2026", september, ""},
+        {"010926", september, ""},
+        {"01092026", september, ""},
+        {" 07.12.26 ", heute, ""},
+        {"07122026", heute, ""},
+        {"29.02.24", QDate(2024, 2, 29), ""},
+        {"31.12.76", QDate(1976, 12, 31), ""},
+        {"01.01.1976", QDate(1976, 1, 1), ""},
+        {"31.12.1975", {}, "zu weit zurück"},
+        {"31.12.75", {}, "nach heute"}, // 2075
+        {"08.12.26", {}, "nach heute"},
+        {"08122026", {}, "nach heute"},
+        {"31.04.26", {}, "ungültig"},
+        {"29.02.25", {}, "ungültig"},
+        {"01.13.26", {}, "ungültig"},
+        {"011326", {}, "ungültig"},
+        {"00.09.26", {}, "ungültig"},
+        {"", {}, "unvollständig"},
+        {"01.09.", {}, "unvollständig"},
+        {"0109", {}, "unvollständig"},
+        {"1.9.2", {}, "unvollständig"},
+        {"1.9.202", {}, "unvollständig"},
+        {"0109202", {}, "unvollständig"},
+        {"1/9/26", {}, "kein Datum"},
+        {"1.9.26.", {}, "kein Datum"},
+        {"+1.9.26", {}, "kein Datum"},
+        {"010926x", {}, "kein Datum"},
+        {"010920261", {}, "kein Datum"},
+        {"1. 9.26", {}, "kein Datum"},
+        {"\u0660\u0661\u0660\u0669\u0662\u0666", {}, "kein Datum"}, // other digits than 0 to 9
+    };
+    for (const auto &f : faelle) {
+        const DatumEingabe e = DatumEingabeLesen(QString::fromUtf8(f.text), heute);
+        EXPECT_EQ(e.datum, f.datum) << f.text;
+        EXPECT_EQ(e.fehler, QString::fromUtf8(f.fehler)) << f.text;
+        // What the dialog gives back, the journals read as the same day.
+        if (e.datum.isValid()) {
+            EXPECT_EQ(DatumLesen(DatumText(e.datum), heute), e.datum) << f.text;
+        }
     }
 }

@@ -7,12 +7,14 @@
 #include "toolkit/Dialoge.h"
 #include "toolkit/TKlickLabel.h"
 
+#include <QAbstractItemView>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -153,6 +155,111 @@ TEST_F(Dialoge, DatumEscapeTutNichtsEnterBestaetigt)
     EXPECT_EQ(TDatum::waehle(nullptr, "06.03.26", heute), std::optional<QString>("05.03.26"));
 }
 
+namespace {
+// Types `text` key by key wherever the dialog's keyboard focus is, as a keeper does.
+void tippen(QDialog *dlg, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::keyClick(dlg->focusWidget(), c.toLatin1());
+}
+} // namespace
+
+TEST_F(Dialoge, DatumGetipptInDenFormenDerHalter)
+{
+    // Typed while the calendar has the focus, or into the field itself; the
+    // months with a leading zero and today are the ones the calendar misread.
+    const struct {
+        const char *text;
+        bool insFeld;
+        const char *gelesen;
+        const char *ergebnis;
+    } faelle[] = {
+        {"1.3.26", false, "Sonntag, 1. März 2026", "01.03.26"},
+        {"01.03.26", true, "Sonntag, 1. März 2026", "01.03.26"},
+        {"01.03.2026", false, "Sonntag, 1. März 2026", "01.03.26"},
+        {"010326", false, "Sonntag, 1. März 2026", "01.03.26"},
+        {"01032026", true, "Sonntag, 1. März 2026", "01.03.26"},
+        {"15052026", false, "Freitag, 15. Mai 2026", "15.05.26"},
+    };
+    for (const auto &f : faelle) {
+        DialogTest::naechsterDialog([&](QWidget *w) {
+            auto *dlg = static_cast<TDatum *>(w);
+            EXPECT_EQ(dlg->Edit1->text(), "06.04.26");
+            if (f.insFeld) {
+                QTest::mouseClick(dlg->Edit1, Qt::LeftButton);
+                QTest::keyClick(dlg->Edit1, Qt::Key_A, Qt::ControlModifier);
+            }
+            tippen(dlg, QString::fromUtf8(f.text));
+            EXPECT_EQ(dlg->Edit1->text(), f.text);
+            EXPECT_EQ(dlg->Label1->text(), QString::fromUtf8(f.gelesen)) << f.text;
+            EXPECT_EQ(dlg->MonthCalendar1->selectedDate(), DatumLesen(f.ergebnis, heute)) << "shown at once";
+            EXPECT_TRUE(dlg->Button2->isEnabled());
+            QTest::keyClick(dlg->focusWidget(), Qt::Key_Return);
+            EXPECT_FALSE(dlg->isVisible()) << f.text;
+        });
+        EXPECT_EQ(TDatum::waehle(nullptr, "06.04.26", heute), std::optional<QString>(f.ergebnis)) << f.text;
+    }
+
+    // Clicking a day still works, and the field follows it.
+    DialogTest::naechsterDialog([](QWidget *w) {
+        auto *dlg = static_cast<TDatum *>(w);
+        tippen(dlg, "31.04.26");
+        auto *tage = dlg->MonthCalendar1->findChild<QAbstractItemView *>();
+        ASSERT_NE(tage, nullptr);
+        // The page shows April from its first row; the cell of the 7th.
+        const QModelIndex siebter = tage->model()->index(2, 1);
+        QTest::mouseClick(tage->viewport(), Qt::LeftButton, {}, tage->visualRect(siebter).center());
+        EXPECT_EQ(dlg->MonthCalendar1->selectedDate(), QDate(2026, 4, 7));
+        EXPECT_EQ(dlg->Edit1->text(), "07.04.26");
+        EXPECT_TRUE(dlg->Button2->isEnabled());
+        dlg->Button2->click();
+    });
+    EXPECT_EQ(TDatum::waehle(nullptr, "06.04.26", heute), std::optional<QString>("07.04.26"));
+}
+
+TEST_F(Dialoge, DatumVerweigertWasKeinTagIst)
+{
+    for (const auto &[t, w] : {std::pair{"31.04.26", "ungültig"}, std::pair{"29.02.25", "ungültig"},
+                               std::pair{"01.13.26", "ungültig"}, std::pair{"16.05.26", "nach heute"},
+                               std::pair{"31.12.1975", "zu weit zurück"}, std::pair{"1.3.", "unvollständig"}}) {
+        const char *text = t;
+        const char *wort = w;
+        DialogTest::naechsterDialog([&](QWidget *w) {
+            auto *dlg = static_cast<TDatum *>(w);
+            tippen(dlg, QString::fromUtf8(text));
+            EXPECT_EQ(dlg->Label1->text(), QString::fromUtf8(wort)) << text;
+            EXPECT_FALSE(dlg->Button2->isEnabled()) << text;
+            EXPECT_FALSE(dlg->datum().isValid()) << text;
+            QTest::keyClick(dlg->focusWidget(), Qt::Key_Return);
+            EXPECT_TRUE(dlg->isVisible()) << "Enter confirms no text that is no date";
+            dlg->Button3->click();
+        });
+        EXPECT_EQ(TDatum::waehle(nullptr, "06.04.26", heute), std::nullopt) << text;
+    }
+}
+
+TEST_F(Dialoge, FutterEditDatumPerTastatur)
+{
+    TFutterEdit dlg(nullptr, heute);
+    dlg.datum1->setText("06.04.26");
+    dlg.futter1->setText("Maus");
+    zeigen(dlg);
+    dlg.datum1->setFocus();
+    DialogTest::naechsterDialog([](QWidget *w) {
+        auto *datum = static_cast<TDatum *>(w);
+        tippen(datum, "010326");
+        QTest::keyClick(datum->focusWidget(), Qt::Key_Return);
+    });
+    QTest::keyClick(dlg.datum1, Qt::Key_Return); // Enter on the date opens the calendar
+    EXPECT_FALSE(DialogTest::holeDialogHandler()) << "the date dialog was opened";
+    EXPECT_EQ(dlg.datum1->text(), "01.03.26");
+    ASSERT_TRUE(dlg.isVisible());
+    // The next Enter confirms the dialog instead of opening the calendar again.
+    QTest::keyClick(dlg.focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(dlg.ok);
+    EXPECT_FALSE(dlg.isVisible());
+}
+
 TEST_F(Dialoge, EscapeSchliesstKeinenEingabeDialog)
 {
     TFutterEdit edit(nullptr, heute);
@@ -238,10 +345,18 @@ TEST_F(Dialoge, StammdatenFalschesIntervallBleibtOffen)
     EXPECT_EQ(dlg.ComboBox1->count(), 15);
     EXPECT_EQ(dlg.ComboBox2->currentText(), "männlich");
     QTest::keyClicks(dlg.Edit1, "Kaa");
+    // Only whole numbers from 0 to 999 can be typed; whatever else is typed stays out.
+    for (const char *falsch : {"x", "-5", "+5", " 7", "1e3", "1.5"}) {
+        dlg.ComboBox1->lineEdit()->clear();
+        QTest::keyClicks(dlg.ComboBox1->lineEdit(), falsch);
+        EXPECT_NE(dlg.ComboBox1->currentText(), falsch);
+        EXPECT_FALSE(dlg.ComboBox1->currentText().contains(u'-')) << falsch;
+    }
+    EXPECT_EQ(dlg.ComboBox1->currentText(), "15") << "the digits of \"1.5\"";
+    // An empty field still reaches "OK", which names what is wrong.
     dlg.ComboBox1->lineEdit()->clear();
-    QTest::keyClicks(dlg.ComboBox1->lineEdit(), "x");
-    dlg.Button2->click();
-    EXPECT_EQ(DialogTest::protokoll(), QStringList{"Bericht|'x' ist kein gültiger Integerwert."});
+    QTest::keyClick(dlg.ComboBox1->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(DialogTest::protokoll(), QStringList{"Bericht|'' ist kein gültiger Integerwert."});
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_FALSE(dlg.ok);
     QWidget *fokus = dlg.focusWidget();
@@ -260,10 +375,17 @@ TEST_F(Dialoge, StammdatenFelderNehmenIhreLaengeAuf)
 {
     TDateneingabe dlg(nullptr);
     zeigen(dlg);
+    TFutterEdit edit(nullptr, heute);
+    zeigen(edit);
     for (const auto &[feld, n] : {std::pair{dlg.Edit1, 30}, std::pair{dlg.Edit2, 100}, std::pair{dlg.Edit5, 100},
-                                  std::pair{dlg.Edit3, 10}, std::pair{dlg.Edit4, 50}}) {
-        QTest::keyClicks(feld, QString(n + 1, u'z')); // one more than fits
+                                  std::pair{dlg.Edit3, 10}, std::pair{dlg.Edit4, 50}, std::pair{edit.futter1, 100}}) {
+        QToolTip::showText(feld->mapToGlobal(QPoint()), QStringLiteral("vorher"), feld);
+        QTest::keyClicks(feld, QString(n, u'z'));
+        EXPECT_EQ(QToolTip::text(), "vorher") << "what fits needs no word";
+        QTest::keyClicks(feld, QStringLiteral("z")); // one more than fits
         EXPECT_EQ(feld->text(), QString(n, u'z')) << feld->objectName().toStdString();
+        // ... and the field says why it stopped.
+        EXPECT_EQ(QToolTip::text(), QStringLiteral("Hier passen höchstens %1 Zeichen hinein.").arg(n));
     }
 }
 

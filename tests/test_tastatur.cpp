@@ -10,9 +10,11 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTimer>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -123,6 +125,45 @@ TEST_F(TastaturTest, PopupMenueOhneMaus)
     EXPECT_EQ(f.StringGrid1->indexAt(wo).row(), 1) << "at the selected row";
     EXPECT_TRUE(spy.at(0).at(1).toBool());
     EXPECT_EQ(aktiv, f.ndern1) << "the first item is highlighted, ready for the arrow keys";
+}
+
+TEST_F(TastaturTest, EnterLoeschtKeineSchlange)
+{
+    TVivarix &f = offen({schlange("Kaa"), schlange("Nagini")});
+    // The real question, answered by a real Enter.
+    DialogTest::nieBlockieren(false);
+    QString frage;
+    bool zu = false;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        frage = box->text();
+        QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+        zu = !box->isVisible();
+        if (!zu)
+            box->done(0); // Enter did nothing: let the test go on and fail below
+    });
+    ausloesen(f.Schlangelschen1);
+    DialogTest::nieBlockieren(true);
+    EXPECT_EQ(frage, "\"Kaa\" wirklich löschen?");
+    EXPECT_TRUE(zu) << "Enter answers the question";
+    EXPECT_EQ(f.Schlangen.size(), 2u);
+    EXPECT_FALSE(f.Geaendert);
+}
+
+TEST_F(TastaturTest, ZuLangerEintragStopptMitHinweis)
+{
+    TVivarix &f = offen({schlange("Kaa")});
+    const QString lang = QString(99, u'x') + QStringLiteral("yz");
+    for (QWidget *feld : {static_cast<QWidget *>(f.futter1), static_cast<QWidget *>(f.futter2)}) {
+        f.statusBar()->clearMessage();
+        QTest::keyClicks(feld, lang.left(100));
+        EXPECT_TRUE(f.statusBar()->currentMessage().isEmpty()) << "what fits needs no word";
+        QTest::keyClicks(feld, lang.mid(100));
+        EXPECT_EQ(f.statusBar()->currentMessage(), "Hier passen höchstens 100 Zeichen hinein.");
+    }
+    EXPECT_EQ(f.futter1->currentText(), lang.left(100));
+    EXPECT_EQ(f.futter2->text(), lang.left(100));
 }
 
 TEST_F(TastaturTest, ZellenTooltipsZeigenTextNichtMarkup)

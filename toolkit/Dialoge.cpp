@@ -119,9 +119,9 @@ Antwort zeige(QWidget *parent, const QString &titel, const QString &text, QMessa
 }
 } // namespace
 
-Antwort MessageDlg(QWidget *parent, const QString &text, MsgArt art, Knoepfe knoepfe)
+Antwort MessageDlg(QWidget *parent, const QString &text, MsgArt art, Knoepfe knoepfe, Knopf standard)
 {
-    return zeige(parent, artName(art), text, artIcon(art), knoepfe, artName(art));
+    return zeige(parent, artName(art), text, artIcon(art), knoepfe, artName(art), standard);
 }
 
 QString ProgrammTitel(const QString &programmDatei)

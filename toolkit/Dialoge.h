@@ -24,9 +24,10 @@ using Knoepfe = unsigned;
 using Antwort = Knopf;
 
 // The standard message box: caption from its kind ("Warnung", "Fehler",
-// "Information", "Bestätigung"), German buttons, OK (else Ja) as default,
-// Escape/close gives Abbrechen if present, else Nein, else OK. Text is plain.
-Antwort MessageDlg(QWidget *parent, const QString &text, MsgArt art, Knoepfe knoepfe);
+// "Information", "Bestätigung"), German buttons, `standard` (else OK, else Ja)
+// as default, Escape/close gives Abbrechen if present, else Nein, else OK.
+// Text is plain.
+Antwort MessageDlg(QWidget *parent, const QString &text, MsgArt art, Knoepfe knoepfe, Knopf standard = Knopf{});
 
 // The program's title: the program file's name without extension, every
 // letter after the first in lower case. Without an argument, that of the

@@ -1,6 +1,12 @@
 #include "toolkit/Fensterteile.h"
 
+#include <QClipboard>
+#include <QComboBox>
 #include <QFont>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolTip>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -34,4 +40,54 @@ QHBoxLayout *OkZeile(QWidget *dialog, QPushButton *&ok)
     zeile->addStretch(1);
     zeile->addWidget(ok);
     return zeile;
+}
+
+namespace {
+class LaengenWaechter : public QObject {
+public:
+    LaengenWaechter(QLineEdit *feld, std::function<void(const QString &)> melden)
+        : QObject(feld), feld(feld), melden(std::move(melden))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() != QEvent::KeyPress || feld->isReadOnly())
+            return false;
+        auto *k = static_cast<QKeyEvent *>(e);
+        QString neu;
+        if (k->matches(QKeySequence::Paste))
+            neu = QGuiApplication::clipboard()->text();
+        else if (!k->text().isEmpty() && k->text().front().isPrint())
+            neu = k->text();
+        const qsizetype bleibt = feld->text().size() - feld->selectedText().size();
+        if (!neu.isEmpty() && bleibt + neu.size() > feld->maxLength()) {
+            const QString hinweis = LaengeHinweis(feld->maxLength());
+            if (melden)
+                melden(hinweis);
+            else
+                QToolTip::showText(feld->mapToGlobal(QPoint(0, feld->height())), hinweis, feld);
+        }
+        return false; // the field itself takes what still fits
+    }
+
+private:
+    QLineEdit *feld;
+    std::function<void(const QString &)> melden;
+};
+} // namespace
+
+void LaengeZeigen(QLineEdit *feld, std::function<void(const QString &)> melden)
+{
+    auto *waechter = new LaengenWaechter(feld, std::move(melden));
+    feld->installEventFilter(waechter);
+    // An editable combo box has the focus itself and hands the keys to its field.
+    if (auto *box = qobject_cast<QComboBox *>(feld->parent()))
+        box->installEventFilter(waechter);
+}
+
+QString LaengeHinweis(int zeichen)
+{
+    return QStringLiteral("Hier passen höchstens %1 Zeichen hinein.").arg(zeichen);
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Pieces every dialog window shares.
 #include <QString>
+#include <functional>
 
 class QHBoxLayout;
+class QLineEdit;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -18,3 +20,12 @@ void FesterRahmen(QWidget *dialog);
 // The dialog's "OK" button, named "Button1" and the default, at the right of
 // the row returned for the dialog's layout.
 QHBoxLayout *OkZeile(QWidget *dialog, QPushButton *&ok);
+
+// Makes a field's capacity seen: when a key or a paste brings more text than
+// `feld` can still take (its maxLength), the field stops as before and
+// `melden` gets a hint saying how many characters fit; without `melden` the
+// hint shows beside the field. An editable combo box's own field is watched
+// through the box as well.
+void LaengeZeigen(QLineEdit *feld, std::function<void(const QString &)> melden = {});
+// The hint: "Hier passen höchstens 100 Zeichen hinein."
+QString LaengeHinweis(int zeichen);

@@ -147,6 +147,11 @@ void TStringGrid::setRow(int row)
     selectionModel()->setCurrentIndex(i, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
+bool TStringGrid::zeileGewaehlt() const
+{
+    return selectionModel()->hasSelection();
+}
+
 bool TStringGrid::abgeschnitten(int col, int row) const
 {
     if (row < 1 || row >= RowCount() || col < 0 || col >= ColCount)
@@ -174,10 +179,13 @@ void TStringGrid::contextMenuEvent(QContextMenuEvent *e)
         emit menue(viewport()->mapToGlobal(visualRect(currentIndex()).center()), true);
         return;
     }
-    // As in every desktop program, the menu acts on the row under the pointer.
+    // As in every desktop program, the menu acts on the row under the pointer,
+    // and on none where there is no row.
     const QModelIndex i = indexAt(e->pos());
     if (i.isValid())
         setRow(i.row() + 1);
+    else
+        clearSelection();
     emit menue(e->globalPos(), false);
 }
 
@@ -194,6 +202,8 @@ void TStringGrid::mousePressEvent(QMouseEvent *e)
         const QModelIndex i = indexAt(e->position().toPoint());
         if (i.isValid())
             setRow(i.row() + 1);
+        else
+            clearSelection();
     }
     e->accept();
 }

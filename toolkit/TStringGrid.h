@@ -28,6 +28,9 @@ public:
 
     int Row() const; // the selected data row, at least 1
     void setRow(int row);
+    // A row is highlighted. A click on the empty area below the rows takes the
+    // highlight away, and then no row may be acted on.
+    bool zeileGewaehlt() const;
 
     int ColWidths(int col) const { return columnWidth(col); }
     void setColWidths(int col, int w) { setColumnWidth(col, w); }
@@ -37,7 +40,8 @@ public:
 
 signals:
     // The pop-up menu is asked for at `global`: by the mouse, on the row it hit
-    // (which is selected first), or by the keyboard, on the selected row.
+    // (which is selected first; below the rows none is), or by the keyboard, on
+    // the selected row.
     void menue(const QPoint &global, bool perTastatur);
 
 protected:
