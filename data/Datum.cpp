@@ -38,13 +38,8 @@ QDate DatumLesen(const QString &text, const QDate &heute)
         const int tag = zahl(teile[0], 2);
         const int monat = zahl(teile[1], 2);
         int jahr = zahl(teile[2], 4);
-        if (jahr >= 0 && teile[2].trimmed().size() <= 2) {
-            // The hundred years that begin fifty years before this year.
-            const int beginn = heute.year() - 50;
-            jahr += beginn - ((beginn % 100) + 100) % 100;
-            if (jahr < beginn)
-                jahr += 100;
-        }
+        if (jahr >= 0 && teile[2].trimmed().size() <= 2)
+            jahr = Jahrhundertfenster(heute.year()).jahr(jahr);
         if (tag >= 0 && monat >= 0 && jahr >= 0)
             datum = QDate(jahr, monat, tag);
     }

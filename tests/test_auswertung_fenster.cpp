@@ -128,8 +128,9 @@ TEST_F(AuswertungFensterTest, NichtsFaelligKeinFensterUnlesbaresDatumNurBericht)
     ausloesen(w->FressCheck1);
     ausloesen(w->FressTermine1);
     EXPECT_EQ(geoeffnet, 0);
-    EXPECT_EQ(gesagt(), (QStringList{"Bericht|'aa.bb.cc' ist kein gültiges Datum.",
-                                     "Bericht|'aa.bb.cc' ist kein gültiges Datum."}));
+    // The report's own text, then which snake and which journal hold the date.
+    const QString bericht = "Bericht|'aa.bb.cc' ist kein gültiges Datum.\nbei Schlange „B“, Fresszeiten.";
+    EXPECT_EQ(gesagt(), (QStringList{bericht, bericht}));
     DialogTest::zuruecksetzen();
 }
 
@@ -223,7 +224,7 @@ TEST_F(AuswertungFensterTest, CheckFolgtDemLadenNurMitRemember)
     gesagt();
     DialogTest::naechsterDateiname(pfad("s.vix"));
     ausloesen(f.Laden1);
-    EXPECT_EQ(gesagt(), QStringList{"Bericht|'aa.bb.cc' ist kein gültiges Datum."});
+    EXPECT_EQ(gesagt(), QStringList{"Bericht|'aa.bb.cc' ist kein gültiges Datum.\nbei Schlange „A“, Fresszeiten."});
     EXPECT_EQ(f.Dateiname, pfad("s.vix"));
     EXPECT_TRUE(f.Speichern1->isEnabled());
 }
