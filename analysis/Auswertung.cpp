@@ -1,10 +1,13 @@
 #include "analysis/Auswertung.h"
 
 #include "data/Cp1252.h"
+#include "data/Datum.h"
 #include "data/Fehler.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstring>
 
 using namespace std::chrono;
 
@@ -14,13 +17,14 @@ namespace {
 
 constexpr std::size_t DatumFeld = TSchlange::DatumKap + 1;
 
-// One or two decimal digits from `pos` on; -1 when there are none or more.
-int zahl(std::string_view t, std::size_t &pos)
+// Up to `maxZiffern` decimal digits from `pos` on; -1 when there are none or
+// more. `ziffern` receives how many there were.
+int zahl(std::string_view t, std::size_t &pos, int maxZiffern, int &ziffern)
 {
     int wert = 0;
-    int ziffern = 0;
+    ziffern = 0;
     while (pos < t.size() && t[pos] >= '0' && t[pos] <= '9') {
-        if (++ziffern > 2)
+        if (++ziffern > maxZiffern)
             return -1;
         wert = wert * 10 + (t[pos] - '0');
         ++pos;
@@ -28,94 +32,120 @@ int zahl(std::string_view t, std::size_t &pos)
     return ziffern > 0 ? wert : -1;
 }
 
-// The hundred years that begin fifty years before this year.
-struct JahrFenster {
-    int beginn;
-    int jahrhundert;
-    explicit JahrFenster(year diesesJahr)
-        : beginn(int(diesesJahr) - 50), jahrhundert(beginn - ((beginn % 100) + 100) % 100)
-    {
-    }
-    int jahr(int zweistellig) const
-    {
-        const int j = jahrhundert + zweistellig;
-        return j < beginn ? j + 100 : j;
-    }
-};
-
-std::optional<year_month_day> lesen(std::string_view t, const JahrFenster &fenster)
+std::optional<year_month_day> lesen(std::string_view t, const Jahrhundertfenster &fenster)
 {
     std::size_t pos = 0;
-    const int tag = zahl(t, pos);
+    int ziffern = 0;
+    const int tag = zahl(t, pos, 2, ziffern);
     if (tag < 0 || pos >= t.size() || t[pos] != '.')
         return std::nullopt;
     ++pos;
-    const int monat = zahl(t, pos);
+    const int monat = zahl(t, pos, 2, ziffern);
     if (monat < 0 || pos >= t.size() || t[pos] != '.')
         return std::nullopt;
     ++pos;
-    const int jahr = zahl(t, pos);
+    int jahr = zahl(t, pos, 4, ziffern);
     if (jahr < 0 || pos != t.size())
         return std::nullopt;
-    const year_month_day d{year{fenster.jahr(jahr)}, month{unsigned(monat)}, day{unsigned(tag)}};
+    // A year of three or four digits stands as written (there is no year 0);
+    // only a short one is placed in the window.
+    if (ziffern <= 2)
+        jahr = fenster.jahr(jahr);
+    else if (jahr == 0)
+        return std::nullopt;
+    const year_month_day d{year{jahr}, month{unsigned(monat)}, day{unsigned(tag)}};
     if (!d.ok())
         return std::nullopt;
     return d;
 }
 
-// Orders the dates of one hundred-year window as the calendar does: by year,
-// then month, then day. Never negative.
-int schluessel(const JahrFenster &fenster, int jahr, unsigned monat, unsigned tag)
+// Orders dates as the calendar does: by year, then month, then day.
+constexpr int schluessel(int jahr, unsigned monat, unsigned tag)
 {
-    return (jahr - fenster.beginn) * 512 + int(monat * 32 + tag);
+    return jahr * 512 + int(monat * 32 + tag);
 }
-year_month_day ausSchluessel(const JahrFenster &fenster, int s)
+year_month_day ausSchluessel(int s)
 {
-    return year_month_day{year{fenster.beginn + (s >> 9)}, month{unsigned(s >> 5) & 15u}, day{unsigned(s) & 31u}};
+    return year_month_day{year{s >> 9}, month{unsigned(s >> 5) & 15u}, day{unsigned(s) & 31u}};
 }
 
-// The ordering key of a date's bytes, -1 when they are no date. The form the
-// journal commands write ("dd.mm.yy") is read straight from the bytes; any
-// other goes the general way.
-int lesenSchluessel(const std::uint8_t *z, std::size_t n, const JahrFenster &fenster)
+bool schaltjahr(int jahr)
 {
-    if (n == 8 && z[2] == '.' && z[5] == '.') {
-        const unsigned t1 = z[0] - 48u, t2 = z[1] - 48u, m1 = z[3] - 48u, m2 = z[4] - 48u, j1 = z[6] - 48u,
-                       j2 = z[7] - 48u;
-        if ((t1 > 9) | (t2 > 9) | (m1 > 9) | (m2 > 9) | (j1 > 9) | (j2 > 9))
-            return -1;
-        const unsigned tag = t1 * 10 + t2, monat = m1 * 10 + m2;
-        const int jahr = fenster.jahr(int(j1 * 10 + j2));
-        // Every month has days 1 to 28; only a later day needs the calendar.
-        if (monat - 1 > 11 || tag - 1 > 27) {
-            if (!year_month_day{year{jahr}, month{monat}, day{tag}}.ok())
-                return -1;
-        }
-        return schluessel(fenster, jahr, monat, tag);
+    return (jahr % 4 == 0 && jahr % 100 != 0) || jahr % 400 == 0;
+}
+
+// The journal dates of one evaluation, read with one "today": the window's
+// years are looked up, not computed per date.
+struct Leser {
+    Jahrhundertfenster fenster;
+    std::array<int, 100> jahrSchluessel; // schluessel(year of yy, 0, 0) for yy = 00..99
+
+    explicit Leser(year diesesJahr) : fenster(int(diesesJahr))
+    {
+        for (int yy = 0; yy < 100; ++yy)
+            jahrSchluessel[std::size_t(yy)] = schluessel(fenster.jahr(yy), 0, 0);
     }
-    const auto d = lesen(std::string_view(reinterpret_cast<const char *>(z), n), fenster);
-    return d ? schluessel(fenster, int(d->year()), unsigned(d->month()), unsigned(d->day())) : -1;
-}
 
-// Reads the date bytes in place: a check over thousands of snakes with two
-// hundred feedings each must not build a string per date.
-std::optional<year_month_day> letzte(const TSchlange &s, const JahrFenster &fenster)
+    // The form the journal commands write, "dd.mm.yy", read as one 64-bit
+    // word: both points and all six digits are checked at once, and the three
+    // numbers come out of one multiplication. False for anything else, which
+    // then goes the general way.
+    bool schnell(const std::uint8_t *z, int &s) const
+    {
+        std::uint64_t x;
+        std::memcpy(&x, z, 8);
+        if constexpr (std::endian::native != std::endian::little)
+            x = __builtin_bswap64(x);
+        constexpr std::uint64_t punktStellen = 0x0000FF0000FF0000ull; // bytes 2 and 5
+        constexpr std::uint64_t punkte = 0x00002E00002E0000ull;
+        constexpr std::uint64_t nullen = 0x3030303030303030ull;
+        const std::uint64_t z8 = (x & ~punktStellen) | (nullen & punktStellen); // points read as '0'
+        const bool ziffern = ((z8 & 0xF0F0F0F0F0F0F0F0ull) |
+                              (((z8 + 0x0606060606060606ull) & 0xF0F0F0F0F0F0F0F0ull) >> 4)) == 0x3333333333333333ull;
+        if (!ziffern || (x & punktStellen) != punkte)
+            return false;
+        const std::uint64_t d = z8 - nullen;
+        const std::uint64_t paare = d * 10 + (d >> 8); // tens and units of each pair, in its first byte
+        const unsigned tag = unsigned(paare & 0xFF), monat = unsigned(paare >> 24) & 0xFF,
+                       yy = unsigned(paare >> 48) & 0xFF;
+        static constexpr std::uint8_t tage[16] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31, 0, 0, 0};
+        if (tag - 1 >= tage[monat & 15] || monat > 12)
+            return false;
+        s = jahrSchluessel[yy] + int(monat * 32 + tag);
+        // Only the 29th of February asks the calendar.
+        return tag != 29 || monat != 2 || schaltjahr(s >> 9);
+    }
+
+    // The ordering key of a date's bytes; false when they are no date.
+    bool lesen(const std::uint8_t *z, std::size_t n, int &s) const
+    {
+        if (n == 8 && schnell(z, s))
+            return true;
+        const auto d = Auswertung::lesen(std::string_view(reinterpret_cast<const char *>(z), n), fenster);
+        if (d)
+            s = schluessel(int(d->year()), unsigned(d->month()), unsigned(d->day()));
+        return d.has_value();
+    }
+};
+
+// Reads the date bytes in place, in one pass up to the journal's end: a check
+// over thousands of snakes with two hundred feedings each must not build a
+// string per date.
+std::optional<year_month_day> letzte(const TSchlange &s, const Leser &leser)
 {
     const std::uint8_t *slot = s.data() + TSchlange::OffFutterDatum;
-    int spaeteste = -1;
-    for (int i = 0; i < TSchlange::Slots; ++i, slot += DatumFeld) {
+    const std::uint8_t *const ende = slot + DatumFeld * TSchlange::Slots;
+    if (slot[0] == 0)
+        return std::nullopt;
+    int spaeteste = INT_MIN;
+    for (; slot != ende && slot[0] != 0; slot += DatumFeld) {
         const std::size_t laenge = std::min<std::size_t>(slot[0], TSchlange::DatumKap);
-        if (laenge == 0)
-            break;
-        const int d = lesenSchluessel(slot + 1, laenge, fenster);
-        if (d < 0)
-            throw EConvertError(
-                QStringLiteral("'%1' ist kein gültiges Datum").arg(Cp1252::decode(slot + 1, laenge)));
+        int d;
+        if (!leser.lesen(slot + 1, laenge, d))
+            throw EUnlesbaresDatum(Cp1252::decode(slot + 1, laenge), s.name());
         spaeteste = std::max(spaeteste, d);
     }
-    if (spaeteste < 0)
-        return std::nullopt;
-    return ausSchluessel(fenster, spaeteste);
+    return ausSchluessel(spaeteste);
 }
 
 struct Wert {
@@ -160,14 +190,20 @@ Zeile zeile(const QString &name, QStringView mitte, const QString &hervorgehoben
 
 } // namespace
 
+EUnlesbaresDatum::EUnlesbaresDatum(const QString &datum, const QString &schlange)
+    : EConvertError(QStringLiteral("'%1' ist kein gültiges Datum.\nbei Schlange „%2“, Fresszeiten").arg(datum, schlange)),
+      datumText(datum), schlangenName(schlange)
+{
+}
+
 std::optional<year_month_day> DatumLesen(std::string_view text, year diesesJahr)
 {
-    return lesen(text, JahrFenster(diesesJahr));
+    return lesen(text, Jahrhundertfenster(int(diesesJahr)));
 }
 
 std::optional<year_month_day> LetzteFuetterung(const TSchlange &s, year diesesJahr)
 {
-    return letzte(s, JahrFenster(diesesJahr));
+    return letzte(s, Leser(diesesJahr));
 }
 
 Farbe CheckFarbe(std::int64_t ueberfaellig)
@@ -206,11 +242,11 @@ int DiagrammHoehe(std::size_t balken)
 
 Ergebnis FressCheck(const TSchlangen &schlangen, year_month_day heute)
 {
-    const JahrFenster fenster(heute.year());
+    const Leser leser(heute.year());
     const sys_days tag{heute};
     std::vector<Wert> ueberfaellig;
     for (std::size_t i = 0; i < schlangen.size(); ++i) {
-        const auto letzteFuetterung = letzte(schlangen[i], fenster);
+        const auto letzteFuetterung = letzte(schlangen[i], leser);
         const std::int32_t intervall = schlangen[i].tage();
         if (!letzteFuetterung || intervall == 0)
             continue;
@@ -237,11 +273,11 @@ Ergebnis FressCheck(const TSchlangen &schlangen, year_month_day heute)
 
 Ergebnis FressTermine(const TSchlangen &schlangen, year_month_day heute)
 {
-    const JahrFenster fenster(heute.year());
+    const Leser leser(heute.year());
     const sys_days tag{heute};
     std::vector<Wert> termine;
     for (std::size_t i = 0; i < schlangen.size(); ++i) {
-        const auto letzteFuetterung = letzte(schlangen[i], fenster);
+        const auto letzteFuetterung = letzte(schlangen[i], leser);
         const std::int32_t intervall = schlangen[i].tage();
         std::int64_t wert = 0; // never fed: feed at once, interval or not
         if (letzteFuetterung) {

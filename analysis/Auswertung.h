@@ -3,6 +3,7 @@
 // (Fress-Check), when each is next to be fed (Fress-Termine) and who has eaten
 // most (Fress-Parade). Each is a plain result computed from the collection and
 // a "today" handed in; the windows only show it.
+#include "data/Fehler.h"
 #include "data/TSchlange.h"
 
 #include <QDate>
@@ -23,15 +24,30 @@ inline std::chrono::year_month_day Kalendertag(const QDate &d)
                                        std::chrono::day{unsigned(d.day())}};
 }
 
-// Reads a journal date: day, month and year, each of one or two decimal digits,
-// points between, nothing before or after. The year is placed in the hundred
-// years that begin fifty years before `diesesJahr`. Nothing for anything else,
-// including a day the month does not have.
+// Reads a journal date: day and month of one or two decimal digits, a year of
+// one to four, points between, nothing before or after. A one- or two-digit
+// year is placed in the hundred years that begin fifty years before
+// `diesesJahr`; a longer one stands as written. Nothing for anything else,
+// including a day the month does not have and the year 0.
 std::optional<std::chrono::year_month_day> DatumLesen(std::string_view text, std::chrono::year diesesJahr);
 
+// A feeding date that cannot be read. The message names the date, and on a
+// second line the snake and its journal, so that the keeper of many snakes
+// finds the entry: "'31.02.26' ist kein gültiges Datum." and
+// "bei Schlange „Kaa“, Fresszeiten".
+class EUnlesbaresDatum : public EConvertError {
+public:
+    EUnlesbaresDatum(const QString &datum, const QString &schlange);
+    QString datum() const { return datumText; }
+    QString schlange() const { return schlangenName; }
+
+private:
+    QString datumText;
+    QString schlangenName;
+};
+
 // The latest of a snake's feeding dates, wherever it stands in the journal;
-// nothing when the journal is empty. An unreadable date raises EConvertError
-// "'%s' ist kein gültiges Datum".
+// nothing when the journal is empty. An unreadable date raises EUnlesbaresDatum.
 std::optional<std::chrono::year_month_day> LetzteFuetterung(const TSchlange &s, std::chrono::year diesesJahr);
 
 struct Farbe {

@@ -476,8 +476,8 @@ QWidget *TVivarix::journalHaelfte(const QString &titel, TStringGrid *&grid, TKli
     eingabe->setParent(panel);
     reihe->addWidget(eingabe, 1);
     ok = new QToolButton(panel);
-    static const QIcon haken = style()->standardIcon(QStyle::SP_DialogApplyButton); // both journals: looked up once
-    ok->setIcon(haken);
+    // Our own check mark, drawn at build time: the style's would look through the icon theme.
+    ok->setIcon(Bild::symbol("haken"));
     ok->setAccessibleName(titel.chopped(1) + QStringLiteral(": Eintrag hinzufügen"));
     hinweis(ok, QStringLiteral("Einfach klicken und schon erscheint der neue Eintrag"));
     ok->setToolTip(ok->statusTip()); // a tool button without caption; its tooltip covers no value

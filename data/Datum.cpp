@@ -21,11 +21,7 @@ int FensterBeginn(const QDate &heute)
 
 int FensterJahr(int jahr, const QDate &heute)
 {
-    const int beginn = FensterBeginn(heute);
-    jahr += beginn - ((beginn % 100) + 100) % 100;
-    if (jahr < beginn)
-        jahr += 100;
-    return jahr;
+    return Jahrhundertfenster(heute.year()).jahr(jahr);
 }
 
 namespace {

@@ -4,6 +4,22 @@
 #include <QDate>
 #include <QString>
 
+// The hundred years that begin fifty years before this year, in which a one- or
+// two-digit year is placed: in 2026, 76 is 1976 and 75 is 2075.
+struct Jahrhundertfenster {
+    int beginn;
+    int jahrhundert;
+    constexpr explicit Jahrhundertfenster(int diesesJahr)
+        : beginn(diesesJahr - 50), jahrhundert(beginn - ((beginn % 100) + 100) % 100)
+    {
+    }
+    constexpr int jahr(int zweistellig) const
+    {
+        const int j = jahrhundert + zweistellig;
+        return j < beginn ? j + 100 : j;
+    }
+};
+
 // The hundred years the two digits of a journal's year can name begin fifty
 // years before the year of `heute`: the first of them, and the year in them
 // that a one- or two-digit `jahr` stands for.

@@ -30,7 +30,7 @@ void pruefen(bool ok)
         __builtin_trap();
 }
 
-// ---- The reference: a date as day, month and year, one or two digits each ----
+// ---- The reference: a date as day and month of one or two digits, a year of one to four ----
 
 struct Tag {
     int jahr, monat, tag;
@@ -47,14 +47,17 @@ int tageImMonat(int jahr, int monat)
 std::optional<Tag> referenz(std::string_view t, int diesesJahr)
 {
     int teile[3];
+    bool kurz = true;
     std::size_t pos = 0;
     for (int k = 0; k < 3; ++k) {
         const std::size_t ende = k < 2 ? t.find('.', pos) : t.size();
         if (ende == std::string_view::npos)
             return std::nullopt;
         const std::string_view teil = t.substr(pos, ende - pos);
-        if (teil.empty() || teil.size() > 2)
+        if (teil.empty() || teil.size() > (k < 2 ? 2u : 4u))
             return std::nullopt;
+        if (k == 2)
+            kurz = teil.size() <= 2;
         teile[k] = 0;
         for (char c : teil) {
             if (c < '0' || c > '9')
@@ -63,10 +66,16 @@ std::optional<Tag> referenz(std::string_view t, int diesesJahr)
         }
         pos = ende + 1;
     }
-    const int s = diesesJahr - 50;
-    int jahr = teile[2] + 100 * (s / 100);
-    if (jahr < s)
-        jahr += 100;
+    // Only a short year is placed in the window; a long one stands, but there is no year 0.
+    int jahr = teile[2];
+    if (kurz) {
+        const int s = diesesJahr - 50;
+        jahr += 100 * (s / 100);
+        if (jahr < s)
+            jahr += 100;
+    } else if (jahr == 0) {
+        return std::nullopt;
+    }
     if (teile[1] < 1 || teile[1] > 12 || teile[0] < 1 || teile[0] > tageImMonat(jahr, teile[1]))
         return std::nullopt;
     return Tag{jahr, teile[1], teile[0]};
@@ -193,8 +202,9 @@ template <typename F> bool scheitert(F f, const TSchlangen &s, const std::vector
         f();
     } catch (const EConvertError &e) {
         pruefen(erste < s.size());
-        pruefen(e.message()
-                == QLatin1Char('\'') + s[erste].futterDatum(j[erste].unlesbar) + QStringLiteral("' ist kein gültiges Datum"));
+        pruefen(e.message() == QLatin1Char('\'') + s[erste].futterDatum(j[erste].unlesbar)
+                                   + QStringLiteral("' ist kein gültiges Datum.\nbei Schlange „") + s[erste].name()
+                                   + QStringLiteral("“, Fresszeiten"));
         return true;
     }
     pruefen(erste == s.size());

@@ -67,7 +67,7 @@ QStringList texte(const Ergebnis &e)
 }
 } // namespace
 
-TEST(JournalDatum, ZweistelligeJahreImFensterUndNurDieseForm)
+TEST(JournalDatum, KurzeJahreImFensterLangeWieGeschrieben)
 {
     struct Fall {
         const char *text;
@@ -91,8 +91,19 @@ TEST(JournalDatum, ZweistelligeJahreImFensterUndNurDieseForm)
         {"30.02.24", 2026, QDate()},
         {"1.1.26", 2026, QDate(2026, 1, 1)}, // three numbers with points, as the rule asks
         {"1.1.6", 2026, QDate(2006, 1, 1)},
-        {"01.01.2026", 2026, QDate()}, // a four-digit year is not the journal's form
-        {"01.01.026", 2026, QDate()},
+        {"1.1.2026", 2026, QDate(2026, 1, 1)}, // files written by other means: the year as it stands
+        {"01.01.2026", 2026, QDate(2026, 1, 1)},
+        {"1.1.2075", 2026, QDate(2075, 1, 1)},
+        {"1.1.2076", 2026, QDate(2076, 1, 1)},
+        {"1.1.1890", 2026, QDate(1890, 1, 1)},
+        {"29.2.2000", 2026, QDate(2000, 2, 29)},
+        {"29.2.1900", 2026, QDate()},
+        {"1.1.026", 2026, QDate(26, 1, 1)},
+        {"1.1.0026", 2026, QDate(26, 1, 1)},
+        {"1.1.0000", 2026, QDate()}, // there is no year 0
+        {"1.1.000", 2026, QDate()},
+        {"1.1.12345", 2026, QDate()},
+        {"1.1.20 6", 2026, QDate()},
         {"aa.bb.cc", 2026, QDate()},
         {"", 2026, QDate()},
         {"00.01.26", 2026, QDate()},
@@ -119,9 +130,9 @@ TEST(JournalDatum, ZweistelligeJahreImFensterUndNurDieseForm)
         const TSchlange s = schlange("A", 7, {f.text});
         try {
             EXPECT_EQ(alsQDate(LetzteFuetterung(s, year{f.diesesJahr})), f.erwartet) << f.text;
-        } catch (const EConvertError &e) {
+        } catch (const EUnlesbaresDatum &e) {
             EXPECT_FALSE(f.erwartet.isValid()) << f.text;
-            EXPECT_EQ(e.message(), QStringLiteral("'%1' ist kein gültiges Datum").arg(f.text));
+            EXPECT_EQ(e.datum(), f.text);
         }
     }
 }
@@ -146,6 +157,8 @@ TEST(FressCheck, GrenzenEinerSchlange)
         {"year 76 lies behind", 7, {"01.01.76"}, QDate(1976, 1, 1).daysTo(heuteQ) - 7},
         {"a long interval", 1000000, {"01.01.76"}, 0},
         {"a negative interval", -3, {vor(0)}, 3},
+        {"a four-digit year", 7, {"1.1.2026"}, QDate(2026, 1, 1).daysTo(heuteQ) - 7},
+        {"latest among both forms", 7, {"01.01.26", "3.2.2026", "02.01.26"}, QDate(2026, 2, 3).daysTo(heuteQ) - 7},
     };
     for (const Fall &f : faelle) {
         const Ergebnis e = FressCheck({schlange(QStringLiteral("Kaa"), f.tage, f.daten)}, heute);
@@ -252,7 +265,8 @@ TEST(Auswertung, UnlesbaresDatumBeendetBeideAuswertungen)
             auswertung(s, heute);
             ADD_FAILURE() << "no error";
         } catch (const EConvertError &e) {
-            EXPECT_EQ(e.message(), "'aa.bb.cc' ist kein gültiges Datum");
+            // The report's own text, and a second line that names where the date stands.
+            EXPECT_EQ(e.message(), "'aa.bb.cc' ist kein gültiges Datum.\nbei Schlange „B“, Fresszeiten");
         }
     }
     EXPECT_NO_THROW(FressCheck({hinterEnde}, heute));

@@ -9,31 +9,30 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTest>
-#include <QTextEdit>
+#include "toolkit/TZeilenText.h"
+
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QTest>
 
 
 namespace {
 const QString kaa = QStringLiteral("<b>Kaa</b> & Co"); // a name that looks like markup
 
 // Per character of a line: 'n' plain, 'f' bold, 'r' bold and red 221,0,0, '?' anything else.
-QString formate(const QTextEdit *box, int zeile)
+QString formate(const TZeilenText *box, int zeile)
 {
-    const QTextBlock b = box->document()->findBlockByNumber(zeile);
-    QString muster;
-    for (int i = 0; i < b.length() - 1; ++i) {
-        QTextCursor c(b);
-        c.setPosition(b.position() + i + 1); // the format of the character before the cursor
-        const QTextCharFormat f = c.charFormat();
-        const bool fett = f.fontWeight() == QFont::Bold;
-        const bool rot = f.foreground().style() != Qt::NoBrush && f.foreground().color() == QColor(221, 0, 0);
-        const bool andereFarbe = f.foreground().style() != Qt::NoBrush && !rot;
-        muster += andereFarbe ? u'?' : rot ? (fett ? u'r' : u'?') : fett ? u'f' : u'n';
-    }
+    QString muster(box->zeile(zeile).size(), u'n');
+    for (const QTextLayout::FormatRange &r : box->formate(zeile))
+        for (int i = r.start; i < r.start + r.length && i < muster.size(); ++i) {
+            const QTextCharFormat &f = r.format;
+            const bool fett = f.fontWeight() == QFont::Bold;
+            const bool rot = f.foreground().style() != Qt::NoBrush && f.foreground().color() == QColor(221, 0, 0);
+            const bool andereFarbe = f.foreground().style() != Qt::NoBrush && !rot;
+            muster[i] = andereFarbe ? u'?' : rot ? (fett ? u'r' : u'?') : fett ? u'f' : u'n';
+        }
     return muster;
 }
 } // namespace
@@ -128,8 +127,9 @@ TEST_F(AuswertungFensterTest, NichtsFaelligKeinFensterUnlesbaresDatumNurBericht)
     ausloesen(w->FressCheck1);
     ausloesen(w->FressTermine1);
     EXPECT_EQ(geoeffnet, 0);
-    EXPECT_EQ(gesagt(), (QStringList{"Bericht|'aa.bb.cc' ist kein gültiges Datum.",
-                                     "Bericht|'aa.bb.cc' ist kein gültiges Datum."}));
+    // The report's own text, then which snake and which journal hold the date.
+    const QString bericht = "Bericht|'aa.bb.cc' ist kein gültiges Datum.\nbei Schlange „B“, Fresszeiten.";
+    EXPECT_EQ(gesagt(), (QStringList{bericht, bericht}));
     DialogTest::zuruecksetzen();
 }
 
@@ -223,7 +223,7 @@ TEST_F(AuswertungFensterTest, CheckFolgtDemLadenNurMitRemember)
     gesagt();
     DialogTest::naechsterDateiname(pfad("s.vix"));
     ausloesen(f.Laden1);
-    EXPECT_EQ(gesagt(), QStringList{"Bericht|'aa.bb.cc' ist kein gültiges Datum."});
+    EXPECT_EQ(gesagt(), QStringList{"Bericht|'aa.bb.cc' ist kein gültiges Datum.\nbei Schlange „A“, Fresszeiten."});
     EXPECT_EQ(f.Dateiname, pfad("s.vix"));
     EXPECT_TRUE(f.Speichern1->isEnabled());
 }
@@ -265,4 +265,89 @@ TEST(TChartTest, BalkenStapelnSichNachObenJederInSeinerFarbe)
         stummel += nullBild.pixelColor(x, int(null.zeile(0).center().y())) == QColor(Qt::red);
     EXPECT_GT(stummel, 0);
     EXPECT_LT(stummel, 385 / 4) << "a bar of 0 is a short stub";
+}
+
+TEST_F(AuswertungFensterTest, ZehntausendSaetzeMarkierenKopierenScrollenVorlesen)
+{
+    // The sentences of ten thousand snakes, laid out only where they show:
+    // still selected with the mouse, copied with Ctrl+C, all taken with
+    // Ctrl+A, scrolled to the last line and read out line by line.
+    constexpr int n = 10000;
+    Auswertung::Ergebnis e;
+    QStringList erwartet;
+    for (int i = 0; i < n; ++i) {
+        const QString name = QStringLiteral("S%1").arg(i);
+        const QString zahl = QString::number(n - i);
+        Auswertung::Zeile z;
+        z.text = name + ": seit " + zahl + " Tagen überfällig !";
+        z.spannen = {{{0, int(name.size()), false}, {int(name.size()) + 7, int(zahl.size()), true}}};
+        e.zeilen.push_back(z);
+        erwartet << z.text;
+    }
+    TAlarm a;
+    a.fuellen(e);
+    a.show();
+    a.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&a));
+    TZeilenText *box = a.RichEdit1;
+    QWidget *flaeche = box->viewport();
+    EXPECT_EQ(box->zeilenAnzahl(), n);
+    EXPECT_EQ(formate(box, n - 1), "fffff" + QString(7, u'n') + "r" + QString(19, u'n'));
+
+    // Drag from the start of the first line to the fifth character of the second.
+    auto mitte = [&](int position) { // the left edge of a character, half way down
+        const QRect r = box->zeichenRechteck(position);
+        return QPoint(r.left(), r.center().y());
+    };
+    const int zweite = int(erwartet[0].size()) + 1;
+    QTest::mousePress(flaeche, Qt::LeftButton, {}, mitte(0));
+    QMouseEvent ziehen(QEvent::MouseMove, mitte(zweite + 4), flaeche->mapToGlobal(mitte(zweite + 4)), Qt::NoButton,
+                       Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(flaeche, &ziehen);
+    QTest::mouseRelease(flaeche, Qt::LeftButton, {}, mitte(zweite + 4));
+    EXPECT_EQ(box->markierterText(), erwartet[0] + "\n" + erwartet[1].left(4));
+    EXPECT_EQ(QApplication::focusWidget(), a.Button1) << "the box still hands the focus on";
+    QApplication::clipboard()->clear();
+    QTest::keyClick(&a, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), erwartet[0] + "\n" + erwartet[1].left(4));
+
+    // Shift and a click extend the selection from where it began.
+    const int dritte = zweite + int(erwartet[1].size()) + 1;
+    QTest::mouseClick(flaeche, Qt::LeftButton, Qt::ShiftModifier, mitte(dritte + 3));
+    EXPECT_EQ(box->markierterText(), erwartet.mid(0, 2).join(u'\n') + "\n" + erwartet[2].left(3));
+
+    QTest::keyClick(&a, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&a, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), erwartet.join(u'\n'));
+
+    // The wheel scrolls; the end of the scroll bar shows the last sentence.
+    QScrollBar *leiste = box->verticalScrollBar();
+    QWheelEvent rad(QPointF(10, 10), flaeche->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(flaeche, &rad);
+    EXPECT_GT(leiste->value(), 0);
+    QTest::keyClick(leiste, Qt::Key_End);
+    EXPECT_EQ(leiste->value(), leiste->maximum());
+    EXPECT_EQ(box->zeileBei(flaeche->height() - 6), n - 1);
+    const int letzte = box->zeichenAnzahl() - int(erwartet.back().size());
+    EXPECT_TRUE(flaeche->rect().contains(box->zeichenRechteck(letzte)));
+
+    // Screen readers reach every line, and hear which runs are bold and red.
+    QAccessibleInterface *zugang = QAccessible::queryAccessibleInterface(box);
+    ASSERT_NE(zugang, nullptr);
+    QAccessibleTextInterface *text = zugang->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(zugang->state().readOnly);
+    EXPECT_EQ(text->characterCount(), int(erwartet.join(u'\n').size()));
+    int von = 0, bis = 0;
+    EXPECT_EQ(text->textAtOffset(letzte + 3, QAccessible::LineBoundary, &von, &bis), erwartet.back());
+    EXPECT_EQ(von, letzte);
+    EXPECT_EQ(text->textBeforeOffset(letzte + 3, QAccessible::LineBoundary, &von, &bis), erwartet[n - 2]);
+    EXPECT_EQ(text->textAfterOffset(0, QAccessible::LineBoundary, &von, &bis), erwartet[1]);
+    EXPECT_EQ(text->textAtOffset(1, QAccessible::WordBoundary, &von, &bis), "S0");
+    EXPECT_EQ(text->text(zweite, zweite + 2), "S1");
+    EXPECT_EQ(text->attributes(letzte + 1, &von, &bis), "font-weight:bold;");
+    EXPECT_EQ(text->attributes(letzte + 12, &von, &bis), "font-weight:bold;color:#dd0000;");
+    EXPECT_EQ(text->attributes(letzte + 7, &von, &bis), "");
+    EXPECT_EQ(bis - von, 7) << "the plain run between name and number";
 }

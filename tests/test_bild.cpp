@@ -703,7 +703,7 @@ TEST(Bild, JedesSymbolIstSeinSvgInJederGroesse)
     // SVG file at each drawn size (a stale or swapped picture shows here), and
     // any other size and the disabled look come from them.
     const QStringList symbole = {"neu", "laden", "speichern", "neueschlange", "schlangeloeschen",
-                                 "hilfe", "fresscheck", "fresstermine", "fressparade"};
+                                 "hilfe", "fresscheck", "fresstermine", "fressparade", "haken"};
     for (const QString &name : symbole) {
         SCOPED_TRACE(name.toStdString());
         const QIcon icon = Bild::symbol(name.toLatin1().constData());

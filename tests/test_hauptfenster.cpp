@@ -423,6 +423,10 @@ TEST_F(FensterTest, SteuerelementeTragenIhreNamenUndHinweise)
         EXPECT_NE(f.findChild<QWidget *>(QLatin1String(n)), nullptr) << n;
     EXPECT_EQ(f.Button1->statusTip(), "Hier kannst du die Stammdaten verändern");
     EXPECT_EQ(f.ok1->accessibleName().isEmpty(), false);
+    // Both add buttons show our own check mark, drawn at build time, not one of the icon theme.
+    const QImage haken = Bild::symbol("haken").pixmap(16, 16).toImage();
+    for (const QToolButton *ok : {f.ok1, f.ok2})
+        EXPECT_EQ(ok->icon().pixmap(16, 16).toImage(), haken) << ok->objectName().toStdString();
     EXPECT_EQ(f.ToolButton9->toolTip(), "Fress-Check");
     EXPECT_EQ(f.Laden1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
     EXPECT_EQ(f.FressCheck1->shortcut(), QKeySequence(Qt::Key_F2));

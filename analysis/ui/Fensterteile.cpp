@@ -1,13 +1,13 @@
 #include "analysis/ui/Fensterteile.h"
 
 #include "toolkit/Fensterteile.h"
+#include "toolkit/TZeilenText.h"
 
 #include <QBoxLayout>
 #include <QDialog>
 #include <QEvent>
 #include <QPushButton>
 #include <QLabel>
-#include <QTextEdit>
 
 namespace Fensterteile {
 
@@ -42,13 +42,10 @@ QLabel *text(QWidget *parent, const QString &name, const QString &text)
     return l;
 }
 
-QTextEdit *textbox(QWidget *parent, std::function<void()> beimFokus)
+TZeilenText *textbox(QWidget *parent, std::function<void()> beimFokus)
 {
-    auto *t = new QTextEdit(parent);
+    auto *t = new TZeilenText(parent);
     t->setObjectName(QStringLiteral("RichEdit1"));
-    t->setReadOnly(true);
-    t->setAcceptRichText(false);
-    t->setUndoRedoEnabled(false);
     t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     t->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     t->installEventFilter(new FokusWeiter(t, std::move(beimFokus)));

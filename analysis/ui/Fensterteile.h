@@ -7,17 +7,17 @@
 class QDialog;
 class QLabel;
 class QPushButton;
-class QTextEdit;
 class QWidget;
+class TZeilenText;
 
 namespace Fensterteile {
 // The title label `titel`: Arial, 16 pixels high, bold and italic, right-aligned.
 QLabel *titel(QWidget *parent, const QString &text = {});
 // A label with fixed text, shown as plain text.
 QLabel *text(QWidget *parent, const QString &name, const QString &text = {});
-// The text box `RichEdit1`: read-only, vertical scroll bar; `beimFokus` runs
-// whenever it receives the focus.
-QTextEdit *textbox(QWidget *parent, std::function<void()> beimFokus);
+// The text box `RichEdit1`: read-only, vertical scroll bar, only the lines in
+// view laid out; `beimFokus` runs whenever it receives the focus.
+TZeilenText *textbox(QWidget *parent, std::function<void()> beimFokus);
 // The result window's frame: `titel` on top, the framed content, and the one
 // button centred below it.
 void rahmen(QDialog *fenster, QLabel *titel, QWidget *inhalt, QPushButton *ok);

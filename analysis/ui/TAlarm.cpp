@@ -3,15 +3,13 @@
 #include "analysis/ui/Fensterteile.h"
 #include "chart/TChart.h"
 #include "toolkit/Dialoge.h"
+#include "toolkit/TZeilenText.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace {
@@ -22,38 +20,30 @@ QColor farbe(const Auswertung::Farbe &f)
     return QColor(f.rot, f.gruen, f.blau);
 }
 
-// Builds the sentences in a document of their own and hands it to the text box
-// whole: laying out after every insertion would make thousands of lines slow.
-void zeilenSchreiben(QTextEdit *box, const std::vector<Auswertung::Zeile> &zeilen)
+// Hands the sentences to the text box as plain lines; the box asks for the
+// bold and red runs of a line only while it is in view, so ten thousand
+// sentences cost no layout beyond the few on screen.
+void zeilenSchreiben(TZeilenText *box, const std::vector<Auswertung::Zeile> &zeilen)
 {
-    auto *doc = new QTextDocument(box);
-    doc->setUndoRedoEnabled(false);
-    doc->setDefaultFont(box->font());
-    QTextCharFormat normal;
+    std::vector<QString> texte;
+    std::vector<std::array<Auswertung::Spanne, 2>> spannen;
+    texte.reserve(zeilen.size());
+    spannen.reserve(zeilen.size());
+    for (const Auswertung::Zeile &z : zeilen) {
+        texte.push_back(z.text);
+        spannen.push_back(z.spannen);
+    }
     QTextCharFormat fett;
     fett.setFontWeight(QFont::Bold);
     QTextCharFormat rot = fett;
     rot.setForeground(farbe(Auswertung::Hervorhebung));
-
-    QTextCursor c(doc);
-    c.beginEditBlock();
-    for (std::size_t k = 0; k < zeilen.size(); ++k) {
-        const Auswertung::Zeile &z = zeilen[k];
-        if (k > 0)
-            c.insertBlock(QTextBlockFormat(), normal);
-        qsizetype pos = 0;
-        for (const Auswertung::Spanne &s : z.spannen) {
-            if (s.anfang > pos)
-                c.insertText(z.text.mid(pos, s.anfang - pos), normal);
+    box->setZeilen(std::move(texte), [spannen = std::move(spannen), fett, rot](int i) {
+        QList<QTextLayout::FormatRange> formate;
+        for (const Auswertung::Spanne &s : spannen[std::size_t(i)])
             if (s.laenge > 0)
-                c.insertText(z.text.mid(s.anfang, s.laenge), s.rot ? rot : fett);
-            pos = s.anfang + s.laenge;
-        }
-        if (pos < z.text.size())
-            c.insertText(z.text.mid(pos), normal);
-    }
-    c.endEditBlock();
-    box->setDocument(doc);
+                formate.append({s.anfang, s.laenge, s.rot ? rot : fett});
+        return formate;
+    });
 }
 } // namespace
 

@@ -10,9 +10,9 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QScrollArea;
-class QTextEdit;
 class TBalkenSerie;
 class TChart;
+class TZeilenText;
 
 class TAlarm : public QDialog {
     Q_OBJECT
@@ -35,7 +35,7 @@ public:
     QScrollArea *ScrollBox1;
     TChart *Chart1;
     TBalkenSerie *Series1;
-    QTextEdit *RichEdit1;
+    TZeilenText *RichEdit1;
     QLabel *titel;
 
 public slots:

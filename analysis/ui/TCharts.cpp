@@ -2,6 +2,7 @@
 
 #include "analysis/ui/Fensterteile.h"
 #include "toolkit/Dialoge.h"
+#include "toolkit/TZeilenText.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -9,7 +10,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSvgRenderer>
-#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace {

@@ -7,7 +7,7 @@
 class QFrame;
 class QLabel;
 class QPushButton;
-class QTextEdit;
+class TZeilenText;
 
 class TCharts : public QDialog {
     Q_OBJECT
@@ -27,7 +27,7 @@ public:
     QLabel *Label2;
     QLabel *Label5;
     QFrame *Bevel1;
-    QTextEdit *RichEdit1;
+    TZeilenText *RichEdit1;
     QLabel *titel;
 
 public slots:
