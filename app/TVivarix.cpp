@@ -1,5 +1,6 @@
 #include "app/TVivarix.h"
 #include "app/Warteanzeige.h"
+#include "Version.h"
 
 #include "data/Cp1252.h"
 #include "data/Datendatei.h"
@@ -52,7 +53,7 @@ std::uint64_t dateiGroesse(const QString &pfad)
     return info.isFile() ? std::uint64_t(info.size()) : 0;
 }
 
-const QString kCaption = QStringLiteral("Vivarix 1.3");
+const QString kCaption = QStringLiteral("Vivarix " VIVARIX_VERSION);
 
 // The hint of a control goes to the status bar, never into a tooltip over the
 // value; screen readers get it as the control's description.
