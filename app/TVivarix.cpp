@@ -294,6 +294,9 @@ void TVivarix::menueAufbauen()
     Schlangelschen1 = eintrag(Schlangen1, "Schlangelschen1", QStringLiteral("Schlange löschen"),
                               QKeySequence(Qt::CTRL | Qt::Key_D), &TVivarix::Schlangelschen1Click,
                               "schlangeloeschen");
+    GeheZu1 = eintrag(Schlangen1, "GeheZu1", QStringLiteral("Gehe zu Schlange..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_G), &TVivarix::GeheZu1Click);
+    GeheZu1->setStatusTip(QStringLiteral("Gehe zu Schlange"));
     trenner(Schlangen1, "N2");
     FressCheck1 = eintrag(Schlangen1, "FressCheck1", QStringLiteral("Fress-Check..."), QKeySequence(Qt::Key_F2),
                           &TVivarix::FressCheck1Click, "fresscheck");
@@ -647,7 +650,7 @@ void TVivarix::bearbeitbar(bool an)
     for (QWidget *w : std::initializer_list<QWidget *>{StringGrid1, StringGrid2, datum1, datum2, futter1, futter2, ok1,
                                                        ok2, Button1, Button2, Button3})
         w->setEnabled(an);
-    for (QAction *a : {Speichern1, SpeichernUnter1, ToolButton3, Schlangelschen1, ToolButton6})
+    for (QAction *a : {Speichern1, SpeichernUnter1, ToolButton3, Schlangelschen1, ToolButton6, GeheZu1})
         a->setEnabled(an);
 }
 

@@ -154,7 +154,7 @@ TEST_F(HilfeTest, MitgelieferteHilfeVerweistNurAufVorhandeneSeitenUndNenntJedesT
                                                           + QRegularExpression::escape(befehl) + "\\n")))
                 << taste.toStdString() << " " << befehl.toStdString();
         }
-    EXPECT_EQ(kuerzel, 10);
+    EXPECT_EQ(kuerzel, 11);
 }
 
 TEST_F(HilfeTest, InfoZeigtVersionWeissAufSchwarzUndSchliesstMitOk)
