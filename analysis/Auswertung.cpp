@@ -175,9 +175,10 @@ template <typename F> void absteigend(const std::vector<Wert> &w, F f)
 }
 
 // The name in bold, then `mitte`, then the highlighted span, then `schluss`.
-Zeile zeile(const QString &name, QStringView mitte, const QString &hervorgehoben, QStringView schluss)
+Zeile zeile(int index, const QString &name, QStringView mitte, const QString &hervorgehoben, QStringView schluss)
 {
     Zeile z;
+    z.index = index;
     z.text.reserve(name.size() + mitte.size() + hervorgehoben.size() + schluss.size());
     z.text += name;
     z.text += mitte;
@@ -265,7 +266,7 @@ Ergebnis FressCheck(const TSchlangen &schlangen, year_month_day heute)
     }
     e.zeilen.reserve(ueberfaellig.size());
     absteigend(ueberfaellig, [&](const Wert &w) {
-        e.zeilen.push_back(zeile(namen[std::size_t(w.index)], u": seit ", QString::number(w.wert),
+        e.zeilen.push_back(zeile(w.index, namen[std::size_t(w.index)], u": seit ", QString::number(w.wert),
                                  w.wert == 1 ? u" Tag überfällig !" : u" Tagen überfällig !"));
     });
     return e;
@@ -295,9 +296,9 @@ Ergebnis FressTermine(const TSchlangen &schlangen, year_month_day heute)
     for (const Wert &w : termine) {
         const QString &name = namen[std::size_t(w.index)] = schlangen[std::size_t(w.index)].name();
         if (w.wert == 0)
-            e.zeilen.push_back(zeile(name, u": sollte ", QStringLiteral("sofort"), u" gefüttert werden !"));
+            e.zeilen.push_back(zeile(w.index, name, u": sollte ", QStringLiteral("sofort"), u" gefüttert werden !"));
         else
-            e.zeilen.push_back(zeile(name, u": sollte in ", QString::number(w.wert),
+            e.zeilen.push_back(zeile(w.index, name, u": sollte in ", QString::number(w.wert),
                                      w.wert == 1 ? u" Tag gefüttert werden !" : u" Tagen gefüttert werden !"));
     }
     e.balken.reserve(termine.size());

@@ -70,6 +70,7 @@ struct Spanne {
 struct Zeile {
     QString text;
     std::array<Spanne, 2> spannen;
+    int index = -1; // tab index of the snake the line is about
 };
 
 struct Balken {

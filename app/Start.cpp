@@ -44,10 +44,7 @@ std::unique_ptr<Vorauslesen> vorauslesen()
         Optionen::Tabelle optionen;
         if (!Optionen::laden(optionen, ini))
             return QString();
-        const QString datei = Optionen::wert(optionen, QStringLiteral("file"));
-        if (Optionen::wert(optionen, QStringLiteral("autoload")) != u"1" || datei == u"0")
-            return QString();
-        return datei;
+        return Optionen::startDatei(optionen).value_or(QString());
     });
 }
 

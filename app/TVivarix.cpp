@@ -1,5 +1,6 @@
 #include "app/TVivarix.h"
 #include "app/Warteanzeige.h"
+#include "Version.h"
 
 #include "data/Cp1252.h"
 #include "data/Datendatei.h"
@@ -53,7 +54,7 @@ std::uint64_t dateiGroesse(const QString &pfad)
     return info.isFile() ? std::uint64_t(info.size()) : 0;
 }
 
-const QString kCaption = QStringLiteral("Vivarix 1.3");
+const QString kCaption = QStringLiteral("Vivarix " VIVARIX_VERSION);
 
 // The hint of a control goes to the status bar, never into a tooltip over the
 // value; screen readers get it as the control's description.
@@ -297,6 +298,9 @@ void TVivarix::menueAufbauen()
     Schlangelschen1 = eintrag(Schlangen1, "Schlangelschen1", QStringLiteral("Schlange löschen"),
                               QKeySequence(Qt::CTRL | Qt::Key_D), &TVivarix::Schlangelschen1Click,
                               "schlangeloeschen");
+    GeheZu1 = eintrag(Schlangen1, "GeheZu1", QStringLiteral("Gehe zu Schlange..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_G), &TVivarix::GeheZu1Click);
+    GeheZu1->setStatusTip(QStringLiteral("Gehe zu Schlange"));
     trenner(Schlangen1, "N2");
     FressCheck1 = eintrag(Schlangen1, "FressCheck1", QStringLiteral("Fress-Check..."), QKeySequence(Qt::Key_F2),
                           &TVivarix::FressCheck1Click, "fresscheck");
@@ -650,7 +654,7 @@ void TVivarix::bearbeitbar(bool an)
     for (QWidget *w : std::initializer_list<QWidget *>{StringGrid1, StringGrid2, datum1, datum2, futter1, futter2, ok1,
                                                        ok2, Button1, Button2, Button3})
         w->setEnabled(an);
-    for (QAction *a : {Speichern1, SpeichernUnter1, ToolButton3, Schlangelschen1, ToolButton6})
+    for (QAction *a : {Speichern1, SpeichernUnter1, ToolButton3, Schlangelschen1, ToolButton6, GeheZu1})
         a->setEnabled(an);
 }
 

@@ -95,6 +95,7 @@ public:
     QAction *Neu1, *Laden1, *Speichern1, *SpeichernUnter1, *Beenden1;
     QAction *NeueSchlange1, *Schlangelschen1, *FressCheck1, *FressTermine1, *FressParade1, *Optionen1;
     QAction *Hilfe2, *ber1;
+    QAction *GeheZu1 = nullptr; // "Gehe zu Schlange..." in "Verwaltung"
     QToolBar *ToolBar1;
     QAction *ToolButton1, *ToolButton2, *ToolButton3, *ToolButton5, *ToolButton6, *ToolButton9, *ToolButton11,
         *ToolButton12, *ToolButton8;
@@ -128,6 +129,7 @@ public slots:
     void NeueSchlange1Click();
     void Button1Click();
     void Schlangelschen1Click();
+    void GeheZu1Click();
     // Commands that later parts of the program fill in
     void FressCheck1Click();
     void FressTermine1Click();

@@ -95,3 +95,10 @@ int StrToInt(const QString &text)
         throw EConvertError(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text));
     return static_cast<int>(value);
 }
+
+QString MitPunkt(const QString &meldung)
+{
+    if (!meldung.isEmpty() && meldung.back() > QChar(u'.'))
+        return meldung + u'.';
+    return meldung;
+}

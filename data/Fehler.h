@@ -43,6 +43,11 @@ public:
     using EVivarix::EVivarix;
 };
 
+// A failure's message as the keeper is shown it, in the error report and on the
+// command line: a point appended when the last character sorts after the point
+// (as letters, digits and "?" do; not ".", "!", ")" or a blank).
+QString MitPunkt(const QString &meldung);
+
 // Whole-number conversion with the German failure message
 // "'%s' ist kein gültiger Integerwert".
 int StrToInt(const QString &text);

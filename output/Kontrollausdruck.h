@@ -3,6 +3,7 @@
 // bottom, and which characters of each carry which format. The rich-text
 // document the preview shows and the printer prints is built from this.
 #include "data/TSchlange.h"
+#include "Version.h"
 
 #include <QString>
 #include <vector>
@@ -27,7 +28,7 @@ struct Absatz {
 };
 
 // Where the footer sends readers for more about the program.
-inline const QString Webadresse = QStringLiteral("www.vivarix.de");
+inline const QString Webadresse = QStringLiteral(VIVARIX_WEBADRESSE);
 
 // Texts as stored, a CR or LF in one as a blank: each paragraph stays one paragraph.
 std::vector<Absatz> absaetze(const TSchlange &s);

@@ -114,6 +114,14 @@ QString wert(const Tabelle &tabelle, const QString &name)
     return {};
 }
 
+std::optional<QString> startDatei(const Tabelle &tabelle)
+{
+    const QString datei = wert(tabelle, QStringLiteral("file"));
+    if (wert(tabelle, QStringLiteral("autoload")) != u"1" || datei == u"0")
+        return std::nullopt;
+    return datei;
+}
+
 QByteArray schreiben(const Werte &w)
 {
     const auto schalter = [](bool an) { return an ? QStringLiteral("1") : QStringLiteral("0"); };

@@ -3,6 +3,7 @@
 // of named values and how it is written.
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,10 @@ bool laden(Tabelle &tabelle, const QString &datei);
 
 // The value of the last entry named exactly `name`; empty when there is none.
 QString wert(const Tabelle &tabelle, const QString &name);
+
+// The data file the program loads at start: the setting "file" when "autoload"
+// is "1" and the file is not "0"; nothing otherwise.
+std::optional<QString> startDatei(const Tabelle &tabelle);
 
 // The values the options dialog writes.
 struct Werte {

@@ -45,6 +45,12 @@ dateien)
         echo share/metainfo/de.vivarix.Vivarix.metainfo.xml
     } | sort > "$tmp/soll"
     diff -u "$tmp/soll" "$tmp/ist" || falsch "installierte Dateien weichen ab"
+    # The reminder's autostart entry goes where every desktop looks, whatever the prefix.
+    ( cd "$ziel" && find . -path "./${prefix#/}" -prune -o -type f -print | sed 's|^\./||' ) > "$tmp/ausserhalb"
+    [ "$(cat "$tmp/ausserhalb")" = etc/xdg/autostart/de.vivarix.Vivarix.Erinnerung.desktop ] \
+        || falsch "außerhalb des Präfixes: $(cat "$tmp/ausserhalb")"
+    grep -qx 'Exec=vivarix-start --erinnern' "$ziel/etc/xdg/autostart/de.vivarix.Vivarix.Erinnerung.desktop" \
+        || falsch "Autostart startet nicht vivarix-start --erinnern"
 
     [ -x "$root/bin/vivarix" ] || falsch "bin/vivarix ist nicht ausführbar"
     [ -x "$root/bin/vivarix-start" ] || falsch "bin/vivarix-start ist nicht ausführbar"
@@ -68,7 +74,7 @@ dateien)
     meta="$root/share/metainfo/de.vivarix.Vivarix.metainfo.xml"
     grep -q '<launchable type="desktop-id">de.vivarix.Vivarix.desktop</launchable>' "$meta" \
         || falsch "launchable nennt nicht de.vivarix.Vivarix.desktop"
-    grep -q '<release version="1.3"' "$meta" || falsch "release 1.3 fehlt"
+    grep -q "<release version=\"$VIVARIX_VERSION\"" "$meta" || falsch "release $VIVARIX_VERSION fehlt"
     png="$quelle/dist/screenshot.png"
     # PNG: width and height are the big-endian 32-bit words at bytes 16 and 20.
     breite=$(od -An -tu1 -j16 -N4 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4}')
@@ -80,9 +86,11 @@ desktop)
     command -v desktop-file-validate > /dev/null || { echo "desktop-file-validate fehlt: übersprungen"; exit 77; }
     installieren
     # It reports hints too; any output is a finding.
-    ausgabe=$(desktop-file-validate "$root/share/applications/de.vivarix.Vivarix.desktop" 2>&1) \
-        || falsch "desktop-file-validate: $ausgabe"
-    [ -z "$ausgabe" ] || falsch "desktop-file-validate: $ausgabe"
+    for datei in "$root/share/applications/de.vivarix.Vivarix.desktop" \
+                 "$ziel/etc/xdg/autostart/de.vivarix.Vivarix.Erinnerung.desktop"; do
+        ausgabe=$(desktop-file-validate "$datei" 2>&1) || falsch "desktop-file-validate: $ausgabe"
+        [ -z "$ausgabe" ] || falsch "desktop-file-validate: $ausgabe"
+    done
     ;;
 appstream)
     command -v appstreamcli > /dev/null || { echo "appstreamcli fehlt: übersprungen"; exit 77; }

@@ -122,6 +122,22 @@ starte link-ins-leere HOME="$tmp/home"
 [ ! -e "$tmp/woanders.ini" ] || falsch "link-ins-leere: durch den Link geschrieben"
 [ -L "$tmp/home/.local/share/vivarix/options.ini" ] || falsch "link-ins-leere: Link ersetzt"
 
+# The reminder at login writes nothing: without a data folder the program is
+# not even started; with one it runs there, the settings as the keeper left them.
+rm -rf "$tmp/home"
+protokoll="$tmp/erinnern.log"
+rc=0
+( cd "$tmp/anderswo" && env -i PATH=/usr/bin:/bin PROTOKOLL="$protokoll" HOME="$tmp/home" "$starter" --erinnern ) || rc=$?
+[ "$rc" = 0 ] || falsch "erinnern ohne Ordner: Exit-Code $rc"
+[ ! -e "$tmp/home" ] && [ ! -e "$protokoll" ] || falsch "erinnern ohne Ordner: angelegt oder gestartet"
+mkdir -p "$tmp/home/.local/share/vivarix"
+rc=0
+( cd "$tmp/anderswo" && env -i PATH=/usr/bin:/bin PROTOKOLL="$protokoll" HOME="$tmp/home" "$starter" --erinnern ) || rc=$?
+[ "$rc" = 3 ] || falsch "erinnern: Exit-Code $rc"
+[ "$(cat "$protokoll" 2>/dev/null)" = "$(printf '%s\nohne-optionen\n1:--erinnern' "$(cd "$tmp/home/.local/share/vivarix" && pwd -P)")" ] \
+    || falsch "erinnern: $(cat "$protokoll" 2>/dev/null)"
+[ -z "$(ls -A "$tmp/home/.local/share/vivarix")" ] || falsch "erinnern: Dateien im Datenordner"
+
 # Nothing was written into the installation.
 ( cd "$root" && find . | sort ) > "$tmp/installation.nachher"
 diff -u "$tmp/installation.vorher" "$tmp/installation.nachher" || falsch "Installation verändert"

@@ -1,9 +1,23 @@
-// The feeding evaluations as plain results, with a fixed "today" (7.12.2026).
+// The feeding evaluations as plain results, with a fixed "today" (7.12.2026),
+// and what the command line and the reminder at login make of them.
 // Expected day counts come from QDate::daysTo, not from the code under test.
+#include "Hilfen.h"
+#include "Version.h"
 #include "analysis/Auswertung.h"
+#include "cli/Befehlszeile.h"
+#include "cli/Erinnerung.h"
+#include "data/Datendatei.h"
 #include "data/Fehler.h"
 
+#include <QDBusConnection>
 #include <QDate>
+#include <QMutex>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <tuple>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -305,3 +319,278 @@ TEST(FressParade, PlaetzeGleichstaendeUndListe)
     EXPECT_EQ(WeiterePlaetze(gemischt), "4.Platz\t(7 FEs): X %1\n5.Platz\t(0 FEs): Leer");
     EXPECT_TRUE(FressParade({}).empty());
 }
+
+// ---------------------------------------------------------------------------
+// The command line and the reminder at login
+
+namespace {
+// A folder with a data file of `s` and settings that load it at start.
+struct Sammlung {
+    QTemporaryDir ordner;
+    explicit Sammlung(const TSchlangen &s, const QString &optionen = QStringLiteral("autoload=1\r\nfile=s.vix"))
+    {
+        Datendatei::speichern(ordner.filePath("s.vix"), s);
+        dateiSchreiben(ordner.filePath("options.ini"), "[Options]\r\n" + optionen.toLatin1() + "\r\n");
+    }
+    Befehlszeile::Ergebnis befehl(const QStringList &argumente) const
+    {
+        return Befehlszeile::ausfuehren(argumente, heute, ordner.path());
+    }
+};
+} // namespace
+
+TEST(Befehlszeile, SaetzeStartdateiUndRueckgabewerte)
+{
+    // Overdue by 10 and 1; one snake is to be fed at once without ever having eaten.
+    const Sammlung sammlung({schlange("Kaa", 7, {vor(17)}), schlange("Nagini", 7, {vor(8)}), schlange("Ohne", 0, {})});
+    struct Fall {
+        QStringList argumente;
+        const char *aus;
+        const char *fehler;
+        int status;
+    };
+    const QString datei = sammlung.ordner.filePath("s.vix");
+    const Fall faelle[] = {
+        {{"--fress-check"}, "Kaa: seit 10 Tagen überfällig !\nNagini: seit 1 Tag überfällig !\n", "", 1},
+        {{"--fress-check", datei}, "Kaa: seit 10 Tagen überfällig !\nNagini: seit 1 Tag überfällig !\n", "", 1},
+        {{"--fress-check", "s.vix"}, "Kaa: seit 10 Tagen überfällig !\nNagini: seit 1 Tag überfällig !\n", "", 1},
+        {{"--fress-termine"},
+         "Kaa: sollte sofort gefüttert werden !\nNagini: sollte sofort gefüttert werden !\n"
+         "Ohne: sollte sofort gefüttert werden !\n",
+         "", 1},
+        {{"--fress-check", sammlung.ordner.filePath("fehlt.vix")}, "", "Datei nicht gefunden.\n", 2},
+        {{"--version"}, "Vivarix " VIVARIX_VERSION "\n", "", 0},
+        {{"--fress-check", datei, "mehr"}, "", "Zu viele Angaben nach --fress-check\n\"vivarix --help\" zeigt die Optionen.\n", 2},
+        {{"--versio"}, "", "Unbekannte Option \"--versio\"\n\"vivarix --help\" zeigt die Optionen.\n", 2},
+    };
+    for (const Fall &f : faelle) {
+        const Befehlszeile::Ergebnis e = sammlung.befehl(f.argumente);
+        EXPECT_EQ(QString::fromUtf8(e.aus), QString::fromUtf8(f.aus)) << f.argumente.join(' ').toStdString();
+        EXPECT_EQ(QString::fromUtf8(e.fehler), QString::fromUtf8(f.fehler)) << f.argumente.join(' ').toStdString();
+        EXPECT_EQ(e.status, f.status) << f.argumente.join(' ').toStdString();
+    }
+    EXPECT_TRUE(sammlung.befehl({"--help"}).aus.contains("--fress-termine [DATEI]"));
+
+    // Nothing listed; an empty file; a name with a line end stays on its line.
+    const Sammlung puenktlich({schlange("A\nB", 7, {vor(3)}), schlange("C", 0, {vor(3)})});
+    EXPECT_EQ(puenktlich.befehl({"--fress-check"}).status, 0);
+    EXPECT_EQ(puenktlich.befehl({"--fress-termine"}).aus, "A B: sollte in 4 Tagen gefüttert werden !\n");
+    EXPECT_EQ(Sammlung({}).befehl({"--fress-termine"}).status, 0);
+
+    // Without a start-up file there is nothing to read: said, not taken for "nothing due".
+    for (const char *optionen : {"autoload=0\r\nfile=s.vix", "autoload=1\r\nfile=0"}) {
+        const Befehlszeile::Ergebnis e = Sammlung({}, QString::fromLatin1(optionen)).befehl({"--fress-check"});
+        EXPECT_EQ(e.fehler, "In der Optionsdatei \"options.ini\" ist keine Datei zum Laden beim Start eingestellt\n");
+        EXPECT_EQ(e.status, 2);
+    }
+    QTemporaryDir leer;
+    const Befehlszeile::Ergebnis ohne = Befehlszeile::ausfuehren({"--fress-termine"}, heute, leer.path());
+    EXPECT_EQ(ohne.fehler, "Optionsdatei \"options.ini\" nicht gefunden\n");
+    EXPECT_EQ(ohne.status, 2);
+}
+
+TEST(Befehlszeile, LaeuftOhneBildschirmUndOhneFenster)
+{
+    // The program itself, with no display of any kind: the evaluation needs none.
+    const Sammlung sammlung({schlange("Ohne", 0, {})});
+    QProcessEnvironment umgebung = QProcessEnvironment::systemEnvironment();
+    for (const char *weg : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        umgebung.remove(QString::fromLatin1(weg));
+    const auto lauf = [&](const QStringList &argumente) {
+        QProcess p;
+        p.setProcessEnvironment(umgebung);
+        p.setWorkingDirectory(sammlung.ordner.path());
+        p.start(QStringLiteral(VIVARIX_PROGRAMM), argumente);
+        EXPECT_TRUE(p.waitForFinished(20000));
+        return std::tuple{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+                          QString::fromUtf8(p.readAllStandardError())};
+    };
+    EXPECT_EQ(lauf({"--fress-termine"}), std::tuple(1, QStringLiteral("Ohne: sollte sofort gefüttert werden !\n"),
+                                                    QString()));
+    EXPECT_EQ(lauf({"--version"}), std::tuple(0, QStringLiteral("Vivarix " VIVARIX_VERSION "\n"), QString()));
+    EXPECT_EQ(lauf({"--fress-check", "fehlt.vix"}), std::tuple(2, QString(), QStringLiteral("Datei nicht gefunden.\n")));
+    // No bus to tell: the reminder ends quietly.
+    umgebung.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), "unix:path=" + sammlung.ordner.filePath("kein-bus"));
+    EXPECT_EQ(lauf({"--erinnern"}), std::tuple(0, QString(), QString()));
+}
+
+TEST(Erinnerung, ZusammenfassungUndZeilen)
+{
+    EXPECT_FALSE(Erinnerung::meldung({schlange("A", 7, {vor(3)}), schlange("B", 0, {vor(3)})}, heute));
+    // Due today without being overdue, and overdue: the overdue one first, with its days.
+    const auto zwei = Erinnerung::meldung({schlange("Heute", 7, {vor(7)}), schlange("Kaa", 7, {vor(9)})}, heute);
+    ASSERT_TRUE(zwei);
+    EXPECT_EQ(zwei->zusammenfassung, "Vivarix: 2 Schlangen sind fällig");
+    EXPECT_EQ(zwei->zeilen, (QStringList{"Kaa: seit 2 Tagen überfällig !", "Heute: sollte sofort gefüttert werden !"}));
+    const auto eine = Erinnerung::meldung({schlange("Nie", 7, {})}, heute);
+    ASSERT_TRUE(eine);
+    EXPECT_EQ(eine->zusammenfassung, "Vivarix: 1 Schlange ist fällig");
+    TSchlangen viele;
+    for (int i = 0; i < 8; ++i)
+        viele.push_back(schlange(QStringLiteral("S%1").arg(i), 7, {vor(8 + i)}));
+    const auto acht = Erinnerung::meldung(viele, heute);
+    ASSERT_TRUE(acht);
+    EXPECT_EQ(acht->anzahl, 8);
+    EXPECT_EQ(acht->zeilen.size(), Erinnerung::HoechstensZeilen + 1);
+    EXPECT_EQ(acht->zeilen.front(), "S7: seit 8 Tagen überfällig !");
+    EXPECT_EQ(acht->zeilen.back(), "… und 3 weitere");
+}
+
+namespace {
+// A desktop's notification service, as far as the reminder uses it: it notes
+// every notification and then, as a keeper would, chooses "Öffnen" or closes it.
+class Benachrichtigungen : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Notiz {
+        QString app, zusammenfassung, text;
+        QStringList aktionen;
+    };
+    std::vector<Notiz> notizen() const
+    {
+        const QMutexLocker sperre(&mutex);
+        return gemeldet;
+    }
+    QString antwort; // the action key the keeper chooses; empty: closes the notification
+    QStringList faehig{QStringLiteral("actions"), QStringLiteral("body")};
+
+public slots:
+    QStringList GetCapabilities() { return faehig; }
+    uint Notify(const QString &app, uint, const QString &, const QString &zusammenfassung, const QString &text,
+                const QStringList &aktionen, const QVariantMap &, int)
+    {
+        {
+            const QMutexLocker sperre(&mutex);
+            gemeldet.push_back({app, zusammenfassung, text, aktionen});
+        }
+        QTimer::singleShot(0, this, [this] {
+            if (antwort.isEmpty())
+                emit NotificationClosed(42, 2);
+            else
+                emit ActionInvoked(42, antwort);
+        });
+        return 42;
+    }
+
+signals:
+    void ActionInvoked(uint id, const QString &schluessel);
+    void NotificationClosed(uint id, uint grund);
+
+private:
+    mutable QMutex mutex;
+    std::vector<Notiz> gemeldet;
+};
+
+// A session bus of the test's own, so nothing reaches the machine's desktop.
+class ErinnerungTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
+            GTEST_SKIP() << "dbus-daemon is not installed";
+        const QString konfiguration = ordner.filePath(QStringLiteral("bus.conf"));
+        dateiSchreiben(konfiguration, "<busconfig><type>session</type><listen>unix:tmpdir=" + ordner.path().toUtf8()
+                                          + "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                                            "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                                            "<allow own=\"*\"/>"
+                                            "</policy></busconfig>");
+        daemon.start(QStringLiteral("dbus-daemon"), {"--config-file=" + konfiguration, "--print-address", "--nofork"});
+        ASSERT_TRUE(daemon.waitForReadyRead(10000)) << daemon.readAllStandardError().toStdString();
+        adresse = QString::fromUtf8(daemon.readLine().trimmed());
+        bus = QDBusConnection::connectToBus(adresse, QStringLiteral("erinnerung"));
+        ASSERT_TRUE(bus.isConnected());
+    }
+    void TearDown() override
+    {
+        if (faden.isRunning()) {
+            QMetaObject::invokeMethod(
+                &dienst,
+                [] {
+                    QDBusConnection(QStringLiteral("dienst")).unregisterObject(
+                        QStringLiteral("/org/freedesktop/Notifications"));
+                    QDBusConnection::disconnectFromBus(QStringLiteral("dienst"));
+                },
+                Qt::BlockingQueuedConnection);
+            faden.quit();
+            faden.wait();
+        }
+        QDBusConnection::disconnectFromBus(QStringLiteral("erinnerung"));
+        daemon.kill();
+        daemon.waitForFinished();
+    }
+    // The notification service runs on a thread of its own, as it would in a process of its own.
+    void dienstStarten()
+    {
+        dienst.moveToThread(&faden);
+        faden.start();
+        bool angemeldet = false;
+        QMetaObject::invokeMethod(
+            &dienst,
+            [&] {
+                QDBusConnection d = QDBusConnection::connectToBus(adresse, QStringLiteral("dienst"));
+                angemeldet = d.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &dienst,
+                                              QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals)
+                    && d.registerService(QStringLiteral("org.freedesktop.Notifications"));
+            },
+            Qt::BlockingQueuedConnection);
+        ASSERT_TRUE(angemeldet);
+    }
+    int erinnern(const TSchlangen &s)
+    {
+        const Sammlung sammlung(s);
+        return Erinnerung::erinnern(bus, sammlung.ordner.path(), heute, std::chrono::seconds(20),
+                                    [this] { ++geoeffnet; });
+    }
+
+    QTemporaryDir ordner;
+    QProcess daemon;
+    QString adresse;
+    QDBusConnection bus{QString()};
+    QThread faden;
+    Benachrichtigungen dienst;
+    int geoeffnet = 0;
+};
+} // namespace
+
+TEST_F(ErinnerungTest, EineBenachrichtigungWennFaellig)
+{
+    dienstStarten();
+    dienst.antwort = QStringLiteral("oeffnen");
+    EXPECT_EQ(erinnern({schlange("Kaa", 7, {vor(9)}), schlange("A & <b>B</b>", 7, {vor(7)}), schlange("C", 7, {vor(1)})}), 0);
+    const auto notizen = dienst.notizen();
+    ASSERT_EQ(notizen.size(), 1u);
+    EXPECT_EQ(notizen[0].app, "Vivarix");
+    EXPECT_EQ(notizen[0].zusammenfassung, "Vivarix: 2 Schlangen sind fällig");
+    EXPECT_EQ(notizen[0].text, "Kaa: seit 2 Tagen überfällig !\nA & <b>B</b>: sollte sofort gefüttert werden !");
+    EXPECT_EQ(notizen[0].aktionen, (QStringList{"oeffnen", "Öffnen"}));
+    EXPECT_EQ(geoeffnet, 1) << "\"Öffnen\" starts the program";
+
+    // Closed without a choice: nothing is started. A service that reads markup gets the names as text.
+    dienst.antwort.clear();
+    dienst.faehig << QStringLiteral("body-markup");
+    EXPECT_EQ(erinnern({schlange("A & <b>B</b>", 7, {vor(7)})}), 0);
+    ASSERT_EQ(dienst.notizen().size(), 2u);
+    EXPECT_EQ(dienst.notizen()[1].zusammenfassung, "Vivarix: 1 Schlange ist fällig");
+    EXPECT_EQ(dienst.notizen()[1].text, "A &amp; &lt;b&gt;B&lt;/b&gt;: sollte sofort gefüttert werden !");
+    EXPECT_EQ(geoeffnet, 1);
+}
+
+TEST_F(ErinnerungTest, StillWennNichtsFaelligOderNiemandZuhoert)
+{
+    dienstStarten();
+    EXPECT_EQ(erinnern({schlange("Kaa", 7, {vor(3)}), schlange("Ohne", 0, {vor(30)})}), 0);
+    EXPECT_EQ(erinnern({schlange("Kaputt", 7, {"aa.bb.cc"})}), 0);
+    EXPECT_EQ(erinnern({}), 0);
+    QTemporaryDir ohneOptionen;
+    EXPECT_EQ(Erinnerung::erinnern(bus, ohneOptionen.path(), heute), 0);
+    EXPECT_TRUE(dienst.notizen().empty());
+}
+
+TEST_F(ErinnerungTest, OhneDienstStillUndStatusNull)
+{
+    EXPECT_EQ(erinnern({schlange("Kaa", 7, {vor(9)})}), 0);
+    EXPECT_EQ(geoeffnet, 0);
+}
+
+#include "test_auswertung.moc"

@@ -4,6 +4,7 @@
 #include "analysis/ui/TAlarm.h"
 #include "analysis/ui/TCharts.h"
 #include "chart/TChart.h"
+#include "cli/Befehlszeile.h"
 
 #include <QAction>
 #include <QLabel>
@@ -64,6 +65,11 @@ protected:
             t->Button1->click();
         });
     }
+    // The command line in the window's folder, without a file: the one the settings load at start.
+    Befehlszeile::Ergebnis befehl(const char *option)
+    {
+        return Befehlszeile::ausfuehren({QString::fromLatin1(option)}, Auswertung::Kalendertag(heute()), ordner.path());
+    }
     int geoeffnet = 0;
 };
 
@@ -103,6 +109,9 @@ TEST_F(AuswertungFensterTest, FressCheckZeigtSaetzeSpannenUndBalken)
         ASSERT_TRUE(QTest::qWaitForWindowActive(&a));
         a.RichEdit1->setFocus();
         EXPECT_EQ(QApplication::focusWidget(), a.Button1);
+        const Befehlszeile::Ergebnis zeilen = befehl("--fress-check");
+        EXPECT_EQ(QString::fromUtf8(zeilen.aus), a.RichEdit1->toPlainText() + u'\n');
+        EXPECT_EQ(zeilen.status, Befehlszeile::Gelistet);
     });
     ausloesen(f.FressCheck1);
     EXPECT_EQ(geoeffnet, 1);
@@ -117,6 +126,9 @@ TEST_F(AuswertungFensterTest, NichtsFaelligKeinFensterUnlesbaresDatumNurBericht)
     ausloesen(f.FressCheck1);
     ausloesen(f.ToolButton9);
     EXPECT_EQ(geoeffnet, 0);
+    const Befehlszeile::Ergebnis nichts = befehl("--fress-check");
+    EXPECT_EQ(nichts.aus + nichts.fehler, "");
+    EXPECT_EQ(nichts.status, Befehlszeile::NichtsGelistet);
     f.Neu();
     ausloesen(f.FressCheck1);
     ausloesen(f.FressTermine1);
@@ -129,7 +141,14 @@ TEST_F(AuswertungFensterTest, NichtsFaelligKeinFensterUnlesbaresDatumNurBericht)
     EXPECT_EQ(geoeffnet, 0);
     // The report's own text, then which snake and which journal hold the date.
     const QString bericht = "Bericht|'aa.bb.cc' ist kein gültiges Datum.\nbei Schlange „B“, Fresszeiten.";
-    EXPECT_EQ(gesagt(), (QStringList{bericht, bericht}));
+    const QStringList berichte = gesagt();
+    EXPECT_EQ(berichte, (QStringList{bericht, bericht}));
+    for (const char *option : {"--fress-check", "--fress-termine"}) {
+        const Befehlszeile::Ergebnis fehler = befehl(option);
+        EXPECT_EQ(fehler.aus, "");
+        EXPECT_EQ(QStringLiteral("Bericht|") + QString::fromUtf8(fehler.fehler), berichte.value(0) + u'\n');
+        EXPECT_EQ(fehler.status, Befehlszeile::Fehler);
+    }
     DialogTest::zuruecksetzen();
 }
 
@@ -153,6 +172,7 @@ TEST_F(AuswertungFensterTest, FressTermineSofortFettUndRot)
         EXPECT_EQ((*a.Series1)[2].farbe, QColor(255, 0, 0));
         EXPECT_EQ(a.Series1->ursprung(), -0.25);
         EXPECT_EQ(a.Chart1->height(), 74);
+        EXPECT_EQ(QString::fromUtf8(befehl("--fress-termine").aus), a.RichEdit1->toPlainText() + u'\n');
     });
     ausloesen(f.FressTermine1);
     EXPECT_EQ(f.FressTermine1->shortcut(), QKeySequence(Qt::Key_F3));

@@ -1,6 +1,7 @@
 // The main window: start-up, showing and storing a snake, the empty and open states.
 #include "Fenster.h"
 #include "Hilfen.h"
+#include "Version.h"
 
 #include "data/Cp1252.h"
 #include "data/Datendatei.h"
@@ -73,7 +74,7 @@ TEST_F(FensterTest, StartOhneOptionsdateiMeldetSichUndBleibtLeer)
     EXPECT_EQ(f.datum1->text(), "07.12.26");
     EXPECT_EQ(f.datum2->text(), "07.12.26");
     EXPECT_FALSE(f.Geaendert);
-    EXPECT_EQ(f.windowTitle(), "Vivarix 1.3");
+    EXPECT_EQ(f.windowTitle(), "Vivarix " VIVARIX_VERSION);
     EXPECT_GE(f.minimumWidth(), 768);
     EXPECT_GE(f.minimumHeight(), 609);
 }
@@ -321,7 +322,7 @@ TEST_F(FensterTest, StatusleisteZeigtDateiUndOffeneAenderungen)
     EXPECT_EQ(f.dateiFeld->text(), "Neue Sammlung");
     f.Geaendert = true; // whoever sets the flag, the field follows
     EXPECT_EQ(f.dateiFeld->text(), "Neue Sammlung *");
-    EXPECT_EQ(f.windowTitle(), "Vivarix 1.3");
+    EXPECT_EQ(f.windowTitle(), "Vivarix " VIVARIX_VERSION);
 }
 
 TEST_F(FensterTest, BildschirmleserHoerenDieWerte)
@@ -492,7 +493,7 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
         EXPECT_EQ(futterListe(f), fall.futter);
         EXPECT_EQ(f.futter1->currentText(), "");
         EXPECT_FALSE(f.Geaendert);
-        EXPECT_EQ(f.windowTitle(), "Vivarix 1.3");
+        EXPECT_EQ(f.windowTitle(), "Vivarix " VIVARIX_VERSION);
         EXPECT_EQ(f.datum1->text(), "07.12.26");
         if (fall.geladen) {
             EXPECT_EQ(f.TabControl1->count(), 3);

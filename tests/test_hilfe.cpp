@@ -1,6 +1,7 @@
 // The help window, where it finds its pages, the shipped pages themselves, and the about box.
 #include "Fenster.h"
 #include "Hilfen.h"
+#include "Version.h"
 
 #include "help/Hilfeort.h"
 #include "help/ui/THilfe.h"
@@ -265,7 +266,7 @@ TEST_F(HilfeTest, MitgelieferteHilfeVerweistNurAufVorhandeneSeitenUndNenntJedesT
                                                           + QRegularExpression::escape(befehl) + "\\n")))
                 << taste.toStdString() << " " << befehl.toStdString();
         }
-    EXPECT_EQ(kuerzel, 10);
+    EXPECT_EQ(kuerzel, 11);
 }
 
 TEST_F(HilfeTest, InfoZeigtVersionWeissAufSchwarzUndSchliesstMitOk)
@@ -276,7 +277,7 @@ TEST_F(HilfeTest, InfoZeigtVersionWeissAufSchwarzUndSchliesstMitOk)
         auto *i = static_cast<TInfo *>(w);
         EXPECT_EQ(i->windowTitle(), QStringLiteral("Info"));
         EXPECT_EQ(i->titel->text(), QStringLiteral("Info"));
-        EXPECT_EQ(i->Label1->text(), QStringLiteral("Version 1.3"));
+        EXPECT_EQ(i->Label1->text(), QStringLiteral("Version " VIVARIX_VERSION));
         EXPECT_EQ(i->Label1->palette().color(QPalette::Window), QColor(Qt::black));
         EXPECT_EQ(i->Label1->palette().color(QPalette::WindowText), QColor(Qt::white));
         EXPECT_TRUE(i->Label1->font().bold());

@@ -139,13 +139,6 @@ QString ProgrammTitel()
     return ProgrammTitel(QStringLiteral("Vivarix"));
 }
 
-QString MitPunkt(const QString &meldung)
-{
-    if (!meldung.isEmpty() && meldung.back() > QChar(u'.'))
-        return meldung + u'.';
-    return meldung;
-}
-
 void Fehlerbericht(QWidget *parent, const QString &meldung)
 {
     zeige(parent, ProgrammTitel(), MitPunkt(meldung), QMessageBox::Critical, mbOK, QStringLiteral("Bericht"));

@@ -36,9 +36,8 @@ QString ProgrammTitel(const QString &programmDatei);
 QString ProgrammTitel();
 
 // The general error report: caption = program title, error icon, "OK"; a point
-// is appended when the message's last character sorts after ".".
+// is appended (MitPunkt, data/Fehler.h).
 void Fehlerbericht(QWidget *parent, const QString &meldung);
-QString MitPunkt(const QString &meldung);
 
 // Ends a command without a report: the command has told the user what went wrong.
 struct StillerAbbruch {};

@@ -1,6 +1,7 @@
 #include "help/ui/TInfo.h"
 
 #include "toolkit/Fensterteile.h"
+#include "Version.h"
 
 #include <QBoxLayout>
 #include <QFrame>
@@ -45,7 +46,7 @@ TInfo::TInfo(QWidget *parent) : QDialog(parent)
     Image2 = bildLabel(Bevel1, "Image2", "info_banner", QSize(320, 110), QStringLiteral("Vivarix"));
 
     // The version sits on the banner's lower right corner.
-    Label1 = new QLabel(QStringLiteral("Version 1.3"), Image2);
+    Label1 = new QLabel(QStringLiteral("Version " VIVARIX_VERSION), Image2);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setTextFormat(Qt::PlainText);
     Label1->setAutoFillBackground(true);
@@ -64,7 +65,7 @@ TInfo::TInfo(QWidget *parent) : QDialog(parent)
     Label3 = textLabel(Bevel1, "Label3", QStringLiteral("Kommentare, Anregungen, Kritik, Fehlermeldungen an:"));
     Label3->setWordWrap(true);
     Label4 = textLabel(Bevel1, "Label4", QStringLiteral("info@vivarix.de"));
-    Label5 = textLabel(Bevel1, "Label5", QStringLiteral("www.vivarix.de"));
+    Label5 = textLabel(Bevel1, "Label5", QStringLiteral(VIVARIX_WEBADRESSE));
     QFont schrift = Label2->font();
     schrift.setBold(true);
     Label2->setFont(schrift);

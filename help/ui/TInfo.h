@@ -16,7 +16,7 @@ public:
     QFrame *Bevel1;
     QLabel *Image1; // the narrow upright picture
     QLabel *Image2; // the banner
-    QLabel *Label1; // "Version 1.3", over the banner's lower right corner
+    QLabel *Label1; // "Version " and the program's version, over the banner's lower right corner
     QLabel *Label2; // years and authors
     QLabel *Label3; // "Kommentare, Anregungen, Kritik, Fehlermeldungen an:"
     QLabel *Label4; // e-mail address
