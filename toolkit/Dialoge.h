@@ -17,6 +17,9 @@ enum Knopf : unsigned {
     mbNein = 2,
     mbOK = 4,
     mbAbbrechen = 8,
+    // Buttons of single questions: "Überschreiben", "Speichern unter..."
+    mbUeberschreiben = 16,
+    mbSpeichernUnter = 32,
 };
 using Knoepfe = unsigned;
 
@@ -27,6 +30,8 @@ using Antwort = Knopf;
 // "Information", "Bestätigung"), German buttons, OK (else Ja) as default,
 // Escape/close gives Abbrechen if present, else Nein, else OK. Text is plain.
 Antwort MessageDlg(QWidget *parent, const QString &text, MsgArt art, Knoepfe knoepfe);
+// The same with `standard` as the default button.
+Antwort MessageDlg(QWidget *parent, const QString &text, MsgArt art, Knoepfe knoepfe, Knopf standard);
 
 // The program's title: the program file's name without extension, every
 // letter after the first in lower case. Without an argument, that of the
