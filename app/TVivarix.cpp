@@ -696,9 +696,11 @@ QString teilweiseGelesen(std::size_t n)
 void TVivarix::Laden(const QString &path)
 {
     TSchlangen neu;
+    Datendatei::Stand stand;
     const QScopedValueRollback<QString> bezug(ladeDatei, path); // for the pictures of the snake shown first
+    unterbrochenMelden(path);
     try {
-        einlesen(path, neu);
+        einlesen(path, neu, stand);
     } catch (const EInOutError &e) {
         // Not one whole record read: nothing changes, the collection on show stays.
         if (neu.empty())
@@ -715,6 +717,7 @@ void TVivarix::Laden(const QString &path)
         throw StillerAbbruch{}; // the rest of the command does not happen
     }
     uebernehmen(std::move(neu));
+    dateiStand = stand;
     Geaendert = false;
 
     if (Optionen::wert(TOptionen::OptionenLesen(this), QStringLiteral("remember")) == u"1")
@@ -727,12 +730,12 @@ bool TVivarix::vorabBereit(const QString &path) const
     return vorab && vorab->pfad() == path && vorab->baldFertig(std::chrono::milliseconds(50));
 }
 
-void TVivarix::einlesen(const QString &path, TSchlangen &neu)
+void TVivarix::einlesen(const QString &path, TSchlangen &neu, Datendatei::Stand &stand)
 {
     const bool bereit = vorabBereit(path);
     std::unique_ptr<Vorauslesen> v = std::move(vorab); // taken once, whatever this load does
     auto uebernommen = [&] {
-        std::optional<TSchlangen> gelesen = v ? v->abholen(path) : std::nullopt;
+        std::optional<TSchlangen> gelesen = v ? v->abholen(path, &stand) : std::nullopt;
         v.reset();
         if (gelesen)
             neu = std::move(*gelesen);
@@ -747,7 +750,7 @@ void TVivarix::einlesen(const QString &path, TSchlangen &neu)
     // or whose file has changed since is done again here, and then reports as
     // any load does.
     if (!uebernommen())
-        Datendatei::laden(path, neu);
+        Datendatei::laden(path, neu, &stand);
 }
 
 void TVivarix::uebernehmen(TSchlangen &&neu)
@@ -771,7 +774,7 @@ void TVivarix::Speichern(const QString &path)
     {
         const Warteanzeige warten(statusBar(), fortschrittsBalken, Warteanzeige::text(QStringLiteral("Speichere"), bytes),
                                   bytes);
-        Datendatei::speichern(path, Schlangen);
+        dateiStand = Datendatei::speichern(path, Schlangen);
     }
     Geaendert = false;
 }

@@ -2,6 +2,7 @@
 // The main window: one tab per snake, the card, the picture and both journals
 // of the snake on show, and every command of the menu and tool bar.
 #include "app/Gemeldet.h"
+#include "data/Datendatei.h"
 #include "data/TSchlange.h"
 #include "toolkit/Dialoge.h"
 
@@ -50,6 +51,8 @@ public:
     Gemeldet<bool> Geaendert{false, [this] { dateiFeldZeigen(); }};
     QString Bilddatei;
     QString Dateiname;
+    // What the data file was when it was last loaded or saved here.
+    Datendatei::Stand dateiStand;
     QString startVerz;
     int PanelBreite = 0;
 
@@ -159,7 +162,8 @@ private:
     QWidget *journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
-    void einlesen(const QString &path, TSchlangen &neu); // the file's records, with feedback while it takes
+    void einlesen(const QString &path, TSchlangen &neu,
+                  Datendatei::Stand &stand); // the file's records, with feedback while it takes
     bool vorabBereit(const QString &path) const; // read ahead, or so nearly that waiting needs no feedback
     void jetztMalen(); // paints the window at once, once the window system shows it
     void bearbeitbar(bool an); // the sixteen controls and commands Activ and Neu switch
@@ -167,6 +171,8 @@ private:
     void dateiFeldZeigen();
     void datenDialogOrdner(DateiDialog &d) const; // a data dialog opens where the data file is
     bool vorherSpeichern();
+    bool fremdeAenderungKlaeren(bool &speichernUnter); // before "Speichern" replaces a file another program changed
+    void unterbrochenMelden(const QString &path); // an in-place save of the file that never ended
     QString haltbar(const QString &eingabe); // what the data file can hold of a typed text
     void stammdatenUebernehmen(const TDateneingabe &d);
     bool eintragHinzufuegen(TStringGrid *grid, TKlickLabel *datum, const QString &text);

@@ -84,10 +84,45 @@ void TVivarix::Laden1Click()
 
 bool TVivarix::Speichern1Click()
 {
-    if (Dateiname.isEmpty())
+    bool speichernUnter = Dateiname.isEmpty();
+    if (!speichernUnter && !fremdeAenderungKlaeren(speichernUnter))
+        return false;
+    if (speichernUnter)
         return SpeichernUnter1Click();
     Speichern(Dateiname);
     return true;
+}
+
+// Another program (a second window, a sync tool) may have written the file
+// since it was loaded or saved here; replacing it would lose that work
+// unasked. True when the save may go on, into the file or, with
+// `speichernUnter`, under a name still to be chosen.
+bool TVivarix::fremdeAenderungKlaeren(bool &speichernUnter)
+{
+    if (Datendatei::unveraendert(Dateiname, dateiStand))
+        return true;
+    switch (MessageDlg(this, QStringLiteral("Die Datei wurde seit dem Laden von einem anderen Programm geändert."),
+                       MsgArt::Warnung, mbUeberschreiben | mbSpeichernUnter | mbAbbrechen, mbAbbrechen)) {
+    case mbUeberschreiben:
+        return true;
+    case mbSpeichernUnter:
+        speichernUnter = true;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A save that rewrote the file in place and was killed midway may have left
+// it damaged; the keeper learns so, and where the whole copy from before is.
+void TVivarix::unterbrochenMelden(const QString &path)
+{
+    if (const std::optional<QString> kopie = Datendatei::unterbrochen(path))
+        MessageDlg(this,
+                   QStringLiteral("Das letzte Speichern der Datei %1 wurde unterbrochen; die Datei kann "
+                                  "unvollständig sein.\nEine vollständige Kopie des Stands davor liegt in %2.")
+                       .arg(QFileInfo(path).fileName(), *kopie),
+                   MsgArt::Warnung, mbOK);
 }
 
 bool TVivarix::SpeichernUnter1Click()

@@ -6,7 +6,9 @@
 #include "data/Systemaufrufe.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
@@ -20,9 +22,15 @@
 #include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
+#include <time.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace {
+
+using Datendatei::Stand;
 
 // Linux moves at most about 2 GiB per write call.
 constexpr std::size_t MaxJeAufruf = std::size_t(1) << 30;
@@ -80,13 +88,13 @@ private:
     int fd_;
 };
 
-// Writes all `count` bytes at offset 0 on.
-void allesSchreiben(int fd, const std::uint8_t *quelle, std::size_t count)
+// Writes all `count` bytes at offset `ab` on.
+void allesSchreiben(int fd, const std::uint8_t *quelle, std::size_t count, off_t ab = 0)
 {
     std::size_t done = 0;
     while (done < count) {
-        const ssize_t w =
-            sys().pwrite(fd, quelle + done, std::min(count - done, Fortschritt::stueck(MaxJeAufruf)), off_t(done));
+        const ssize_t w = sys().pwrite(fd, quelle + done, std::min(count - done, Fortschritt::stueck(MaxJeAufruf)),
+                                       ab + off_t(done));
         if (w > 0) {
             done += std::size_t(w);
             Fortschritt::melden(done, count);
@@ -98,12 +106,12 @@ void allesSchreiben(int fd, const std::uint8_t *quelle, std::size_t count)
     }
 }
 
-// Reads `count` bytes from offset 0 on; fewer only where the file ends.
-std::size_t allesLesen(int fd, std::uint8_t *ziel, std::size_t count)
+// Reads `count` bytes from offset `ab` on; fewer only where the file ends.
+std::size_t allesLesen(int fd, std::uint8_t *ziel, std::size_t count, off_t ab)
 {
     std::size_t got = 0;
     while (got < count) {
-        const ssize_t r = sys().pread(fd, ziel + got, std::min(count - got, MaxJeAufruf), off_t(got));
+        const ssize_t r = sys().pread(fd, ziel + got, std::min(count - got, MaxJeAufruf), ab + off_t(got));
         if (r > 0)
             got += std::size_t(r);
         else if (r == 0)
@@ -112,6 +120,71 @@ std::size_t allesLesen(int fd, std::uint8_t *ziel, std::size_t count)
             scheitern(errno);
     }
     return got;
+}
+
+// A checksum of bytes, eight at a time. Bytes summed in pieces whose lengths
+// (all but the last) are multiples of eight give the sum of the whole.
+constexpr std::uint64_t SummenAnfang = 14695981039346656037ull;
+constexpr std::size_t SummenStueck = std::size_t(1) << 20;
+
+std::uint64_t pruefsumme(const std::uint8_t *p, std::size_t n, std::uint64_t h = SummenAnfang)
+{
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        h = (h ^ w) * 1099511628211ull;
+        h ^= h >> 29;
+    }
+    for (; i < n; ++i)
+        h = (h ^ p[i]) * 1099511628211ull;
+    return h;
+}
+
+// The checksum of the file at `pfad`, read through the bounded reader.
+std::optional<std::uint64_t> dateiPruefsumme(const QString &pfad)
+{
+    Einlesen::Lesedatei datei(pfad);
+    if (datei.fehler() != 0)
+        return std::nullopt;
+    std::unique_ptr<std::uint8_t[]> puffer(new (std::nothrow) std::uint8_t[SummenStueck]);
+    if (!puffer)
+        return std::nullopt;
+    std::uint64_t h = SummenAnfang;
+    for (;;) {
+        int err = 0;
+        const std::size_t n = datei.lesen(puffer.get(), SummenStueck, err);
+        if (err != 0)
+            return std::nullopt;
+        h = pruefsumme(puffer.get(), n, h);
+        if (n < SummenStueck)
+            return h;
+    }
+}
+
+std::int64_t nanosekunden(const timespec &t)
+{
+    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// What the file `st` describes is, holding `bytes`. File systems keep their
+// times in coarse steps (and another machine's clock may run ahead), so a
+// file written moments ago can change again without its times showing it:
+// then the bytes' checksum is kept as well.
+Stand standVon(const struct stat &st, const std::uint8_t *bytes, std::size_t n)
+{
+    Stand s;
+    s.bekannt = true;
+    s.geraet = std::uint64_t(st.st_dev);
+    s.knoten = std::uint64_t(st.st_ino);
+    s.groesse = std::uint64_t(std::max<off_t>(st.st_size, 0));
+    s.geaendert = nanosekunden(st.st_mtim);
+    s.umgeschrieben = nanosekunden(st.st_ctim);
+    timespec jetzt{};
+    ::clock_gettime(CLOCK_REALTIME, &jetzt);
+    if (std::max(s.geaendert, s.umgeschrieben) > nanosekunden(jetzt) - std::int64_t(2000000000))
+        s.pruefsumme = pruefsumme(bytes, n);
+    return s;
 }
 
 QByteArray ordnerVon(const QByteArray &pfad)
@@ -333,6 +406,99 @@ private:
     bool fertig_ = false;
 };
 
+// The extended attributes of a file, its access control list among them.
+using Attribute = std::vector<std::pair<QByteArray, QByteArray>>;
+
+// Raised where the new file cannot be given the old one's attributes: the
+// file is then rewritten in place instead, so that nobody gains or loses access.
+struct AttributeBleiben {};
+
+// Reads one list or value whose length is asked first; it may grow meanwhile.
+template <typename Lesen>
+std::optional<QByteArray> variabelLesen(Lesen lesen)
+{
+    for (int versuch = 0; versuch < 10; ++versuch) {
+        const ssize_t n = lesen(nullptr, 0);
+        if (n < 0)
+            return std::nullopt;
+        QByteArray b(qsizetype(n), Qt::Uninitialized);
+        const ssize_t m = lesen(b.data(), std::size_t(b.size()));
+        if (m >= 0) {
+            b.truncate(qsizetype(m));
+            return b;
+        }
+        if (errno != ERANGE)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// The attributes of the open file `fd`, else (fd -1) of the file at `pfad`.
+// Nothing when they cannot be read; none on a file system without them.
+std::optional<Attribute> attributeLesen(int fd, const char *pfad)
+{
+    const std::optional<QByteArray> namen = variabelLesen([&](char *b, std::size_t n) {
+        return fd >= 0 ? ::flistxattr(fd, b, n) : ::listxattr(pfad, b, n);
+    });
+    if (!namen)
+        return errno == ENOTSUP ? std::optional<Attribute>(Attribute{}) : std::nullopt;
+    Attribute a;
+    for (const QByteArray &name : namen->split('\0')) {
+        if (name.isEmpty())
+            continue;
+        const std::optional<QByteArray> wert = variabelLesen([&](char *b, std::size_t n) {
+            return fd >= 0 ? ::fgetxattr(fd, name.constData(), b, n) : ::getxattr(pfad, name.constData(), b, n);
+        });
+        if (!wert) {
+            if (errno == ENODATA) // removed meanwhile
+                continue;
+            return std::nullopt;
+        }
+        a.emplace_back(name, *wert);
+    }
+    return a;
+}
+
+// The old file's attributes, read before anything is written.
+Attribute alteAttribute(const QByteArray &ziel)
+{
+    const int alt = ::open(ziel.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    // A file we may write but not read still lists its attributes by name.
+    const std::optional<Attribute> a = attributeLesen(alt, ziel.constData());
+    if (alt >= 0)
+        ::close(alt);
+    if (!a)
+        throw AttributeBleiben{};
+    return *a;
+}
+
+const QByteArray *wertVon(const Attribute &a, const QByteArray &name)
+{
+    for (const auto &[n, w] : a)
+        if (n == name)
+            return &w;
+    return nullptr;
+}
+
+// Gives the new file exactly the attributes of the old one: those it got
+// from its folder (an inherited access list) and the old one lacks go.
+void attributeUebertragen(int fd, const Attribute &alt)
+{
+    const std::optional<Attribute> hat = attributeLesen(fd, nullptr);
+    if (!hat)
+        throw AttributeBleiben{};
+    for (const auto &[name, wert] : *hat)
+        if (!wertVon(alt, name) && sys().fremovexattr(fd, name.constData()) != 0)
+            throw AttributeBleiben{};
+    for (const auto &[name, wert] : alt) {
+        const QByteArray *schon = wertVon(*hat, name);
+        if (schon && *schon == wert)
+            continue;
+        if (sys().fsetxattr(fd, name.constData(), wert.constData(), std::size_t(wert.size()), 0) != 0)
+            throw AttributeBleiben{};
+    }
+}
+
 // The old file's owner, group and rights, or those of a new file. The new
 // content is written while only we may read it and gets these rights once it
 // is complete, just before it takes the file's name; a save killed before then
@@ -358,13 +524,16 @@ void rechteSetzen(int fd, const struct stat *alt)
 }
 
 // The safe replace: a new file, flushed, then renamed over the old one.
-void ersetzen(const QByteArray &ziel, const struct stat *alt, const std::uint8_t *quelle, std::size_t n)
+Stand ersetzen(const QByteArray &ziel, const struct stat *alt, const std::uint8_t *quelle, std::size_t n)
 {
+    const Attribute attribute = alt ? alteAttribute(ziel) : Attribute{};
     Deskriptor ordner(ordnerOeffnen(ordnerVon(ziel)));
     resteEntfernen(ordner.get());
     NeueDatei neu(ordner.get());
     allesSchreiben(neu.fd(), quelle, n);
     rechteSetzen(neu.fd(), alt);
+    if (alt)
+        attributeUebertragen(neu.fd(), attribute);
     if (sys().fsync(neu.fd()) != 0)
         scheitern(errno);
     neu.benennen(dateinameVon(ziel), alt != nullptr);
@@ -372,13 +541,176 @@ void ersetzen(const QByteArray &ziel, const struct stat *alt, const std::uint8_t
     // place by now, so a failure here is no reason to tell the user the save
     // failed (and there is no old file left to keep); it is tolerated on purpose.
     (void)sys().fsync(ordner.get());
+    struct stat st;
+    if (::fstat(neu.fd(), &st) != 0)
+        return Stand{};
+    return standVon(st, quelle, n);
 }
 
-// Rewrites the file where it stands, for a folder in which we may write the
-// file but not create one. The old bytes are kept in memory and written back
-// if the rewrite fails. `urFehler` is why the safe replace could not be made;
-// it is reported if the old bytes cannot be kept.
-void imOrtSchreiben(const QByteArray &ziel, const std::uint8_t *quelle, std::size_t n, int urFehler)
+// $XDG_CACHE_HOME/vivarix, else ~/.cache/vivarix.
+QByteArray sicherungsOrdnerName()
+{
+    QByteArray basis = qgetenv("XDG_CACHE_HOME");
+    if (!basis.startsWith('/'))
+        basis = QFile::encodeName(QDir::homePath()) + "/.cache";
+    return basis + "/vivarix";
+}
+
+// The copy of a file's old bytes that an in-place rewrite keeps in the cache
+// folder, "<device>-<inode>.vix", and beside it the marker that says the
+// rewrite is under way, "<device>-<inode>.marke". Both are named after the
+// file itself, so every hard link of it finds them. The marker holds the
+// checksums of the file's old and of its new bytes, and its path.
+class Sicherung {
+public:
+    Sicherung(const struct stat &st, int datei) : datei_(datei)
+    {
+        kenn_ = kennung(st);
+        const QByteArray o = sicherungsOrdnerName();
+        QDir().mkpath(QFile::decodeName(ordnerVon(o)));
+        if (::mkdir(o.constData(), 0700) != 0 && errno != EEXIST)
+            scheitern(errno);
+        ordner_.uebernehmen(sys().openat(AT_FDCWD, o.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+        if (ordner_.get() < 0)
+            scheitern(errno);
+    }
+
+    // Copies the old bytes, flushes them, and then puts the marker in place.
+    void anlegen(const QByteArray &ziel, const std::uint8_t *neu, std::size_t n)
+    {
+        // The copy of an earlier rewrite that nobody has seen yet stays.
+        (void)aufraeumen(ordner_.get(), kenn_, QFile::decodeName(ziel));
+        Deskriptor k(sys().openat(ordner_.get(), kopie().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        if (k.get() < 0)
+            scheitern(errno);
+        std::uint64_t summe = SummenAnfang;
+        altN_ = umfuellen(datei_, k.get(), &summe);
+        if (sys().fsync(k.get()) != 0)
+            scheitern(errno);
+        const QByteArray text = QByteArray::number(qulonglong(summe), 16) + '\n' +
+                                QByteArray::number(qulonglong(pruefsumme(neu, n)), 16) + '\n' + ziel + '\n';
+        const QByteArray vorlaeufig = marke() + ".tmp";
+        Deskriptor m(sys().openat(ordner_.get(), vorlaeufig.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
+                                  0600));
+        if (m.get() < 0)
+            scheitern(errno);
+        allesSchreiben(m.get(), reinterpret_cast<const std::uint8_t *>(text.constData()), std::size_t(text.size()));
+        if (sys().fsync(m.get()) != 0)
+            scheitern(errno);
+        if (sys().renameat(ordner_.get(), vorlaeufig.constData(), ordner_.get(), marke().constData()) != 0)
+            scheitern(errno);
+        if (sys().fsync(ordner_.get()) != 0)
+            scheitern(errno);
+        angelegt_ = true;
+    }
+    std::size_t altN() const { return altN_; }
+
+    // Puts the old bytes back after a rewrite that failed; true when it worked.
+    bool zurueckschreiben()
+    {
+        Deskriptor k(sys().openat(ordner_.get(), kopie().constData(), O_RDONLY | O_CLOEXEC, 0));
+        try {
+            if (k.get() < 0 || umfuellen(k.get(), datei_, nullptr) != altN_)
+                return false;
+        } catch (const Fehlschlag &) {
+            return false;
+        }
+        return sys().ftruncate(datei_, off_t(altN_)) == 0 && sys().fsync(datei_) == 0;
+    }
+
+    // The rewrite ended (or was undone): the marker goes first, then the copy.
+    void entfernen()
+    {
+        if (angelegt_ && sys().unlinkat(ordner_.get(), marke().constData(), 0) == 0)
+            (void)sys().unlinkat(ordner_.get(), kopie().constData(), 0);
+    }
+
+    // Looks at what a rewrite of the file at `pfad` left: nothing when there
+    // is no marker, or the file holds its old or its new bytes whole (then the
+    // marker and copy go); else the copy is kept under a name of its own,
+    // which is returned.
+    static std::optional<QByteArray> aufraeumen(int ordner, const QByteArray &kenn, const QString &pfad)
+    {
+        const Einlesen::Inhalt marke =
+            Einlesen::lesen(QFile::decodeName(sicherungsOrdnerName() + '/' + kenn + ".marke"), 1 << 16);
+        if (marke.fehler != 0)
+            return std::nullopt;
+        const QList<QByteArray> zeilen = marke.bytes.split('\n');
+        const std::optional<std::uint64_t> jetzt = dateiPruefsumme(pfad);
+        bool ganz = false;
+        for (int i = 0; i < 2 && jetzt && zeilen.size() > 2; ++i) {
+            bool ok = false;
+            ganz = ganz || (zeilen[i].toULongLong(&ok, 16) == *jetzt && ok);
+        }
+        if (ganz || ::faccessat(ordner, (kenn + ".vix").constData(), F_OK, 0) != 0) {
+            if (sys().unlinkat(ordner, (kenn + ".marke").constData(), 0) == 0)
+                (void)sys().unlinkat(ordner, (kenn + ".vix").constData(), 0);
+            return std::nullopt;
+        }
+        return beiseiteLegen(ordner, kenn, QFileInfo(pfad).completeBaseName());
+    }
+
+    static QByteArray kennung(const struct stat &st)
+    {
+        return QByteArray::number(qulonglong(st.st_dev), 16) + '-' + QByteArray::number(qulonglong(st.st_ino), 16);
+    }
+
+private:
+    // Gives the copy `<kenn>.vix` a name of its own, "<name> vor dem
+    // Speichern <k>.vix", and removes the marker. Returns where the copy is.
+    static QByteArray beiseiteLegen(int ordner, const QByteArray &kenn, const QString &name)
+    {
+        const QByteArray von = kenn + ".vix";
+        QByteArray nach = von;
+        for (int k = 1; k < 1000; ++k) {
+            const QByteArray versuch = QFile::encodeName(QStringLiteral("%1 vor dem Speichern %2.vix").arg(name).arg(k));
+            if (sys().linkat(ordner, von.constData(), ordner, versuch.constData(), 0) == 0) {
+                (void)sys().unlinkat(ordner, von.constData(), 0);
+                nach = versuch;
+                break;
+            }
+            if (errno != EEXIST)
+                break;
+        }
+        (void)sys().unlinkat(ordner, (kenn + ".marke").constData(), 0);
+        (void)sys().fsync(ordner);
+        return sicherungsOrdnerName() + '/' + nach;
+    }
+
+    QByteArray kopie() const { return kenn_ + ".vix"; }
+    QByteArray marke() const { return kenn_ + ".marke"; }
+
+    // Copies the whole of `von` into `nach`; with `summe`, sums the bytes.
+    static std::size_t umfuellen(int von, int nach, std::uint64_t *summe)
+    {
+        std::unique_ptr<std::uint8_t[]> puffer(new (std::nothrow) std::uint8_t[SummenStueck]);
+        if (!puffer)
+            scheitern(ENOMEM);
+        std::size_t gesamt = 0;
+        for (;;) {
+            const std::size_t n = allesLesen(von, puffer.get(), SummenStueck, off_t(gesamt));
+            allesSchreiben(nach, puffer.get(), n, off_t(gesamt));
+            if (summe)
+                *summe = pruefsumme(puffer.get(), n, *summe);
+            gesamt += n;
+            if (n < SummenStueck)
+                return gesamt;
+        }
+    }
+
+    int datei_;
+    Deskriptor ordner_;
+    QByteArray kenn_;
+    std::size_t altN_ = 0;
+    bool angelegt_ = false;
+};
+
+// Rewrites the file where it stands: for a folder in which we may write the
+// file but not create one, and for a file whose other names or attributes a
+// new file would not keep. A killed rewrite leaves the copy and its marker
+// (see Sicherung); a failed one puts the old bytes back. `urFehler` is why
+// the safe replace could not be made, reported for what is no regular file.
+Stand imOrtSchreiben(const QByteArray &ziel, const std::uint8_t *quelle, std::size_t n, int urFehler)
 {
     Deskriptor fd(sys().openat(AT_FDCWD, ziel.constData(), O_RDWR | O_CLOEXEC, 0));
     if (fd.get() < 0)
@@ -388,30 +720,23 @@ void imOrtSchreiben(const QByteArray &ziel, const std::uint8_t *quelle, std::siz
         scheitern(errno);
     if (!S_ISREG(st.st_mode))
         scheitern(urFehler);
-    const std::uint64_t altGroesse = std::uint64_t(std::max<off_t>(st.st_size, 0));
-    if (altGroesse > Einlesen::freierSpeicher() / 2)
-        scheitern(urFehler);
-    std::unique_ptr<std::uint8_t[]> altBytes(new (std::nothrow) std::uint8_t[std::size_t(altGroesse) + 1]);
-    if (!altBytes)
-        scheitern(urFehler);
-    const std::size_t altN = allesLesen(fd.get(), altBytes.get(), std::size_t(altGroesse));
-
+    Sicherung sicherung(st, fd.get());
+    sicherung.anlegen(ziel, quelle, n);
     try {
         allesSchreiben(fd.get(), quelle, n);
-        if (n < altN && sys().ftruncate(fd.get(), off_t(n)) != 0)
+        if (n < sicherung.altN() && sys().ftruncate(fd.get(), off_t(n)) != 0)
             scheitern(errno);
         if (sys().fsync(fd.get()) != 0)
             scheitern(errno);
     } catch (const Fehlschlag &) {
-        try {
-            allesSchreiben(fd.get(), altBytes.get(), altN);
-        } catch (const Fehlschlag &) {
-            // Nothing more can be done than to try the rest.
-        }
-        (void)sys().ftruncate(fd.get(), off_t(altN));
-        (void)sys().fsync(fd.get());
+        if (sicherung.zurueckschreiben())
+            sicherung.entfernen();
         throw;
     }
+    sicherung.entfernen();
+    if (::fstat(fd.get(), &st) != 0)
+        return Stand{};
+    return standVon(st, quelle, n);
 }
 
 // Files up to this size are loaded without looking at the free memory.
@@ -441,8 +766,13 @@ void grosseSeitenAnbieten(void *anfang, std::size_t n)
 #endif
 }
 
-void einlesen(Einlesen::Lesedatei &datei, TSchlangen &ziel)
+void einlesen(Einlesen::Lesedatei &datei, TSchlangen &ziel, Stand *stand = nullptr)
 {
+    // What the file was before it is read: changed while being read, it is
+    // no longer that, and a save asks.
+    struct stat vorher;
+    if (stand && ::fstat(datei.deskriptor(), &vorher) != 0)
+        fehler(errno);
     const std::uint64_t groesse = datei.groesse();
     const std::uint64_t saetze = (groesse + TSchlange::Groesse - 1) / TSchlange::Groesse;
     const std::size_t alt = ziel.size();
@@ -464,6 +794,8 @@ void einlesen(Einlesen::Lesedatei &datei, TSchlangen &ziel)
         throw EInOutError(100);
     if (const int e = datei.schliessen())
         fehler(e);
+    if (stand)
+        *stand = standVon(vorher, saetze ? ziel[alt].data() : nullptr, got);
 }
 
 } // namespace
@@ -478,6 +810,11 @@ std::uint64_t ladeGrenze()
 
 void laden(const QString &path, TSchlangen &ziel)
 {
+    laden(path, ziel, static_cast<Stand *>(nullptr));
+}
+
+void laden(const QString &path, TSchlangen &ziel, Stand *stand)
+{
     Einlesen::Lesedatei datei(path);
     if (datei.fehler() != 0)
         fehler(datei.fehler());
@@ -485,7 +822,43 @@ void laden(const QString &path, TSchlangen &ziel)
     // than reading a few records.
     if (datei.groesse() > KleinGenug)
         groessePruefen(datei.groesse(), ladeGrenze());
-    einlesen(datei, ziel);
+    einlesen(datei, ziel, stand);
+}
+
+bool unveraendert(const QString &path, const Stand &stand)
+{
+    struct stat st;
+    if (!stand.bekannt || path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return true; // gone, or a failure the save itself then reports
+    const bool gleich = std::uint64_t(st.st_dev) == stand.geraet && std::uint64_t(st.st_ino) == stand.knoten &&
+                        std::uint64_t(std::max<off_t>(st.st_size, 0)) == stand.groesse &&
+                        nanosekunden(st.st_mtim) == stand.geaendert && nanosekunden(st.st_ctim) == stand.umgeschrieben;
+    if (gleich && !stand.pruefsumme)
+        return true;
+    // Times that cannot be trusted, or changed where the bytes may not have:
+    // the bytes decide.
+    if (!stand.pruefsumme || std::uint64_t(std::max<off_t>(st.st_size, 0)) != stand.groesse)
+        return false;
+    return dateiPruefsumme(path) == stand.pruefsumme;
+}
+
+std::optional<QString> unterbrochen(const QString &path)
+{
+    struct stat st;
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    Deskriptor ordner(::open(sicherungsOrdnerName().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (ordner.get() < 0)
+        return std::nullopt;
+    const std::optional<QByteArray> kopie = Sicherung::aufraeumen(ordner.get(), Sicherung::kennung(st), path);
+    if (!kopie)
+        return std::nullopt;
+    return QFile::decodeName(*kopie);
+}
+
+QString sicherungsOrdner()
+{
+    return QFile::decodeName(sicherungsOrdnerName());
 }
 
 void laden(const QString &path, TSchlangen &ziel, std::uint64_t hoechstens)
@@ -497,13 +870,13 @@ void laden(const QString &path, TSchlangen &ziel, std::uint64_t hoechstens)
     einlesen(datei, ziel);
 }
 
-void speichern(const QString &path, const TSchlange *records, std::size_t n)
+Stand speichern(const QString &path, const TSchlange *records, std::size_t n)
 {
     // TSchlange is exactly its bytes, so the array is the file image.
-    dateiErsetzen(path, records, n * TSchlange::Groesse);
+    return dateiErsetzen(path, records, n * TSchlange::Groesse);
 }
 
-void dateiErsetzen(const QString &path, const void *bytes, std::size_t n)
+Stand dateiErsetzen(const QString &path, const void *bytes, std::size_t n)
 {
     const QByteArray ziel = linkAufloesen(systemName(path));
     if (ziel.endsWith('/'))
@@ -528,18 +901,25 @@ void dateiErsetzen(const QString &path, const void *bytes, std::size_t n)
     }
 
     const auto *quelle = static_cast<const std::uint8_t *>(bytes);
-    try {
-        ersetzen(ziel, gibtEs ? &alt : nullptr, quelle, n);
-    } catch (const Fehlschlag &f) {
-        // A folder that takes no new file (no write right, immutable, sticky
-        // with another owner) may still let us write the file itself.
-        if (!gibtEs || (f.err != EACCES && f.err != EPERM))
-            fehler(f.err);
+    int urFehler = EINVAL;
+    // A new file would leave the file's other names with the old bytes.
+    if (!gibtEs || alt.st_nlink <= 1) {
         try {
-            imOrtSchreiben(ziel, quelle, n, f.err);
-        } catch (const Fehlschlag &g) {
-            fehler(g.err);
+            return ersetzen(ziel, gibtEs ? &alt : nullptr, quelle, n);
+        } catch (const AttributeBleiben &) {
+            // Rewritten in place, the file keeps every attribute it has.
+        } catch (const Fehlschlag &f) {
+            // A folder that takes no new file (no write right, immutable, sticky
+            // with another owner) may still let us write the file itself.
+            if (!gibtEs || (f.err != EACCES && f.err != EPERM))
+                fehler(f.err);
+            urFehler = f.err;
         }
+    }
+    try {
+        return imOrtSchreiben(ziel, quelle, n, urFehler);
+    } catch (const Fehlschlag &g) {
+        fehler(g.err);
     }
 }
 

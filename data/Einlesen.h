@@ -24,6 +24,8 @@ public:
     int fehler() const { return fehler_; }
     // The file's size when it was opened.
     std::uint64_t groesse() const { return groesse_; }
+    // The open file's descriptor (-1 when it is not open), to ask the system about it.
+    int deskriptor() const { return fd_; }
     // Reads up to `n` bytes from the current position; fewer only at the end
     // of the file or on a failure, whose error number goes to `err` (else 0).
     std::size_t lesen(void *ziel, std::size_t n, int &err);

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -30,6 +31,11 @@ int Systemaufrufe::renameat(int vonOrdner, const char *von, int nachOrdner, cons
     return ::renameat(vonOrdner, von, nachOrdner, nach);
 }
 int Systemaufrufe::unlinkat(int ordner, const char *name, int flags) { return ::unlinkat(ordner, name, flags); }
+int Systemaufrufe::fsetxattr(int fd, const char *name, const void *wert, size_t n, int flags)
+{
+    return ::fsetxattr(fd, name, wert, n, flags);
+}
+int Systemaufrufe::fremovexattr(int fd, const char *name) { return ::fremovexattr(fd, name); }
 
 Systemaufrufe &Systemaufrufe::aktuell() { return *inGebrauch; }
 

@@ -20,6 +20,8 @@ public:
     virtual int linkat(int vonOrdner, const char *von, int nachOrdner, const char *nach, int flags);
     virtual int renameat(int vonOrdner, const char *von, int nachOrdner, const char *nach);
     virtual int unlinkat(int ordner, const char *name, int flags);
+    virtual int fsetxattr(int fd, const char *name, const void *wert, size_t n, int flags);
+    virtual int fremovexattr(int fd, const char *name);
 
     // The table in use: the system's own unless a test has put another in place.
     static Systemaufrufe &aktuell();

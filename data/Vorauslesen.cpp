@@ -49,6 +49,7 @@ void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
     QString pfad;
     std::optional<Kennung> vorher;
     TSchlangen neu;
+    Datendatei::Stand stand;
     bool ganz = false;
     try {
         pfad = welcheDatei();
@@ -67,7 +68,7 @@ void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
                 if (aufhoeren)
                     throw Abgebrochen{};
             });
-            Datendatei::laden(pfad, neu);
+            Datendatei::laden(pfad, neu, &stand);
             ganz = true;
         }
     } catch (...) {
@@ -79,6 +80,7 @@ void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
     if (gleich) {
         gelesen = vorher;
         saetze = std::move(neu);
+        stand_ = stand;
     }
     fertig_ = true;
     ende.notify_all();
@@ -117,7 +119,7 @@ QString Vorauslesen::pfad() const
     return pfad_;
 }
 
-std::optional<TSchlangen> Vorauslesen::abholen(const QString &pfad)
+std::optional<TSchlangen> Vorauslesen::abholen(const QString &pfad, Datendatei::Stand *stand)
 {
     {
         std::unique_lock<std::mutex> l(schutz);
@@ -130,5 +132,7 @@ std::optional<TSchlangen> Vorauslesen::abholen(const QString &pfad)
     if (abgeholt || !gelesen || pfad != pfad_ || kennung(pfad_) != gelesen)
         return std::nullopt;
     abgeholt = true;
+    if (stand)
+        *stand = stand_;
     return std::move(saetze);
 }

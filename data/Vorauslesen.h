@@ -5,6 +5,7 @@
 // only if they are of the file it asks for and that file is still the one
 // that was read. Otherwise, and after any failure, the caller reads the file
 // itself, so every message and every outcome is the ordinary load's.
+#include "data/Datendatei.h"
 #include "data/TSchlange.h"
 
 #include <QString>
@@ -42,8 +43,9 @@ public:
     // Waits for the helper, meanwhile reporting its progress through
     // Fortschritt on the calling thread. Returns the records when the helper
     // read the whole file at `pfad`, and it is still the same file with the
-    // same size and times; else nothing. Hands them over once only.
-    std::optional<TSchlangen> abholen(const QString &pfad);
+    // same size and times; else nothing. Hands them over once only, with
+    // what the file was when it was read in `stand`.
+    std::optional<TSchlangen> abholen(const QString &pfad, Datendatei::Stand *stand = nullptr);
 
     // What a file is: compared before, after and at the hand-over.
     struct Kennung {
@@ -68,6 +70,7 @@ private:
     QString pfad_;
     std::optional<Kennung> gelesen;
     TSchlangen saetze;
+    Datendatei::Stand stand_;
     bool abgeholt = false;
     std::thread helfer;
 };

@@ -1,6 +1,8 @@
 // Feeds arbitrary bytes to the data file reader as a .vix file, reads every
 // field of every record, and checks that saving writes the whole records back
-// unchanged and that storing a field's own text back changes no byte.
+// unchanged and that storing a field's own text back changes no byte. The
+// saved file has a second name, so it is rewritten in place; a file is still
+// what was loaded or saved until another writer changes a byte of it.
 #include "data/Datendatei.h"
 #include "data/Fehler.h"
 
@@ -24,10 +26,13 @@ const std::string &ordner()
         if (!::mkdtemp(muster.data()))
             std::abort();
         std::atexit([] {
-            for (const char *n : {"/ein.vix", "/aus.vix"})
+            for (const char *n : {"/ein.vix", "/aus.vix", "/aus2.vix"})
                 ::unlink((ordner() + n).c_str());
+            ::rmdir((ordner() + "/vivarix").c_str());
             ::rmdir(ordner().c_str());
         });
+        // The in-place save keeps its copy of the old bytes here.
+        ::setenv("XDG_CACHE_HOME", muster.c_str(), 1);
         return muster;
     }());
     return o;
@@ -140,10 +145,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *roh, std::size_t rohGr
     }
 
     TSchlangen s;
+    Datendatei::Stand geladen;
     const std::size_t ganze = size / TSchlange::Groesse;
     try {
-        Datendatei::laden(ein, s);
+        Datendatei::laden(ein, s, &geladen);
         pruefen(size % TSchlange::Groesse == 0);
+        pruefen(geladen.bekannt && Datendatei::unveraendert(ein, geladen));
     } catch (const EInOutError &e) {
         pruefen(e.code() == 100 && size % TSchlange::Groesse != 0);
     }
@@ -152,9 +159,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *roh, std::size_t rohGr
     for (TSchlange &r : s)
         allesLesen(r);
 
-    Datendatei::speichern(aus, s);
+    const QString aus2 = QFile::decodeName((ordner() + "/aus2.vix").c_str());
+    if (!QFile::exists(aus2)) {
+        Datendatei::speichern(aus, TSchlangen());
+        if (::link(QFile::encodeName(aus).constData(), QFile::encodeName(aus2).constData()) != 0)
+            std::abort();
+    }
+    const Datendatei::Stand gespeichert = Datendatei::speichern(aus, s);
     const QByteArray zurueck = dateiLesen(aus);
     pruefen(std::size_t(zurueck.size()) == ganze * TSchlange::Groesse);
     pruefen(zurueck.isEmpty() || std::memcmp(zurueck.constData(), data, std::size_t(zurueck.size())) == 0);
+    pruefen(dateiLesen(aus2) == zurueck);
+    pruefen(!Datendatei::unterbrochen(aus));
+    pruefen(Datendatei::unveraendert(aus, gespeichert));
+
+    // Another writer changes one byte in place: noticed, whatever the times say.
+    if (!zurueck.isEmpty()) {
+        QFile f(aus);
+        const qint64 wo = qint64(data[0]) * qint64(zurueck.size()) / 256;
+        if (!f.open(QIODevice::ReadWrite) || !f.seek(wo) || !f.putChar(char(zurueck[wo] ^ 1)))
+            std::abort();
+        f.close();
+        pruefen(!Datendatei::unveraendert(aus, gespeichert));
+    }
     return 0;
 }

@@ -47,6 +47,10 @@ int alsNobody(const std::function<int()> &f)
             const uid_t nobody = 65534;
             if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
                 return 252;
+            // A cache folder of nobody's own, inside the run's (which the mains open to all).
+            const QByteArray cache = qgetenv("XDG_CACHE_HOME");
+            if (!cache.isEmpty())
+                qputenv("XDG_CACHE_HOME", cache + "/nobody");
         }
         return f();
     });

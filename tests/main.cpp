@@ -1,11 +1,19 @@
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // What saves keep in the cache folder stays in a folder of this run, open
+    // to all like /tmp, so that tests run as another user find theirs in it.
+    QTemporaryDir cache;
+    ::chmod(QFile::encodeName(cache.path()).constData(), 01777);
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     QApplication::setQuitOnLastWindowClosed(false); // tests close windows and go on
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -201,6 +201,38 @@ TEST_F(AusgabeTest, ExportierenSchlaegtDenNamenVorUndSchreibtDieDatei)
     EXPECT_TRUE(dateiLesen(pfad("neu.txt")).contains("Fresszeiten:\r\n07.12.26 K\xFCken\r\n03.12.26 Ratte\r\n"));
     EXPECT_TRUE(f.Schlangen == vorher);
 
+    // A name that is a link to a file elsewhere: the question names that file;
+    // "Nein" keeps it, "Ja" writes it and the link stays a link.
+    ASSERT_TRUE(QDir().mkdir(pfad("woanders")));
+    dateiSchreiben(pfad("woanders/.profil"), "export PATH\n");
+    ASSERT_TRUE(QFile::link(pfad("woanders/.profil"), pfad("Kaa.txt")));
+    const QString ziel = QFileInfo(pfad("woanders/.profil")).canonicalFilePath();
+    const QString frage = QStringLiteral("Warnung|Die Datei Kaa.txt ist eine Verknüpfung auf %1.\n"
+                                         "Soll %1 überschrieben werden?")
+                              .arg(ziel);
+    DialogTest::naechsterDateiname(pfad("Kaa.txt"));
+    DialogTest::naechsteAntwort(mbNein);
+    DialogTest::naechsterDateiname(std::nullopt);
+    f.Button2->click();
+    EXPECT_EQ(gesagt(), QStringList{frage});
+    EXPECT_EQ(dateiLesen(ziel), "export PATH\n");
+    DialogTest::naechsterDateiname(pfad("Kaa.txt"));
+    DialogTest::naechsteAntwort(mbJa);
+    f.Button2->click();
+    EXPECT_EQ(gesagt(), QStringList{frage});
+    EXPECT_EQ(dateiLesen(ziel), Export::text(f.Schlangen[0]));
+    EXPECT_TRUE(QFileInfo(pfad("Kaa.txt")).isSymbolicLink());
+    // A link to a file not there yet names where the file would be made.
+    ASSERT_TRUE(QFile::link(pfad("woanders/neu.txt"), pfad("lose.txt")));
+    DialogTest::naechsterDateiname(pfad("lose.txt"));
+    DialogTest::naechsteAntwort(mbNein);
+    DialogTest::naechsterDateiname(std::nullopt);
+    f.Button2->click();
+    EXPECT_EQ(gesagt(), QStringList{QStringLiteral("Warnung|Die Datei lose.txt ist eine Verknüpfung auf %1.\n"
+                                                   "Soll %1 angelegt werden?")
+                                        .arg(pfad("woanders/neu.txt"))});
+    EXPECT_FALSE(QFileInfo::exists(pfad("woanders/neu.txt")));
+
     // A folder that is not there: the input/output error, no file.
     DialogTest::naechsterDateiname(pfad("fehlt/kaa.txt"));
     f.Button2->click();

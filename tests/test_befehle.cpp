@@ -6,6 +6,7 @@
 #include "app/TDatum.h"
 #include "app/TFutterEdit.h"
 #include "data/Datendatei.h"
+#include "data/Systemaufrufe.h"
 #include "toolkit/Bild.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
@@ -28,6 +29,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -446,6 +449,153 @@ TEST_F(BefehleTest, SchliessenBleibtOffenWennDasSpeichernScheitert)
     EXPECT_FALSE(f.close());
     EXPECT_EQ(gesagt().last(), "Bericht|Datei nicht gefunden.");
     EXPECT_TRUE(f.Geaendert);
+}
+
+TEST_F(BefehleTest, ZweiFensterAufEinerDateiUeberschreibenNichtsUngefragt)
+{
+    const QString frage = QStringLiteral("Warnung|Die Datei wurde seit dem Laden von einem anderen Programm geändert.");
+    const auto bytes = [](const TSchlangen &s) {
+        return QByteArray(reinterpret_cast<const char *>(s.data()), qsizetype(s.size() * TSchlange::Groesse));
+    };
+    TVivarix &a = mitSchlangen({schlange("Kaa"), schlange("Nagini")});
+    // A second window of the program on the same file, started the same way.
+    TVivarix b;
+    b.heute = [] { return heute(); };
+    const QString dir = ordner.path();
+    b.startVerzeichnis = [dir] { return dir; };
+    ASSERT_TRUE(Bewacht(&b, [&] { b.FormActivate(); }));
+    ASSERT_EQ(b.Dateiname, pfad("start.vix"));
+
+    // A saves first: nothing to ask.
+    fuettern(a, "Maus");
+    ausloesen(a.Speichern1);
+    EXPECT_TRUE(gesagt().isEmpty());
+    const QByteArray vonA = bytes(a.Schlangen);
+    ASSERT_EQ(dateiLesen(pfad("start.vix")), vonA);
+
+    // B's save would drop A's entry. "Abbrechen" keeps A's file and B's change,
+    // also when B is closed.
+    fuettern(b, "Ratte");
+    DialogTest::naechsteAntwort(mbAbbrechen);
+    ausloesen(b.Speichern1);
+    EXPECT_EQ(gesagt(), QStringList{frage});
+    DialogTest::naechsteAntwort(mbJa);
+    DialogTest::naechsteAntwort(mbAbbrechen);
+    EXPECT_FALSE(b.close());
+    EXPECT_EQ(gesagt(), (QStringList{"Warnung|Vorher noch speichern?", frage}));
+    EXPECT_EQ(dateiLesen(pfad("start.vix")), vonA);
+    EXPECT_TRUE(b.Geaendert);
+
+    // "Speichern unter..." puts B's collection under another name.
+    DialogTest::naechsteAntwort(mbSpeichernUnter);
+    DialogTest::naechsterDateiname(pfad("b.vix"));
+    ausloesen(b.Speichern1);
+    EXPECT_EQ(gesagt(), QStringList{frage});
+    EXPECT_EQ(b.Dateiname, pfad("b.vix"));
+    EXPECT_EQ(dateiLesen(pfad("b.vix")), bytes(b.Schlangen));
+    EXPECT_EQ(dateiLesen(pfad("start.vix")), vonA);
+    EXPECT_FALSE(b.Geaendert);
+
+    // A's own save is the file A remembers: no question on the next one. A
+    // file merely touched (same bytes, new times) asks nothing either.
+    fuettern(a, "Küken");
+    ausloesen(a.Speichern1);
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(pfad("start.vix")).constData(), nullptr, 0), 0);
+    fuettern(a, "Heimchen");
+    ausloesen(a.Speichern1);
+    EXPECT_TRUE(gesagt().isEmpty());
+
+    // A sync tool rewrites the file in place at once, same size: the bytes
+    // tell. "Überschreiben" replaces it, and the new file is the one remembered.
+    QByteArray fremd = dateiLesen(pfad("start.vix"));
+    fremd[1] = 'x';
+    {
+        QFile f(pfad("start.vix"));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_EQ(f.write(fremd), fremd.size());
+    }
+    fuettern(a, "Grille");
+    DialogTest::naechsteAntwort(mbUeberschreiben);
+    ausloesen(a.Speichern1);
+    EXPECT_EQ(gesagt(), QStringList{frage});
+    EXPECT_EQ(dateiLesen(pfad("start.vix")), bytes(a.Schlangen));
+    EXPECT_FALSE(a.Geaendert);
+    fuettern(a, "Maus");
+    ausloesen(a.Speichern1);
+    EXPECT_TRUE(gesagt().isEmpty());
+
+    // Times set back to what they were, by a tool that copies them, with
+    // other bytes of the same size: asked as well.
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(pfad("b.vix")).constData(), &st), 0);
+    const timespec zeiten[2] = {st.st_atim, st.st_mtim};
+    dateiSchreiben(pfad("b.vix"), fremd);
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(pfad("b.vix")).constData(), zeiten, 0), 0);
+    fuettern(b, "Ratte");
+    DialogTest::naechsteAntwort(mbAbbrechen);
+    ausloesen(b.Speichern1);
+    EXPECT_EQ(gesagt(), QStringList{frage});
+    EXPECT_EQ(dateiLesen(pfad("b.vix")), fremd);
+
+    // A file another program removed holds nobody's work: saved without a question.
+    ASSERT_TRUE(QFile::remove(pfad("b.vix")));
+    ausloesen(b.Speichern1);
+    EXPECT_TRUE(gesagt().isEmpty());
+    EXPECT_EQ(dateiLesen(pfad("b.vix")), bytes(b.Schlangen));
+}
+
+TEST_F(BefehleTest, EinUnterbrochenesSpeichernWirdBeimLadenGemeldet)
+{
+    // A file with a second name is rewritten in place. A save killed midway
+    // (the disk filled, and then the program was killed while putting the
+    // old bytes back) leaves a damaged file and the copy of the old one.
+    const TSchlangen alt{schlange("Kaa", 3), schlange("Nagini", 2)};
+    datei("d.vix", alt);
+    const QByteArray altBytes = dateiLesen(pfad("d.vix"));
+    ASSERT_EQ(::link(QFile::encodeName(pfad("d.vix")).constData(), QFile::encodeName(pfad("d2.vix")).constData()), 0);
+    class Abbruch : public Systemaufrufe {
+    public:
+        ssize_t pwrite(int fd, const void *q, size_t n, off_t p) override
+        {
+            ++schreiben;
+            if (schreiben == 3) // the rewrite: half of it, then the disk is full
+                return Systemaufrufe::pwrite(fd, q, n / 2, p);
+            if (schreiben == 4) {
+                errno = ENOSPC;
+                return -1;
+            }
+            if (schreiben == 5)
+                ::raise(SIGKILL);
+            return Systemaufrufe::pwrite(fd, q, n, p);
+        }
+        int schreiben = 0;
+    };
+    EXPECT_EQ(imKind([&] {
+                  Abbruch abbruch;
+                  Systemaufrufe::setzen(&abbruch);
+                  Datendatei::speichern(pfad("d.vix"), TSchlangen{schlange("Neu", 5)});
+                  return 0;
+              }),
+              255);
+    ASSERT_NE(dateiLesen(pfad("d.vix")), altBytes);
+
+    // Loading it (by its other name) says so, and where the whole copy is.
+    optionen({"autoload=0"});
+    TVivarix &f = starten();
+    gesagt();
+    DialogTest::naechsterDateiname(pfad("d2.vix"));
+    ausloesen(f.Laden1);
+    const QString kopie = Datendatei::sicherungsOrdner() + QStringLiteral("/d2 vor dem Speichern 1.vix");
+    EXPECT_EQ(gesagt().value(0), QStringLiteral("Warnung|Das letzte Speichern der Datei d2.vix wurde unterbrochen; "
+                                                 "die Datei kann unvollständig sein.\nEine vollständige Kopie des "
+                                                 "Stands davor liegt in %1.")
+                                     .arg(kopie));
+    EXPECT_EQ(dateiLesen(kopie), altBytes);
+    // Told once: the copy keeps its name, the next load says nothing.
+    DialogTest::naechsterDateiname(pfad("d.vix"));
+    ausloesen(f.Laden1);
+    EXPECT_TRUE(gesagt().isEmpty());
+    EXPECT_EQ(dateiLesen(kopie), altBytes);
 }
 
 // ---------------------------------------------------------------------------

@@ -89,6 +89,24 @@ TEST(Meldungen, KnoepfeStandardUndEscape)
     g = beantworte([] { return MessageDlg(nullptr, "x", MsgArt::Information, mbJa | mbOK); }, Qt::Key_Return, {}, &a);
     EXPECT_EQ(g.standard, "OK") << "OK is the default even beside Ja";
     EXPECT_EQ(a, mbOK);
+
+    // A question with buttons of its own and a default asked for.
+    const auto geaendert = [] {
+        return MessageDlg(nullptr, "geändert", MsgArt::Warnung, mbUeberschreiben | mbSpeichernUnter | mbAbbrechen,
+                          mbAbbrechen);
+    };
+    for (const int taste : {Qt::Key_Escape, Qt::Key_Return}) {
+        g = beantworte(geaendert, taste, {}, &a);
+        EXPECT_EQ(g.standard, "Abbrechen");
+        EXPECT_EQ(g.escape, "Abbrechen");
+        EXPECT_EQ(a, mbAbbrechen);
+    }
+    g.knoepfe.sort();
+    EXPECT_EQ(g.knoepfe, (QStringList{"Abbrechen", "Speichern unter...", "Überschreiben"}));
+    beantworte(geaendert, 0, "Überschreiben", &a);
+    EXPECT_EQ(a, mbUeberschreiben);
+    beantworte(geaendert, 0, "Speichern unter...", &a);
+    EXPECT_EQ(a, mbSpeichernUnter);
 }
 
 TEST(Meldungen, FehlerberichtTitelUndPunkt)

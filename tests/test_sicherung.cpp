@@ -23,6 +23,8 @@
 #include <functional>
 #include <iostream>
 #include <gtest/gtest.h>
+#include <map>
+#include <optional>
 #include <random>
 #include <sched.h>
 #include <string>
@@ -30,6 +32,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -141,6 +144,11 @@ public:
     {
         aufrufe.push_back({"unlinkat", o, n, f, 0});
         return scheitert("unlinkat") ? -1 : Systemaufrufe::unlinkat(o, n, f);
+    }
+    int fsetxattr(int fd, const char *n, const void *w, size_t l, int f) override
+    {
+        aufrufe.push_back({"fsetxattr", fd, n, f, 0});
+        return scheitert("fsetxattr") ? -1 : Systemaufrufe::fsetxattr(fd, n, w, l, f);
     }
 
     // Index of the first call `was` (on `fd`, if given) at or after `ab`; -1 if none.
@@ -465,59 +473,124 @@ TEST_F(SicherungTest, AFullDiskLeavesTheOldFilesWhole)
 
 // ---- Saves killed midway --------------------------------------------------------
 
-TEST_F(SicherungTest, ASaveKilledAtAnyMomentLeavesOldOrNewWholeAndNoLitter)
+namespace {
+// Makes a folder immutable for its lifetime, where the file system allows it.
+class Unveraenderlich {
+public:
+    explicit Unveraenderlich(const QString &ordner) : ordner_(ordner)
+    {
+        ok_ = ::geteuid() == 0 && QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), ordner}) == 0;
+    }
+    ~Unveraenderlich()
+    {
+        if (ok_)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), ordner_});
+    }
+    bool ok() const { return ok_; }
+
+private:
+    QString ordner_;
+    bool ok_ = false;
+};
+} // namespace
+
+TEST_F(SicherungTest, ASaveKilledAtAnyMomentLeavesOldOrNewWholeOrSaysWhereTheOldIs)
 {
     const TSchlangen a = sammlung(1000, 1), b = sammlung(999, 2);
     const QByteArray bytesA = bytesVon(a), bytesB = bytesVon(b);
-    const QString d = pfad("d.vix");
-    Datendatei::speichern(d, a);
-
-    // How long one save takes here, so the kills spread over all of it.
-    const auto start = std::chrono::steady_clock::now();
-    Datendatei::speichern(d, b);
-    const auto dauer = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
-    const int runden = 24;
-    int alteGesehen = 0, neueGesehen = 0;
-    for (int i = 0; i < runden; ++i) {
-        const bool ohneUnbenannt = i % 2 == 1;
-        const QByteArray vorher = dateiLesen(d);
-        const bool istA = vorher == bytesA;
-        ASSERT_TRUE(istA || vorher == bytesB) << "round " << i;
-        int rohr[2];
-        ASSERT_EQ(::pipe(rohr), 0);
-        const pid_t kind = ::fork();
-        if (kind == 0) {
-            Protokoll p;
-            p.ohneUnbenannt = ohneUnbenannt;
-            Systemaufrufe::setzen(&p);
-            (void)::write(rohr[1], "x", 1);
-            Datendatei::speichern(d, istA ? b : a);
-            ::_exit(0);
+    ASSERT_TRUE(QDir().mkdir(pfad("fest")));
+    // The ways a save goes: a new file unnamed or named until complete, or
+    // the file rewritten in place because it has a second name or its folder
+    // takes no new file.
+    enum class Weg { Unbenannt, Benannt, ZweiterName, FesterOrdner };
+    const struct {
+        Weg weg;
+        QString datei;
+    } wege[] = {{Weg::Unbenannt, pfad("d.vix")},
+                {Weg::Benannt, pfad("d.vix")},
+                {Weg::ZweiterName, pfad("h.vix")},
+                {Weg::FesterOrdner, pfad("fest/f.vix")}};
+    const QStringList eigene{QStringLiteral("d.vix"), QStringLiteral("h.vix"), QStringLiteral("h2.vix"),
+                             QStringLiteral("fest")};
+    for (const auto &w : wege) {
+        SCOPED_TRACE(int(w.weg));
+        const QString d = w.datei;
+        Datendatei::speichern(d, a);
+        if (w.weg == Weg::ZweiterName) {
+            ASSERT_EQ(::link(QFile::encodeName(d).constData(), QFile::encodeName(pfad("h2.vix")).constData()), 0);
         }
-        char x;
-        ASSERT_EQ(::read(rohr[0], &x, 1), 1);
-        ::close(rohr[0]);
-        ::close(rohr[1]);
-        // From right at the start to a little after the save's usual end.
-        std::this_thread::sleep_for(dauer * (i / 2) / (runden / 2 - 2));
-        ::kill(kind, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(kind, &status, 0), kind);
+        std::optional<Unveraenderlich> fest;
+        if (w.weg == Weg::FesterOrdner) {
+            fest.emplace(pfad("fest"));
+            if (!fest->ok()) {
+                std::cout << "[  SKIPPED ] immutable folder: needs root and a file system with chattr\n";
+                continue;
+            }
+        }
 
-        const QByteArray nachher = dateiLesen(d);
-        const bool alt = nachher == vorher;
-        EXPECT_TRUE(alt || nachher == (istA ? bytesB : bytesA)) << "round " << i << ": " << nachher.size() << " bytes";
-        (alt ? alteGesehen : neueGesehen)++;
-        for (const QString &e : eintraege())
-            EXPECT_TRUE(e == QStringLiteral("d.vix") || istTempName(e)) << e.toStdString();
+        // How long one save takes here, so the kills spread over all of it.
+        const auto start = std::chrono::steady_clock::now();
+        Datendatei::speichern(d, b);
+        const auto dauer =
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        const int runden = 12;
+        int alteGesehen = 0, neueGesehen = 0, gemeldet = 0;
+        for (int i = 0; i < runden; ++i) {
+            const QByteArray vorher = dateiLesen(d);
+            const bool istA = vorher == bytesA;
+            ASSERT_TRUE(istA || vorher == bytesB) << "round " << i;
+            int rohr[2];
+            ASSERT_EQ(::pipe(rohr), 0);
+            const pid_t kind = ::fork();
+            if (kind == 0) {
+                Protokoll p;
+                p.ohneUnbenannt = w.weg == Weg::Benannt;
+                Systemaufrufe::setzen(&p);
+                (void)::write(rohr[1], "x", 1);
+                Datendatei::speichern(d, istA ? b : a);
+                ::_exit(0);
+            }
+            char x;
+            ASSERT_EQ(::read(rohr[0], &x, 1), 1);
+            ::close(rohr[0]);
+            ::close(rohr[1]);
+            // From right at the start to a little after the save's usual end.
+            std::this_thread::sleep_for(dauer * i / (runden - 2));
+            ::kill(kind, SIGKILL);
+            int status = 0;
+            ASSERT_EQ(::waitpid(kind, &status, 0), kind);
+
+            // The next load says where the old collection is, or finds one whole.
+            const std::optional<QString> kopie = Datendatei::unterbrochen(d);
+            const QByteArray nachher = dateiLesen(d);
+            if (kopie) {
+                EXPECT_EQ(dateiLesen(*kopie), vorher) << "round " << i;
+                EXPECT_TRUE(QFile::remove(*kopie));
+                dateiSchreiben(d, vorher); // as the keeper would put it back
+                ++gemeldet;
+            } else {
+                const bool alt = nachher == vorher;
+                EXPECT_TRUE(alt || nachher == (istA ? bytesB : bytesA))
+                    << "round " << i << ": " << nachher.size() << " bytes";
+                (alt ? alteGesehen : neueGesehen)++;
+            }
+            for (const QString &e : eintraege())
+                EXPECT_TRUE(eigene.contains(e) || istTempName(e)) << e.toStdString();
+            if (w.weg == Weg::ZweiterName) {
+                EXPECT_EQ(dateiLesen(pfad("h2.vix")), dateiLesen(d)) << "round " << i;
+            }
+        }
+        // Kills before and after the save's end happened (a hint, not the point).
+        std::cout << "kept old " << alteGesehen << ", got new " << neueGesehen << ", told " << gemeldet << "\n";
+
+        // The next save clears what the killed ones left.
+        Datendatei::speichern(d, a);
+        EXPECT_EQ(dateiLesen(d), bytesA);
+        EXPECT_EQ(Datendatei::unterbrochen(d), std::nullopt);
+        EXPECT_EQ(eintraege(Datendatei::sicherungsOrdner()), QStringList{});
     }
-    // Kills before and after the save's end happened (a hint, not the point).
-    std::cout << "kept old " << alteGesehen << ", got new " << neueGesehen << "\n";
-
-    // The next save clears what the killed ones left.
-    Datendatei::speichern(d, a);
-    EXPECT_EQ(eintraege(), QStringList{QStringLiteral("d.vix")});
-    EXPECT_EQ(dateiLesen(d), bytesA);
+    EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("fest"), QStringLiteral("h.vix"),
+                                        QStringLiteral("h2.vix")}));
 }
 
 TEST_F(SicherungTest, OnlyLeftoversOfProcessesThatNoLongerRunAreRemoved)
@@ -592,27 +665,6 @@ TEST_F(SicherungTest, OnlyLeftoversOfProcessesThatNoLongerRunAreRemoved)
 
 // ---- A folder that takes no new file ----------------------------------------------
 
-namespace {
-// Makes a folder immutable for its lifetime, where the file system allows it.
-class Unveraenderlich {
-public:
-    explicit Unveraenderlich(const QString &ordner) : ordner_(ordner)
-    {
-        ok_ = ::geteuid() == 0 && QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), ordner}) == 0;
-    }
-    ~Unveraenderlich()
-    {
-        if (ok_)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), ordner_});
-    }
-    bool ok() const { return ok_; }
-
-private:
-    QString ordner_;
-    bool ok_ = false;
-};
-} // namespace
-
 TEST_F(SicherungTest, AFolderThatTakesNoNewFileHasItsFileRewrittenInPlace)
 {
     const QString ordner = pfad("fest");
@@ -667,6 +719,146 @@ TEST_F(SicherungTest, AFolderThatTakesNoNewFileHasItsFileRewrittenInPlace)
             pruefen([](const std::function<void()> &f) { return code(f); });
         else
             std::cout << "[  SKIPPED ] immutable folder: needs root and a file system with chattr\n";
+    }
+    Optionen::setVerzeichnis(QStringLiteral("."));
+}
+
+TEST_F(SicherungTest, EveryNameOfAFileWithHardLinksShowsTheNewCollection)
+{
+    const QString d = pfad("d.vix"), zweit = pfad("zweit.vix");
+    const TSchlangen drei = sammlung(3, 1), zwei = sammlung(2, 40), fuenf = sammlung(5, 60);
+    Datendatei::speichern(d, drei);
+    if (::link(QFile::encodeName(d).constData(), QFile::encodeName(zweit).constData()) != 0)
+        GTEST_SKIP() << "no hard links here";
+    struct stat vorher, st;
+    ASSERT_EQ(::stat(QFile::encodeName(d).constData(), &vorher), 0);
+    // Shorter and longer, saved under either name.
+    for (const auto &[name, neu] : {std::pair{d, zwei}, std::pair{zweit, fuenf}, std::pair{d, drei}}) {
+        Datendatei::speichern(name, neu);
+        EXPECT_EQ(dateiLesen(d), bytesVon(neu));
+        EXPECT_EQ(dateiLesen(zweit), bytesVon(neu));
+    }
+    ASSERT_EQ(::stat(QFile::encodeName(zweit).constData(), &st), 0);
+    EXPECT_EQ(st.st_ino, vorher.st_ino);
+    EXPECT_EQ(st.st_nlink, 2u);
+    EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("zweit.vix")}));
+    EXPECT_EQ(eintraege(Datendatei::sicherungsOrdner()), QStringList{}) << "the copy goes once the save is done";
+
+    // A rewrite that fails midway (the disk fills after half of the new bytes)
+    // gets the old bytes back from the copy, under both names.
+    Protokoll p;
+    p.fehlerBei = "pwrite";
+    p.fehlerNr = ENOSPC;
+    p.nach = 2; // the copy and the marker are written first
+    {
+        Eingesetzt e(p);
+        EXPECT_EQ(code([&] { Datendatei::speichern(d, fuenf); }), 101) << p.folge();
+    }
+    EXPECT_EQ(dateiLesen(zweit), bytesVon(drei));
+    EXPECT_EQ(eintraege(Datendatei::sicherungsOrdner()), QStringList{});
+    EXPECT_EQ(Datendatei::unterbrochen(d), std::nullopt);
+}
+
+namespace {
+// An access list of the form the kernel takes: the owner may read and write,
+// user `nobody` may read, the group and others nothing.
+QByteArray zugriffsliste(uid_t nobody)
+{
+    QByteArray a;
+    const auto u32 = [&](std::uint32_t v) { a.append(reinterpret_cast<const char *>(&v), 4); };
+    const auto eintrag = [&](std::uint16_t tag, std::uint16_t rechte, std::uint32_t id) {
+        a.append(reinterpret_cast<const char *>(&tag), 2);
+        a.append(reinterpret_cast<const char *>(&rechte), 2);
+        u32(id);
+    };
+    u32(2); // version
+    eintrag(0x01, 6, ~0u); // owner
+    eintrag(0x02, 4, nobody);
+    eintrag(0x04, 0, ~0u); // group
+    eintrag(0x10, 4, ~0u); // mask
+    eintrag(0x20, 0, ~0u); // others
+    return a;
+}
+
+std::map<std::string, QByteArray> attributeVon(const QString &pfad)
+{
+    std::map<std::string, QByteArray> m;
+    const QByteArray p = QFile::encodeName(pfad);
+    QByteArray namen(4096, '\0');
+    const ssize_t n = ::listxattr(p.constData(), namen.data(), std::size_t(namen.size()));
+    for (const QByteArray &name : namen.left(qsizetype(std::max<ssize_t>(n, 0))).split('\0')) {
+        if (name.isEmpty())
+            continue;
+        QByteArray wert(4096, '\0');
+        const ssize_t w = ::getxattr(p.constData(), name.constData(), wert.data(), std::size_t(wert.size()));
+        m[name.toStdString()] = wert.left(qsizetype(std::max<ssize_t>(w, 0)));
+    }
+    return m;
+}
+} // namespace
+
+TEST_F(SicherungTest, ExtendedAttributesAndTheAccessListStayWithTheFile)
+{
+    const QString d = pfad("d.vix");
+    Datendatei::speichern(d, sammlung(1, 1));
+    Optionen::setVerzeichnis(dir.path());
+    Optionen::speichern(Optionen::Werte{});
+    const QString dateien[] = {d, Optionen::pfad()};
+    for (const QString &f : dateien) {
+        const QByteArray p = QFile::encodeName(f);
+        ASSERT_EQ(::chmod(p.constData(), 0600), 0);
+        if (::setxattr(p.constData(), "user.vivarix.farbe", "gruen", 5, 0) != 0)
+            GTEST_SKIP() << "the file system takes no user attributes";
+        const QByteArray liste = zugriffsliste(65534);
+        if (::setxattr(p.constData(), "system.posix_acl_access", liste.constData(), std::size_t(liste.size()), 0) != 0)
+            GTEST_SKIP() << "the file system takes no access lists";
+    }
+    const auto modus = [](const QString &f) {
+        struct stat st;
+        return ::stat(QFile::encodeName(f).constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    const auto knoten = [](const QString &f) {
+        struct stat st;
+        return ::stat(QFile::encodeName(f).constData(), &st) == 0 ? st.st_ino : 0;
+    };
+    const auto nobodyLiest = [](const QString &f) {
+        return alsNobody([&] { return QFile(f).open(QIODevice::ReadOnly) ? 0 : 1; }) == 0;
+    };
+    const std::map<std::string, QByteArray> vorher = attributeVon(d);
+    ASSERT_EQ(vorher.size(), 2u);
+    const mode_t rechte = modus(d);
+    ASSERT_TRUE(nobodyLiest(d));
+
+    // Replaced by a new file, and (where an attribute cannot be set on it)
+    // rewritten in place: either way the file keeps its attributes and rights.
+    for (const bool setzenScheitert : {false, true}) {
+        SCOPED_TRACE(setzenScheitert ? "in place" : "replaced");
+        const auto altD = knoten(d), altO = knoten(Optionen::pfad());
+        const TSchlangen neu = sammlung(2, setzenScheitert ? 30 : 20);
+        Optionen::Werte w;
+        w.maximize = setzenScheitert;
+        for (const std::function<void()> &speichern :
+             {std::function<void()>([&] { Datendatei::speichern(d, neu); }), std::function<void()>([&] {
+                  Optionen::speichern(w);
+              })}) {
+            Protokoll p;
+            if (setzenScheitert) {
+                p.fehlerBei = "fsetxattr";
+                p.fehlerNr = EPERM;
+            }
+            Eingesetzt e(p);
+            speichern();
+        }
+        EXPECT_EQ(dateiLesen(d), bytesVon(neu));
+        EXPECT_EQ(dateiLesen(Optionen::pfad()), Optionen::schreiben(w));
+        for (const QString &f : dateien) {
+            SCOPED_TRACE(f.toStdString());
+            EXPECT_EQ(attributeVon(f), vorher);
+            EXPECT_EQ(modus(f), rechte);
+            EXPECT_TRUE(nobodyLiest(f));
+        }
+        EXPECT_EQ(knoten(d) == altD, setzenScheitert);
+        EXPECT_EQ(knoten(Optionen::pfad()) == altO, setzenScheitert);
     }
     Optionen::setVerzeichnis(QStringLiteral("."));
 }

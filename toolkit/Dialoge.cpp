@@ -68,6 +68,8 @@ constexpr KnopfArt knopfArten[] = {
     {mbJa, u"Ja", QMessageBox::YesRole},
     {mbNein, u"Nein", QMessageBox::NoRole},
     {mbOK, u"OK", QMessageBox::AcceptRole},
+    {mbUeberschreiben, u"Überschreiben", QMessageBox::DestructiveRole},
+    {mbSpeichernUnter, u"Speichern unter...", QMessageBox::ActionRole},
     {mbAbbrechen, u"Abbrechen", QMessageBox::RejectRole},
 };
 
@@ -182,10 +184,20 @@ std::optional<std::optional<QString>> vorbereiteterName()
 // replaced, with "Nein" as the default, so that Enter twice never replaces a file.
 bool ersetzenErlaubt(QWidget *parent, const QString &pfad)
 {
-    if (!QFileInfo(pfad).isFile())
+    const QFileInfo info(pfad);
+    QString text;
+    if (info.isSymbolicLink()) {
+        // Saving writes where the link points: the question names that file,
+        // which may be anywhere.
+        const QString ziel = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
+        text = info.exists() ? QStringLiteral("Die Datei %1 ist eine Verknüpfung auf %2.\nSoll %2 überschrieben werden?")
+                             : QStringLiteral("Die Datei %1 ist eine Verknüpfung auf %2.\nSoll %2 angelegt werden?");
+        text = text.arg(info.fileName(), ziel);
+    } else if (info.isFile()) {
+        text = QStringLiteral("Die Datei %1 existiert bereits.\nSoll sie überschrieben werden?").arg(info.fileName());
+    } else {
         return true;
-    const QString text = QStringLiteral("Die Datei %1 existiert bereits.\nSoll sie überschrieben werden?")
-                             .arg(QFileInfo(pfad).fileName());
+    }
     return zeige(parent, artName(MsgArt::Warnung), text, artIcon(MsgArt::Warnung), mbJa | mbNein,
                  artName(MsgArt::Warnung), mbNein) == mbJa;
 }

@@ -17,6 +17,9 @@ enum Knopf : unsigned {
     mbNein = 2,
     mbOK = 4,
     mbAbbrechen = 8,
+    // Buttons of single questions: "Überschreiben", "Speichern unter..."
+    mbUeberschreiben = 16,
+    mbSpeichernUnter = 32,
 };
 using Knoepfe = unsigned;
 
