@@ -557,7 +557,7 @@ QByteArray sicherungsOrdnerName()
 }
 
 // The copy of a file's old bytes that an in-place rewrite keeps in the cache
-// folder, "<device>-<inode>.vix", and beside it the marker that says the
+// folder, "<device>-<inode>.kopie", and beside it the marker that says the
 // rewrite is under way, "<device>-<inode>.marke". Both are named after the
 // file itself, so every hard link of it finds them. The marker holds the
 // checksums of the file's old and of its new bytes, and its path.
@@ -642,12 +642,12 @@ public:
             bool ok = false;
             ganz = ganz || (zeilen[i].toULongLong(&ok, 16) == *jetzt && ok);
         }
-        if (ganz || ::faccessat(ordner, (kenn + ".vix").constData(), F_OK, 0) != 0) {
+        if (ganz || ::faccessat(ordner, (kenn + ".kopie").constData(), F_OK, 0) != 0) {
             if (sys().unlinkat(ordner, (kenn + ".marke").constData(), 0) == 0)
-                (void)sys().unlinkat(ordner, (kenn + ".vix").constData(), 0);
+                (void)sys().unlinkat(ordner, (kenn + ".kopie").constData(), 0);
             return std::nullopt;
         }
-        return beiseiteLegen(ordner, kenn, QFileInfo(pfad).completeBaseName());
+        return beiseiteLegen(ordner, kenn, QFileInfo(pfad));
     }
 
     static QByteArray kennung(const struct stat &st)
@@ -656,14 +656,17 @@ public:
     }
 
 private:
-    // Gives the copy `<kenn>.vix` a name of its own, "<name> vor dem
-    // Speichern <k>.vix", and removes the marker. Returns where the copy is.
-    static QByteArray beiseiteLegen(int ordner, const QByteArray &kenn, const QString &name)
+    // Gives the copy `<kenn>.kopie` a name of its own after the file's,
+    // "mysnakes vor dem Speichern 1.vix", and removes the marker. Returns
+    // where the copy is.
+    static QByteArray beiseiteLegen(int ordner, const QByteArray &kenn, const QFileInfo &datei)
     {
-        const QByteArray von = kenn + ".vix";
+        const QByteArray von = kenn + ".kopie";
+        const QString endung = datei.suffix().isEmpty() ? QString() : u'.' + datei.suffix();
         QByteArray nach = von;
         for (int k = 1; k < 1000; ++k) {
-            const QByteArray versuch = QFile::encodeName(QStringLiteral("%1 vor dem Speichern %2.vix").arg(name).arg(k));
+            const QByteArray versuch =
+                QFile::encodeName(QStringLiteral("%1 vor dem Speichern %2").arg(datei.completeBaseName()).arg(k) + endung);
             if (sys().linkat(ordner, von.constData(), ordner, versuch.constData(), 0) == 0) {
                 (void)sys().unlinkat(ordner, von.constData(), 0);
                 nach = versuch;
@@ -677,7 +680,7 @@ private:
         return sicherungsOrdnerName() + '/' + nach;
     }
 
-    QByteArray kopie() const { return kenn_ + ".vix"; }
+    QByteArray kopie() const { return kenn_ + ".kopie"; }
     QByteArray marke() const { return kenn_ + ".marke"; }
 
     // Copies the whole of `von` into `nach`; with `summe`, sums the bytes.

@@ -457,13 +457,18 @@ TEST_F(BefehleTest, ZweiFensterAufEinerDateiUeberschreibenNichtsUngefragt)
     const auto bytes = [](const TSchlangen &s) {
         return QByteArray(reinterpret_cast<const char *>(s.data()), qsizetype(s.size() * TSchlange::Groesse));
     };
-    TVivarix &a = mitSchlangen({schlange("Kaa"), schlange("Nagini")});
-    // A second window of the program on the same file, started the same way.
-    TVivarix b;
-    b.heute = [] { return heute(); };
+    datei("start.vix", {schlange("Kaa"), schlange("Nagini")});
+    optionen({"autoload=1", "file=" + pfad("start.vix"), "futter=Maus|Ratte"});
+    // One window as the program starts (its collection read ahead), a second
+    // one of the program on the same file.
+    TVivarix &b = starten(false, true);
+    gesagt();
+    TVivarix a;
+    a.heute = [] { return heute(); };
     const QString dir = ordner.path();
-    b.startVerzeichnis = [dir] { return dir; };
-    ASSERT_TRUE(Bewacht(&b, [&] { b.FormActivate(); }));
+    a.startVerzeichnis = [dir] { return dir; };
+    ASSERT_TRUE(Bewacht(&a, [&] { a.FormActivate(); }));
+    ASSERT_EQ(a.Dateiname, pfad("start.vix"));
     ASSERT_EQ(b.Dateiname, pfad("start.vix"));
 
     // A saves first: nothing to ask.
