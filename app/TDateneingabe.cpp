@@ -2,6 +2,7 @@
 
 #include "app/DialogTeile.h"
 #include "data/Fehler.h"
+#include "data/TSchlange.h"
 #include "toolkit/Bild.h"
 #include "toolkit/Fensterteile.h"
 
@@ -67,9 +68,11 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
     rahmen->setFrameShape(QFrame::StyledPanel);
     rahmen->setFrameShadow(QFrame::Sunken);
 
-    Edit1 = eingabe(rahmen, QStringLiteral("Edit1"), 30);
-    Edit2 = eingabe(rahmen, QStringLiteral("Edit2"), 100);
-    Edit5 = eingabe(rahmen, QStringLiteral("Edit5"), 100);
+    // Each field takes what the record keeps of it, so nothing typed is cut
+    // unseen on the way to the card.
+    Edit1 = eingabe(rahmen, QStringLiteral("Edit1"), TSchlange::NameKap);
+    Edit2 = eingabe(rahmen, QStringLiteral("Edit2"), TSchlange::GattungKap);
+    Edit5 = eingabe(rahmen, QStringLiteral("Edit5"), TSchlange::FarbeKap);
     ComboBox2 = new QComboBox(rahmen);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->addItems({QStringLiteral("männlich"), QStringLiteral("weiblich"), QStringLiteral("unbekannt")});

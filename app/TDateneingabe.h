@@ -17,8 +17,8 @@ public:
 
     QLabel *titel;
     QLineEdit *Edit1;     // "Name:", 30 characters
-    QLineEdit *Edit2;     // "Gattung:", 100 characters
-    QLineEdit *Edit5;     // "Farbvariante:", 100 characters
+    QLineEdit *Edit2;     // "Gattung:", 50 characters, as many as the record keeps
+    QLineEdit *Edit5;     // "Farbvariante:", 50 characters, as many as the record keeps
     QComboBox *ComboBox2; // "Geschlecht:", fixed list "männlich", "weiblich", "unbekannt"
     QLineEdit *Edit3;     // "Schlupfmonat:", 10 characters
     QLineEdit *Edit4;     // "Bilddatei:", 50 characters

@@ -377,7 +377,7 @@ TEST_F(Dialoge, StammdatenFelderNehmenIhreLaengeAuf)
     zeigen(dlg);
     TFutterEdit edit(nullptr, heute);
     zeigen(edit);
-    for (const auto &[feld, n] : {std::pair{dlg.Edit1, 30}, std::pair{dlg.Edit2, 100}, std::pair{dlg.Edit5, 100},
+    for (const auto &[feld, n] : {std::pair{dlg.Edit1, 30}, std::pair{dlg.Edit2, 50}, std::pair{dlg.Edit5, 50},
                                   std::pair{dlg.Edit3, 10}, std::pair{dlg.Edit4, 50}, std::pair{edit.futter1, 100}}) {
         QToolTip::showText(feld->mapToGlobal(QPoint()), QStringLiteral("vorher"), feld);
         QTest::keyClicks(feld, QString(n, u'z'));
