@@ -600,9 +600,18 @@ void TVivarix::BildZeigen()
 {
     static const QPixmap standard = QPixmap::fromImage(Bild::standardBild());
     if (!Bilddatei.isEmpty()) {
-        const Bild::Geladen g = Bild::laden(Bild::aufloesen(Bilddatei, bildBezug()));
-        if (g.ergebnis == Bild::Ergebnis::Ok) {
-            Image1->setPixmap(QPixmap::fromImage(g.bild));
+        // A picture that fails in any way while it is read or drawn (out of
+        // memory too) is a picture that cannot be shown, never a failed command.
+        QPixmap bild;
+        try {
+            const Bild::Geladen g = bildLaden(Bild::aufloesen(Bilddatei, bildBezug()));
+            if (g.ergebnis == Bild::Ergebnis::Ok)
+                bild = QPixmap::fromImage(g.bild);
+        } catch (const std::exception &) {
+            bild = QPixmap();
+        }
+        if (!bild.isNull()) {
+            Image1->setPixmap(bild);
             return;
         }
     }
@@ -744,7 +753,33 @@ void TVivarix::einlesen(const QString &path, TSchlangen &neu)
 
 void TVivarix::uebernehmen(TSchlangen &&neu)
 {
+    // All or nothing: should showing the new collection fail, the old one comes
+    // back as it was, with its file name and its unsaved changes, so that no
+    // later save can write one collection under the other's name.
+    TSchlangen alt = std::move(Schlangen);
+    const int altTab = TabControl1->currentIndex();
+    const QString altName = Dateiname;
+    const bool altGeaendert = Geaendert;
+    const bool altBearbeitbar = Speichern1->isEnabled();
     Schlangen = std::move(neu);
+    try {
+        zeigen(0);
+    } catch (...) {
+        Schlangen = std::move(alt);
+        try {
+            zeigen(altTab);
+        } catch (...) {
+            // Shown as far as it goes; the collection and its name are the old ones all the same.
+        }
+        bearbeitbar(altBearbeitbar);
+        dateinameSetzen(altName);
+        Geaendert = altGeaendert;
+        throw;
+    }
+}
+
+void TVivarix::zeigen(int index)
+{
     if (Schlangen.empty()) {
         Neu(); // no snake to show: the empty state
         return;
@@ -754,7 +789,7 @@ void TVivarix::uebernehmen(TSchlangen &&neu)
     for (const TSchlange &s : Schlangen)
         namen << s.name();
     TabControl1->setTabs(namen);
-    Upd(0);
+    Upd(qBound(0, index, int(Schlangen.size()) - 1));
 }
 
 void TVivarix::Speichern(const QString &path)

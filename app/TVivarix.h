@@ -3,6 +3,7 @@
 // of the snake on show, and every command of the menu and tool bar.
 #include "app/Gemeldet.h"
 #include "data/TSchlange.h"
+#include "toolkit/Bild.h"
 #include "toolkit/Dialoge.h"
 
 #include <QDate>
@@ -39,6 +40,8 @@ public:
     // or the process's working directory.
     std::function<QDate()> heute = [] { return QDate::currentDate(); };
     std::function<QString()> startVerzeichnis;
+    // Reads a snake's picture for the card (Bild::laden); tests put a failing one in.
+    std::function<Bild::Geladen(const QString &)> bildLaden = Bild::laden;
     // The collection the settings load at start, read while the window was
     // being built (see Start::vorauslesen); the first Laden of that file takes
     // it over, any other load lets it go.
@@ -157,6 +160,7 @@ private:
     QWidget *journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
+    void zeigen(int index); // tabs for the whole collection, snake `index` on show
     void einlesen(const QString &path, TSchlangen &neu); // the file's records, with feedback while it takes
     bool vorabBereit(const QString &path) const; // read ahead, or so nearly that waiting needs no feedback
     void jetztMalen(); // paints the window at once, once the window system shows it

@@ -286,6 +286,83 @@ TEST_F(FensterTest, LadenFehlerLassenNichtsHalbes)
     EXPECT_FALSE(f.ok1->isEnabled());
 }
 
+TEST_F(FensterTest, EineLadungGiltGanzOderGarNicht)
+{
+    // b.vix's snake has a picture whose reading fails: out of memory, or in a
+    // way nobody foresaw. Either b is shown under its own name, or a comes back
+    // as it was, with its name and its unsaved feeding; "Speichern" then never
+    // writes b's snakes into a.vix.
+    struct Unvorhergesehen {};
+    const struct {
+        const char *wie;
+        std::function<void()> werfen;
+        QString meldung;
+        bool bGezeigt;
+    } faelle[] = {
+        {"out of memory on the picture", [] { throw std::bad_alloc(); },
+         "Fehler|Das Bild \"" + pfad("kaputt.bmp") +
+             "\" konnte nicht geladen werden.\nBitte überprüfe deine Einstellungen!",
+         true},
+        {"an unforeseen failure", [] { throw Unvorhergesehen{}; }, "Bericht|Unbekannter Fehler.", false},
+    };
+    TSchlange b = bunt(4);
+    b.setBild(pfad("kaputt.bmp"));
+    datei("b.vix", {b});
+    const QByteArray bBytes = dateiLesen(pfad("b.vix"));
+    for (const auto &fall : faelle) {
+        SCOPED_TRACE(fall.wie);
+        datei("a.vix", {bunt(1), bunt(2), bunt(3)});
+        const QByteArray aBytes = dateiLesen(pfad("a.vix"));
+        optionen({"autoload=1", "file=" + pfad("a.vix")});
+        TVivarix &f = starten();
+        f.TabControl1Change(1);
+        QTest::keyClicks(f.futter1->lineEdit(), QStringLiteral("Grille"));
+        QTest::keyClick(f.futter1->lineEdit(), Qt::Key_Return);
+        ASSERT_EQ(f.StringGrid1->Cells(1, 1), "Grille");
+        const TSchlangen aGeaendert = f.Schlangen;
+        const QStringList karte = angezeigt(f);
+        gesagt();
+
+        f.bildLaden = [&](const QString &p) {
+            if (p == pfad("kaputt.bmp"))
+                fall.werfen();
+            return Bild::laden(p);
+        };
+        DialogTest::naechsteAntwort(mbNein); // the feeding is not saved first
+        DialogTest::naechsterDateiname(pfad("b.vix"));
+        ausloesen(f.Laden1);
+        EXPECT_EQ(gesagt(), (QStringList{"Warnung|Vorher noch speichern?", fall.meldung}));
+        if (fall.bGezeigt) {
+            EXPECT_TRUE(f.Schlangen == TSchlangen{b});
+            EXPECT_EQ(f.Dateiname, pfad("b.vix"));
+            EXPECT_FALSE(f.Geaendert);
+            EXPECT_EQ(f.dateiFeld->text(), "b.vix");
+            EXPECT_EQ(angezeigt(f), gespeichert(b));
+        } else {
+            EXPECT_TRUE(f.Schlangen == aGeaendert);
+            EXPECT_EQ(f.Dateiname, pfad("a.vix"));
+            EXPECT_TRUE(f.Geaendert);
+            EXPECT_EQ(f.dateiFeld->text(), "a.vix *");
+            EXPECT_EQ(f.TabControl1->count(), 3);
+            EXPECT_EQ(f.TabControl1->currentIndex(), 1);
+            EXPECT_EQ(angezeigt(f), karte);
+            EXPECT_TRUE(f.ok1->isEnabled());
+        }
+
+        ausloesen(f.Speichern1);
+        EXPECT_TRUE(gesagt().isEmpty());
+        EXPECT_FALSE(f.Geaendert);
+        EXPECT_EQ(dateiLesen(pfad("b.vix")), bBytes);
+        TSchlangen inA;
+        Datendatei::laden(pfad("a.vix"), inA);
+        if (fall.bGezeigt)
+            EXPECT_EQ(dateiLesen(pfad("a.vix")), aBytes);
+        else
+            EXPECT_TRUE(inA == aGeaendert) << "a.vix holds a's snakes with the new feeding";
+        w.reset();
+    }
+}
+
 TEST_F(FensterTest, StatusleisteZeigtDateiUndOffeneAenderungen)
 {
     datei("zwei.vix", {schlange("Kaa"), schlange("Nagini")});
