@@ -703,7 +703,7 @@ void TVivarix::Laden(const QString &path)
     } catch (const EInOutError &e) {
         // Not one whole record read: nothing changes, the collection on show stays.
         if (neu.empty())
-            throw;
+            throw EInOutError::mitPfad(e, path);
         // A read that failed part-way keeps what was read, but forgets the file
         // name, so the partial collection can never be saved over the file it
         // came from without asking. The snakes that were read can be edited and
@@ -798,7 +798,11 @@ void TVivarix::Speichern(const QString &path)
     {
         const Warteanzeige warten(statusBar(), fortschrittsBalken, Warteanzeige::text(QStringLiteral("Speichere"), bytes),
                                   bytes);
-        Datendatei::speichern(path, Schlangen);
+        try {
+            Datendatei::speichern(path, Schlangen);
+        } catch (const EInOutError &e) {
+            throw EInOutError::mitPfad(e, path);
+        }
     }
     Geaendert = false;
 }

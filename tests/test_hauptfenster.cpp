@@ -229,7 +229,7 @@ TEST_F(FensterTest, LadenFehlerLassenNichtsHalbes)
     // Opening fails: nothing changes.
     DialogTest::naechsterDateiname(pfad("gibtsnicht.vix"));
     EXPECT_FALSE(Bewacht(&f, [&] { f.Laden1Click(); }));
-    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden."});
+    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden.\n\"" + pfad("gibtsnicht.vix") + "\""});
     EXPECT_EQ(f.TabControl1->count(), 5);
     EXPECT_EQ(f.Dateiname, pfad("fuenf.vix"));
 
@@ -513,6 +513,14 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
     datei("drei.vix", drei);
     const QString d = "file=" + pfad("drei.vix");
     const QString fehlt = QStringLiteral("Bericht|Datei nicht gefunden.");
+    // What stands in the data file's place is named with its path.
+    ASSERT_TRUE(QDir().mkdir(pfad("ordner.vix")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pfad("rohr.vix")).constData(), 0600), 0);
+    const auto start = [&](const char *name) { return QStringList{"autoload=1", "file=" + pfad(name)}; };
+    const auto bericht = [&](const char *text, const char *name, const char *was) {
+        return QStringList{QStringLiteral("Bericht|%1.\n\"%2\"%3.").arg(QString::fromUtf8(text), pfad(name),
+                                                                         QString::fromUtf8(was))};
+    };
     struct Fall {
         const char *wie;
         std::optional<QStringList> zeilen; // nothing: no settings file at all
@@ -533,7 +541,13 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
         {"autoload=0 with a file", QStringList{"autoload=0", d}, false, false, {}, {}},
         {"autoload with file 0", QStringList{"autoload=1", "file=0", "futter=Maus"}, false, false, {}, {"Maus"}},
         {"autoload with a missing file", QStringList{"autoload=1", "file=" + pfad("fehlt.vix"), "futter=Maus"}, false,
-         false, {fehlt}, {}},
+         false, {fehlt + "\n\"" + pfad("fehlt.vix") + "\""}, {}},
+        {"autoload with a folder", start("ordner.vix"), false, false,
+         bericht("Ungültiger Dateiname", "ordner.vix", " ist ein Ordner"), {}},
+        {"autoload with a pipe", start("rohr.vix"), false, false,
+         bericht("Ungültiger Dateiname", "rohr.vix", " ist keine gewöhnliche Datei"), {}},
+        {"autoload from a folder that is gone", start("weg/drei.vix"), false, false,
+         bericht("Datei nicht gefunden", "weg/drei.vix", "\nDer Ordner existiert nicht mehr"), {}},
         {"autoload without a file line", QStringList{"autoload=1", "maximize=1", "futter=Maus"}, true, false, {fehlt},
          {}},
     };
