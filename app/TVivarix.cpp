@@ -608,9 +608,18 @@ void TVivarix::BildZeigen()
 {
     static const QPixmap standard = QPixmap::fromImage(Bild::standardBild());
     if (!Bilddatei.isEmpty()) {
-        const Bild::Geladen g = Bild::laden(Bild::aufloesen(Bilddatei, bildBezug()));
-        if (g.ergebnis == Bild::Ergebnis::Ok) {
-            Image1->setPixmap(QPixmap::fromImage(g.bild));
+        // A picture that fails in any way while it is read or drawn (out of
+        // memory too) is a picture that cannot be shown, never a failed command.
+        QPixmap bild;
+        try {
+            const Bild::Geladen g = bildLaden(Bild::aufloesen(Bilddatei, bildBezug()));
+            if (g.ergebnis == Bild::Ergebnis::Ok)
+                bild = QPixmap::fromImage(g.bild);
+        } catch (const std::exception &) {
+            bild = QPixmap();
+        }
+        if (!bild.isNull()) {
+            Image1->setPixmap(bild);
             return;
         }
     }
@@ -704,7 +713,7 @@ void TVivarix::Laden(const QString &path)
     } catch (const EInOutError &e) {
         // Not one whole record read: nothing changes, the collection on show stays.
         if (neu.empty())
-            throw;
+            throw EInOutError::mitPfad(e, path);
         // A read that failed part-way keeps what was read, but forgets the file
         // name, so the partial collection can never be saved over the file it
         // came from without asking. The snakes that were read can be edited and
@@ -755,7 +764,33 @@ void TVivarix::einlesen(const QString &path, TSchlangen &neu, Datendatei::Stand 
 
 void TVivarix::uebernehmen(TSchlangen &&neu)
 {
+    // All or nothing: should showing the new collection fail, the old one comes
+    // back as it was, with its file name and its unsaved changes, so that no
+    // later save can write one collection under the other's name.
+    TSchlangen alt = std::move(Schlangen);
+    const int altTab = TabControl1->currentIndex();
+    const QString altName = Dateiname;
+    const bool altGeaendert = Geaendert;
+    const bool altBearbeitbar = Speichern1->isEnabled();
     Schlangen = std::move(neu);
+    try {
+        zeigen(0);
+    } catch (...) {
+        Schlangen = std::move(alt);
+        try {
+            zeigen(altTab);
+        } catch (...) {
+            // Shown as far as it goes; the collection and its name are the old ones all the same.
+        }
+        bearbeitbar(altBearbeitbar);
+        dateinameSetzen(altName);
+        Geaendert = altGeaendert;
+        throw;
+    }
+}
+
+void TVivarix::zeigen(int index)
+{
     if (Schlangen.empty()) {
         Neu(); // no snake to show: the empty state
         return;
@@ -765,7 +800,7 @@ void TVivarix::uebernehmen(TSchlangen &&neu)
     for (const TSchlange &s : Schlangen)
         namen << s.name();
     TabControl1->setTabs(namen);
-    Upd(0);
+    Upd(qBound(0, index, int(Schlangen.size()) - 1));
 }
 
 void TVivarix::Speichern(const QString &path)
@@ -774,7 +809,11 @@ void TVivarix::Speichern(const QString &path)
     {
         const Warteanzeige warten(statusBar(), fortschrittsBalken, Warteanzeige::text(QStringLiteral("Speichere"), bytes),
                                   bytes);
-        dateiStand = Datendatei::speichern(path, Schlangen);
+        try {
+            dateiStand = Datendatei::speichern(path, Schlangen);
+        } catch (const EInOutError &e) {
+            throw EInOutError::mitPfad(e, path);
+        }
     }
     Geaendert = false;
 }

@@ -4,6 +4,7 @@
 #include "app/Gemeldet.h"
 #include "data/Datendatei.h"
 #include "data/TSchlange.h"
+#include "toolkit/Bild.h"
 #include "toolkit/Dialoge.h"
 
 #include <QDate>
@@ -40,6 +41,8 @@ public:
     // or the process's working directory.
     std::function<QDate()> heute = [] { return QDate::currentDate(); };
     std::function<QString()> startVerzeichnis;
+    // Reads a snake's picture for the card (Bild::laden); tests put a failing one in.
+    std::function<Bild::Geladen(const QString &)> bildLaden = Bild::laden;
     // The collection the settings load at start, read while the window was
     // being built (see Start::vorauslesen); the first Laden of that file takes
     // it over, any other load lets it go.
@@ -162,6 +165,7 @@ private:
     QWidget *journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
+    void zeigen(int index); // tabs for the whole collection, snake `index` on show
     void einlesen(const QString &path, TSchlangen &neu,
                   Datendatei::Stand &stand); // the file's records, with feedback while it takes
     bool vorabBereit(const QString &path) const; // read ahead, or so nearly that waiting needs no feedback

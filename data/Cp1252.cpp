@@ -32,6 +32,24 @@ char byteFuer(char32_t c)
     return '?';
 }
 
+// Calls f(position, length, byte) for each character of `text`; a surrogate
+// pair is one character of length 2.
+template <typename F>
+void zeichenweise(const QString &text, F f)
+{
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            f(i, 2, '?'); // a pair is one character, and none of them is in the code page
+            ++i;
+            continue;
+        }
+        // A lone surrogate is no character the code page knows either.
+        f(i, 1, QChar::isSurrogate(c) ? '?' : byteFuer(c));
+    }
+}
+
 } // namespace
 
 namespace Cp1252 {
@@ -54,18 +72,21 @@ QByteArray encode(const QString &text)
 {
     QByteArray out;
     out.reserve(text.size());
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            ++i; // a pair is one character, and none of them is in the code page
-            out.append('?');
-            continue;
-        }
-        // A lone surrogate is no character the code page knows either.
-        out.append(QChar::isSurrogate(c) ? '?' : byteFuer(c));
-    }
+    zeichenweise(text, [&](qsizetype, qsizetype, char b) { out.append(b); });
     return out;
+}
+
+QStringList nichtDarstellbar(const QString &text)
+{
+    QStringList fremd;
+    zeichenweise(text, [&](qsizetype i, qsizetype laenge, char b) {
+        if (b != '?' || text[i] == u'?')
+            return;
+        const QString zeichen = text.mid(i, laenge);
+        if (!fremd.contains(zeichen))
+            fremd << zeichen;
+    });
+    return fremd;
 }
 
 } // namespace Cp1252

@@ -1,6 +1,7 @@
 #pragma once
 // Windows-1252 on disk, Unicode on screen: the one converter at the record's boundary.
 #include <QString>
+#include <QStringList>
 #include <cstddef>
 #include <cstdint>
 
@@ -14,4 +15,8 @@ QString decode(const QByteArray &bytes);
 // Encodes text; one byte per character (a surrogate pair counts as one
 // character). A character Windows-1252 cannot hold becomes '?'.
 QByteArray encode(const QString &text);
+
+// The characters of `text` that encode() turns into '?', each once, in the
+// order they first occur.
+QStringList nichtDarstellbar(const QString &text);
 } // namespace Cp1252

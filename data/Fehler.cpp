@@ -1,10 +1,47 @@
 #include "data/Fehler.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <cerrno>
+#include <sys/stat.h>
 
 EVivarix::EVivarix(const QString &message) : std::runtime_error(message.toStdString()), msg(message) {}
 
 EInOutError::EInOutError(int code) : EVivarix(messageFor(code)), errorCode(code) {}
+
+EInOutError::EInOutError(int code, const QString &message) : EVivarix(message), errorCode(code) {}
+
+namespace {
+// What stands at `pfad` now, for a message that names it: a folder, something
+// other than a file (a pipe, a device), or nothing because its folder is gone.
+QString wasDaIst(const QString &pfad)
+{
+    const QByteArray name = QFile::encodeName(pfad);
+    if (name.contains('\0'))
+        return {};
+    struct stat st;
+    if (::stat(name.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return QStringLiteral(" ist ein Ordner");
+        if (!S_ISREG(st.st_mode))
+            return QStringLiteral(" ist keine gewöhnliche Datei");
+        return {};
+    }
+    if (errno != ENOENT && errno != ENOTDIR)
+        return {};
+    if (QFileInfo(pfad).absoluteDir().exists())
+        return {};
+    return QStringLiteral("\nDer Ordner existiert nicht mehr");
+}
+} // namespace
+
+EInOutError EInOutError::mitPfad(const EInOutError &e, const QString &pfad)
+{
+    if ((e.code() != 2 && e.code() != 3) || pfad.isEmpty())
+        return e;
+    return EInOutError(e.code(), e.message() + QStringLiteral(".\n\"") + pfad + u'"' + wasDaIst(pfad));
+}
 
 QString EInOutError::messageFor(int code)
 {

@@ -26,7 +26,14 @@ public:
     // Maps an operating-system error number onto our error codes.
     static int codeFromErrno(int err);
 
+    // The same failure told with the file it concerns, where the message is
+    // about the file's name ("Datei nicht gefunden", "Ungültiger Dateiname"):
+    // its path and, as far as it can be seen now, what stands there or that
+    // its folder is gone. Any other failure comes back as it is.
+    static EInOutError mitPfad(const EInOutError &e, const QString &pfad);
+
 private:
+    EInOutError(int code, const QString &message);
     int errorCode;
 };
 

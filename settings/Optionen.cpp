@@ -38,10 +38,15 @@ QStringList zeilen(const QString &text)
 
 // A value must stay on its line: a line end would start a line of its own
 // (another setting, read back), a Ctrl-Z would end the file early.
+bool istZeilenbrecher(QChar c)
+{
+    return c == u'\r' || c == u'\n' || c == DateiEnde;
+}
+
 QString einzeilig(QString wert)
 {
     for (QChar &c : wert)
-        if (c == u'\r' || c == u'\n' || c == DateiEnde)
+        if (istZeilenbrecher(c))
             c = u' ';
     return wert;
 }
@@ -130,7 +135,7 @@ QByteArray schreiben(const Werte &w)
         + QStringLiteral("file=") + einzeilig(w.datei) + QStringLiteral("\r\n")
         + QStringLiteral("remember=") + schalter(w.remember) + QStringLiteral("\r\n")
         + QStringLiteral("maximize=") + schalter(w.maximize) + QStringLiteral("\r\n")
-        + QStringLiteral("futter=") + einzeilig(w.futter.join(u'|')) + QStringLiteral("\r\n");
+        + QStringLiteral("futter=") + einzeilig(w.futter.join(FutterTrenner)) + QStringLiteral("\r\n");
     return Cp1252::encode(text);
 }
 
@@ -153,8 +158,17 @@ void speichern(const Werte &w)
 QStringList futterListe(const QString &wert)
 {
     QString text = wert;
-    text.replace(u'|', u'\n');
+    text.replace(FutterTrenner, u'\n');
     return zeilen(text);
+}
+
+QStringList nichtSpeicherbar(const QString &wert)
+{
+    QStringList fremd = Cp1252::nichtDarstellbar(wert);
+    for (const QChar c : wert)
+        if (istZeilenbrecher(c) && !fremd.contains(c))
+            fremd << QString(c);
+    return fremd;
 }
 
 } // namespace Optionen

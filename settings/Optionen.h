@@ -55,4 +55,11 @@ void speichern(const Werte &w);
 
 // "|" separates foods; a final separator adds no empty food, an empty value gives none.
 QStringList futterListe(const QString &wert);
+// So a food cannot hold one: it would come back as two.
+constexpr char16_t FutterTrenner = u'|';
+
+// The characters of a value the file cannot keep as they are, each once:
+// first those outside Windows-1252 (written as "?"), then line ends and
+// Ctrl-Z (written as blanks, so the value stays on its line).
+QStringList nichtSpeicherbar(const QString &wert);
 } // namespace Optionen

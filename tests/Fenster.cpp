@@ -13,12 +13,24 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QTest>
 
 void ausloesen(QAction *a)
 {
     ASSERT_NE(a, nullptr);
     ASSERT_TRUE(a->isEnabled()) << "the command " << a->objectName().toStdString() << " is disabled";
     a->trigger();
+}
+
+void tippen(QWidget *w, const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString zeichen = text.mid(i, n);
+        const Qt::Key taste = n == 1 ? Qt::Key(text[i].toUpper().unicode()) : Qt::Key_unknown;
+        QTest::sendKeyEvent(QTest::Click, w, taste, zeichen, Qt::NoModifier);
+        i += n - 1;
+    }
 }
 
 void FensterTest::optionen(const QStringList &zeilen)

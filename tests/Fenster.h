@@ -13,6 +13,7 @@
 #include <ostream>
 
 class QAction;
+class QWidget;
 
 // Readable texts in failure messages.
 inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
@@ -20,6 +21,10 @@ inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdS
 // Runs a menu or tool-bar command the way a user reaches it: the action must be
 // enabled (a disabled one is not triggered and the test fails).
 void ausloesen(QAction *a);
+
+// Types `text` into `w`, one key press and release per character, also
+// characters beyond Latin-1 ("Łódź"), which QTest::keyClicks cannot send.
+void tippen(QWidget *w, const QString &text);
 
 class FensterTest : public ::testing::Test {
 protected:

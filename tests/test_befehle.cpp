@@ -152,7 +152,9 @@ TEST_F(BefehleTest, GescheiterteSicherungVorNeuLaesstAllesStehen)
     f.Dateiname = pfad("gibtsnicht/ordner/x.vix");
     DialogTest::naechsteAntwort(mbJa);
     EXPECT_FALSE(Bewacht(&f, [&] { f.Neu1Click(); }));
-    EXPECT_EQ(gesagt().last(), "Bericht|Datei nicht gefunden.");
+    EXPECT_EQ(gesagt().last(),
+              "Bericht|Datei nicht gefunden.\n\"" + pfad("gibtsnicht/ordner/x.vix") +
+                  "\"\nDer Ordner existiert nicht mehr.");
     EXPECT_EQ(f.TabControl1->count(), 2);
     EXPECT_TRUE(f.Geaendert);
     EXPECT_EQ(f.Schlangen[0].futter(0), "Maus");
@@ -328,8 +330,10 @@ TEST_F(BefehleTest, GescheitertesSpeichernLaesstFensterUndDateiStehen)
         {"file-size limit, tool button", f.ToolButton3, {}, 60000, "Bericht|Zu wenig Speicherplatz."},
         {"file-size limit, Speichern unter", f.SpeichernUnter1, pfad("neu.vix"), 60000,
          "Bericht|Zu wenig Speicherplatz."},
-        {"a folder as name", f.SpeichernUnter1, pfad("ordner"), RLIM_INFINITY, "Bericht|Ungültiger Dateiname."},
-        {"missing folder", f.SpeichernUnter1, pfad("fehlt/neu.vix"), RLIM_INFINITY, "Bericht|Datei nicht gefunden."},
+        {"a folder as name", f.SpeichernUnter1, pfad("ordner"), RLIM_INFINITY,
+         "Bericht|Ungültiger Dateiname.\n\"" + pfad("ordner") + "\" ist ein Ordner."},
+        {"missing folder", f.SpeichernUnter1, pfad("fehlt/neu.vix"), RLIM_INFINITY,
+         "Bericht|Datei nicht gefunden.\n\"" + pfad("fehlt/neu.vix") + "\"\nDer Ordner existiert nicht mehr."},
     };
     for (const Fall &fall : faelle) {
         SCOPED_TRACE(fall.wie);
@@ -357,7 +361,8 @@ TEST_F(BefehleTest, GescheitertesSpeichernLaesstFensterUndDateiStehen)
     ASSERT_TRUE(QDir(pfad("ordner")).removeRecursively());
     gesagt();
     ausloesen(f.Speichern1);
-    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden."});
+    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden.\n\"" + pfad("ordner/a.vix") +
+                                    "\"\nDer Ordner existiert nicht mehr."});
     EXPECT_TRUE(f.Geaendert);
     EXPECT_EQ(f.Dateiname, pfad("ordner/a.vix"));
     EXPECT_EQ(f.Schlangen[0].futter(0), "Ratte");
@@ -447,7 +452,9 @@ TEST_F(BefehleTest, SchliessenBleibtOffenWennDasSpeichernScheitert)
     f.Dateiname = pfad("fehlt/ordner/x.vix");
     DialogTest::naechsteAntwort(mbJa);
     EXPECT_FALSE(f.close());
-    EXPECT_EQ(gesagt().last(), "Bericht|Datei nicht gefunden.");
+    EXPECT_EQ(gesagt().last(),
+              "Bericht|Datei nicht gefunden.\n\"" + pfad("fehlt/ordner/x.vix") +
+                  "\"\nDer Ordner existiert nicht mehr.");
     EXPECT_TRUE(f.Geaendert);
 }
 

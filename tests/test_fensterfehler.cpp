@@ -314,8 +314,8 @@ TEST_F(FensterFehlerTest, LadenEinesOrdnersRohresOderZuGrossenDateiLaesstDieSamm
         QString meldung; // the report, or its beginning
         bool ganz;       // the report is exactly that
     } faelle[] = {
-        {"ordner.vix", "Bericht|Ungültiger Dateiname.", true},
-        {"rohr.vix", "Bericht|Ungültiger Dateiname.", true},
+        {"ordner.vix", "Bericht|Ungültiger Dateiname.\n\"" + pfad("ordner.vix") + "\" ist ein Ordner.", true},
+        {"rohr.vix", "Bericht|Ungültiger Dateiname.\n\"" + pfad("rohr.vix") + "\" ist keine gewöhnliche Datei.", true},
         {"riesig.vix", zuGross, false},
     };
     for (const auto &fall : faelle) {

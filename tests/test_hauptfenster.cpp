@@ -241,7 +241,7 @@ TEST_F(FensterTest, LadenFehlerLassenNichtsHalbes)
     // Opening fails: nothing changes.
     DialogTest::naechsterDateiname(pfad("gibtsnicht.vix"));
     EXPECT_FALSE(Bewacht(&f, [&] { f.Laden1Click(); }));
-    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden."});
+    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden.\n\"" + pfad("gibtsnicht.vix") + "\""});
     EXPECT_EQ(f.TabControl1->count(), 5);
     EXPECT_EQ(f.Dateiname, pfad("fuenf.vix"));
 
@@ -296,6 +296,83 @@ TEST_F(FensterTest, LadenFehlerLassenNichtsHalbes)
     EXPECT_TRUE(Bewacht(&f, [&] { f.Laden1Click(); }));
     EXPECT_EQ(f.TabControl1->count(), 0);
     EXPECT_FALSE(f.ok1->isEnabled());
+}
+
+TEST_F(FensterTest, EineLadungGiltGanzOderGarNicht)
+{
+    // b.vix's snake has a picture whose reading fails: out of memory, or in a
+    // way nobody foresaw. Either b is shown under its own name, or a comes back
+    // as it was, with its name and its unsaved feeding; "Speichern" then never
+    // writes b's snakes into a.vix.
+    struct Unvorhergesehen {};
+    const struct {
+        const char *wie;
+        std::function<void()> werfen;
+        QString meldung;
+        bool bGezeigt;
+    } faelle[] = {
+        {"out of memory on the picture", [] { throw std::bad_alloc(); },
+         "Fehler|Das Bild \"" + pfad("kaputt.bmp") +
+             "\" konnte nicht geladen werden.\nBitte überprüfe deine Einstellungen!",
+         true},
+        {"an unforeseen failure", [] { throw Unvorhergesehen{}; }, "Bericht|Unbekannter Fehler.", false},
+    };
+    TSchlange b = bunt(4);
+    b.setBild(pfad("kaputt.bmp"));
+    datei("b.vix", {b});
+    const QByteArray bBytes = dateiLesen(pfad("b.vix"));
+    for (const auto &fall : faelle) {
+        SCOPED_TRACE(fall.wie);
+        datei("a.vix", {bunt(1), bunt(2), bunt(3)});
+        const QByteArray aBytes = dateiLesen(pfad("a.vix"));
+        optionen({"autoload=1", "file=" + pfad("a.vix")});
+        TVivarix &f = starten();
+        f.TabControl1Change(1);
+        QTest::keyClicks(f.futter1->lineEdit(), QStringLiteral("Grille"));
+        QTest::keyClick(f.futter1->lineEdit(), Qt::Key_Return);
+        ASSERT_EQ(f.StringGrid1->Cells(1, 1), "Grille");
+        const TSchlangen aGeaendert = f.Schlangen;
+        const QStringList karte = angezeigt(f);
+        gesagt();
+
+        f.bildLaden = [&](const QString &p) {
+            if (p == pfad("kaputt.bmp"))
+                fall.werfen();
+            return Bild::laden(p);
+        };
+        DialogTest::naechsteAntwort(mbNein); // the feeding is not saved first
+        DialogTest::naechsterDateiname(pfad("b.vix"));
+        ausloesen(f.Laden1);
+        EXPECT_EQ(gesagt(), (QStringList{"Warnung|Vorher noch speichern?", fall.meldung}));
+        if (fall.bGezeigt) {
+            EXPECT_TRUE(f.Schlangen == TSchlangen{b});
+            EXPECT_EQ(f.Dateiname, pfad("b.vix"));
+            EXPECT_FALSE(f.Geaendert);
+            EXPECT_EQ(f.dateiFeld->text(), "b.vix");
+            EXPECT_EQ(angezeigt(f), gespeichert(b));
+        } else {
+            EXPECT_TRUE(f.Schlangen == aGeaendert);
+            EXPECT_EQ(f.Dateiname, pfad("a.vix"));
+            EXPECT_TRUE(f.Geaendert);
+            EXPECT_EQ(f.dateiFeld->text(), "a.vix *");
+            EXPECT_EQ(f.TabControl1->count(), 3);
+            EXPECT_EQ(f.TabControl1->currentIndex(), 1);
+            EXPECT_EQ(angezeigt(f), karte);
+            EXPECT_TRUE(f.ok1->isEnabled());
+        }
+
+        ausloesen(f.Speichern1);
+        EXPECT_TRUE(gesagt().isEmpty());
+        EXPECT_FALSE(f.Geaendert);
+        EXPECT_EQ(dateiLesen(pfad("b.vix")), bBytes);
+        TSchlangen inA;
+        Datendatei::laden(pfad("a.vix"), inA);
+        if (fall.bGezeigt)
+            EXPECT_EQ(dateiLesen(pfad("a.vix")), aBytes);
+        else
+            EXPECT_TRUE(inA == aGeaendert) << "a.vix holds a's snakes with the new feeding";
+        w.reset();
+    }
 }
 
 TEST_F(FensterTest, StatusleisteZeigtDateiUndOffeneAenderungen)
@@ -452,6 +529,14 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
     datei("drei.vix", drei);
     const QString d = "file=" + pfad("drei.vix");
     const QString fehlt = QStringLiteral("Bericht|Datei nicht gefunden.");
+    // What stands in the data file's place is named with its path.
+    ASSERT_TRUE(QDir().mkdir(pfad("ordner.vix")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pfad("rohr.vix")).constData(), 0600), 0);
+    const auto start = [&](const char *name) { return QStringList{"autoload=1", "file=" + pfad(name)}; };
+    const auto bericht = [&](const char *text, const char *name, const char *was) {
+        return QStringList{QStringLiteral("Bericht|%1.\n\"%2\"%3.").arg(QString::fromUtf8(text), pfad(name),
+                                                                         QString::fromUtf8(was))};
+    };
     struct Fall {
         const char *wie;
         std::optional<QStringList> zeilen; // nothing: no settings file at all
@@ -472,7 +557,13 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
         {"autoload=0 with a file", QStringList{"autoload=0", d}, false, false, {}, {}},
         {"autoload with file 0", QStringList{"autoload=1", "file=0", "futter=Maus"}, false, false, {}, {"Maus"}},
         {"autoload with a missing file", QStringList{"autoload=1", "file=" + pfad("fehlt.vix"), "futter=Maus"}, false,
-         false, {fehlt}, {}},
+         false, {fehlt + "\n\"" + pfad("fehlt.vix") + "\""}, {}},
+        {"autoload with a folder", start("ordner.vix"), false, false,
+         bericht("Ungültiger Dateiname", "ordner.vix", " ist ein Ordner"), {}},
+        {"autoload with a pipe", start("rohr.vix"), false, false,
+         bericht("Ungültiger Dateiname", "rohr.vix", " ist keine gewöhnliche Datei"), {}},
+        {"autoload from a folder that is gone", start("weg/drei.vix"), false, false,
+         bericht("Datei nicht gefunden", "weg/drei.vix", "\nDer Ordner existiert nicht mehr"), {}},
         {"autoload without a file line", QStringList{"autoload=1", "maximize=1", "futter=Maus"}, true, false, {fehlt},
          {}},
     };

@@ -3,6 +3,7 @@
 
 #include "Fenster.h"
 #include "Hilfen.h"
+#include "data/Cp1252.h"
 #include "data/Fehler.h"
 #include "toolkit/Dialoge.h"
 
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -230,6 +232,8 @@ TEST_F(OptionenTest, FutterlisteHinzufuegenVerschiebenLoeschen)
 
 TEST_F(OptionenTest, OhneDateiEnterFuegtHinzuEscapeSchliesstNichtOkLegtDieDateiAn)
 {
+    const QString gewaehlt = dir.path() + QStringLiteral("/mysnakes.vix");
+    const auto klick = [](QWidget *w, QPoint wo = {}) { QTest::mouseClick(w, Qt::LeftButton, {}, wo); };
     bool geschlossen = false;
     DialogTest::naechsterDialog([&](QWidget *w) {
         auto *d = static_cast<TOptionen *>(w);
@@ -238,24 +242,102 @@ TEST_F(OptionenTest, OhneDateiEnterFuegtHinzuEscapeSchliesstNichtOkLegtDieDateiA
         EXPECT_FALSE(d->CheckBox1->isChecked() || d->CheckBox2->isChecked() || d->CheckBox3->isChecked());
         EXPECT_FALSE(d->Edit1->isEnabled() || d->Button1->isEnabled());
         EXPECT_EQ(d->futterZeilen(), QStringList{QString()});
-
         QApplication::setActiveWindow(d);
-        d->PageControl1->setCurrentIndex(1);
-        d->futter1->setFocus();
+
+        // A file chosen with "ändern...", then Enter on this page: nothing closes.
+        klick(d->CheckBox1);
+        DialogTest::naechsterDateiname(gewaehlt);
+        klick(d->Button1);
+        EXPECT_EQ(d->Edit1->text(), gewaehlt);
+        QTest::keyClick(d->Edit1, Qt::Key_Return);
+        QTest::keyClick(d->CheckBox2, Qt::Key_Enter);
+        EXPECT_TRUE(d->isVisible());
+
+        // Then to the foods with the mouse: Enter in the food field adds the food.
+        QTabBar *reiter = d->PageControl1->tabBar();
+        klick(reiter, reiter->tabRect(1).center());
+        ASSERT_EQ(d->PageControl1->currentIndex(), 1);
+        klick(d->futter1);
         QTest::keyClicks(d->futter1, QStringLiteral("Maus"));
         QTest::keyClick(d->futter1, Qt::Key_Return);
-        QTest::keyClick(d->StringGrid1, Qt::Key_Escape);
         EXPECT_TRUE(d->isVisible());
         EXPECT_EQ(d->futterZeilen(), QStringList{QStringLiteral("Maus")});
+        EXPECT_TRUE(d->futter1->text().isEmpty());
+
+        // A "|" would split the food in two at the next start: refused, the text kept to correct.
+        QTest::keyClicks(d->futter1, QStringLiteral("Ratte|Maus"));
+        QTest::keyClick(d->futter1, Qt::Key_Return);
+        EXPECT_EQ(DialogTest::protokoll().last(),
+                  QStringLiteral("Fehler|Eine Futterart darf keinen senkrechten Strich \"|\" enthalten."));
+        EXPECT_EQ(d->futterZeilen(), QStringList{QStringLiteral("Maus")});
+        EXPECT_EQ(d->futter1->text(), QStringLiteral("Ratte|Maus"));
+        QTest::keyClick(d->futter1, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(d->futter1, Qt::Key_Backspace);
+
+        QTest::keyClick(d->StringGrid1, Qt::Key_Escape);
+        QTest::keyClick(d->StringGrid1, Qt::Key_Return);
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_EQ(d->futterZeilen(), QStringList{QStringLiteral("Maus")});
+        // Only the food's own button is the default; none turns into one on focus.
+        for (QPushButton *b : d->findChildren<QPushButton *>()) {
+            EXPECT_FALSE(b->autoDefault()) << b->objectName().toStdString();
+            EXPECT_EQ(b->isDefault(), b == d->ok1) << b->objectName().toStdString();
+        }
         EXPECT_FALSE(QFile::exists(datei()));
-        d->Button2->click();
+        klick(d->Button2);
         geschlossen = !d->isVisible();
     });
     TOptionen dlg;
     EXPECT_EQ(Modal(&dlg), QDialog::Accepted);
     EXPECT_TRUE(geschlossen);
-    EXPECT_EQ(dateiLesen(datei()),
-              QByteArray("[Options]\r\nautoload=0\r\nfile=\r\nremember=0\r\nmaximize=0\r\nfutter=Maus\r\n"));
+    EXPECT_EQ(dateiLesen(datei()), "[Options]\r\nautoload=1\r\nfile=" + QFile::encodeName(gewaehlt) +
+                                       "\r\nremember=0\r\nmaximize=0\r\nfutter=Maus\r\n");
+}
+
+TEST_F(OptionenTest, WasDieDateiNichtHaltenKannWirdGesagt)
+{
+    // Windows-1252 has "ó" but neither "Ł" nor "ź" nor "ś". A path that would be
+    // written otherwise is refused; a food is stored with "?" after one notice.
+    const QString polnisch = dir.path() + QStringLiteral("/Łódź/mysnakes.vix");
+    const QString deutsch = dir.path() + QStringLiteral("/Köln/mysnakes.vix");
+    DialogTest::naechsteAntwort(mbOK); // no settings file yet
+    int offenNachPfad = -1;
+    DialogTest::naechsterDialog([&](QWidget *w) {
+        auto *d = static_cast<TOptionen *>(w);
+        QApplication::setActiveWindow(d);
+        QTest::mouseClick(d->CheckBox1, Qt::LeftButton);
+        QTest::mouseClick(d->Edit1, Qt::LeftButton);
+        tippen(d->Edit1, polnisch);
+        QTabBar *reiter = d->PageControl1->tabBar();
+        QTest::mouseClick(reiter, Qt::LeftButton, {}, reiter->tabRect(1).center());
+        QTest::mouseClick(d->futter1, Qt::LeftButton);
+        for (const QString &futter : {QStringLiteral("Łosoś"), QStringLiteral("Maus"), QStringLiteral("Śledź")}) {
+            tippen(d->futter1, futter);
+            QTest::keyClick(d->futter1, Qt::Key_Return);
+        }
+        QTest::mouseClick(d->Button2, Qt::LeftButton);
+        offenNachPfad = d->isVisible() && d->PageControl1->currentIndex() == 0 && d->Edit1->hasFocus();
+        EXPECT_FALSE(QFile::exists(datei())) << "nothing written";
+
+        QTest::keyClick(d->Edit1, Qt::Key_A, Qt::ControlModifier);
+        tippen(d->Edit1, deutsch);
+        DialogTest::naechsteAntwort(mbOK);
+        QTest::mouseClick(d->Button2, Qt::LeftButton);
+    });
+    TOptionen dlg;
+    EXPECT_EQ(Modal(&dlg), QDialog::Accepted);
+    EXPECT_EQ(offenNachPfad, 1);
+    EXPECT_EQ(DialogTest::protokoll(),
+              (QStringList{NichtGefunden,
+                           "Fehler|Der Pfad \"" + polnisch +
+                               "\" kann in der Optionsdatei nicht gespeichert werden, sie kann diese Zeichen nicht "
+                               "aufnehmen: \"Ł\", \"ź\".\nBitte wähle eine Datei, deren Pfad ohne sie auskommt.",
+                           "Warnung|Die Optionsdatei kann diese Zeichen der Futterarten nicht speichern: \"Ś\", "
+                           "\"ź\", \"Ł\", \"ś\".\nSie werden als \"?\" gespeichert."}));
+    EXPECT_EQ(dateiLesen(datei()), "[Options]\r\nautoload=1\r\nfile=" + Cp1252::encode(deutsch) +
+                                       "\r\nremember=0\r\nmaximize=0\r\nfutter=?led?|Maus|?oso?\r\n");
+    EXPECT_EQ(Optionen::nichtSpeicherbar(QStringLiteral("a\r\nb\x1A🐍")),
+              (QStringList{QStringLiteral("🐍"), QStringLiteral("\r"), QStringLiteral("\n"), QStringLiteral("\x1A")}));
 }
 
 TEST_F(OptionenTest, OkMitFehlschlagendemSchreibenBleibtOffen)

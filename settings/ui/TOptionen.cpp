@@ -1,5 +1,6 @@
 #include "settings/ui/TOptionen.h"
 
+#include "data/Cp1252.h"
 #include "data/TSchlange.h"
 #include "toolkit/Fensterteile.h"
 
@@ -16,6 +17,21 @@
 #include <QTabWidget>
 
 namespace {
+// Characters for a message: each in quotes, a line end or Ctrl-Z by name.
+QString zeichenListe(const QStringList &zeichen)
+{
+    QStringList l;
+    for (const QString &z : zeichen) {
+        if (z == u"\r" || z == u"\n")
+            l << QStringLiteral("Zeilenumbruch");
+        else if (z == QChar(0x1A))
+            l << QStringLiteral("Strg+Z");
+        else
+            l << u'"' + z + u'"';
+    }
+    return l.join(QStringLiteral(", "));
+}
+
 QLabel *erklaerung(const QString &text, QWidget *parent)
 {
     auto *l = new QLabel(text, parent);
@@ -58,9 +74,6 @@ TOptionen::TOptionen(QWidget *parent) : QDialog(parent)
     Button3->setObjectName(QStringLiteral("Button3"));
     Button2 = new QPushButton(QStringLiteral("OK"), this);
     Button2->setObjectName(QStringLiteral("Button2"));
-    // ok1 is the default button; a focused "OK" or "Abbrechen" still answers Enter itself.
-    Button2->setAutoDefault(true);
-    Button3->setAutoDefault(true);
     auto *knoepfe = new QHBoxLayout;
     knoepfe->addStretch(1);
     knoepfe->addWidget(Button3);
@@ -71,6 +84,15 @@ TOptionen::TOptionen(QWidget *parent) : QDialog(parent)
     layout->addWidget(titel);
     layout->addWidget(PageControl1);
     layout->addLayout(knoepfe);
+
+    // Enter adds the typed food and nothing else (see keyPressEvent). No other
+    // button may turn into the default, as Qt's auto-default buttons do when they
+    // take the focus: Enter in the food field would then press "Abbrechen".
+    // ok1 is made the default only now that it is inside the dialog, which then
+    // keeps it as the one it returns to.
+    for (QPushButton *b : findChildren<QPushButton *>())
+        b->setAutoDefault(false);
+    ok1->setDefault(true);
 
     verbinde(this, CheckBox1, &QCheckBox::toggled, &TOptionen::CheckBox1Click);
     verbinde(this, Button1, &QPushButton::clicked, &TOptionen::Button1Click);
@@ -100,7 +122,6 @@ QWidget *TOptionen::seiteAllgemein()
     Button1 = new QPushButton(QStringLiteral("ändern..."), seite);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setAccessibleName(QStringLiteral("Datei ändern"));
-    Button1->setAutoDefault(false);
     Button1->setEnabled(false);
     CheckBox2 = new QCheckBox(QStringLiteral("Nach jedem Ladevorgang automatisch Fress-Check starten"), seite);
     CheckBox2->setObjectName(QStringLiteral("CheckBox2"));
@@ -158,7 +179,6 @@ QWidget *TOptionen::seiteFutterarten()
     ok1->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     ok1->setAccessibleName(QStringLiteral("Futterart hinzufügen"));
     ok1->setToolTip(QStringLiteral("Futterart hinzufügen"));
-    ok1->setDefault(true);
 
     auto *eingabe = new QHBoxLayout;
     eingabe->addWidget(futter1, 1);
@@ -244,6 +264,15 @@ void TOptionen::keyPressEvent(QKeyEvent *e)
         e->accept();
         return;
     }
+    // Enter adds the food typed on the food page, from the input or wherever the
+    // focus is there; it never presses another button, so it never closes the
+    // dialog and never throws away what was set.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        e->accept();
+        if (ok1->isVisible())
+            Bewacht(this, [&] { ok1Click(); });
+        return;
+    }
     QDialog::keyPressEvent(e);
 }
 
@@ -291,6 +320,13 @@ void TOptionen::ok1Click()
     const QString neu = futter1->text();
     if (neu.isEmpty())
         return;
+    if (neu.contains(Optionen::FutterTrenner)) {
+        // The settings file separates the foods with it: the food would come back as two.
+        MessageDlg(this, QStringLiteral("Eine Futterart darf keinen senkrechten Strich \"|\" enthalten."),
+                   MsgArt::Fehler, mbOK);
+        futter1->setFocus();
+        return;
+    }
     // One row in, at most one out: the list is not built anew, which with many
     // thousand foods (and a screen reader told of every row) would take long.
     const int zeile = StringGrid1->currentRow();
@@ -349,6 +385,28 @@ void TOptionen::Nachunten1Click()
 
 void TOptionen::Button2Click()
 {
+    const Optionen::Werte werte = eingestellt();
+    // A path written otherwise than typed names another file, or none: the
+    // start would load nothing, every time. Refused while it can be changed.
+    if (const QStringList fremd = Optionen::nichtSpeicherbar(werte.datei); !fremd.isEmpty()) {
+        PageControl1->setCurrentWidget(TabSheet1);
+        MessageDlg(this,
+                   QStringLiteral("Der Pfad \"%1\" kann in der Optionsdatei nicht gespeichert werden, sie kann "
+                                  "diese Zeichen nicht aufnehmen: %2.\nBitte wähle eine Datei, deren Pfad ohne "
+                                  "sie auskommt.")
+                       .arg(werte.datei, zeichenListe(fremd)),
+                   MsgArt::Fehler, mbOK);
+        if (Edit1->isEnabled())
+            Edit1->setFocus();
+        return;
+    }
+    // A food stays usable with a "?" in it; the keeper is told once which characters become one.
+    if (const QStringList fremd = Cp1252::nichtDarstellbar(werte.futter.join(QString())); !fremd.isEmpty())
+        MessageDlg(this,
+                   QStringLiteral("Die Optionsdatei kann diese Zeichen der Futterarten nicht speichern: %1.\n"
+                                  "Sie werden als \"?\" gespeichert.")
+                       .arg(zeichenListe(fremd)),
+                   MsgArt::Warnung, mbOK);
     // A failed write leaves the dialog open with everything the user set.
     OptionenSave();
     accept();

@@ -47,7 +47,7 @@ public:
     QPushButton *Button1; // "ändern..."
     QListWidget *StringGrid1; // the usual foods, one per row
     QLineEdit *futter1;   // a food to add
-    QPushButton *ok1;     // adds futter1; the default button, so Enter adds
+    QPushButton *ok1;     // adds futter1; the default button, and what Enter presses (keyPressEvent)
     QMenu *PopupMenu1;
     QAction *Lschen1, *Nachoben1, *Nachunten1;
     QPushButton *Button2; // "OK"
