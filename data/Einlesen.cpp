@@ -181,7 +181,9 @@ std::uint64_t gruppenSpeicher(const QString &wurzel)
         if (teile.size() < 3 || !teile[2].startsWith('/'))
             continue;
         QString gruppe = QString::fromUtf8(zeile.mid(teile[0].size() + teile[1].size() + 2));
-        if (gruppe == u"/")
+        // "/" is the top; a group outside our view of the hierarchy (a path
+        // through "..") is looked for at its top, which is all we can see.
+        if (gruppe == u"/" || gruppe.contains(QStringLiteral("/..")))
             gruppe.clear();
         if (teile[1].isEmpty())
             rest = std::min(rest, gruppenRest(wurzel + QStringLiteral("/sys/fs/cgroup"), gruppe, V2));
