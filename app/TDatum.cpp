@@ -49,6 +49,11 @@ TDatum::TDatum(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heu
     MonthCalendar1->setSelectionMode(QCalendarWidget::SingleSelection);
     MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     MonthCalendar1->installEventFilter(new HeuteGrenze(MonthCalendar1, heute));
+    // The calendar's own parts, as a screen reader reaches them.
+    if (auto *tage = MonthCalendar1->findChild<QWidget *>(QStringLiteral("qt_calendar_calendarview")))
+        tage->setAccessibleName(QStringLiteral("Tage des Monats"));
+    if (auto *jahr = MonthCalendar1->findChild<QWidget *>(QStringLiteral("qt_calendar_yearedit")))
+        jahr->setAccessibleName(QStringLiteral("Jahr"));
 
     const auto g = DialogTeile::geruest(this, QStringLiteral("Datumsauswahl"), QStringLiteral("Datum"), MonthCalendar1);
     titel = g.titel;

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QHBoxLayout;
+class QSize;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -18,3 +19,15 @@ void FesterRahmen(QWidget *dialog);
 // The dialog's "OK" button, named "Button1" and the default, at the right of
 // the row returned for the dialog's layout.
 QHBoxLayout *OkZeile(QWidget *dialog, QPushButton *&ok);
+
+// A menu caption as it reads: without the "&" that marks its mnemonic ("&&" is a literal "&").
+QString OhneKuerzel(const QString &caption);
+
+// The room a window has on its screen, its title bar and frame taken off: on a
+// small screen at a large scale (1366 x 768 at 150 % leaves 910 x 512) a window
+// must not reach beyond it.
+QSize Bildschirmplatz(const QWidget *fenster);
+
+// Makes a dialog of fixed size fit its screen: `nachgiebig`, the part that can
+// do with less (a preview, a list), loses the height the dialog has too much.
+void AufDenBildschirm(QWidget *dialog, QWidget *nachgiebig);

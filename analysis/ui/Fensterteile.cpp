@@ -46,6 +46,7 @@ QTextEdit *textbox(QWidget *parent, std::function<void()> beimFokus)
 {
     auto *t = new QTextEdit(parent);
     t->setObjectName(QStringLiteral("RichEdit1"));
+    t->setAccessibleName(QStringLiteral("Ergebnis"));
     t->setReadOnly(true);
     t->setAcceptRichText(false);
     t->setUndoRedoEnabled(false);
