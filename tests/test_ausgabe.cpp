@@ -475,10 +475,9 @@ TEST_F(AusgabeTest, DruckenInEinePdfDatei)
                 oben << w.captured(5);
         }
         EXPECT_GT(woerter, 10);
-        if (i == 0)
-            EXPECT_EQ(oben.join(' '), "Kontrollausdruck für Nagini");
-        else
-            EXPECT_EQ(oben.join(' '), QStringLiteral("Nagini Seite %1 von %2").arg(i + 1).arg(blaetter.size()));
+        const QString kopf = i == 0 ? QStringLiteral("Kontrollausdruck für Nagini")
+                                    : QStringLiteral("Nagini Seite %1 von %2").arg(i + 1).arg(blaetter.size());
+        EXPECT_EQ(oben.join(' '), kopf);
     }
 }
 

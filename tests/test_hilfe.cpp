@@ -234,8 +234,9 @@ TEST_F(HilfeTest, JedeTasteUndJederBefehlDerHilfeGibtEsSo)
             ASSERT_FALSE(befehl.isEmpty()) << "no such command: " << nach.left(40).toStdString();
             EXPECT_EQ(menueVon[befehl], menue) << befehl.toStdString();
             const QString rest = nach.mid(befehl.size());
-            if (rest.startsWith(" ("))
+            if (rest.startsWith(" (")) {
                 EXPECT_EQ(rest.mid(2).section(u')', 0, 0), taste(befehle[befehl])) << befehl.toStdString();
+            }
             ++geprueft;
         }
         // Headings such as "Fress-Check (F2)".
