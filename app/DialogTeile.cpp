@@ -2,7 +2,10 @@
 
 #include "toolkit/Fensterteile.h"
 
+#include <QAbstractItemView>
 #include <QBoxLayout>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -75,6 +78,12 @@ void beschrifte(QLabel *caption, QWidget *eingabe)
     if (name.endsWith(u':'))
         name.chop(1);
     eingabe->setAccessibleName(name);
+    // A combo box's edit field and drop-down list are controls of their own to a screen reader.
+    if (auto *box = qobject_cast<QComboBox *>(eingabe)) {
+        if (box->lineEdit())
+            box->lineEdit()->setAccessibleName(name);
+        box->view()->setAccessibleName(name + QStringLiteral(": Auswahl"));
+    }
 }
 
 } // namespace DialogTeile

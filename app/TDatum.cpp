@@ -96,6 +96,11 @@ TDatum::TDatum(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heu
     // Nothing older than the journals' two-digit years can name.
     MonthCalendar1->setMinimumDate(QDate(FensterBeginn(heute), 1, 1));
     MonthCalendar1->installEventFilter(new HeuteGrenze(MonthCalendar1, heute));
+    // The calendar's own parts, as a screen reader reaches them.
+    if (auto *tage = MonthCalendar1->findChild<QWidget *>(QStringLiteral("qt_calendar_calendarview")))
+        tage->setAccessibleName(QStringLiteral("Tage des Monats"));
+    if (auto *jahr = MonthCalendar1->findChild<QWidget *>(QStringLiteral("qt_calendar_yearedit")))
+        jahr->setAccessibleName(QStringLiteral("Jahr"));
 
     // The date typed on the keyboard, and beside it what the dialog read in it.
     Edit1 = new QLineEdit(this);

@@ -34,6 +34,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStringListModel>
@@ -132,8 +133,8 @@ TVivarix::TVivarix(QWidget *parent) : QMainWindow(parent)
     SaveDialog2.muster = QStringLiteral("*.txt");
     SaveDialog2.endung = QStringLiteral("txt");
     aufbauen();
-    setMinimumSize(768, 609);
-    resize(768, 609);
+    mindestgroesseSetzen();
+    resize(minimumSize());
     if (QScreen *s = QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
     Neu();
@@ -171,7 +172,16 @@ void TVivarix::aufbauen()
     QWidget *seite = TabControl1->contentArea();
     auto *seitenLayout = new QVBoxLayout(seite);
     seitenLayout->setContentsMargins(8, 8, 8, 8);
-    seitenLayout->addWidget(kartenteil());
+    // On a small screen the card scrolls rather than push the journals and their
+    // inputs out of the window.
+    auto *kartenRolle = new QScrollArea(seite);
+    kartenRolle->setObjectName(QStringLiteral("kartenRolle"));
+    kartenRolle->setFrameShape(QFrame::NoFrame);
+    kartenRolle->setWidgetResizable(true);
+    kartenRolle->setFocusPolicy(Qt::NoFocus);
+    kartenRolle->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    kartenRolle->setWidget(kartenteil());
+    seitenLayout->addWidget(kartenRolle);
 
     Panel3 = new QWidget(seite);
     Panel3->setObjectName(QStringLiteral("Panel3"));
@@ -197,6 +207,9 @@ void TVivarix::aufbauen()
     futter1->setMinimumContentsLength(7);
     futter1->lineEdit()->setMaxLength(TSchlange::TextKap);
     futter1->setAccessibleName(QStringLiteral("Futter"));
+    // A screen reader meets the box's edit field and its drop-down list as controls of their own.
+    futter1->lineEdit()->setAccessibleName(QStringLiteral("Futter"));
+    futter1->view()->setAccessibleName(QStringLiteral("Futterliste"));
     hinweis(futter1, QStringLiteral("Hier kannst du das Futter entweder aus der Liste wählen oder ein eigenes eingeben"));
     futter2 = new QLineEdit;
     futter2->setObjectName(QStringLiteral("futter2"));
@@ -245,13 +258,13 @@ void TVivarix::aufbauen()
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    ndern1 = PopupMenu1->addAction(QStringLiteral("Ändern"));
+    ndern1 = PopupMenu1->addAction(QStringLiteral("&Ändern"));
     ndern1->setObjectName(QStringLiteral("ndern1"));
-    Lschen1 = PopupMenu1->addAction(QStringLiteral("Löschen"));
+    Lschen1 = PopupMenu1->addAction(QStringLiteral("&Löschen"));
     Lschen1->setObjectName(QStringLiteral("Lschen1"));
-    NachOben1 = PopupMenu1->addAction(QStringLiteral("Nach Oben"));
+    NachOben1 = PopupMenu1->addAction(QStringLiteral("Nach &Oben"));
     NachOben1->setObjectName(QStringLiteral("NachOben1"));
-    NachUnten1 = PopupMenu1->addAction(QStringLiteral("Nach Unten"));
+    NachUnten1 = PopupMenu1->addAction(QStringLiteral("Nach &Unten"));
     NachUnten1->setObjectName(QStringLiteral("NachUnten1"));
     verbinde(ndern1, &QAction::triggered, &TVivarix::ndern1Click);
     verbinde(Lschen1, &QAction::triggered, &TVivarix::Lschen1Click);
@@ -279,49 +292,49 @@ void TVivarix::menueAufbauen()
     };
     auto trenner = [](QMenu *m, const char *objekt) { m->addSeparator()->setObjectName(QLatin1String(objekt)); };
 
-    Datei1 = mb->addMenu(QStringLiteral("Datei"));
+    Datei1 = mb->addMenu(QStringLiteral("&Datei"));
     Datei1->setObjectName(QStringLiteral("Datei1"));
-    Neu1 = eintrag(Datei1, "Neu1", QStringLiteral("Neu"), {}, &TVivarix::Neu1Click, "neu");
-    Laden1 = eintrag(Datei1, "Laden1", QStringLiteral("Laden..."), QKeySequence(Qt::CTRL | Qt::Key_L),
+    Neu1 = eintrag(Datei1, "Neu1", QStringLiteral("&Neu"), {}, &TVivarix::Neu1Click, "neu");
+    Laden1 = eintrag(Datei1, "Laden1", QStringLiteral("&Laden..."), QKeySequence(Qt::CTRL | Qt::Key_L),
                      &TVivarix::Laden1Click, "laden");
-    Speichern1 = eintrag(Datei1, "Speichern1", QStringLiteral("Speichern"), QKeySequence(Qt::CTRL | Qt::Key_S),
+    Speichern1 = eintrag(Datei1, "Speichern1", QStringLiteral("&Speichern"), QKeySequence(Qt::CTRL | Qt::Key_S),
                          &TVivarix::Speichern1Click, "speichern");
-    SpeichernUnter1 = eintrag(Datei1, "SpeichernUnter1", QStringLiteral("Speichern unter..."), {},
+    SpeichernUnter1 = eintrag(Datei1, "SpeichernUnter1", QStringLiteral("Speichern &unter..."), {},
                               &TVivarix::SpeichernUnter1Click);
     trenner(Datei1, "N1");
-    Beenden1 = eintrag(Datei1, "Beenden1", QStringLiteral("Beenden"), {}, &TVivarix::Beenden1Click);
+    Beenden1 = eintrag(Datei1, "Beenden1", QStringLiteral("&Beenden"), {}, &TVivarix::Beenden1Click);
 
-    Schlangen1 = mb->addMenu(QStringLiteral("Verwaltung"));
+    Schlangen1 = mb->addMenu(QStringLiteral("&Verwaltung"));
     Schlangen1->setObjectName(QStringLiteral("Schlangen1"));
-    NeueSchlange1 = eintrag(Schlangen1, "NeueSchlange1", QStringLiteral("Neue Schlange anlegen..."),
+    NeueSchlange1 = eintrag(Schlangen1, "NeueSchlange1", QStringLiteral("&Neue Schlange anlegen..."),
                             QKeySequence(Qt::CTRL | Qt::Key_N), &TVivarix::NeueSchlange1Click, "neueschlange");
-    Schlangelschen1 = eintrag(Schlangen1, "Schlangelschen1", QStringLiteral("Schlange löschen"),
+    Schlangelschen1 = eintrag(Schlangen1, "Schlangelschen1", QStringLiteral("Schlange &löschen"),
                               QKeySequence(Qt::CTRL | Qt::Key_D), &TVivarix::Schlangelschen1Click,
                               "schlangeloeschen");
     GeheZu1 = eintrag(Schlangen1, "GeheZu1", QStringLiteral("Gehe zu Schlange..."),
                       QKeySequence(Qt::CTRL | Qt::Key_G), &TVivarix::GeheZu1Click);
     GeheZu1->setStatusTip(QStringLiteral("Gehe zu Schlange"));
     trenner(Schlangen1, "N2");
-    FressCheck1 = eintrag(Schlangen1, "FressCheck1", QStringLiteral("Fress-Check..."), QKeySequence(Qt::Key_F2),
+    FressCheck1 = eintrag(Schlangen1, "FressCheck1", QStringLiteral("Fress-&Check..."), QKeySequence(Qt::Key_F2),
                           &TVivarix::FressCheck1Click, "fresscheck");
-    FressTermine1 = eintrag(Schlangen1, "FressTermine1", QStringLiteral("Fress-Termine..."),
+    FressTermine1 = eintrag(Schlangen1, "FressTermine1", QStringLiteral("Fress-&Termine..."),
                             QKeySequence(Qt::Key_F3), &TVivarix::FressTermine1Click, "fresstermine");
     // F2 and F3 are taken by the other two evaluations; F4 continues the row.
-    FressParade1 = eintrag(Schlangen1, "FressParade1", QStringLiteral("Fress-Parade..."), QKeySequence(Qt::Key_F4),
+    FressParade1 = eintrag(Schlangen1, "FressParade1", QStringLiteral("Fress-&Parade..."), QKeySequence(Qt::Key_F4),
                            &TVivarix::FressParade1Click, "fressparade");
     trenner(Schlangen1, "N3");
-    Optionen1 = eintrag(Schlangen1, "Optionen1", QStringLiteral("Optionen..."), QKeySequence(Qt::CTRL | Qt::Key_O),
+    Optionen1 = eintrag(Schlangen1, "Optionen1", QStringLiteral("&Optionen..."), QKeySequence(Qt::CTRL | Qt::Key_O),
                         &TVivarix::Optionen1Click);
 
-    Hilfe1 = mb->addMenu(QStringLiteral("?"));
+    Hilfe1 = mb->addMenu(QStringLiteral("&?"));
     Hilfe1->setObjectName(QStringLiteral("Hilfe1"));
-    Hilfe2 = eintrag(Hilfe1, "Hilfe2", QStringLiteral("Hilfe..."), QKeySequence(Qt::Key_F1), &TVivarix::Hilfe2Click,
+    Hilfe2 = eintrag(Hilfe1, "Hilfe2", QStringLiteral("&Hilfe..."), QKeySequence(Qt::Key_F1), &TVivarix::Hilfe2Click,
                      "hilfe");
-    ber1 = eintrag(Hilfe1, "ber1", QStringLiteral("Info..."), QKeySequence(Qt::Key_F10), &TVivarix::ber1Click);
-    // Menu texts are fixed captions, not mnemonics: keep every "&" literal.
+    ber1 = eintrag(Hilfe1, "ber1", QStringLiteral("&Info..."), QKeySequence(Qt::Key_F10), &TVivarix::ber1Click);
+    // One letter of each caption is its mnemonic (Alt and the letter), unique within its menu.
     for (QAction *a : {Neu1, Laden1, Speichern1, SpeichernUnter1, Beenden1, NeueSchlange1, Schlangelschen1,
                        FressCheck1, FressTermine1, FressParade1, Optionen1, Hilfe2, ber1})
-        a->setStatusTip(a->text().remove(QStringLiteral("...")));
+        a->setStatusTip(OhneKuerzel(a->text()).remove(QStringLiteral("...")));
 }
 
 void TVivarix::werkzeugleisteAufbauen()
@@ -357,6 +370,9 @@ void TVivarix::werkzeugleisteAufbauen()
     ToolButton12 = knopf("ToolButton12", QStringLiteral("Fress-Parade"), FressParade1, "fressparade");
     ToolBar1->addSeparator();
     ToolButton8 = knopf("ToolButton8", QStringLiteral("Hilfe"), Hilfe2, "hilfe");
+    // The button that shows the buttons a narrow window leaves no room for.
+    if (auto *mehr = ToolBar1->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+        mehr->setAccessibleName(QStringLiteral("Weitere Knöpfe"));
 }
 
 QWidget *TVivarix::kartenteil()
@@ -493,9 +509,17 @@ QWidget *TVivarix::journalHaelfte(const QString &titel, TStringGrid *&grid, TKli
 // ---------------------------------------------------------------------------
 // Start-up
 
+// The window opens 768 x 609 and cannot be made smaller than that, unless the
+// screen is smaller (a small screen at a large scale): then it fits the screen.
+void TVivarix::mindestgroesseSetzen()
+{
+    setMinimumSize(QSize(768, 609).boundedTo(Bildschirmplatz(this)));
+}
+
 void TVivarix::showEvent(QShowEvent *e)
 {
     QMainWindow::showEvent(e);
+    mindestgroesseSetzen(); // now with the real frame
     if (!gestartet) {
         gestartet = true;
         // Run once the window is on screen, so the journal area has its real width.

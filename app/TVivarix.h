@@ -159,6 +159,7 @@ protected:
 
 private:
     void aufbauen();
+    void mindestgroesseSetzen();
     void menueAufbauen();
     void werkzeugleisteAufbauen();
     QWidget *kartenteil();

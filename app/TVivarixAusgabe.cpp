@@ -11,6 +11,8 @@ void TVivarix::Button2Click()
         return;
     const TSchlange &s = Schlangen[std::size_t(k)];
     SaveDialog2.vorschlag = Export::vorschlag(s.name());
+    if (SaveDialog2.verzeichnis.isEmpty()) // the first export goes beside the data file
+        datenDialogOrdner(SaveDialog2);
     const std::optional<QString> pfad = SaveDialog2.speichern(this);
     if (!pfad)
         return;

@@ -58,10 +58,12 @@ void TVivarix::Neu1Click()
 // whatever folder another dialog (the picture chooser) visited last.
 void TVivarix::datenDialogOrdner(DateiDialog &d) const
 {
+    // Not the folder the program runs in: an installed program runs in a hidden
+    // folder of its own, where a keeper would never find the collection again.
     if (!Dateiname.isEmpty())
         d.verzeichnis = QFileInfo(Dateiname).absolutePath();
     else
-        d.verzeichnis = startVerz.isEmpty() ? QDir::currentPath() : startVerz;
+        d.verzeichnis = Dokumentenordner();
 }
 
 void TVivarix::Laden1Click()

@@ -477,6 +477,40 @@ TEST_F(AusgabeTest, DruckenInEinePdfDatei)
     }
     EXPECT_EQ(eintraege, 200);
     EXPECT_TRUE(lang.last().contains("Häutung 2"));
+
+    // Every word inside margins of 20 mm on the left and 15 mm elsewhere; the
+    // pages after the first carry the name and their number at the top.
+    const QString boxen = ausfuehren(pdftotext, {"-bbox", pfad("nagini.pdf"), "-"});
+    const QStringList blaetter = boxen.split("<page ", Qt::SkipEmptyParts).mid(1);
+    ASSERT_EQ(blaetter.size(), lang.size());
+    const QRegularExpression blatt("^width=\"([\\d.]+)\" height=\"([\\d.]+)\"");
+    const QRegularExpression wort("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                                  "yMax=\"([\\d.]+)\">([^<]*)</word>");
+    const double mm = 72 / 25.4; // PDF points
+    for (int i = 0; i < blaetter.size(); ++i) {
+        SCOPED_TRACE(i + 1);
+        const auto b = blatt.match(blaetter[i]);
+        ASSERT_TRUE(b.hasMatch());
+        const QRectF innen(QPointF(20 * mm, 15 * mm),
+                           QPointF(b.captured(1).toDouble() - 15 * mm, b.captured(2).toDouble() - 15 * mm));
+        QStringList oben; // the words of the first line, top to bottom then left to right
+        double ersteZeile = -1;
+        int woerter = 0;
+        for (const auto &w : wort.globalMatch(blaetter[i])) {
+            const QRectF r(QPointF(w.captured(1).toDouble(), w.captured(2).toDouble()),
+                           QPointF(w.captured(3).toDouble(), w.captured(4).toDouble()));
+            EXPECT_TRUE(innen.contains(r)) << w.captured(5).toStdString();
+            ++woerter;
+            if (ersteZeile < 0)
+                ersteZeile = r.top();
+            if (qAbs(r.top() - ersteZeile) < 2)
+                oben << w.captured(5);
+        }
+        EXPECT_GT(woerter, 10);
+        const QString kopf = i == 0 ? QStringLiteral("Kontrollausdruck für Nagini")
+                                    : QStringLiteral("Nagini Seite %1 von %2").arg(i + 1).arg(blaetter.size());
+        EXPECT_EQ(oben.join(' '), kopf);
+    }
 }
 
 TEST_F(AusgabeTest, EinePdfDateiAufVollerPlatteBleibtWieSieWar)

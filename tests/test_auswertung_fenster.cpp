@@ -196,7 +196,7 @@ TEST_F(AuswertungFensterTest, FressParadePodestUndListe)
         const QString texte[] = {kaa, "30 FEs", "A", "12 FEs", "D", "7 FEs"};
         const QPoint orte[] = {{130, 2}, {130, 16}, {38, 45}, {38, 59}, {219, 45}, {219, 59}};
         for (int i = 0; i < 6; ++i) {
-            EXPECT_EQ(labels[i]->text(), texte[i]) << i;
+            EXPECT_EQ(labels[i]->accessibleName(), texte[i]) << i;
             EXPECT_EQ(labels[i]->textFormat(), Qt::PlainText);
             EXPECT_EQ(labels[i]->parentWidget(), c.Image1);
             EXPECT_EQ(labels[i]->pos(), orte[i]) << i;
@@ -208,6 +208,22 @@ TEST_F(AuswertungFensterTest, FressParadePodestUndListe)
         EXPECT_EQ(c.Image1->pixmap().toImage().pixelColor(1, 1), QColor(Qt::black));
     });
     ausloesen(f.FressParade1);
+
+    // A long name ends with its step, cut with "…", and is whole in tooltip and accessible name.
+    const QString lang = QStringLiteral("Prinzessin Schlängelchen Öhrli");
+    f.Schlangen[0] = n(lang, 20);
+    beimNaechsten<TCharts>([&](TCharts &c) {
+        EXPECT_EQ(c.Label8->text(), "20 FEs");
+        EXPECT_EQ(c.Label8->toolTip(), "") << "shown whole, no tooltip";
+        const QString gezeigt = c.Label7->text();
+        EXPECT_TRUE(gezeigt.endsWith(u'…') && lang.startsWith(gezeigt.chopped(1))) << gezeigt.toStdString();
+        EXPECT_LE(c.Label7->geometry().right(), 98) << "not across the first step";
+        EXPECT_EQ(c.Label7->accessibleName(), lang);
+        QTextDocument tipp;
+        tipp.setHtml(c.Label7->toolTip());
+        EXPECT_EQ(tipp.toPlainText(), lang);
+    });
+    ausloesen(f.FressParade1);
     EXPECT_EQ(f.FressParade1->shortcut(), QKeySequence(Qt::Key_F4));
 
     f.Neu(); // an empty collection still opens the window
@@ -217,7 +233,7 @@ TEST_F(AuswertungFensterTest, FressParadePodestUndListe)
         EXPECT_EQ(c.RichEdit1->toPlainText(), "");
     });
     ausloesen(f.ToolButton12);
-    EXPECT_EQ(geoeffnet, 2);
+    EXPECT_EQ(geoeffnet, 3);
 }
 
 TEST_F(AuswertungFensterTest, CheckFolgtDemLadenNurMitRemember)

@@ -117,6 +117,47 @@ TEST_F(BefehleTest, NeuFragtNurBeiAenderungen)
     }()) << "Nein writes nothing";
 }
 
+TEST_F(BefehleTest, OhneDatendateiBeginnenDieDialogeImDokumentenordner)
+{
+    // The program runs in a hidden folder of its own; the keeper's documents are elsewhere.
+    const QByteArray konfigVorher = qgetenv("XDG_CONFIG_HOME"), dokumenteVorher = qgetenv("XDG_DOCUMENTS_DIR");
+    ASSERT_TRUE(QDir(ordner.path()).mkpath("konfig") && QDir(ordner.path()).mkpath("Dokumente")
+                && QDir(ordner.path()).mkpath("Papiere"));
+    qputenv("XDG_CONFIG_HOME", pfad("konfig").toLocal8Bit());
+    qputenv("XDG_DOCUMENTS_DIR", pfad("Dokumente").toLocal8Bit());
+    TVivarix &f = starten();
+    const auto ladenOrdner = [&] {
+        DialogTest::naechsterDateiname(std::nullopt);
+        ausloesen(f.Laden1);
+        return f.OpenDialog1.verzeichnis;
+    };
+    EXPECT_EQ(ladenOrdner(), pfad("Dokumente")) << "as xdg-user-dir names it from the environment";
+    dateiSchreiben(pfad("konfig/user-dirs.dirs"),
+                   "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"" + pfad("Papiere").toUtf8() + "\"\n");
+    EXPECT_EQ(ladenOrdner(), pfad("Papiere")) << "the keeper's own setting comes first";
+    dateiSchreiben(pfad("konfig/user-dirs.dirs"), "XDG_DOCUMENTS_DIR=\"" + pfad("weg").toUtf8() + "\"\n");
+    EXPECT_EQ(ladenOrdner(), QDir::homePath()) << "a folder that is not there: home";
+
+    // The export of a new snake, and saving it, start there too; once saved, beside the file.
+    dateiSchreiben(pfad("konfig/user-dirs.dirs"), "XDG_DOCUMENTS_DIR=\"" + pfad("Papiere").toUtf8() + "\"\n");
+    stammdaten("Kaa");
+    ausloesen(f.NeueSchlange1);
+    DialogTest::naechsterDateiname(std::nullopt);
+    f.Button2->click();
+    EXPECT_EQ(f.SaveDialog2.verzeichnis, pfad("Papiere"));
+    DialogTest::naechsterDateiname(pfad("Dokumente/kaa.vix"));
+    ausloesen(f.SpeichernUnter1);
+    EXPECT_EQ(f.SaveDialog1.verzeichnis, pfad("Dokumente"));
+    EXPECT_EQ(ladenOrdner(), pfad("Dokumente"));
+
+    qputenv("XDG_CONFIG_HOME", konfigVorher);
+    qputenv("XDG_DOCUMENTS_DIR", dokumenteVorher);
+    if (konfigVorher.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    if (dokumenteVorher.isEmpty())
+        qunsetenv("XDG_DOCUMENTS_DIR");
+}
+
 TEST_F(BefehleTest, NeuMitJaOhneDateinamenFragtNachDemNamen)
 {
     TVivarix &f = starten();

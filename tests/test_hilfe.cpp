@@ -6,6 +6,8 @@
 #include "help/Hilfeort.h"
 #include "help/ui/THilfe.h"
 #include "help/ui/TInfo.h"
+#include "toolkit/Fensterteile.h"
+#include "toolkit/TTabControl.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -261,12 +263,105 @@ TEST_F(HilfeTest, MitgelieferteHilfeVerweistNurAufVorhandeneSeitenUndNenntJedesT
                 continue;
             ++kuerzel;
             const QString taste = a->shortcut().toString(QKeySequence::PortableText).replace("Ctrl", "Strg");
-            const QString befehl = a->text();
+            const QString befehl = OhneKuerzel(a->text());
             EXPECT_TRUE(alles.contains(QRegularExpression("\\n" + QRegularExpression::escape(taste) + "\\s*\\n"
                                                           + QRegularExpression::escape(befehl) + "\\n")))
                 << taste.toStdString() << " " << befehl.toStdString();
         }
     EXPECT_EQ(kuerzel, 11);
+}
+
+TEST_F(HilfeTest, JedeTasteUndJederBefehlDerHilfeGibtEsSo)
+{
+    TVivarix &f = starten(true);
+    // Every command of the menus by its caption as it reads, with its menu's title.
+    QMap<QString, QAction *> befehle;
+    QMap<QString, QString> menueVon;
+    for (QMenu *menue : {f.Datei1, f.Schlangen1, f.Hilfe1})
+        for (QAction *a : menue->actions())
+            if (!a->isSeparator()) {
+                befehle[OhneKuerzel(a->text())] = a;
+                menueVon[OhneKuerzel(a->text())] = OhneKuerzel(menue->title());
+            }
+    const auto taste = [](const QAction *a) {
+        return a->shortcut().toString(QKeySequence::PortableText).replace("Ctrl", "Strg");
+    };
+    const auto klartext = [](const QString &html) {
+        QTextDocument d;
+        d.setHtml(html);
+        return d.toPlainText().simplified();
+    };
+    // Keys that belong to the window and the tab strip rather than to a command,
+    // and what each of them does.
+    const QMap<QString, std::function<void()>> fensterTasten{
+        {"Alt+F4", [] {}}, // the window system closes the window, as "Beenden" does
+        {"Strg+Tabulator, Strg+Umschalt+Tabulator",
+         [&] {
+             QTest::keyClick(f.TabControl1, Qt::Key_Tab, Qt::ControlModifier);
+             EXPECT_EQ(f.TabControl1->currentIndex(), 1);
+             QTest::keyClick(f.TabControl1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+             EXPECT_EQ(f.TabControl1->currentIndex(), 0);
+         }},
+    };
+    f.Schlangen = {schlange("Kaa"), schlange("Nagini")};
+    f.TabControl1->setTabs({"Kaa", "Nagini"});
+
+    const QDir hilfe(QStringLiteral(VIVARIX_SOURCE_DIR "/help/hilfe"));
+    const QRegularExpression zeile("<tr>(.*?)</tr>", QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression zelle("<td>(.*?)</td>", QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression istTaste("^(Strg\\+|Alt\\+|F\\d)");
+    const QRegularExpression kopf("<h2[^>]*>([^<(]+) \\((F\\d+)\\)</h2>");
+    int geprueft = 0;
+    for (const QString &name : hilfe.entryList({"*.htm"}, QDir::Files)) {
+        SCOPED_TRACE(name.toStdString());
+        const QString html = QString::fromUtf8(dateiLesen(hilfe.filePath(name)));
+        // Tables of commands and keys: the key in one cell, the command in another.
+        for (const auto &z : zeile.globalMatch(html)) {
+            QStringList zellen;
+            for (const auto &c : zelle.globalMatch(z.captured(1)))
+                zellen << klartext(c.captured(1));
+            if (zellen.size() < 2)
+                continue;
+            const bool befehlZuerst = befehle.contains(zellen[0]);
+            const QString befehl = befehlZuerst ? zellen[0] : zellen[1];
+            const QString t = befehlZuerst ? zellen[1] : zellen[0];
+            if (befehle.contains(befehl)) {
+                EXPECT_EQ(t, taste(befehle[befehl])) << befehl.toStdString();
+                ++geprueft;
+            } else if (istTaste.match(t).hasMatch()) {
+                ASSERT_TRUE(fensterTasten.contains(t)) << "no such command: " << befehl.toStdString() << " ("
+                                                       << t.toStdString() << ")";
+                fensterTasten[t]();
+                ++geprueft;
+            }
+        }
+        // "Verwaltung › Optionen... (Strg+O)" in the text: that menu has that command, with that key.
+        const QString text = klartext(html);
+        for (qsizetype i = text.indexOf(u'›'); i >= 0; i = text.indexOf(u'›', i + 1)) {
+            const QString menue = text.left(i).trimmed().section(u' ', -1);
+            const QString nach = text.mid(i + 1).trimmed();
+            QString befehl;
+            for (auto it = befehle.cbegin(); it != befehle.cend(); ++it)
+                if (nach.startsWith(it.key()) && it.key().size() > befehl.size())
+                    befehl = it.key();
+            ASSERT_FALSE(befehl.isEmpty()) << "no such command: " << nach.left(40).toStdString();
+            EXPECT_EQ(menueVon[befehl], menue) << befehl.toStdString();
+            const QString rest = nach.mid(befehl.size());
+            if (rest.startsWith(" (")) {
+                EXPECT_EQ(rest.mid(2).section(u')', 0, 0), taste(befehle[befehl])) << befehl.toStdString();
+            }
+            ++geprueft;
+        }
+        // Headings such as "Fress-Check (F2)".
+        for (const auto &m : kopf.globalMatch(html)) {
+            const QString befehl = m.captured(1) + "...";
+            ASSERT_TRUE(befehle.contains(befehl)) << befehl.toStdString();
+            EXPECT_EQ(taste(befehle[befehl]), m.captured(2)) << befehl.toStdString();
+            ++geprueft;
+        }
+    }
+    // Both tables (menus and keyboard), the menu paths and the headings were found.
+    EXPECT_GE(geprueft, 13 + 12 + 4 + 3);
 }
 
 TEST_F(HilfeTest, InfoZeigtVersionWeissAufSchwarzUndSchliesstMitOk)

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -203,7 +204,10 @@ TEST(Meldungen, DateilisteSchreibtGroessenUndDatenDeutsch)
     d.muster = "*.vix";
     d.endung = "vix";
     d.verzeichnis = ordner.filePath("daten");
+    QDir(ordner.path()).mkdir("daten/alt"); // a folder, with its kind in the list
     QString ordnerGezeigt, groesse, datum;
+    QStringList abgeschnitten;
+    bool passtHinein = false;
     QTimer::singleShot(0, [&] {
         auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         ASSERT_NE(dlg, nullptr);
@@ -211,13 +215,23 @@ TEST(Meldungen, DateilisteSchreibtGroessenUndDatenDeutsch)
         auto *liste = dlg->findChild<QTreeView *>("treeView");
         ASSERT_NE(liste, nullptr);
         const QAbstractItemModel *m = liste->model();
-        (void)QTest::qWaitFor([&] { return m->rowCount(liste->rootIndex()) > 0; }, 5000);
+        (void)QTest::qWaitFor([&] { return m->rowCount(liste->rootIndex()) > 1; }, 5000);
+        QTest::qWait(50); // the list settles
         for (int r = 0; r < m->rowCount(liste->rootIndex()); ++r) {
             if (m->index(r, 0, liste->rootIndex()).data().toString() == "gross.vix") {
                 groesse = m->index(r, 1, liste->rootIndex()).data().toString();
                 datum = m->index(r, 3, liste->rootIndex()).data().toString();
             }
+            // Size, kind and date show whole, and all four columns fit the dialog.
+            for (int spalte = 1; spalte < 4; ++spalte) {
+                const QString text = m->index(r, spalte, liste->rootIndex()).data().toString();
+                if (liste->fontMetrics().horizontalAdvance(text) + 8 > liste->header()->sectionSize(spalte))
+                    abgeschnitten << text;
+            }
         }
+        dlg->setViewMode(QFileDialog::Detail);
+        QTest::qWait(20);
+        passtHinein = liste->header()->length() <= liste->viewport()->width();
         dlg->reject();
     });
     EXPECT_EQ(d.oeffnen(nullptr), std::nullopt);
@@ -225,4 +239,6 @@ TEST(Meldungen, DateilisteSchreibtGroessenUndDatenDeutsch)
     EXPECT_EQ(ordnerGezeigt, ordner.filePath("daten")) << "the dialog opens in the folder it is given";
     EXPECT_EQ(groesse, "520,69 KiB");
     EXPECT_EQ(datum, "07.12.26 10:13");
+    EXPECT_EQ(abgeschnitten, QStringList());
+    EXPECT_TRUE(passtHinein);
 }

@@ -238,6 +238,52 @@ TEST(TabControl, CaptionsArePlainTextAndReachScreenReaders)
     EXPECT_EQ(r.signals_(), (std::vector<int>{1, 0}));
 }
 
+TEST(TabControl, ScreenReadersHearEveryTabAlsoThoseScrolledAway)
+{
+    Reiter r(names(13));
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(r.strip);
+    ASSERT_NE(list, nullptr);
+    const auto inSicht = [&] {
+        int n = 0;
+        for (int i = 0; i < r.tc.count(); ++i)
+            n += r.strip->rect().intersects(r.inStrip(i));
+        return n;
+    };
+    // Narrow the strip until ten tabs are in view.
+    for (int breite = 2000; breite > 100 && (breite == 2000 || inSicht() > 10); breite -= 4) {
+        r.tc.resize(breite, 200);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(inSicht(), 10);
+    r.tc.setCurrentIndex(2);
+    QCoreApplication::processEvents();
+
+    ASSERT_EQ(list->childCount(), 13 + 2) << "all tabs, then both scroll arrows";
+    int gezeigt = 0;
+    for (int i = 0; i < 13; ++i) {
+        QAccessibleInterface *tab = list->child(i);
+        ASSERT_NE(tab, nullptr);
+        EXPECT_EQ(tab->role(), QAccessible::PageTab);
+        EXPECT_EQ(tab->text(QAccessible::Name), r.tc.tabText(i));
+        EXPECT_EQ(tab->text(QAccessible::Description), QString::number(i + 1) + " von 13");
+        EXPECT_EQ(tab->state().selected, i == 2);
+        EXPECT_FALSE(tab->state().invisible);
+        gezeigt += !tab->state().offscreen;
+        EXPECT_EQ(list->indexOfChild(tab), i);
+        EXPECT_EQ(tab->parent(), list);
+    }
+    EXPECT_EQ(gezeigt, 10);
+    EXPECT_EQ(list->child(13)->text(QAccessible::Name), "Reiter nach links blättern");
+    EXPECT_EQ(list->indexOfChild(list->child(14)), 14);
+
+    // A tab out of view is chosen like any other, and comes into view.
+    list->child(12)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(r.tc.currentIndex(), 12);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(list->child(12)->state().offscreen);
+    EXPECT_TRUE(list->child(0)->state().offscreen);
+}
+
 TEST(TabControl, TenThousandTabsScrollTheSelectionIntoView)
 {
     Reiter r;

@@ -4,6 +4,8 @@
 #include "app/TDateneingabe.h"
 #include "app/TFutterEdit.h"
 #include "data/Fehler.h"
+#include "settings/ui/TOptionen.h"
+#include "toolkit/Fensterteile.h"
 #include "toolkit/TStringGrid.h"
 
 #include <QAbstractItemView>
@@ -11,6 +13,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMenuBar>
+#include <QSet>
 #include <QTimer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -164,6 +168,40 @@ TEST_F(TastaturTest, ZuLangerEintragStopptMitHinweis)
     }
     EXPECT_EQ(f.futter1->currentText(), lang.left(100));
     EXPECT_EQ(f.futter2->text(), lang.left(100));
+}
+
+TEST_F(TastaturTest, JedesMenueUndJederEintragHatEinenEigenenBuchstaben)
+{
+    TVivarix &f = offen({schlange("Kaa")});
+    TOptionen optionen;
+    const QList<QMenu *> menues{f.Datei1, f.Schlangen1, f.Hilfe1, f.PopupMenu1, optionen.PopupMenu1};
+    const auto eindeutig = [](const QString &wo, const QList<QAction *> &eintraege) {
+        QSet<QKeyCombination> vergeben;
+        for (const QAction *a : eintraege) {
+            if (a->isSeparator())
+                continue;
+            const QKeySequence taste = QKeySequence::mnemonic(a->text());
+            EXPECT_FALSE(taste.isEmpty()) << wo.toStdString() << ": " << a->text().toStdString();
+            EXPECT_FALSE(vergeben.contains(taste[0])) << wo.toStdString() << ": " << a->text().toStdString();
+            vergeben.insert(taste[0]);
+        }
+    };
+    eindeutig("hauptMenu", f.menuBar()->actions());
+    for (QMenu *m : menues)
+        eindeutig(m->objectName(), m->actions());
+    // Only a letter is marked: the captions read as before.
+    EXPECT_EQ(OhneKuerzel(f.Datei1->title()), "Datei");
+    EXPECT_EQ(OhneKuerzel(f.SpeichernUnter1->text()), "Speichern unter...");
+    EXPECT_EQ(f.SpeichernUnter1->statusTip(), "Speichern unter");
+
+    // Alt+D opens "Datei"; there L chooses "Laden...".
+    datei("zwei.vix", {schlange("Zwei")});
+    DialogTest::naechsterDateiname(pfad("zwei.vix"));
+    QTest::keyClick(&f, Qt::Key_D, Qt::AltModifier);
+    ASSERT_TRUE(f.Datei1->isVisible());
+    QTest::keyClick(f.Datei1, Qt::Key_L);
+    EXPECT_FALSE(f.Datei1->isVisible());
+    EXPECT_EQ(f.Schlangen[0].name(), "Zwei");
 }
 
 TEST_F(TastaturTest, ZellenTooltipsZeigenTextNichtMarkup)

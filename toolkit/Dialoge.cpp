@@ -1,9 +1,16 @@
 #include "toolkit/Dialoge.h"
 
+#include "data/Einlesen.h"
 #include "data/Fehler.h"
 #include "toolkit/Bild.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QHeaderView>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTreeView>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -237,6 +244,63 @@ public:
     }
 };
 
+// Size, kind and date columns as wide as their longest usual text, the name
+// column as wide as a long file name, and the dialog wide enough for them
+// (within the screen).
+void spaltenBreiten(QFileDialog &dlg)
+{
+    auto *liste = dlg.findChild<QTreeView *>(QStringLiteral("treeView"));
+    if (!liste)
+        return;
+    const QFontMetrics fm(liste->font());
+    QHeaderView *kopf = liste->header();
+    const QLocale hier;
+    const QStringList muster[] = {
+        {},
+        {hier.formattedDataSize(1023 * 1024 * 1024 - 1), hier.formattedDataSize(999 * 1024 - 1)},
+        {QStringLiteral("unbekannt"), QStringLiteral("Ordner"), QStringLiteral("vix-Datei"),
+         QStringLiteral("txt-Datei")},
+        {hier.toString(QDateTime(QDate(2026, 12, 28), QTime(23, 58)), QLocale::ShortFormat)},
+    };
+    const int rand = 2 * liste->style()->pixelMetric(QStyle::PM_HeaderMargin) + fm.horizontalAdvance(u'0') * 2;
+    int breite = fm.horizontalAdvance(QString(24, u'n')); // the name column
+    kopf->resizeSection(0, breite);
+    for (int spalte = 1; spalte < 4; ++spalte) {
+        int w = fm.horizontalAdvance(kopf->model() ? kopf->model()->headerData(spalte, Qt::Horizontal).toString()
+                                                   : QString());
+        for (const QString &t : muster[spalte])
+            w = qMax(w, fm.horizontalAdvance(t));
+        kopf->resizeSection(spalte, w + rand);
+        breite += w + rand;
+    }
+    // Once a folder is read, the columns widen to what its files show (a kind
+    // such as "Einfaches Textdokument" is longer than any guess).
+    if (auto *dateien = dlg.findChild<QFileSystemModel *>()) {
+        QFileDialog *d = &dlg;
+        QObject::connect(dateien, &QFileSystemModel::directoryLoaded, liste, [d, liste, rand] {
+            QTimer::singleShot(0, liste, [d, liste, rand] {
+                QHeaderView *kopf = liste->header();
+                int summe = 0;
+                for (int spalte = 0; spalte < 4; ++spalte) {
+                    const int inhalt = static_cast<QAbstractItemView *>(liste)->sizeHintForColumn(spalte);
+                    if (spalte > 0)
+                        kopf->resizeSection(spalte, qMax(kopf->sectionSize(spalte), inhalt + rand / 2));
+                    summe += kopf->sectionSize(spalte);
+                }
+                const int fehlt = summe - liste->viewport()->width();
+                const QScreen *s = d->screen();
+                if (fehlt > 0 && s)
+                    d->resize(qMin(d->width() + fehlt, s->availableGeometry().width() - 40), d->height());
+            });
+        });
+    }
+    // The rest of the dialog: the places list on the left, frame and scroll bar.
+    int gesamt = breite + 260;
+    if (const QScreen *s = dlg.screen())
+        gesamt = qMin(gesamt, s->availableGeometry().width() - 40);
+    dlg.resize(qMax(dlg.width(), gesamt), dlg.height());
+}
+
 // The real dialog; nothing when the user cancelled.
 std::optional<QString> echterDateiDialog(const DateiDialog &d, QWidget *parent, bool speichern)
 {
@@ -254,6 +318,7 @@ std::optional<QString> echterDateiDialog(const DateiDialog &d, QWidget *parent, 
     dlg.setSizeGripEnabled(true);
     dlg.setProxyModel(new DeutscheDateiliste(&dlg));
     dlg.resize(720, 440);
+    spaltenBreiten(dlg);
     if (!d.verzeichnis.isEmpty())
         dlg.setDirectory(d.verzeichnis);
     if (!d.vorschlag.isEmpty())
@@ -318,6 +383,26 @@ std::optional<QString> DateiDialog::oeffnen(QWidget *parent)
 std::optional<QString> DateiDialog::speichern(QWidget *parent)
 {
     return zeigeDateiDialog(*this, parent, true);
+}
+
+QString Dokumentenordner()
+{
+    const QString heim = QDir::homePath();
+    QString konfig = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (konfig.isEmpty())
+        konfig = heim + QStringLiteral("/.config");
+    // Lines as in XDG_DOCUMENTS_DIR="$HOME/Dokumente"; the last one counts.
+    QString ordner = qEnvironmentVariable("XDG_DOCUMENTS_DIR");
+    const Einlesen::Inhalt datei = Einlesen::lesen(konfig + QStringLiteral("/user-dirs.dirs"), 64 * 1024);
+    static const QRegularExpression zeile(QStringLiteral("^\\s*XDG_DOCUMENTS_DIR=\"(.*)\"\\s*$"),
+                                          QRegularExpression::MultilineOption);
+    for (const auto &m : zeile.globalMatch(QString::fromUtf8(datei.bytes)))
+        ordner = m.captured(1);
+    if (ordner.startsWith(QStringLiteral("$HOME")))
+        ordner = heim + ordner.mid(5);
+    ordner.replace(QStringLiteral("\\\""), QStringLiteral("\""));
+    return !ordner.isEmpty() && QDir::isAbsolutePath(ordner) && QFileInfo(ordner).isDir() ? QDir::cleanPath(ordner)
+                                                                                         : heim;
 }
 
 namespace DialogTest {

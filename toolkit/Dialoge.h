@@ -66,6 +66,12 @@ struct DateiDialog {
     std::optional<QString> speichern(QWidget *parent);
 };
 
+// The keeper's documents folder, where a file dialog starts while no data file
+// is known: what `xdg-user-dir DOCUMENTS` names (the user's user-dirs.dirs,
+// else XDG_DOCUMENTS_DIR from the environment), when that folder exists; else
+// the home folder.
+QString Dokumentenordner();
+
 // Test hooks: answers handed out in order, before any real dialog is shown.
 namespace DialogTest {
 // Raised when a test let a dialog open without preparing its answer. The error

@@ -10,6 +10,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 
 QLabel *TitelLabel(QWidget *parent, const QString &text)
 {
@@ -90,4 +92,34 @@ void LaengeZeigen(QLineEdit *feld, std::function<void(const QString &)> melden)
 QString LaengeHinweis(int zeichen)
 {
     return QStringLiteral("Hier passen höchstens %1 Zeichen hinein.").arg(zeichen);
+}
+
+QString OhneKuerzel(const QString &caption)
+{
+    QString text;
+    text.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && ++i == caption.size())
+            break;
+        text += caption[i];
+    }
+    return text;
+}
+
+QSize Bildschirmplatz(const QWidget *fenster)
+{
+    const QScreen *s = fenster->screen();
+    if (!s)
+        return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    QSize rahmen = fenster->frameGeometry().size() - fenster->size();
+    if (!fenster->isVisible() || rahmen.isEmpty())
+        rahmen = QSize(0, fenster->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, fenster));
+    return s->availableGeometry().size() - rahmen;
+}
+
+void AufDenBildschirm(QWidget *dialog, QWidget *nachgiebig)
+{
+    const int zuViel = dialog->sizeHint().height() - Bildschirmplatz(dialog).height();
+    if (zuViel > 0)
+        nachgiebig->setFixedHeight(qMax(nachgiebig->minimumSizeHint().height(), nachgiebig->height() - zuViel));
 }

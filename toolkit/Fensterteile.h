@@ -5,6 +5,7 @@
 
 class QHBoxLayout;
 class QLineEdit;
+class QSize;
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -29,3 +30,15 @@ QHBoxLayout *OkZeile(QWidget *dialog, QPushButton *&ok);
 void LaengeZeigen(QLineEdit *feld, std::function<void(const QString &)> melden = {});
 // The hint: "Hier passen höchstens 100 Zeichen hinein."
 QString LaengeHinweis(int zeichen);
+
+// A menu caption as it reads: without the "&" that marks its mnemonic ("&&" is a literal "&").
+QString OhneKuerzel(const QString &caption);
+
+// The room a window has on its screen, its title bar and frame taken off: on a
+// small screen at a large scale (1366 x 768 at 150 % leaves 910 x 512) a window
+// must not reach beyond it.
+QSize Bildschirmplatz(const QWidget *fenster);
+
+// Makes a dialog of fixed size fit its screen: `nachgiebig`, the part that can
+// do with less (a preview, a list), loses the height the dialog has too much.
+void AufDenBildschirm(QWidget *dialog, QWidget *nachgiebig);

@@ -188,6 +188,7 @@ private:
 class TTabControl::Strip::TabAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     TabAccessible(Strip *strip, int index) : strip(strip), index(index) {}
+    int tabIndex() const { return index; }
 
     bool isValid() const override { return strip && strip->valid(index); }
     QObject *object() const override { return nullptr; }
@@ -200,9 +201,16 @@ public:
     QAccessible::Role role() const override { return QAccessible::PageTab; }
     void setText(QAccessible::Text, const QString &) override {}
 
+    // The name, and where the tab stands among all of them ("3 von 13").
     QString text(QAccessible::Text t) const override
     {
-        return t == QAccessible::Name && isValid() ? strip->captions.at(index) : QString();
+        if (!isValid())
+            return {};
+        if (t == QAccessible::Name)
+            return strip->captions.at(index);
+        if (t == QAccessible::Description)
+            return QStringLiteral("%1 von %2").arg(index + 1).arg(strip->count());
+        return {};
     }
     QRect rect() const override
     {
@@ -222,7 +230,7 @@ public:
         s.focusable = true;
         s.selected = index == strip->current;
         s.focused = s.selected && strip->hasFocus();
-        s.invisible = rect().isEmpty();
+        s.offscreen = rect().isEmpty(); // scrolled out of view: still listed, reached by selecting it
         return s;
     }
 
@@ -243,8 +251,9 @@ private:
     int index;
 };
 
-// The strip as a page tab list whose children are the tabs now on screen,
-// followed by the scroll arrows.
+// The strip as a page tab list whose children are all its tabs, on screen or
+// scrolled out of view, followed by the scroll arrows. A tab's interface is made
+// only when a screen reader asks for it, and counting them lays out nothing.
 class TTabControl::Strip::Accessible : public QAccessibleWidget {
 public:
     explicit Accessible(Strip *strip) : QAccessibleWidget(strip, QAccessible::PageTabList) {}
@@ -254,16 +263,15 @@ public:
             QAccessible::deleteAccessibleInterface(id);
     }
 
-    int childCount() const override { return shownTabs() + QAccessibleWidget::childCount(); }
+    int childCount() const override { return strip()->count() + QAccessibleWidget::childCount(); }
 
-    QAccessibleInterface *child(int i) const override
+    QAccessibleInterface *child(int index) const override
     {
-        const int shown = shownTabs();
-        if (i < 0)
+        const int n = strip()->count();
+        if (index < 0)
             return nullptr;
-        if (i >= shown)
-            return QAccessibleWidget::child(i - shown);
-        const int index = strip()->first + i;
+        if (index >= n)
+            return QAccessibleWidget::child(index - n);
         if (QAccessible::Id id = tabs.value(index))
             return QAccessible::accessibleInterface(id);
         auto *tab = new TabAccessible(strip(), index);
@@ -273,23 +281,16 @@ public:
 
     int indexOfChild(const QAccessibleInterface *child) const override
     {
-        const int shown = shownTabs();
-        for (auto it = tabs.cbegin(); it != tabs.cend(); ++it)
-            if (QAccessible::accessibleInterface(it.value()) == child) {
-                const int i = it.key() - strip()->first;
-                return i >= 0 && i < shown ? i : -1;
-            }
+        if (const auto *tab = dynamic_cast<const TabAccessible *>(child))
+            return tab->isValid() && QAccessible::accessibleInterface(tabs.value(tab->tabIndex())) == child
+                       ? tab->tabIndex()
+                       : -1;
         const int i = QAccessibleWidget::indexOfChild(child);
-        return i < 0 ? -1 : i + shown;
+        return i < 0 ? -1 : i + strip()->count();
     }
 
 private:
     Strip *strip() const { return static_cast<Strip *>(widget()); }
-    int shownTabs() const
-    {
-        strip()->ensureLayout();
-        return strip()->last - strip()->first + 1;
-    }
 
     mutable QHash<int, QAccessible::Id> tabs; // by tab index
 };
@@ -413,15 +414,12 @@ void TTabControl::Strip::currentChanged()
     setAccessibleDescription(valid(current) ? captions.at(current) : QString());
     if (!QAccessible::isActive() || current < 0)
         return;
-    ensureLayout();
-    if (current < first || current > last)
-        return;
     QAccessibleEvent selection(this, QAccessible::Selection);
-    selection.setChild(current - first);
+    selection.setChild(current);
     QAccessible::updateAccessibility(&selection);
     if (hasFocus()) {
         QAccessibleEvent focus(this, QAccessible::Focus);
-        focus.setChild(current - first);
+        focus.setChild(current);
         QAccessible::updateAccessibility(&focus);
     }
 }

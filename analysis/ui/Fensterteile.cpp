@@ -46,6 +46,7 @@ TZeilenText *textbox(QWidget *parent, std::function<void()> beimFokus)
 {
     auto *t = new TZeilenText(parent);
     t->setObjectName(QStringLiteral("RichEdit1"));
+    t->setAccessibleName(QStringLiteral("Ergebnis"));
     t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     t->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     t->installEventFilter(new FokusWeiter(t, std::move(beimFokus)));

@@ -69,6 +69,7 @@ TAlarm::TAlarm(QWidget *parent) : QDialog(parent)
 
     ScrollBox1 = new QScrollArea(Bevel1);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setAccessibleName(QStringLiteral("Diagramm"));
     ScrollBox1->setFixedSize(409, 193);
     ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ScrollBox1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

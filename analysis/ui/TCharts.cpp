@@ -26,8 +26,13 @@ QPixmap podest()
     return bild;
 }
 
-// A place label over the picture: plain text in "MS Sans Serif" 8 points on black.
-QLabel *platzLabel(QLabel *bild, const char *name, int x, int y, const QColor &schrift)
+// Where each step of the picture ends on the right: a place's labels stand
+// above its step, right of its cup, and end with it.
+constexpr int StufeEnde1 = 190, StufeEnde2 = 98, StufeEnde3 = 282;
+
+// A place label over the picture: plain text in "MS Sans Serif" 8 points on
+// black, never wider than from `x` to the end of its step.
+QLabel *platzLabel(QLabel *bild, const char *name, int x, int y, int stufenEnde, const QColor &schrift)
 {
     QLabel *l = Fensterteile::text(bild, QLatin1String(name));
     l->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
@@ -37,17 +42,20 @@ QLabel *platzLabel(QLabel *bild, const char *name, int x, int y, const QColor &s
     pal.setColor(QPalette::WindowText, schrift);
     l->setPalette(pal);
     l->move(x, y);
+    l->setMaximumWidth(stufenEnde - x);
     l->adjustSize();
     return l;
 }
 
+// A text too long for its step is cut with "…"; the tooltip and a screen
+// reader have it whole.
 void setzen(QLabel *l, const QString &text)
 {
-    l->setText(text);
+    const QString gezeigt = l->fontMetrics().elidedText(text, Qt::ElideRight, l->maximumWidth());
+    l->setText(gezeigt);
     l->adjustSize();
-    // A long name runs past the picture's edge; the tooltip then shows it whole.
-    if (l->geometry().right() >= l->parentWidget()->width())
-        l->setToolTip(QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped());
+    l->setAccessibleName(text);
+    l->setToolTip(gezeigt == text ? QString() : QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped());
 }
 } // namespace
 
@@ -77,16 +85,17 @@ TCharts::TCharts(QWidget *parent) : QDialog(parent)
 
     const QColor weiss(Qt::white);
     const QColor silber(192, 192, 192);
-    Label6 = platzLabel(Image1, "Label6", 130, 16, silber);
-    Label7 = platzLabel(Image1, "Label7", 38, 45, weiss);
-    Label8 = platzLabel(Image1, "Label8", 38, 59, silber);
-    Label9 = platzLabel(Image1, "Label9", 219, 45, weiss);
-    Label10 = platzLabel(Image1, "Label10", 219, 59, silber);
-    Label5 = platzLabel(Image1, "Label5", 130, 2, weiss);
+    Label6 = platzLabel(Image1, "Label6", 130, 16, StufeEnde1, silber);
+    Label7 = platzLabel(Image1, "Label7", 38, 45, StufeEnde2, weiss);
+    Label8 = platzLabel(Image1, "Label8", 38, 59, StufeEnde2, silber);
+    Label9 = platzLabel(Image1, "Label9", 219, 45, StufeEnde3, weiss);
+    Label10 = platzLabel(Image1, "Label10", 219, 59, StufeEnde3, silber);
+    Label5 = platzLabel(Image1, "Label5", 130, 2, StufeEnde1, weiss);
 
     Label2 = Fensterteile::text(Bevel1, QStringLiteral("Label2"), QStringLiteral("Weitere Platzierungen:"));
     RichEdit1 = Fensterteile::textbox(Bevel1, [this] { RichEdit1Enter(); });
     RichEdit1->setFixedSize(PodestBreite, 105);
+    RichEdit1->setAccessibleName(QStringLiteral("Weitere Platzierungen"));
     QPalette knopfFarbe = RichEdit1->palette();
     knopfFarbe.setColor(QPalette::Base, knopfFarbe.color(QPalette::Button));
     RichEdit1->setPalette(knopfFarbe);

@@ -67,7 +67,7 @@ THilfe::THilfe(QWidget *parent, const QString &startVerz) : QDialog(parent), sta
     connect(WebBrowser1, &QTextBrowser::anchorClicked, this,
             [this](const QUrl &u) { Bewacht(this, [&] { folgen(u); }); });
     connect(Button1, &QPushButton::clicked, this, &THilfe::Button1Click);
-    resize(760, 580);
+    resize(QSize(760, 580).boundedTo(Bildschirmplatz(this)));
     WebBrowser1->setFocus();
 }
 

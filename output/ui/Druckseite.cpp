@@ -3,6 +3,7 @@
 #include "data/Datendatei.h"
 #include "data/Einlesen.h"
 #include "data/Fehler.h"
+#include "output/Einzeilig.h"
 #include "toolkit/Dialoge.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -25,20 +26,68 @@ const QString Auftrag = QStringLiteral("Vivarix-Seite");
 constexpr qreal Tabstopp = 120; // pixels at 96 dots per inch, scaled to the printer
 // Far more than the pages of one snake ever take.
 constexpr qsizetype PdfHoechstens = qsizetype(64) << 20;
+// Many printers cannot print near the paper's edge, and a page is filed by its left edge.
+const QMarginsF Mindestraender(20, 15, 15, 15); // millimetres: left, top, right, bottom
+constexpr qreal KopfAbstand = 2; // millimetres between the page header and the text
+
+// Where the text may go: inside the printer's own margins, and at least inside ours.
+void raenderSetzen(QPrinter &drucker)
+{
+    const QMarginsF bisher = drucker.pageLayout().margins(QPageLayout::Millimeter);
+    const QMarginsF raender(qMax(bisher.left(), Mindestraender.left()), qMax(bisher.top(), Mindestraender.top()),
+                            qMax(bisher.right(), Mindestraender.right()),
+                            qMax(bisher.bottom(), Mindestraender.bottom()));
+    drucker.setFullPage(false);
+    drucker.setPageMargins(raender, QPageLayout::Millimeter);
+}
+
+// The small line above the text of every page after the first, so that loose
+// pages can be put together again: the snake's name and the page number.
+struct Kopfzeile {
+    QString name;
+    QFont schrift;
+    qreal hoehe = 0; // in device pixels, with the gap below it; the same band on every page
+
+    Kopfzeile(const QTextDocument &doc, QPrinter &drucker)
+        : name(doc.metaInformation(QTextDocument::DocumentTitle)), schrift(basisschrift())
+    {
+        const QTextCharFormat fuss = zeichenformat(Format::Fusszeile);
+        schrift.setPointSizeF(fuss.fontPointSize());
+        hoehe = QFontMetricsF(schrift, &drucker).height() + KopfAbstand * drucker.resolution() / 25.4;
+    }
+    void malen(QPainter &p, qreal breite, int seite, int seiten) const
+    {
+        if (seite == 0)
+            return;
+        p.save();
+        p.setFont(schrift);
+        p.setPen(zeichenformat(Format::Fusszeile).foreground().color());
+        const QRectF zeile(0, 0, breite, hoehe);
+        const QString nummer = QStringLiteral("Seite %1 von %2").arg(seite + 1).arg(seiten);
+        const qreal platz = breite - QFontMetricsF(schrift, p.device()).horizontalAdvance(nummer + QStringLiteral("    "));
+        p.drawText(zeile, Qt::AlignLeft | Qt::AlignTop,
+                   QFontMetricsF(schrift, p.device()).elidedText(name, Qt::ElideRight, qMax<qreal>(platz, 0)));
+        p.drawText(zeile, Qt::AlignRight | Qt::AlignTop, nummer);
+        p.restore();
+    }
+};
 
 
 // One copy of the pages `von` to `bis` (0-based, inclusive).
-bool seitenMalen(QPainter &p, QPrinter &drucker, QTextDocument &doc, int von, int bis, bool &erste)
+bool seitenMalen(QPainter &p, QPrinter &drucker, QTextDocument &doc, const Kopfzeile &kopf, int von, int bis,
+                 bool &erste)
 {
     const QSizeF seite = doc.pageSize();
+    const int seiten = doc.pageCount();
     QAbstractTextDocumentLayout::PaintContext ctx;
     ctx.palette.setColor(QPalette::Text, Qt::black); // the base font is black on any desktop theme
     for (int i = von; i <= bis; ++i) {
         if (!erste && !drucker.newPage())
             return false;
         erste = false;
+        kopf.malen(p, seite.width(), i, seiten);
         p.save();
-        p.translate(0, -i * seite.height());
+        p.translate(0, kopf.hoehe - i * seite.height());
         const QRectF blatt(0, i * seite.height(), seite.width(), seite.height());
         p.setClipRect(blatt);
         // A line that merely touches the page's edge belongs to the neighbouring page;
@@ -85,9 +134,10 @@ QTextCharFormat zeichenformat(Format f)
     return z;
 }
 
-void aufbauen(QTextDocument &doc, const std::vector<Kontrollausdruck::Absatz> &absaetze)
+void aufbauen(QTextDocument &doc, const std::vector<Kontrollausdruck::Absatz> &absaetze, const QString &name)
 {
     doc.clear();
+    doc.setMetaInformation(QTextDocument::DocumentTitle, Ausgabe::einzeilig(name));
     doc.setDefaultFont(basisschrift());
     // One tab stop behind the longest card label, so the four values stand in one column.
     QTextOption spalten = doc.defaultTextOption();
@@ -111,11 +161,15 @@ namespace {
 // The job itself: every page asked for, onto the printer as it is set up.
 void auftrag(const QTextDocument &vorlage, QPrinter &drucker)
 {
-    // Laid out afresh for the printer: its resolution, its printable area, no margins of our own.
+    // Laid out afresh for the printer: its resolution, inside the margins, below
+    // the band of the page header.
+    raenderSetzen(drucker);
     std::unique_ptr<QTextDocument> doc(vorlage.clone());
     doc->documentLayout()->setPaintDevice(&drucker);
     doc->setDocumentMargin(0);
-    doc->setPageSize(drucker.pageRect(QPrinter::DevicePixel).size());
+    const Kopfzeile kopf(*doc, drucker);
+    const QSizeF bereich = drucker.pageRect(QPrinter::DevicePixel).size();
+    doc->setPageSize(QSizeF(bereich.width(), bereich.height() - kopf.hoehe));
     const int seiten = doc->pageCount();
 
     // The pages the print dialog asked for (0 there means all of them).
@@ -129,7 +183,7 @@ void auftrag(const QTextDocument &vorlage, QPrinter &drucker)
         throw EVivarix(QStringLiteral("Der Druckauftrag konnte nicht gestartet werden"));
     bool erste = true;
     for (int k = 0; k < kopien; ++k) {
-        if (!seitenMalen(p, drucker, *doc, von, bis, erste)) {
+        if (!seitenMalen(p, drucker, *doc, kopf, von, bis, erste)) {
             drucker.abort();
             p.end();
             throw EVivarix(QStringLiteral("Der Druckauftrag ist gescheitert"));

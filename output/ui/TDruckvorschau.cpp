@@ -44,7 +44,7 @@ TDruckvorschau::TDruckvorschau(QWidget *parent, const TSchlange &s) : QDialog(pa
     // and the keys that scroll reach the page from there.
     RichEdit1->setFocusPolicy(Qt::NoFocus);
     RichEdit1->installEventFilter(this);
-    Druckseite::aufbauen(*RichEdit1->document(), Kontrollausdruck::absaetze(s));
+    Druckseite::aufbauen(*RichEdit1->document(), Kontrollausdruck::absaetze(s), s.name());
     RichEdit1->moveCursor(QTextCursor::End);
 
     Button1 = knopf(this, QStringLiteral("Abbrechen"), "Button1");
@@ -66,6 +66,7 @@ TDruckvorschau::TDruckvorschau(QWidget *parent, const TSchlange &s) : QDialog(pa
     layout->addWidget(titel);
     layout->addWidget(RichEdit1);
     layout->addLayout(knoepfe);
+    AufDenBildschirm(this, RichEdit1); // a small screen shows less of the page at once
     Button2->setFocus();
 }
 

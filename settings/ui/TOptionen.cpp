@@ -62,6 +62,7 @@ TOptionen::TOptionen(QWidget *parent) : QDialog(parent)
     titel = TitelLabel(this, QStringLiteral("Optionen"));
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setAccessibleName(QStringLiteral("Seiten"));
     TabSheet1 = seiteAllgemein();
     TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
     TabSheet2 = seiteFutterarten();
@@ -163,11 +164,11 @@ QWidget *TOptionen::seiteFutterarten()
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    Lschen1 = PopupMenu1->addAction(QStringLiteral("Löschen"));
+    Lschen1 = PopupMenu1->addAction(QStringLiteral("&Löschen"));
     Lschen1->setObjectName(QStringLiteral("Lschen1"));
-    Nachoben1 = PopupMenu1->addAction(QStringLiteral("Nach oben"));
+    Nachoben1 = PopupMenu1->addAction(QStringLiteral("Nach &oben"));
     Nachoben1->setObjectName(QStringLiteral("Nachoben1"));
-    Nachunten1 = PopupMenu1->addAction(QStringLiteral("Nach unten"));
+    Nachunten1 = PopupMenu1->addAction(QStringLiteral("Nach &unten"));
     Nachunten1->setObjectName(QStringLiteral("Nachunten1"));
 
     futter1 = new QLineEdit(seite);
