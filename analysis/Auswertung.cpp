@@ -75,45 +75,45 @@ bool schaltjahr(int jahr)
 }
 
 // The journal dates of one evaluation, read with one "today": the window's
-// years are looked up, not computed per date.
+// years and the months' lengths are looked up, not computed per date.
 struct Leser {
     Jahrhundertfenster fenster;
     std::array<int, 100> jahrSchluessel; // schluessel(year of yy, 0, 0) for yy = 00..99
+    std::array<std::uint8_t, 100> tageIm; // days of month 0..99 (0: no month), February with its 29th
 
-    explicit Leser(year diesesJahr) : fenster(int(diesesJahr))
+    explicit Leser(year diesesJahr) : fenster(int(diesesJahr)), tageIm{}
     {
         for (int yy = 0; yy < 100; ++yy)
             jahrSchluessel[std::size_t(yy)] = schluessel(fenster.jahr(yy), 0, 0);
+        const std::uint8_t tage[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        std::copy(std::begin(tage), std::end(tage), tageIm.begin() + 1);
     }
 
     // The form the journal commands write, "dd.mm.yy", read as one 64-bit
-    // word: both points and all six digits are checked at once, and the three
-    // numbers come out of one multiplication. False for anything else, which
-    // then goes the general way.
+    // word: the six digits and both points are checked with one addition
+    // (each byte, less what it should be, must stay below its bound), and the
+    // three numbers come out of one multiplication. False for anything else,
+    // which then goes the general way.
     bool schnell(const std::uint8_t *z, int &s) const
     {
         std::uint64_t x;
         std::memcpy(&x, z, 8);
         if constexpr (std::endian::native != std::endian::little)
             x = __builtin_bswap64(x);
-        constexpr std::uint64_t punktStellen = 0x0000FF0000FF0000ull; // bytes 2 and 5
-        constexpr std::uint64_t punkte = 0x00002E00002E0000ull;
-        constexpr std::uint64_t nullen = 0x3030303030303030ull;
-        const std::uint64_t z8 = (x & ~punktStellen) | (nullen & punktStellen); // points read as '0'
-        const bool ziffern = ((z8 & 0xF0F0F0F0F0F0F0F0ull) |
-                              (((z8 + 0x0606060606060606ull) & 0xF0F0F0F0F0F0F0F0ull) >> 4)) == 0x3333333333333333ull;
-        if (!ziffern || (x & punktStellen) != punkte)
+        // Digits become 0..9 and points 0; everything else something larger.
+        const std::uint64_t t = x ^ 0x30302E30302E3030ull;
+        // Per byte: 0x76 carries a digit's value of 10 or more into the top bit, 0x7F a point's 1 or more.
+        if (((t | (t + 0x76767F76767F7676ull)) & 0x8080808080808080ull) != 0)
             return false;
-        const std::uint64_t d = z8 - nullen;
-        const std::uint64_t paare = d * 10 + (d >> 8); // tens and units of each pair, in its first byte
+        const std::uint64_t paare = t * 10 + (t >> 8); // tens and units of each pair, in its first byte
         const unsigned tag = unsigned(paare & 0xFF), monat = unsigned(paare >> 24) & 0xFF,
                        yy = unsigned(paare >> 48) & 0xFF;
-        static constexpr std::uint8_t tage[16] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31, 0, 0, 0};
-        if (tag - 1 >= tage[monat & 15] || monat > 12)
+        if (tag - 1 >= tageIm[monat])
             return false;
-        s = jahrSchluessel[yy] + int(monat * 32 + tag);
+        const unsigned monatTag = monat * 32 + tag;
+        s = jahrSchluessel[yy] + int(monatTag);
         // Only the 29th of February asks the calendar.
-        return tag != 29 || monat != 2 || schaltjahr(s >> 9);
+        return monatTag != 2 * 32 + 29 || schaltjahr(s >> 9);
     }
 
     // The ordering key of a date's bytes; false when they are no date.
