@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <cstdio>
 #include <new>
 
@@ -80,6 +81,17 @@ Ergebnis auswerten(const QString &option, const QStringList &argumente, std::chr
     }
 }
 
+// Whether the desktop has a session bus. Without one there is nobody to tell,
+// and asking for it would let libdbus start a bus of its own (autolaunch),
+// which writes files.
+bool sitzungsbusDa()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString laufzeit = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !laufzeit.isEmpty() && QFileInfo::exists(laufzeit + QStringLiteral("/bus"));
+}
+
 void schreiben(std::FILE *ziel, const QByteArray &bytes)
 {
     if (!bytes.isEmpty())
@@ -147,7 +159,7 @@ int hauptprogramm(int &argc, char **argv)
     argumente.removeFirst();
     const auto heute = Auswertung::Kalendertag(QDate::currentDate());
     if (argumente.value(0) == Erinnern && argumente.size() == 1)
-        return Erinnerung::erinnern(QDBusConnection::sessionBus(), QDir::currentPath(), heute);
+        return sitzungsbusDa() ? Erinnerung::erinnern(QDBusConnection::sessionBus(), QDir::currentPath(), heute) : 0;
     const Ergebnis e = ausfuehren(argumente, heute, QDir::currentPath());
     schreiben(stdout, e.aus);
     schreiben(stderr, e.fehler);

@@ -409,8 +409,11 @@ TEST(Befehlszeile, LaeuftOhneBildschirmUndOhneFenster)
                                                     QString()));
     EXPECT_EQ(lauf({"--version"}), std::tuple(0, QStringLiteral("Vivarix " VIVARIX_VERSION "\n"), QString()));
     EXPECT_EQ(lauf({"--fress-check", "fehlt.vix"}), std::tuple(2, QString(), QStringLiteral("Datei nicht gefunden.\n")));
-    // No bus to tell: the reminder ends quietly.
+    // No bus to tell, named or at its usual place: the reminder ends quietly.
     umgebung.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), "unix:path=" + sammlung.ordner.filePath("kein-bus"));
+    EXPECT_EQ(lauf({"--erinnern"}), std::tuple(0, QString(), QString()));
+    umgebung.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    umgebung.insert(QStringLiteral("XDG_RUNTIME_DIR"), sammlung.ordner.path());
     EXPECT_EQ(lauf({"--erinnern"}), std::tuple(0, QString(), QString()));
 }
 
