@@ -311,7 +311,7 @@ void TVivarix::menueAufbauen()
     Schlangelschen1 = eintrag(Schlangen1, "Schlangelschen1", QStringLiteral("Schlange &löschen"),
                               QKeySequence(Qt::CTRL | Qt::Key_D), &TVivarix::Schlangelschen1Click,
                               "schlangeloeschen");
-    GeheZu1 = eintrag(Schlangen1, "GeheZu1", QStringLiteral("Gehe zu Schlange..."),
+    GeheZu1 = eintrag(Schlangen1, "GeheZu1", QStringLiteral("&Gehe zu Schlange..."),
                       QKeySequence(Qt::CTRL | Qt::Key_G), &TVivarix::GeheZu1Click);
     GeheZu1->setStatusTip(QStringLiteral("Gehe zu Schlange"));
     trenner(Schlangen1, "N2");

@@ -59,7 +59,7 @@ TEST_F(GeheZuTest, TippenPfeileUndEnterZeigenDieSchlange)
 {
     TVivarix &w = tausend();
     EXPECT_EQ(w.GeheZu1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
-    EXPECT_EQ(w.GeheZu1->text(), "Gehe zu Schlange...");
+    EXPECT_EQ(w.GeheZu1->text(), "&Gehe zu Schlange...");
     finden(w, [](TGeheZu &g) {
         EXPECT_EQ(g.windowTitle(), "Gehe zu Schlange");
         EXPECT_TRUE(g.suche->hasFocus());
