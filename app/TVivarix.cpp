@@ -8,6 +8,7 @@
 #include "data/Vorauslesen.h"
 #include "settings/ui/TOptionen.h"
 #include "toolkit/Bild.h"
+#include "toolkit/Metadatei.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
@@ -371,6 +372,18 @@ QWidget *TVivarix::kartenteil()
     Image1->setAccessibleName(QStringLiteral("Bild"));
     hinweis(Image1, QStringLiteral("Wie schaut denn dein Liebling eigentlich aus?"));
     bl->addWidget(Image1);
+    // While a metafile is converted the card shows the default picture with
+    // this line across its foot, and the picture itself once it is drawn.
+    bildHinweis = new QLabel(QStringLiteral("wird geladen…"), Image1);
+    bildHinweis->setObjectName(QStringLiteral("bildHinweis"));
+    bildHinweis->setAlignment(Qt::AlignCenter);
+    bildHinweis->setAutoFillBackground(true);
+    bildHinweis->setGeometry(0, Image1->height() - 20, Image1->width(), 20);
+    bildHinweis->hide();
+    connect(&Metadatei::Wandlungen::alle(), &Metadatei::Wandlungen::fertig, this, [this] {
+        if (!bildHinweis->isHidden())
+            Bewacht(this, [&] { bildZeigen(0); });
+    });
     zeile->addWidget(bildRahmen, 0, Qt::AlignTop);
 
     auto *daten = new QFrame(karte);
@@ -598,11 +611,23 @@ void TVivarix::Upd(int index)
 
 void TVivarix::BildZeigen()
 {
+    bildZeigen(Bild::FensterWartezeitMs);
+}
+
+void TVivarix::bildZeigen(int wartenMs)
+{
     static const QPixmap standard = QPixmap::fromImage(Bild::standardBild());
+    bildHinweis->hide();
     if (!Bilddatei.isEmpty()) {
-        const Bild::Geladen g = Bild::laden(Bild::aufloesen(Bilddatei, bildBezug()));
+        const Bild::Geladen g = Bild::laden(Bild::aufloesen(Bilddatei, bildBezug()), wartenMs);
         if (g.ergebnis == Bild::Ergebnis::Ok) {
             Image1->setPixmap(QPixmap::fromImage(g.bild));
+            return;
+        }
+        if (g.ergebnis == Bild::Ergebnis::InArbeit) {
+            // Shown again when its conversion (or any other) has ended.
+            Image1->setPixmap(standard);
+            bildHinweis->show();
             return;
         }
     }

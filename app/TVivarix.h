@@ -76,6 +76,7 @@ public:
     TTabControl *TabControl1;
     TWertLabel *name, *gattung, *farbe, *geschlecht, *schlupf, *tage;
     QLabel *Image1;
+    QLabel *bildHinweis; // over Image1 while its metafile is being converted: "wird geladen…"
     QLabel *Image3; // the decorative picture beside the card
     QPushButton *Button1, *Button2, *Button3;
     QWidget *Panel3;
@@ -173,6 +174,7 @@ private:
     void zeileVerschieben(int schritt);
     void textSpalteAnpassen(TStringGrid *g);
     void futterListeSetzen(const QString &futter); // the setting "futter" as the items of futter1
+    void bildZeigen(int wartenMs); // BildZeigen, waiting that long for a metafile's conversion
     TStringGrid *zielGitter() const;
     // Connects a signal to a handler that runs behind the error guard.
     template <typename Sender, typename Signal, typename Ergebnis>
