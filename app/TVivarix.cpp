@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -373,15 +374,9 @@ QWidget *TVivarix::kartenteil()
     hinweis(Image1, QStringLiteral("Wie schaut denn dein Liebling eigentlich aus?"));
     bl->addWidget(Image1);
     // While a metafile is converted the card shows the default picture with
-    // this line across its foot, and the picture itself once it is drawn.
-    bildHinweis = new QLabel(QStringLiteral("wird geladen…"), Image1);
-    bildHinweis->setObjectName(QStringLiteral("bildHinweis"));
-    bildHinweis->setAlignment(Qt::AlignCenter);
-    bildHinweis->setAutoFillBackground(true);
-    bildHinweis->setGeometry(0, Image1->height() - 20, Image1->width(), 20);
-    bildHinweis->hide();
+    // "wird geladen…", and the picture itself once it is drawn.
     connect(&Metadatei::Wandlungen::alle(), &Metadatei::Wandlungen::fertig, this, [this] {
-        if (!bildHinweis->isHidden())
+        if (bildWartet)
             Bewacht(this, [&] { bildZeigen(0); });
     });
     zeile->addWidget(bildRahmen, 0, Qt::AlignTop);
@@ -617,7 +612,8 @@ void TVivarix::BildZeigen()
 void TVivarix::bildZeigen(int wartenMs)
 {
     static const QPixmap standard = QPixmap::fromImage(Bild::standardBild());
-    bildHinweis->hide();
+    bildWartet = false;
+    Image1->setAccessibleDescription(QString());
     if (!Bilddatei.isEmpty()) {
         const Bild::Geladen g = Bild::laden(Bild::aufloesen(Bilddatei, bildBezug()), wartenMs);
         if (g.ergebnis == Bild::Ergebnis::Ok) {
@@ -626,8 +622,20 @@ void TVivarix::bildZeigen(int wartenMs)
         }
         if (g.ergebnis == Bild::Ergebnis::InArbeit) {
             // Shown again when its conversion (or any other) has ended.
-            Image1->setPixmap(standard);
-            bildHinweis->show();
+            static const QString laedt = QStringLiteral("wird geladen…");
+            static const QPixmap mitHinweis = [&] {
+                QPixmap p = standard;
+                QPainter maler(&p);
+                const QRect fuss(0, p.height() - 20, p.width(), 20);
+                maler.fillRect(fuss, QColor(255, 255, 255, 200));
+                maler.setPen(Qt::black);
+                maler.setFont(Image1->font());
+                maler.drawText(fuss, Qt::AlignCenter, laedt);
+                return p;
+            }();
+            Image1->setPixmap(mitHinweis);
+            Image1->setAccessibleDescription(laedt);
+            bildWartet = true;
             return;
         }
     }

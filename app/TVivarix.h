@@ -76,7 +76,7 @@ public:
     TTabControl *TabControl1;
     TWertLabel *name, *gattung, *farbe, *geschlecht, *schlupf, *tage;
     QLabel *Image1;
-    QLabel *bildHinweis; // over Image1 while its metafile is being converted: "wird geladen…"
+    bool bildWartet = false; // Image1 shows "wird geladen…" until its metafile is converted
     QLabel *Image3; // the decorative picture beside the card
     QPushButton *Button1, *Button2, *Button3;
     QWidget *Panel3;
