@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
@@ -156,11 +157,16 @@ Geladen icoLesen(Einlesen::Lesedatei &datei, int)
 
 Geladen metaLesen(Einlesen::Lesedatei &datei, Metadatei::Art art, int wartenMs)
 {
+    QElapsedTimer uhr;
+    uhr.start();
     // Only the header is judged here; no helper starts for what is no metafile.
     const auto daten = ganz(datei, Metadatei::MaxDatei);
     if (!daten || !Metadatei::kopfGueltig(art, *daten))
         return unlesbar();
     const Metadatei::Kennung kennung = Metadatei::Kennung::von(*daten);
+    // Reading and recognising a large file count against the wait.
+    if (wartenMs > 0)
+        wartenMs = int(std::max<qint64>(0, wartenMs - uhr.elapsed()));
     auto &wandlungen = Metadatei::Wandlungen::alle();
     std::optional<Metadatei::Gezeichnet> g;
     auto stand = wandlungen.abfragen(kennung, wartenMs, g);
