@@ -10,6 +10,7 @@
 #include "settings/ui/TOptionen.h"
 #include "toolkit/Bild.h"
 #include "toolkit/Fensterteile.h"
+#include "toolkit/Metadatei.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
@@ -30,6 +31,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -395,6 +397,12 @@ QWidget *TVivarix::kartenteil()
     Image1->setAccessibleName(QStringLiteral("Bild"));
     hinweis(Image1, QStringLiteral("Wie schaut denn dein Liebling eigentlich aus?"));
     bl->addWidget(Image1);
+    // While a metafile is converted the card shows the default picture with
+    // "wird geladen…", and the picture itself once it is drawn.
+    connect(&Metadatei::Wandlungen::alle(), &Metadatei::Wandlungen::fertig, this, [this] {
+        if (bildWartet)
+            Bewacht(this, [&] { bildZeigen(0); });
+    });
     zeile->addWidget(bildRahmen, 0, Qt::AlignTop);
 
     auto *daten = new QFrame(karte);
@@ -630,20 +638,47 @@ void TVivarix::Upd(int index)
 
 void TVivarix::BildZeigen()
 {
+    bildZeigen(Bild::FensterWartezeitMs);
+}
+
+void TVivarix::bildZeigen(int wartenMs)
+{
     static const QPixmap standard = QPixmap::fromImage(Bild::standardBild());
+    bildWartet = false;
+    Image1->setAccessibleDescription(QString());
     if (!Bilddatei.isEmpty()) {
         // A picture that fails in any way while it is read or drawn (out of
         // memory too) is a picture that cannot be shown, never a failed command.
+        Bild::Geladen g;
         QPixmap bild;
         try {
-            const Bild::Geladen g = bildLaden(Bild::aufloesen(Bilddatei, bildBezug()));
+            g = bildLaden(Bild::aufloesen(Bilddatei, bildBezug()), wartenMs);
             if (g.ergebnis == Bild::Ergebnis::Ok)
                 bild = QPixmap::fromImage(g.bild);
         } catch (const std::exception &) {
+            g = Bild::Geladen{};
             bild = QPixmap();
         }
         if (!bild.isNull()) {
             Image1->setPixmap(bild);
+            return;
+        }
+        if (g.ergebnis == Bild::Ergebnis::InArbeit) {
+            // Shown again when its conversion (or any other) has ended.
+            static const QString laedt = QStringLiteral("wird geladen…");
+            static const QPixmap mitHinweis = [&] {
+                QPixmap p = standard;
+                QPainter maler(&p);
+                const QRect fuss(0, p.height() - 20, p.width(), 20);
+                maler.fillRect(fuss, QColor(255, 255, 255, 200));
+                maler.setPen(Qt::black);
+                maler.setFont(Image1->font());
+                maler.drawText(fuss, Qt::AlignCenter, laedt);
+                return p;
+            }();
+            Image1->setPixmap(mitHinweis);
+            Image1->setAccessibleDescription(laedt);
+            bildWartet = true;
             return;
         }
     }

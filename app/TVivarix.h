@@ -42,7 +42,9 @@ public:
     std::function<QDate()> heute = [] { return QDate::currentDate(); };
     std::function<QString()> startVerzeichnis;
     // Reads a snake's picture for the card (Bild::laden); tests put a failing one in.
-    std::function<Bild::Geladen(const QString &)> bildLaden = Bild::laden;
+    std::function<Bild::Geladen(const QString &, int)> bildLaden = [](const QString &p, int wartenMs) {
+        return Bild::laden(p, wartenMs);
+    };
     // The collection the settings load at start, read while the window was
     // being built (see Start::vorauslesen); the first Laden of that file takes
     // it over, any other load lets it go.
@@ -82,6 +84,7 @@ public:
     TTabControl *TabControl1;
     TWertLabel *name, *gattung, *farbe, *geschlecht, *schlupf, *tage;
     QLabel *Image1;
+    bool bildWartet = false; // Image1 shows "wird geladen…" until its metafile is converted
     QLabel *Image3; // the decorative picture beside the card
     QPushButton *Button1, *Button2, *Button3;
     QWidget *Panel3;
@@ -186,6 +189,7 @@ private:
     void zeileVerschieben(int schritt);
     void textSpalteAnpassen(TStringGrid *g);
     void futterListeSetzen(const QString &futter); // the setting "futter" as the items of futter1
+    void bildZeigen(int wartenMs); // BildZeigen, waiting that long for a metafile's conversion
     TStringGrid *zielGitter() const;
     // Connects a signal to a handler that runs behind the error guard.
     template <typename Sender, typename Signal, typename Ergebnis>

@@ -5,6 +5,7 @@
 //
 // A target for several kinds takes the first byte to pick the kind (the file's
 // extension) and the rest as the file; a target for one kind takes all of it.
+#include "bild/Wandeln.h"
 #include "toolkit/Bild.h"
 #include "toolkit/Metadatei.h"
 
@@ -19,8 +20,8 @@
 #include <string>
 #include <unistd.h>
 
-// Leaks inside the metafile libraries, which in the program only ever run in a
-// short-lived child: libwmf offers no call to free the picture its raster device
+// Leaks inside the metafile libraries, which in the program only ever run in the
+// short-lived helper program: libwmf offers no call to free the picture its raster device
 // drew, and libemf2svg loses a few bytes of its own per file.
 extern "C" const char *__lsan_default_suppressions()
 {
@@ -52,6 +53,8 @@ inline void anfangen(int *argc, char ***argv)
     // Fonts and the SVG renderer want a GUI application; no display is needed.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
+    // The loader's metafile helper is the one built beside this target.
+    Metadatei::helferSetzen(QStringLiteral(VIVARIX_BILDHELFER));
 }
 
 inline void pruefen(const QStringList &arten, const std::uint8_t *data, std::size_t size)
@@ -72,6 +75,8 @@ inline void pruefen(const QStringList &arten, const std::uint8_t *data, std::siz
             std::abort();
         }
     }
+    // Each input on its own: no result kept from an earlier one.
+    Metadatei::Wandlungen::alle().vergessen();
     const Bild::Geladen g = Bild::laden(pfad);
     if (g.ergebnis == Bild::Ergebnis::Ok
         && (g.bild.isNull() || g.bild.width() > Bild::Sichtbar.width() || g.bild.height() > Bild::Sichtbar.height()
@@ -86,27 +91,22 @@ inline void pruefen(const QStringList &arten, const std::uint8_t *data, std::siz
     }
 }
 
-// A metafile library's work run in this process, not in the child, so that
-// the fuzzer sees its coverage and AddressSanitizer its faults; the same
-// bound on the answer as the child has.
-inline std::optional<QByteArray> imProzess(const std::function<bool(std::string &)> &umwandeln)
-{
-    std::string aus;
-    if (!umwandeln(aus) || aus.size() > std::size_t(Metadatei::MaxSvg) + 8)
-        return std::nullopt;
-    return QByteArray(aus.data(), qsizetype(aus.size()));
-}
-
-// The same bytes through the metafile drawer in this process: a picture it
-// draws is its own size's visible corner.
-inline void metadateiPruefen(decltype(&Metadatei::wmfZeichnen) zeichnen, const std::uint8_t *data, std::size_t size)
+// The same bytes through the metafile conversion in this process, not in the
+// helper, so that the fuzzer sees its coverage and AddressSanitizer its
+// faults: an answer it gives is within the helper's bound and reads back as
+// its own size's visible corner.
+inline void metadateiPruefen(decltype(&Metadatei::wmfWandeln) wandeln, const std::uint8_t *data, std::size_t size)
 {
     const QByteArray daten(reinterpret_cast<const char *>(data), qsizetype(size));
-    const auto g = zeichnen(daten, Bild::Sichtbar, imProzess);
-    if (g && (g->groesse.isEmpty() || g->groesse.width() > Metadatei::MaxKante || g->groesse.height() > Metadatei::MaxKante
-              || g->bild.size() != g->groesse.boundedTo(Bild::Sichtbar))) {
-        std::fprintf(stderr, "drew a picture %dx%d of %dx%d\n", g->bild.width(), g->bild.height(), g->groesse.width(),
-                     g->groesse.height());
+    std::string aus;
+    if (!wandeln(daten, Bild::Sichtbar, aus))
+        return;
+    const auto g = aus.size() <= std::size_t(Metadatei::antwortHoechstens(Bild::Sichtbar))
+                       ? Metadatei::antwortLesen(QByteArray(aus.data(), qsizetype(aus.size())), Bild::Sichtbar)
+                       : std::nullopt;
+    if (!g || g->groesse.isEmpty() || g->groesse.width() > Metadatei::MaxKante
+        || g->groesse.height() > Metadatei::MaxKante || g->bild.size() != g->groesse.boundedTo(Bild::Sichtbar)) {
+        std::fprintf(stderr, "answered %zu bytes that are no picture of its own size\n", aus.size());
         std::abort();
     }
 }

@@ -37,6 +37,7 @@ dateien)
     ( cd "$root" && find . -type f -o -type l | sed 's|^\./||' | sort ) > "$tmp/ist"
     {
         echo bin/vivarix
+        echo bin/vivarix-bild
         echo bin/vivarix-start
         ( cd "$quelle/help/hilfe" && find . -type f | sed 's|^\./|share/vivarix/hilfe/|' )
         echo share/vivarix/options.ini
@@ -53,8 +54,10 @@ dateien)
         || falsch "Autostart startet nicht vivarix-start --erinnern"
 
     [ -x "$root/bin/vivarix" ] || falsch "bin/vivarix ist nicht ausführbar"
+    [ -x "$root/bin/vivarix-bild" ] || falsch "bin/vivarix-bild ist nicht ausführbar"
     [ -x "$root/bin/vivarix-start" ] || falsch "bin/vivarix-start ist nicht ausführbar"
     head -c 4 "$root/bin/vivarix" | grep -q 'ELF' || falsch "bin/vivarix ist kein Programm"
+    head -c 4 "$root/bin/vivarix-bild" | grep -q 'ELF' || falsch "bin/vivarix-bild ist kein Programm"
     [ "$(head -n 1 "$root/bin/vivarix-start")" = "#!/bin/sh" ] || falsch "bin/vivarix-start ist kein sh-Skript"
     diff -r "$quelle/help/hilfe" "$root/share/vivarix/hilfe" || falsch "Hilfeseiten weichen ab"
     cmp "$tmp/erwartet.ini" "$root/share/vivarix/options.ini" || falsch "options.ini ist nicht die Vorgabe"

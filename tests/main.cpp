@@ -1,3 +1,5 @@
+#include "toolkit/Metadatei.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -15,6 +17,8 @@ int main(int argc, char **argv)
     ::chmod(QFile::encodeName(cache.path()).constData(), 01777);
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     QApplication::setQuitOnLastWindowClosed(false); // tests close windows and go on
+    // The picture helper as built, not beside this test program.
+    Metadatei::helferSetzen(QStringLiteral(VIVARIX_BILDHELFER));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -10,6 +10,8 @@
 #include <QIcon>
 #include <QImage>
 #include <QPainter>
+#include <QCoreApplication>
+#include <QSignalSpy>
 #include <QSvgRenderer>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -221,6 +223,8 @@ void erwarteEcken(const QImage &bild, int toleranz = 12)
     }
 }
 
+long vmPeakKiB();
+
 class BildTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -299,6 +303,36 @@ TEST_F(BildTest, NichtZuOeffnen)
     ASSERT_TRUE(QFile::setPermissions(gesperrt, QFileDevice::Permissions())); // not even its owner may read it
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther));
     EXPECT_EQ(alsNobody([&] { return int(Bild::laden(gesperrt).ergebnis); }), int(Ergebnis::NichtGeoeffnet));
+}
+
+TEST_F(BildTest, GeraeteUndSystemdateienWerdenNichtGelesen)
+{
+    // A file the system calls regular with a size of 0 that never ends
+    // (/proc/self/pagemap), a named pipe and an endless device, each named as
+    // a picture of every kind: refused at once, without reading on.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pfad("rohr")).constData(), 0600), 0);
+    std::vector<QString> namen;
+    for (const char *ziel : {"/proc/self/pagemap", "/dev/zero"})
+        for (const QString &endung : Bild::endungen()) {
+            namen.push_back(pfad(QStringLiteral("%1.%2").arg(namen.size()).arg(endung)));
+            ASSERT_EQ(::symlink(ziel, QFile::encodeName(namen.back()).constData()), 0);
+        }
+    for (const QString &endung : Bild::endungen()) {
+        namen.push_back(pfad("rohr-link." + endung));
+        ASSERT_EQ(::symlink(QFile::encodeName(pfad("rohr")).constData(), QFile::encodeName(namen.back()).constData()),
+                  0);
+    }
+    for (const QString &p : namen) {
+        SCOPED_TRACE(QFileInfo(p).symLinkTarget().toStdString() + " as " + p.toStdString());
+        EXPECT_EQ(imKind([&] {
+                      const long vorher = vmPeakKiB();
+                      const Ergebnis e = Bild::laden(p).ergebnis;
+                      if (e != Ergebnis::Unlesbar && e != Ergebnis::NichtGeoeffnet)
+                          return 1;
+                      return vmPeakKiB() - vorher > 32 * 1024 ? 2 : 0;
+                  }),
+                  0);
+    }
 }
 
 TEST_F(BildTest, KaputterInhaltIstUnlesbar)
@@ -500,61 +534,98 @@ TEST_F(BildTest, WmfAnDemLibwmfAbstuerztKostetNurDasKind)
     EXPECT_EQ(Bild::laden(schreibe("breit.wmf", d)).ergebnis, Ergebnis::Unlesbar);
 }
 
-TEST(Abschirmung, DasKindDarfNurInSeinenGrenzenScheitern)
+// Sets the picture helper for one test and the built one back afterwards.
+class MitHelfer {
+public:
+    explicit MitHelfer(const QString &pfad) : vorher(Metadatei::helfer())
+    {
+        Metadatei::helferSetzen(pfad);
+        Metadatei::Wandlungen::alle().vergessen();
+        QCoreApplication::processEvents(); // what earlier conversions still had to tell
+    }
+    ~MitHelfer()
+    {
+        Metadatei::helferSetzen(vorher);
+        Metadatei::Wandlungen::alle().vergessen();
+    }
+
+private:
+    QString vorher;
+};
+
+TEST(Abschirmung, DerHelferDarfNurInSeinenGrenzenScheitern)
 {
-    // What a converter says comes back; a crash, a refusal, a file written, a
-    // memory grab, an endless loop or too much output give nothing, and this
-    // process lives on.
-    EXPECT_EQ(Metadatei::abgeschirmt([](std::string &aus) {
-                  aus = "<svg/>";
-                  return true;
-              }),
-              QByteArray("<svg/>"));
-    EXPECT_FALSE(Metadatei::abgeschirmt([](std::string &) { return false; }));
-    EXPECT_FALSE(Metadatei::abgeschirmt([](std::string &) -> bool {
-        volatile int *null = nullptr;
-        return *null == 1;
-    }));
-    // A library that calls exit() ends its child, and none of this process's
-    // exit handlers or static destructors run in the copy.
-    static QTemporaryDir statisch;
-    ASSERT_TRUE(QDir(statisch.path()).exists());
-    EXPECT_FALSE(Metadatei::abgeschirmt([](std::string &aus) {
-        aus = "<svg/>";
-        std::exit(0);
-        return true;
-    }));
-    EXPECT_TRUE(QDir(statisch.path()).exists());
+    // What a conversion answers comes back; a crash, a refusal, an exit() in
+    // the middle, a file written, a memory grab, an endless loop or too long
+    // an answer give nothing, and this process lives on.
+    MitHelfer probe(QStringLiteral(BILDHELFER_PROBE));
+    const QSize sichtbar(120, 145);
+    const auto gut = Metadatei::zeichnen("gut", {}, sichtbar);
+    ASSERT_TRUE(gut);
+    EXPECT_EQ(gut->groesse, QSize(2, 3));
+    EXPECT_EQ(gut->bild.pixelColor(1, 2), QColor(200, 40, 30));
+    for (const char *art : {"nein", "absturz", "beenden", "speicher", "endlos", "viel", "unbekannt"})
+        EXPECT_FALSE(Metadatei::zeichnen(art, {}, sichtbar)) << art;
 
     QTemporaryDir dir;
-    const QByteArray name = QFile::encodeName(dir.filePath("geschrieben"));
-    EXPECT_FALSE(Metadatei::abgeschirmt([&](std::string &) {
-        FILE *f = std::fopen(name.constData(), "w");
-        const bool geschrieben = f && std::fputs("x", f) >= 0 && std::fflush(f) == 0;
-        if (f)
-            std::fclose(f);
-        return geschrieben;
-    }));
-    EXPECT_EQ(QFileInfo(dir.filePath("geschrieben")).size(), 0) << "not a byte reached the disk";
-    EXPECT_FALSE(Metadatei::abgeschirmt([](std::string &aus) {
-        std::vector<char> viel(size_t(1) << 30, 'x'); // 1 GiB, far past the child's allowance
-        aus.assign(viel.data(), 1);
-        return true;
-    }));
-    EXPECT_FALSE(Metadatei::abgeschirmt([](std::string &) {
-        volatile unsigned long i = 0;
-        for (;;)
-            i = i + 1;
-        return true;
-    }));
-    EXPECT_TRUE(Metadatei::abgeschirmt([](std::string &aus) {
-        aus.assign(size_t(Metadatei::MaxSvg), 'x');
-        return true;
-    }));
-    EXPECT_FALSE(Metadatei::abgeschirmt([](std::string &aus) {
-        aus.assign(size_t(Metadatei::MaxSvg) + 9, 'x');
-        return true;
-    }));
+    const QString name = dir.filePath("geschrieben");
+    EXPECT_FALSE(Metadatei::zeichnen("schreiben", QFile::encodeName(name), sichtbar));
+    EXPECT_EQ(QFileInfo(name).size(), 0) << "not a byte reached the disk";
+
+    // Whatever a helper writes, this side takes no more than an answer can
+    // hold; and a helper that is not there is no picture either.
+    const QString schwaetzer = dir.filePath("schwaetzer.sh");
+    dateiSchreiben(schwaetzer, "#!/bin/sh\nexec head -c 100000000 /dev/zero\n");
+    ASSERT_TRUE(QFile::setPermissions(schwaetzer, QFile::ReadOwner | QFile::ExeOwner));
+    Metadatei::helferSetzen(schwaetzer);
+    EXPECT_FALSE(Metadatei::zeichnen("wmf", {}, sichtbar));
+    Metadatei::helferSetzen(dir.filePath("fehlt"));
+    EXPECT_FALSE(Metadatei::zeichnen("wmf", {}, sichtbar));
+}
+
+// A helper that starts, notes each start in `laeufe`, and goes on (to the real
+// helper, or to a crash) only once the file `tor` exists: a conversion that
+// takes as long as the test wants.
+QString torHelfer(const QTemporaryDir &dir, bool absturz)
+{
+    const QString skript = dir.filePath(absturz ? "absturz.sh" : "langsam.sh");
+    const QString weiter = absturz ? QStringLiteral("kill -SEGV $$")
+                                   : QStringLiteral("exec '%1' \"$@\"").arg(QStringLiteral(VIVARIX_BILDHELFER));
+    dateiSchreiben(skript, QStringLiteral("#!/bin/sh\necho x >> '%1'\nwhile [ ! -e '%2' ]; do sleep 0.01; done\n%3\n")
+                               .arg(dir.filePath("laeufe"), dir.filePath("tor"), weiter)
+                               .toUtf8());
+    EXPECT_TRUE(QFile::setPermissions(skript, QFile::ReadOwner | QFile::ExeOwner));
+    return skript;
+}
+
+int laeufe(const QTemporaryDir &dir)
+{
+    return int(dateiLesen(dir.filePath("laeufe")).count('\n'));
+}
+
+TEST_F(BildTest, MetadateiWirdEinmalJeStandGewandeltUndNichtAbgewartet)
+{
+    MitHelfer langsam(torHelfer(dir, false));
+    const QString bild = schreibe("a.wmf", wmf(41, 23, {{QRect(0, 0, 41, 23), QColor(200, 40, 30)}}));
+    QSignalSpy fertig(&Metadatei::Wandlungen::alle(), &Metadatei::Wandlungen::fertig);
+    EXPECT_EQ(Bild::laden(bild, 0).ergebnis, Ergebnis::InArbeit);
+    EXPECT_EQ(Bild::laden(bild, 0).ergebnis, Ergebnis::InArbeit);
+    EXPECT_TRUE(fertig.isEmpty());
+    dateiSchreiben(pfad("tor"), {});
+    ASSERT_TRUE(fertig.wait(10000));
+    const Bild::Geladen g = Bild::laden(bild, 0);
+    ASSERT_EQ(g.ergebnis, Ergebnis::Ok);
+    EXPECT_EQ(g.groesse, QSize(41, 23));
+    // Through another name it is the same picture; asked again, it is kept.
+    ASSERT_EQ(::symlink(QFile::encodeName(bild).constData(), QFile::encodeName(pfad("link.wmf")).constData()), 0);
+    EXPECT_EQ(Bild::laden(pfad("link.wmf"), 0).ergebnis, Ergebnis::Ok);
+    EXPECT_EQ(Bild::laden(bild, 0).ergebnis, Ergebnis::Ok);
+    EXPECT_EQ(laeufe(dir), 1) << "asked four times, converted once";
+
+    // Changed in place: converted afresh.
+    dateiSchreiben(bild, wmf(30, 20, {{QRect(0, 0, 30, 20), QColor(200, 40, 30)}}));
+    EXPECT_EQ(Bild::laden(bild).groesse, QSize(30, 20));
+    EXPECT_EQ(laeufe(dir), 2);
 }
 
 TEST_F(BildTest, RelativePfadeNebenDerDatendateiZuerst)

@@ -7,15 +7,25 @@
 #include "data/Datendatei.h"
 #include "toolkit/TWertLabel.h"
 #include "toolkit/Bild.h"
+#include "toolkit/Metadatei.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <QTest>
 #include <QTextStream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -80,9 +90,15 @@ TEST_F(BildFenster, JederFehlerGehtDurchMeldungUndKarte)
     dateiSchreiben(pfad("bombe.jpg"), bombe);
     ASSERT_TRUE(QDir(ordner.path()).mkdir("ordner.bmp"));
     dateiSchreiben(pfad("bild.png"), gut); // a kind the card does not offer
+    // Named as pictures: a file that never ends though the system gives its size
+    // as 0, an endless device, a named pipe. Each is told at once.
+    ASSERT_EQ(::symlink("/proc/self/pagemap", QFile::encodeName(pfad("pagemap.emf")).constData()), 0);
+    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(pfad("null.jpg")).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pfad("rohr.wmf")).constData(), 0600), 0);
 
     const QStringList kaputt = {pfad("abgeschnitten.jpg"), pfad("leer.jpg"), pfad("text.jpg"), pfad("bombe.jpg"),
-                                pfad("ordner.bmp"),        pfad("fehlt.jpg"), pfad("bild.png")};
+                                pfad("ordner.bmp"),        pfad("fehlt.jpg"), pfad("bild.png"),
+                                pfad("pagemap.emf"),       pfad("null.jpg"),  pfad("rohr.wmf")};
     // A good picture before each bad one: the card must never keep it.
     TSchlangen schlangen;
     for (int i = 0; i < kaputt.size(); ++i) {
@@ -235,6 +251,155 @@ TEST_F(BildFenster, WaehlerStartetBeimBildOderBeiDerDatendatei)
             EXPECT_TRUE(DialogTest::protokoll().isEmpty());
         }
     }
+}
+
+// A helper that notes each start in "laeufe" and goes on only once the file
+// "tor" exists: to the real helper, or to a crash.
+QString torHelfer(const QString &ordner, const QString &name, bool absturz)
+{
+    const QString skript = QDir(ordner).filePath(name);
+    const QString weiter = absturz ? QStringLiteral("kill -SEGV $$")
+                                   : QStringLiteral("exec '%1' \"$@\"").arg(QStringLiteral(VIVARIX_BILDHELFER));
+    dateiSchreiben(skript, QStringLiteral("#!/bin/sh\necho x >> '%1/laeufe'\nwhile [ ! -e '%1/tor' ]; do sleep "
+                                          "0.01; done\n%2\n")
+                               .arg(ordner, weiter)
+                               .toUtf8());
+    EXPECT_TRUE(QFile::setPermissions(skript, QFile::ReadOwner | QFile::ExeOwner));
+    return skript;
+}
+
+// The keeper clicks a snake's tab.
+void klicke(TVivarix &f, int tab)
+{
+    auto *leiste = f.TabControl1->findChild<QWidget *>(QStringLiteral("TabControl1Strip"));
+    ASSERT_TRUE(leiste);
+    QTest::mouseClick(leiste, Qt::LeftButton, {}, f.TabControl1->tabRect(tab).translated(-leiste->pos()).center());
+    ASSERT_EQ(f.TabControl1->currentIndex(), tab);
+}
+
+TEST_F(BildFenster, MetadateiStehtDieKarteNieAufUndWirdEinmalGewandelt)
+{
+    // Two pictures of different content (the same content is converted once).
+    const QString korpus = QStringLiteral(VIVARIX_SOURCE_DIR "/fuzz/korpus/bild_wmf/");
+    ASSERT_TRUE(QFile::copy(korpus + "rechteck.wmf", pfad("a.wmf")));
+    ASSERT_TRUE(QFile::copy(korpus + "zwei.wmf", pfad("b.wmf")));
+    TSchlange a = schlange("A"), b = schlange("B"), c = schlange("C");
+    a.setBild(pfad("a.wmf"));
+    b.setBild(pfad("gut.jpg"));
+    c.setBild(pfad("b.wmf"));
+    dateiSchreiben(pfad("gut.jpg"), jpeg(Qt::green));
+    datei("meta.vix", {a, b, c});
+    optionen({"autoload=1", "file=" + pfad("meta.vix")});
+    QDir(ordner.path()).mkdir("langsam");
+    QDir(ordner.path()).mkdir("absturz");
+    const QString vorher = Metadatei::helfer();
+    Metadatei::helferSetzen(torHelfer(pfad("langsam"), "helfer.sh", false));
+    Metadatei::Wandlungen::alle().vergessen();
+    QCoreApplication::processEvents(); // what earlier conversions still had to tell
+    QSignalSpy fertig(&Metadatei::Wandlungen::alle(), &Metadatei::Wandlungen::fertig);
+
+    // The conversion takes longer than the window waits: the card is shown at
+    // once with the default picture and the hint, and nothing is told.
+    TVivarix &f = starten(true);
+    // The default picture with the hint across its foot, which screen readers hear too.
+    auto laedt = [&] {
+        const QImage jetzt = f.Image1->pixmap().toImage();
+        return f.Image1->accessibleDescription() == "wird geladen…" && jetzt.size() == standard().size()
+               && jetzt != standard() && jetzt.copy(0, 0, 120, 100) == standard().copy(0, 0, 120, 100);
+    };
+    EXPECT_EQ(f.name->text(), "A");
+    EXPECT_TRUE(laedt());
+    EXPECT_TRUE(gesagt().isEmpty());
+
+    // Once it is done, the card swaps the picture in by itself.
+    dateiSchreiben(pfad("langsam/tor"), {});
+    ASSERT_TRUE(fertig.wait(10000));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(laedt());
+    EXPECT_NE(f.Image1->pixmap().toImage(), standard());
+    EXPECT_TRUE(gesagt().isEmpty());
+
+    // Shown again: the kept result, at once, without another conversion.
+    const QImage gezeichnet = f.Image1->pixmap().toImage();
+    klicke(f, 1);
+    klicke(f, 0);
+    EXPECT_EQ(f.Image1->pixmap().toImage(), gezeichnet);
+    EXPECT_FALSE(laedt());
+    EXPECT_EQ(dateiLesen(pfad("langsam/laeufe")).count('\n'), 1);
+
+    // A helper that crashes: the picture is damaged, told once when the crash
+    // comes, and again only when the snake is shown again, from the kept result.
+    Metadatei::helferSetzen(torHelfer(pfad("absturz"), "helfer.sh", true));
+    fertig.clear();
+    klicke(f, 2);
+    EXPECT_TRUE(laedt());
+    EXPECT_TRUE(gesagt().isEmpty());
+    dateiSchreiben(pfad("absturz/tor"), {});
+    ASSERT_TRUE(fertig.wait(10000));
+    QCoreApplication::processEvents();
+    fertig.wait(200); // anything late would come now
+    EXPECT_EQ(gesagt(), QStringList{meldung(pfad("b.wmf"))});
+    EXPECT_FALSE(laedt());
+    EXPECT_EQ(f.Image1->pixmap().toImage(), standard());
+    klicke(f, 0);
+    klicke(f, 2);
+    EXPECT_EQ(gesagt(), QStringList{meldung(pfad("b.wmf"))});
+    EXPECT_EQ(dateiLesen(pfad("absturz/laeufe")).count('\n'), 1);
+
+    Metadatei::helferSetzen(vorher);
+    Metadatei::Wandlungen::alle().vergessen();
+}
+
+TEST_F(BildFenster, VorschauDesWaehlersLiestNurBilddateien)
+{
+    // The chooser's preview reads through the same loader as the card: a file
+    // that never ends, a named pipe and an endless device show nothing, at once.
+    dateiSchreiben(pfad("gut.jpg"), jpeg(Qt::red));
+    ASSERT_EQ(::symlink("/proc/self/pagemap", QFile::encodeName(pfad("pagemap.emf")).constData()), 0);
+    ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(pfad("null.bmp")).constData()), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pfad("rohr.jpg")).constData(), 0600), 0);
+    DateiDialog d;
+    d.filterName = QStringLiteral("Bilder");
+    d.muster = QStringLiteral("*.jpg *.bmp *.emf");
+    d.vorschau = true;
+    d.verzeichnis = ordner.path();
+    QStringList gezeigt;
+    QTimer::singleShot(0, [&] {
+        auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        auto *vorschau = dlg->findChild<QLabel *>("vorschau");
+        ASSERT_NE(vorschau, nullptr);
+        QAbstractItemView *liste = dlg->findChild<QAbstractItemView *>("treeView");
+        if (!liste || !liste->isVisible())
+            liste = dlg->findChild<QAbstractItemView *>("listView");
+        ASSERT_NE(liste, nullptr);
+        const QAbstractItemModel *m = liste->model();
+        (void)QTest::qWaitFor([&] { return m->rowCount(liste->rootIndex()) >= 2; }, 5000);
+        // A good picture before each other one: the preview must never keep it.
+        // The dialog may not list a pipe or a device at all; then it cannot be chosen.
+        for (const QString name : {"gut.jpg", "rohr.jpg", "gut.jpg", "pagemap.emf", "gut.jpg", "null.bmp"}) {
+            bool gelistet = false;
+            for (int r = 0; r < m->rowCount(liste->rootIndex()); ++r) {
+                const QModelIndex i = m->index(r, 0, liste->rootIndex());
+                if (i.data().toString() == name) {
+                    gelistet = true;
+                    liste->scrollTo(i);
+                    QTest::mouseClick(liste->viewport(), Qt::LeftButton, {}, liste->visualRect(i).center());
+                }
+            }
+            if (gelistet)
+                gezeigt << name + (vorschau->pixmap().isNull() ? ": nichts" : ": Bild");
+            else if (name == "pagemap.emf" || name == "gut.jpg")
+                gezeigt << name + ": nicht gelistet";
+        }
+        dlg->reject();
+    });
+    DialogTest::nieBlockieren(false); // the real dialog, answered by the timer above
+    EXPECT_EQ(d.oeffnen(nullptr), std::nullopt);
+    for (const QString &g : gezeigt)
+        EXPECT_EQ(g, g.startsWith("gut.jpg") ? "gut.jpg: Bild" : g.section(u':', 0, 0) + ": nichts");
+    EXPECT_TRUE(gezeigt.contains("pagemap.emf: nichts")) << gezeigt.join(", ").toStdString();
+    EXPECT_TRUE(gezeigt.contains("gut.jpg: Bild")) << gezeigt.join(", ").toStdString();
 }
 
 } // namespace

@@ -335,10 +335,10 @@ TEST_F(FensterTest, EineLadungGiltGanzOderGarNicht)
         const QStringList karte = angezeigt(f);
         gesagt();
 
-        f.bildLaden = [&](const QString &p) {
+        f.bildLaden = [&](const QString &p, int wartenMs) {
             if (p == pfad("kaputt.bmp"))
                 fall.werfen();
-            return Bild::laden(p);
+            return Bild::laden(p, wartenMs);
         };
         DialogTest::naechsteAntwort(mbNein); // the feeding is not saved first
         DialogTest::naechsterDateiname(pfad("b.vix"));

@@ -2,9 +2,11 @@
 #include "toolkit/Metadatei.h"
 
 #include "assets/Raster.h"
+#include "data/Einlesen.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QImageReader>
@@ -17,6 +19,7 @@
 #include <limits>
 #include <cstdio> // jpeglib.h needs FILE and size_t declared first
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <jerror.h>
@@ -37,9 +40,23 @@ Geladen gelesen(QImage bild, QSize groesse)
     return {Ergebnis::Ok, std::move(bild), groesse};
 }
 
+// The whole file as it was when it was opened, or nothing when it is larger
+// than `hoechstens` or a read fails. A file the system gives a size of 0 (as
+// /proc does, whatever it then delivers) is read as empty.
+std::optional<QByteArray> ganz(Einlesen::Lesedatei &datei, qint64 hoechstens)
+{
+    if (datei.groesse() > quint64(hoechstens))
+        return std::nullopt;
+    QByteArray bytes(qsizetype(datei.groesse()), Qt::Uninitialized);
+    int err = 0;
+    if (datei.lesen(bytes.data(), size_t(bytes.size()), err) != size_t(bytes.size()) || err != 0)
+        return std::nullopt;
+    return bytes;
+}
+
 // ---- Bitmaps and icons: Qt's own readers, held to the kind the extension names ----
 
-Geladen qtLesen(QFile &datei, const char *format)
+Geladen qtLesen(const QByteArray &bytes, const char *format)
 {
     // Nothing bigger is ever allocated, whatever a header claims.
     static const bool grenzeGesetzt = [] {
@@ -48,6 +65,9 @@ Geladen qtLesen(QFile &datei, const char *format)
     }();
     Q_UNUSED(grenzeGesetzt);
 
+    QBuffer datei;
+    datei.setData(bytes);
+    datei.open(QIODevice::ReadOnly);
     QImageReader leser(&datei, format);
     // A PNG renamed to ".bmp" is not a bitmap: no guessing from the content.
     leser.setAutoDetectImageFormat(false);
@@ -116,47 +136,61 @@ qint64 bmpErwarteteLaenge(const QByteArray &kopf)
     }
 }
 
-Geladen bmpLesen(QFile &datei)
+Geladen bmpLesen(Einlesen::Lesedatei &datei, int)
 {
-    const qint64 erwartet = bmpErwarteteLaenge(datei.peek(64));
-    if (erwartet > datei.size())
+    const auto bytes = ganz(datei, MaxBmpDatei);
+    if (!bytes || bmpErwarteteLaenge(bytes->left(64)) > bytes->size())
         return unlesbar();
-    return qtLesen(datei, "bmp");
+    return qtLesen(*bytes, "bmp");
 }
 
-Geladen icoLesen(QFile &datei)
+Geladen icoLesen(Einlesen::Lesedatei &datei, int)
 {
     // Qt reads an icon's entries whole, whatever size the directory claims.
-    if (datei.size() > MaxIcoDatei)
+    const auto bytes = ganz(datei, MaxIcoDatei);
+    if (!bytes)
         return unlesbar();
-    return qtLesen(datei, "ico");
+    return qtLesen(*bytes, "ico");
 }
 
-// ---- Metafiles: read whole (they are small), drawn through their libraries ----
+// ---- Metafiles: converted by the helper program, once per file ----
 
-template <typename Zeichner>
-Geladen metaLesen(QFile &datei, Zeichner zeichnen)
+Geladen metaLesen(Einlesen::Lesedatei &datei, Metadatei::Art art, int wartenMs)
 {
-    if (datei.size() > Metadatei::MaxDatei)
+    QElapsedTimer uhr;
+    uhr.start();
+    // Only the header is judged here; no helper starts for what is no metafile.
+    const auto daten = ganz(datei, Metadatei::MaxDatei);
+    if (!daten || !Metadatei::kopfGueltig(art, *daten))
         return unlesbar();
-    const QByteArray daten = datei.readAll();
-    if (daten.size() != datei.size())
-        return unlesbar();
-    const auto g = zeichnen(daten, Sichtbar);
+    const Metadatei::Kennung kennung = Metadatei::Kennung::von(*daten);
+    // Reading and recognising a large file count against the wait.
+    if (wartenMs > 0)
+        wartenMs = int(std::max<qint64>(0, wartenMs - uhr.elapsed()));
+    auto &wandlungen = Metadatei::Wandlungen::alle();
+    std::optional<Metadatei::Gezeichnet> g;
+    auto stand = wandlungen.abfragen(kennung, wartenMs, g);
+    if (stand == Metadatei::Wandlungen::Stand::Unbekannt) {
+        wandlungen.starten(kennung, art, *daten, Sichtbar);
+        stand = wandlungen.abfragen(kennung, wartenMs, g);
+    }
+    if (stand != Metadatei::Wandlungen::Stand::Fertig)
+        return {Ergebnis::InArbeit, {}, {}};
     if (!g)
         return unlesbar();
     return gelesen(g->bild, g->groesse);
 }
 
-Geladen wmfLesen(QFile &datei)
+Geladen wmfLesen(Einlesen::Lesedatei &datei, int wartenMs)
 {
-    return metaLesen(datei, [](const QByteArray &d, QSize s) { return Metadatei::wmfZeichnen(d, s); });
+    return metaLesen(datei, Metadatei::Art::Wmf, wartenMs);
 }
 
-Geladen emfLesen(QFile &datei)
+Geladen emfLesen(Einlesen::Lesedatei &datei, int wartenMs)
 {
-    return metaLesen(datei, [](const QByteArray &d, QSize s) { return Metadatei::emfZeichnen(d, s); });
+    return metaLesen(datei, Metadatei::Art::Emf, wartenMs);
 }
+
 // ---- JPEG: libjpeg, driven by hand ----
 //
 // libjpeg reports fatal errors through error_exit, which must not return; ours
@@ -178,7 +212,8 @@ struct Fehlermanager {
 
 struct Quelle {
     jpeg_source_mgr pub;
-    QIODevice *geraet = nullptr;
+    Einlesen::Lesedatei *datei = nullptr;
+    qint64 rest = 0; // bytes the file had when it was opened and are not read yet
     bool begonnen = false;
     JOCTET puffer[64 * 1024];
 };
@@ -230,8 +265,12 @@ void quelleEnde(j_decompress_ptr) {}
 boolean quelleFuellen(j_decompress_ptr cinfo)
 {
     auto *q = reinterpret_cast<Quelle *>(cinfo->src);
-    const qint64 n = q->geraet->read(reinterpret_cast<char *>(q->puffer), sizeof q->puffer);
-    if (n <= 0) {
+    int err = 0;
+    const qint64 n = q->rest <= 0 ? 0
+                                  : qint64(q->datei->lesen(q->puffer, size_t(std::min<qint64>(q->rest, sizeof q->puffer)),
+                                                           err));
+    q->rest -= n;
+    if (n <= 0 || err != 0) {
         // A cut-off file is refused rather than shown with a grey lower part as
         // if it were whole.
         if (!q->begonnen)
@@ -380,11 +419,14 @@ bool dekodieren(JpegKontext &k)
     return true;
 }
 
-Geladen jpegLesen(QFile &datei)
+Geladen jpegLesen(Einlesen::Lesedatei &datei, int)
 {
+    if (datei.groesse() > quint64(MaxJpegDatei))
+        return unlesbar();
     auto kontext = std::make_unique<JpegKontext>();
-    kontext->quelle.geraet = &datei;
-    kontext->dateiLaenge = datei.size();
+    kontext->quelle.datei = &datei;
+    kontext->quelle.rest = qint64(datei.groesse());
+    kontext->dateiLaenge = qint64(datei.groesse());
     if (!dekodieren(*kontext))
         return unlesbar();
     return gelesen(std::move(kontext->bild), kontext->groesse);
@@ -394,7 +436,7 @@ Geladen jpegLesen(QFile &datei)
 
 struct Art {
     const char *endung;
-    Geladen (*lesen)(QFile &);
+    Geladen (*lesen)(Einlesen::Lesedatei &, int wartenMs);
 };
 
 constexpr Art arten[] = {
@@ -403,19 +445,19 @@ constexpr Art arten[] = {
 
 } // namespace
 
-Geladen laden(const QString &path)
+Geladen laden(const QString &path, int wartenMs)
 {
     // Open first: whether the file can be opened at all decides between the two
-    // failures, whatever its name says.
-    QFile datei(path);
-    // Only a regular file: opening a named pipe would block the window.
-    if (path.isEmpty() || !QFileInfo(path).isFile() || !datei.open(QIODevice::ReadOnly))
+    // failures, whatever its name says. Only a regular file opens: a named pipe
+    // or a device is refused on the open descriptor, without waiting.
+    Einlesen::Lesedatei datei(path);
+    if (datei.fehler() != 0)
         return {Ergebnis::NichtGeoeffnet, {}, {}};
 
     const QString endung = QFileInfo(path).suffix().toLower();
     for (const Art &art : arten)
         if (endung == QLatin1String(art.endung))
-            return art.lesen(datei);
+            return art.lesen(datei, wartenMs);
     return unlesbar();
 }
 

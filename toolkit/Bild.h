@@ -1,6 +1,9 @@
 #pragma once
 // Loading a snake's picture. The kind follows the file's extension, in any
 // letter case; each kind has one reader here, so a new kind plugs in at one place.
+// Every file is opened through the program's one bounded reader: only a
+// regular file, checked on the descriptor that is read, and never more bytes
+// than its size at the open and the limit of its kind.
 //
 // The card shows a picture at its own size from the top-left corner of an area
 // of 120 × 145 pixels, so only that corner is ever decoded where the format
@@ -17,7 +20,8 @@ namespace Bild {
 enum class Ergebnis {
     Ok,             // the picture was read
     NichtGeoeffnet, // the file could not be opened (missing, no access, a folder, ...)
-    Unlesbar        // it opened but holds nothing we can show (unknown kind, damaged, cut off, too large)
+    Unlesbar,       // it opened but holds nothing we can show (unknown kind, damaged, cut off, too large)
+    InArbeit        // a metafile still being converted; Metadatei::Wandlungen::fertig tells when to ask again
 };
 
 // The part of a picture the card shows.
@@ -43,8 +47,20 @@ constexpr int MaxJpegScans = 200;
 constexpr int MaxQtSpeicherMiB = 256;
 // Icons are small; larger icon files are not read at all.
 constexpr qint64 MaxIcoDatei = 16 * 1024 * 1024;
+// A bitmap file larger than the pixels Qt may hold cannot be shown either.
+constexpr qint64 MaxBmpDatei = qint64(MaxQtSpeicherMiB) * 1024 * 1024;
+// JPEG files are read as they are decoded, a baseline one only as far as the
+// visible rows; a larger one is no snake's photo.
+constexpr qint64 MaxJpegDatei = qint64(256) * 1024 * 1024;
 
-Geladen laden(const QString &path);
+// How long a window waits for a metafile's conversion before it shows the
+// default picture and goes on answering.
+constexpr int FensterWartezeitMs = 40;
+
+// Loads the picture at `path`. A metafile not converted before is waited for
+// up to `wartenMs` milliseconds (negative: until its conversion ends);
+// after that the result is InArbeit.
+Geladen laden(const QString &path, int wartenMs = -1);
 
 // Where a stored picture path points. An absolute path stays as it is; a
 // relative one names the file beside the data file `datendatei` if it is

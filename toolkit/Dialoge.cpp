@@ -3,6 +3,7 @@
 #include "data/Einlesen.h"
 #include "data/Fehler.h"
 #include "toolkit/Bild.h"
+#include "toolkit/Metadatei.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <deque>
+#include <memory>
 #include <map>
 #include <exception>
 
@@ -335,13 +337,26 @@ std::optional<QString> echterDateiDialog(const DateiDialog &d, QWidget *parent, 
             grid->addWidget(vorschau, 1, grid->columnCount(), 2, 1);
         else if (dlg.layout())
             dlg.layout()->addWidget(vorschau);
-        QObject::connect(&dlg, &QFileDialog::currentChanged, vorschau, [vorschau](const QString &pfad) {
-            // Through the program's own loader, which refuses hostile sizes before allocating.
-            const Bild::Geladen g = QFileInfo(pfad).isFile() ? Bild::laden(pfad) : Bild::Geladen{};
-            vorschau->setPixmap(g.ergebnis != Bild::Ergebnis::Ok
-                                    ? QPixmap()
-                                    : QPixmap::fromImage(
-                                          g.bild.scaled(160, 160, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+        // Through the program's own loader, which opens only regular files and
+        // refuses hostile sizes before allocating; a metafile still being
+        // converted is shown once its conversion has ended.
+        auto wartet = std::make_shared<QString>();
+        auto zeigen = [vorschau, wartet](const QString &pfad, int wartenMs) {
+            const Bild::Geladen g = Bild::laden(pfad, wartenMs);
+            *wartet = g.ergebnis == Bild::Ergebnis::InArbeit ? pfad : QString();
+            if (g.ergebnis == Bild::Ergebnis::InArbeit)
+                vorschau->setText(QStringLiteral("wird geladen…"));
+            else
+                vorschau->setPixmap(g.ergebnis != Bild::Ergebnis::Ok
+                                        ? QPixmap()
+                                        : QPixmap::fromImage(g.bild.scaled(160, 160, Qt::KeepAspectRatio,
+                                                                           Qt::SmoothTransformation)));
+        };
+        QObject::connect(&dlg, &QFileDialog::currentChanged, vorschau,
+                         [zeigen](const QString &pfad) { zeigen(pfad, Bild::FensterWartezeitMs); });
+        QObject::connect(&Metadatei::Wandlungen::alle(), &Metadatei::Wandlungen::fertig, vorschau, [zeigen, wartet] {
+            if (!wartet->isEmpty())
+                zeigen(*wartet, 0);
         });
     }
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
