@@ -5,6 +5,7 @@
 #include "app/Start.h"
 #include "data/Datendatei.h"
 #include "data/Einlesen.h"
+#include "data/Ersetzen.h"
 #include "data/Fehler.h"
 #include "data/Systemaufrufe.h"
 #include "data/TSchlange.h"
@@ -561,7 +562,7 @@ TEST_F(SicherungTest, ASaveKilledAtAnyMomentLeavesOldOrNewWholeOrSaysWhereTheOld
             ASSERT_EQ(::waitpid(kind, &status, 0), kind);
 
             // The next load says where the old collection is, or finds one whole.
-            const std::optional<QString> kopie = Datendatei::unterbrochen(d);
+            const std::optional<QString> kopie = Ersetzen::unterbrochen(d);
             const QByteArray nachher = dateiLesen(d);
             if (kopie) {
                 EXPECT_EQ(dateiLesen(*kopie), vorher) << "round " << i;
@@ -586,8 +587,8 @@ TEST_F(SicherungTest, ASaveKilledAtAnyMomentLeavesOldOrNewWholeOrSaysWhereTheOld
         // The next save clears what the killed ones left.
         Datendatei::speichern(d, a);
         EXPECT_EQ(dateiLesen(d), bytesA);
-        EXPECT_EQ(Datendatei::unterbrochen(d), std::nullopt);
-        EXPECT_EQ(eintraege(Datendatei::sicherungsOrdner()), QStringList{});
+        EXPECT_EQ(Ersetzen::unterbrochen(d), std::nullopt);
+        EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{});
     }
     EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("fest"), QStringLiteral("h.vix"),
                                         QStringLiteral("h2.vix")}));
@@ -742,7 +743,7 @@ TEST_F(SicherungTest, EveryNameOfAFileWithHardLinksShowsTheNewCollection)
     EXPECT_EQ(st.st_ino, vorher.st_ino);
     EXPECT_EQ(st.st_nlink, 2u);
     EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("zweit.vix")}));
-    EXPECT_EQ(eintraege(Datendatei::sicherungsOrdner()), QStringList{}) << "the copy goes once the save is done";
+    EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{}) << "the copy goes once the save is done";
 
     // A rewrite that fails midway (the disk fills after half of the new bytes)
     // gets the old bytes back from the copy, under both names.
@@ -755,8 +756,8 @@ TEST_F(SicherungTest, EveryNameOfAFileWithHardLinksShowsTheNewCollection)
         EXPECT_EQ(code([&] { Datendatei::speichern(d, fuenf); }), 101) << p.folge();
     }
     EXPECT_EQ(dateiLesen(zweit), bytesVon(drei));
-    EXPECT_EQ(eintraege(Datendatei::sicherungsOrdner()), QStringList{});
-    EXPECT_EQ(Datendatei::unterbrochen(d), std::nullopt);
+    EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{});
+    EXPECT_EQ(Ersetzen::unterbrochen(d), std::nullopt);
 }
 
 namespace {
