@@ -4,6 +4,7 @@
 #include "data/Ersetzen.h"
 #include "data/Fehler.h"
 #include "data/Pruefsumme.h"
+#include "data/Systemaufrufe.h"
 
 #include <QFile>
 #include <algorithm>
@@ -79,7 +80,7 @@ void einlesen(Einlesen::Lesedatei &datei, TSchlangen &ziel, Stand *stand = nullp
     // What the file was before it is read: changed while being read, it is
     // no longer that, and a save asks.
     struct stat vorher;
-    if (stand && ::fstat(datei.deskriptor(), &vorher) != 0)
+    if (stand && sys().fstat(datei.deskriptor(), &vorher) != 0)
         fehler(errno);
     const std::uint64_t groesse = datei.groesse();
     const std::uint64_t saetze = (groesse + TSchlange::Groesse - 1) / TSchlange::Groesse;
@@ -136,7 +137,7 @@ void laden(const QString &path, TSchlangen &ziel, Stand *stand)
 bool unveraendert(const QString &path, const Stand &stand)
 {
     struct stat st;
-    if (!stand.bekannt || path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (!stand.bekannt || path.isEmpty() || sys().stat(QFile::encodeName(path).constData(), &st) != 0)
         return true; // gone, or a failure the save itself then reports
     const bool gleich = std::uint64_t(st.st_dev) == stand.geraet && std::uint64_t(st.st_ino) == stand.knoten &&
                         std::uint64_t(std::max<off_t>(st.st_size, 0)) == stand.groesse &&

@@ -2,7 +2,6 @@
 
 #include "data/Einlesen.h"
 #include "data/Fehler.h"
-#include "data/Fortschritt.h"
 #include "data/Pruefsumme.h"
 #include "data/Systemaufrufe.h"
 
@@ -28,8 +27,6 @@
 
 namespace {
 
-// Linux moves at most about 2 GiB per write call.
-constexpr std::size_t MaxJeAufruf = std::size_t(1) << 30;
 // How our temporary files begin; the rest of the name says whose they are.
 constexpr char TempAnfang[] = ".vivarix-";
 
@@ -47,11 +44,6 @@ struct Fehlschlag {
 [[noreturn]] void scheitern(int err)
 {
     throw Fehlschlag{err};
-}
-
-Systemaufrufe &sys()
-{
-    return Systemaufrufe::aktuell();
 }
 
 // The path as the system sees it. An empty name is a file that is not there;
@@ -87,34 +79,25 @@ private:
 // Writes all `count` bytes at offset `ab` on.
 void allesSchreiben(int fd, const std::uint8_t *quelle, std::size_t count, off_t ab = 0)
 {
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t w = sys().pwrite(fd, quelle + done, std::min(count - done, Fortschritt::stueck(MaxJeAufruf)),
-                                       ab + off_t(done));
-        if (w > 0) {
-            done += std::size_t(w);
-            Fortschritt::melden(done, count);
-        }
-        else if (w == 0)
-            scheitern(ENOSPC); // the file takes no more bytes
-        else if (errno != EINTR)
-            scheitern(errno); // a full disk or a file-size limit maps onto 101
-    }
+    int err = 0;
+    const std::size_t done = ganzUebertragen(count, err, true, [&](std::size_t erledigt, std::size_t stueck) {
+        return sys().pwrite(fd, quelle + erledigt, stueck, ab + off_t(erledigt));
+    });
+    if (err != 0)
+        scheitern(err); // a full disk or a file-size limit maps onto 101
+    if (done < count)
+        scheitern(ENOSPC); // the file takes no more bytes
 }
 
 // Reads `count` bytes from offset `ab` on; fewer only where the file ends.
 std::size_t allesLesen(int fd, std::uint8_t *ziel, std::size_t count, off_t ab)
 {
-    std::size_t got = 0;
-    while (got < count) {
-        const ssize_t r = sys().pread(fd, ziel + got, std::min(count - got, MaxJeAufruf), ab + off_t(got));
-        if (r > 0)
-            got += std::size_t(r);
-        else if (r == 0)
-            break;
-        else if (errno != EINTR)
-            scheitern(errno);
-    }
+    int err = 0;
+    const std::size_t got = ganzUebertragen(count, err, false, [&](std::size_t erledigt, std::size_t stueck) {
+        return sys().pread(fd, ziel + erledigt, stueck, ab + off_t(erledigt));
+    });
+    if (err != 0)
+        scheitern(err);
     return got;
 }
 
@@ -139,7 +122,7 @@ QByteArray linkAufloesen(QByteArray pfad)
 {
     for (int tiefe = 0; tiefe < 40; ++tiefe) {
         struct stat st;
-        if (::lstat(pfad.constData(), &st) != 0) {
+        if (sys().lstat(pfad.constData(), &st) != 0) {
             if (errno == ENOENT)
                 return pfad;
             fehler(errno);
@@ -147,7 +130,7 @@ QByteArray linkAufloesen(QByteArray pfad)
         if (!S_ISLNK(st.st_mode))
             return pfad;
         QByteArray ziel(std::max<qsizetype>(st.st_size, 255) + 1, Qt::Uninitialized);
-        const ssize_t len = ::readlink(pfad.constData(), ziel.data(), std::size_t(ziel.size()));
+        const ssize_t len = sys().readlink(pfad.constData(), ziel.data(), std::size_t(ziel.size()));
         if (len < 0)
             fehler(errno);
         if (len >= ziel.size()) // the link changed under us; try again
@@ -191,7 +174,7 @@ const QByteArray &herkunft()
         if (boot.open(QIODevice::ReadOnly))
             quelle += boot.read(64);
         struct stat ns;
-        if (::stat("/proc/self/ns/pid", &ns) == 0)
+        if (sys().stat("/proc/self/ns/pid", &ns) == 0)
             quelle += QByteArray::number(qulonglong(ns.st_ino));
         std::uint64_t h = 14695981039346656037ull; // FNV-1a: the same in every process
         for (char c : quelle)
@@ -229,12 +212,12 @@ bool verwaist(const char *name)
 // Removes what saves killed midway left in the folder.
 void resteEntfernen(int ordner)
 {
-    const int fd = ::openat(ordner, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = sys().openat(ordner, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (fd < 0)
         return; // a folder we may not list keeps its leftovers
     DIR *d = ::fdopendir(fd);
     if (!d) {
-        ::close(fd);
+        sys().close(fd);
         return;
     }
     while (const dirent *e = ::readdir(d))
@@ -263,7 +246,7 @@ public:
     explicit NeueDatei(int ordner) : ordner_(ordner)
     {
         // Giving an unnamed file a name needs /proc (or privileges).
-        static const bool unbenanntGeht = ::access("/proc/self/fd", X_OK) == 0;
+        static const bool unbenanntGeht = sys().faccessat(AT_FDCWD, "/proc/self/fd", X_OK, 0) == 0;
         if (unbenanntGeht) {
             const int fd = sys().openat(ordner, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
             if (fd >= 0) {
@@ -370,7 +353,7 @@ std::optional<QByteArray> variabelLesen(Lesen lesen)
 std::optional<Attribute> attributeLesen(int fd, const char *pfad)
 {
     const std::optional<QByteArray> namen = variabelLesen([&](char *b, std::size_t n) {
-        return fd >= 0 ? ::flistxattr(fd, b, n) : ::listxattr(pfad, b, n);
+        return fd >= 0 ? sys().flistxattr(fd, b, n) : sys().listxattr(pfad, b, n);
     });
     if (!namen)
         return errno == ENOTSUP ? std::optional<Attribute>(Attribute{}) : std::nullopt;
@@ -379,7 +362,8 @@ std::optional<Attribute> attributeLesen(int fd, const char *pfad)
         if (name.isEmpty())
             continue;
         const std::optional<QByteArray> wert = variabelLesen([&](char *b, std::size_t n) {
-            return fd >= 0 ? ::fgetxattr(fd, name.constData(), b, n) : ::getxattr(pfad, name.constData(), b, n);
+            return fd >= 0 ? sys().fgetxattr(fd, name.constData(), b, n)
+                           : sys().getxattr(pfad, name.constData(), b, n);
         });
         if (!wert) {
             if (errno == ENODATA) // removed meanwhile
@@ -394,11 +378,11 @@ std::optional<Attribute> attributeLesen(int fd, const char *pfad)
 // The old file's attributes, read before anything is written.
 Attribute alteAttribute(const QByteArray &ziel)
 {
-    const int alt = ::open(ziel.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    const int alt = sys().openat(AT_FDCWD, ziel.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0);
     // A file we may write but not read still lists its attributes by name.
     const std::optional<Attribute> a = attributeLesen(alt, ziel.constData());
     if (alt >= 0)
-        ::close(alt);
+        sys().close(alt);
     if (!a)
         throw AttributeBleiben{};
     return *a;
@@ -456,7 +440,8 @@ void rechteSetzen(int fd, const struct stat *alt)
 }
 
 // The safe replace: a new file, flushed, then renamed over the old one.
-std::optional<struct stat> ersetzen(const QByteArray &ziel, const struct stat *alt, const std::uint8_t *quelle, std::size_t n)
+std::optional<struct stat> ersetzen(const QByteArray &ziel, const struct stat *alt, const std::uint8_t *quelle,
+                                    std::size_t n)
 {
     const Attribute attribute = alt ? alteAttribute(ziel) : Attribute{};
     Deskriptor ordner(ordnerOeffnen(ordnerVon(ziel)));
@@ -474,7 +459,7 @@ std::optional<struct stat> ersetzen(const QByteArray &ziel, const struct stat *a
     // failed (and there is no old file left to keep); it is tolerated on purpose.
     (void)sys().fsync(ordner.get());
     struct stat st;
-    if (::fstat(neu.fd(), &st) != 0)
+    if (sys().fstat(neu.fd(), &st) != 0)
         return std::nullopt;
     return st;
 }
@@ -500,7 +485,7 @@ public:
         kenn_ = kennung(st);
         const QByteArray o = sicherungsOrdnerName();
         QDir().mkpath(QFile::decodeName(ordnerVon(o)));
-        if (::mkdir(o.constData(), 0700) != 0 && errno != EEXIST)
+        if (sys().mkdir(o.constData(), 0700) != 0 && errno != EEXIST)
             scheitern(errno);
         ordner_.uebernehmen(sys().openat(AT_FDCWD, o.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
         if (ordner_.get() < 0)
@@ -574,7 +559,7 @@ public:
             bool ok = false;
             ganz = ganz || (zeilen[i].toULongLong(&ok, 16) == *jetzt && ok);
         }
-        if (ganz || ::faccessat(ordner, (kenn + ".kopie").constData(), F_OK, 0) != 0) {
+        if (ganz || sys().faccessat(ordner, (kenn + ".kopie").constData(), F_OK, 0) != 0) {
             if (sys().unlinkat(ordner, (kenn + ".marke").constData(), 0) == 0)
                 (void)sys().unlinkat(ordner, (kenn + ".kopie").constData(), 0);
             return std::nullopt;
@@ -645,13 +630,14 @@ private:
 // new file would not keep. A killed rewrite leaves the copy and its marker
 // (see Sicherung); a failed one puts the old bytes back. `urFehler` is why
 // the safe replace could not be made, reported for what is no regular file.
-std::optional<struct stat> imOrtSchreiben(const QByteArray &ziel, const std::uint8_t *quelle, std::size_t n, int urFehler)
+std::optional<struct stat> imOrtSchreiben(const QByteArray &ziel, const std::uint8_t *quelle, std::size_t n,
+                                          int urFehler)
 {
     Deskriptor fd(sys().openat(AT_FDCWD, ziel.constData(), O_RDWR | O_CLOEXEC, 0));
     if (fd.get() < 0)
         scheitern(errno);
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0)
+    if (sys().fstat(fd.get(), &st) != 0)
         scheitern(errno);
     if (!S_ISREG(st.st_mode))
         scheitern(urFehler);
@@ -669,7 +655,7 @@ std::optional<struct stat> imOrtSchreiben(const QByteArray &ziel, const std::uin
         throw;
     }
     sicherung.entfernen();
-    if (::fstat(fd.get(), &st) != 0)
+    if (sys().fstat(fd.get(), &st) != 0)
         return std::nullopt;
     return st;
 }
@@ -681,9 +667,10 @@ namespace Ersetzen {
 std::optional<QString> unterbrochen(const QString &path)
 {
     struct stat st;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (path.isEmpty() || sys().stat(QFile::encodeName(path).constData(), &st) != 0)
         return std::nullopt;
-    Deskriptor ordner(::open(sicherungsOrdnerName().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Deskriptor ordner(
+        sys().openat(AT_FDCWD, sicherungsOrdnerName().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
     if (ordner.get() < 0)
         return std::nullopt;
     const std::optional<QByteArray> kopie = Sicherung::aufraeumen(ordner.get(), Sicherung::kennung(st), path);
@@ -705,7 +692,7 @@ std::optional<struct stat> datei(const QString &path, const void *bytes, std::si
 
     struct stat alt;
     bool gibtEs = true;
-    if (::stat(ziel.constData(), &alt) != 0) {
+    if (sys().stat(ziel.constData(), &alt) != 0) {
         if (errno != ENOENT)
             fehler(errno);
         gibtEs = false;
@@ -717,7 +704,7 @@ std::optional<struct stat> datei(const QString &path, const void *bytes, std::si
             fehler(EINVAL);
         // A file we may not write stays untouched, even where the folder would
         // let us replace it.
-        if (::access(ziel.constData(), W_OK) != 0)
+        if (sys().faccessat(AT_FDCWD, ziel.constData(), W_OK, 0) != 0)
             fehler(errno);
     }
 

@@ -310,12 +310,22 @@ TEST_F(SicherungTest, TheBytesAreFlushedBeforeTheyTakeTheFilesName)
             EXPECT_EQ(dateiLesen(ziel), bytesVon(neu));
             SCOPED_TRACE(p.folge());
 
-            // The folder is opened first; then the new file, readable by us alone.
-            const int ordnerOeffnen = p.finde("openat");
-            ASSERT_EQ(ordnerOeffnen, 0);
-            const int ordner = p.aufrufe[0].fd;
-            const int anlegen = p.finde(ohneUnbenannt ? "openat" : "openat-unbenannt", -2, 1);
-            ASSERT_GT(anlegen, 0);
+            // The old file's attributes are read and the folder is opened (and
+            // listed for leftovers) before anything is written; then the new
+            // file, readable by us alone.
+            const std::string ordnerName = QFile::encodeName(dir.path()).toStdString();
+            int ordnerOeffnen = -1, anlegen = -1;
+            for (int i = 0; i < int(p.aufrufe.size()) && anlegen < 0; ++i) {
+                const Aufruf &a = p.aufrufe[std::size_t(i)];
+                if (a.was == "openat" && a.name == ordnerName && ordnerOeffnen < 0)
+                    ordnerOeffnen = i;
+                else if (ohneUnbenannt ? a.was == "openat" && (a.flags & O_CREAT) : a.was == "openat-unbenannt")
+                    anlegen = i;
+            }
+            ASSERT_GE(ordnerOeffnen, 0);
+            EXPECT_EQ(p.finde("pwrite"), p.finde("pwrite", -2, ordnerOeffnen));
+            const int ordner = p.aufrufe[std::size_t(ordnerOeffnen)].fd;
+            ASSERT_GT(anlegen, ordnerOeffnen);
             const Aufruf &neuAuf = p.aufrufe[std::size_t(anlegen)];
             EXPECT_EQ(neuAuf.modus, 0600u);
             if (ohneUnbenannt) {
@@ -405,8 +415,9 @@ TEST_F(SicherungTest, AFailingCallLeavesTheOldFilesByteForByteAndNoLitter)
             if (ohneUnbenannt && std::string(f.aufruf) == "linkat")
                 continue; // a named file is never linked
             SCOPED_TRACE(std::string(f.aufruf) + " " + std::to_string(f.nr) + (ohneUnbenannt ? " named" : ""));
-            // The folder is opened first; it is the file after it that fails to open.
-            const int nach = std::string(f.aufruf) == "openat" ? 1 : 0;
+            // The old file is opened for its attributes, the folder opened and
+            // listed first; it is the file after them that fails to open.
+            const int nach = std::string(f.aufruf) == "openat" ? 3 : 0;
             for (const bool einstellungen : {false, true}) {
                 Protokoll p;
                 p.fehlerBei = f.aufruf;
