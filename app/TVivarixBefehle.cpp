@@ -4,6 +4,7 @@
 #include "app/TFutterEdit.h"
 #include "app/TVivarix.h"
 #include "data/Cp1252.h"
+#include "data/Ersetzen.h"
 #include "data/Fehler.h"
 #include "help/ui/THilfe.h"
 #include "help/ui/TInfo.h"
@@ -119,7 +120,7 @@ bool TVivarix::fremdeAenderungKlaeren(bool &speichernUnter)
 // it damaged; the keeper learns so, and where the whole copy from before is.
 void TVivarix::unterbrochenMelden(const QString &path)
 {
-    if (const std::optional<QString> kopie = Datendatei::unterbrochen(path))
+    if (const std::optional<QString> kopie = Ersetzen::unterbrochen(path))
         MessageDlg(this,
                    QStringLiteral("Das letzte Speichern der Datei %1 wurde unterbrochen; die Datei kann "
                                   "unvollständig sein.\nEine vollständige Kopie des Stands davor liegt in %2.")

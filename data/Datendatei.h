@@ -33,39 +33,14 @@ void laden(const QString &path, TSchlangen &ziel, std::uint64_t hoechstens);
 // there any more (then no other program's work can be lost by saving).
 bool unveraendert(const QString &path, const Stand &stand);
 
-// An in-place rewrite of the file at `path` that was killed before it ended:
-// the whole copy of the file before that save, moved to a name of its own in
-// the cache folder, whose path is returned. Nothing when no rewrite was
-// interrupted, or when the file is whole anyway (then its leftovers go).
-std::optional<QString> unterbrochen(const QString &path);
-
-// Where an in-place rewrite keeps its copy of the old bytes:
-// $XDG_CACHE_HOME/vivarix, else ~/.cache/vivarix.
-QString sicherungsOrdner();
-
 // The largest data file that is loaded: half the memory the system has left.
 std::uint64_t ladeGrenze();
 
-// Writes `n` records starting at `records` to `path`. The old file is never
-// destroyed: the bytes go to a new file beside it (unnamed where the file
-// system allows) that replaces the old one only once it is complete and
-// flushed. Raises EInOutError (101 for a full disk, a file-size limit or a
-// short write) and then leaves the old file as it was. Returns what the file
-// is now.
+// Writes `n` records starting at `records` to `path` through the safe replace
+// (Ersetzen::datei): the old file is never destroyed. Raises EInOutError (101
+// for a full disk, a file-size limit or a short write) and then leaves the old
+// file as it was. Returns what the file is now.
 Stand speichern(const QString &path, const TSchlange *records, std::size_t n);
 inline Stand speichern(const QString &path, const TSchlangen &s) { return speichern(path, s.data(), s.size()); }
 
-// Replaces the file at `path` by `n` bytes the same safe way (also used for the
-// settings file): a link is followed, the old file's rights are kept (a new
-// file is readable by us alone until it is complete), a file we may not write
-// stays untouched, and a failure leaves the old file whole. Extended
-// attributes (among them an access control list) go over to the new file.
-// Leftovers of saves into the same folder that were killed midway are removed
-// first. A file that cannot be replaced without losing something is rewritten
-// in place: one with a second hard link, one whose attributes cannot all be
-// copied, one in a folder that takes no new file. Before such a rewrite a
-// whole copy of the old bytes is flushed to sicherungsOrdner() with a marker
-// that unterbrochen() finds should the rewrite not end; a failed rewrite puts
-// the old bytes back.
-Stand dateiErsetzen(const QString &path, const void *bytes, std::size_t n);
 } // namespace Datendatei

@@ -1,5 +1,5 @@
 #include "data/Einlesen.h"
-#include "data/Fortschritt.h"
+#include "data/Systemaufrufe.h"
 
 #include <QFile>
 #include <algorithm>
@@ -14,11 +14,6 @@
 
 namespace Einlesen {
 
-namespace {
-// Linux moves at most about 2 GiB per read call.
-constexpr std::size_t MaxJeAufruf = std::size_t(1) << 30;
-} // namespace
-
 Lesedatei::Lesedatei(const QString &pfad)
 {
     if (pfad.isEmpty()) {
@@ -32,25 +27,25 @@ Lesedatei::Lesedatei(const QString &pfad)
     }
     // Without waiting: opening a named pipe would otherwise block until some
     // other program opened it for writing.
-    fd_ = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    fd_ = sys().openat(AT_FDCWD, name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC, 0);
     if (fd_ < 0) {
         fehler_ = errno;
         return;
     }
     struct stat st;
-    if (::fstat(fd_, &st) != 0)
+    if (sys().fstat(fd_, &st) != 0)
         fehler_ = errno;
     else if (S_ISDIR(st.st_mode))
         fehler_ = EISDIR;
     else if (!S_ISREG(st.st_mode))
         fehler_ = EINVAL;
     else {
-        const int flags = ::fcntl(fd_, F_GETFL);
-        if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        const int flags = sys().fcntl(fd_, F_GETFL, 0);
+        if (flags < 0 || sys().fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0)
             fehler_ = errno;
     }
     if (fehler_ != 0) {
-        ::close(fd_);
+        sys().close(fd_);
         fd_ = -1;
         return;
     }
@@ -60,33 +55,26 @@ Lesedatei::Lesedatei(const QString &pfad)
 Lesedatei::~Lesedatei()
 {
     if (fd_ >= 0)
-        ::close(fd_);
+        sys().close(fd_);
 }
 
 std::size_t Lesedatei::lesen(void *ziel, std::size_t n, int &err)
 {
-    err = fd_ < 0 ? (fehler_ ? fehler_ : EBADF) : 0;
-    std::size_t got = 0;
-    auto *z = static_cast<std::uint8_t *>(ziel);
-    while (err == 0 && got < n) {
-        const ssize_t r = ::read(fd_, z + got, std::min(n - got, Fortschritt::stueck(MaxJeAufruf)));
-        if (r > 0) {
-            got += std::size_t(r);
-            Fortschritt::melden(got, n);
-        }
-        else if (r == 0)
-            break;
-        else if (errno != EINTR)
-            err = errno;
+    if (fd_ < 0) {
+        err = fehler_ ? fehler_ : EBADF;
+        return 0;
     }
-    return got;
+    auto *z = static_cast<std::uint8_t *>(ziel);
+    return ganzUebertragen(n, err, true, [&](std::size_t erledigt, std::size_t stueck) {
+        return sys().read(fd_, z + erledigt, stueck);
+    });
 }
 
 int Lesedatei::schliessen()
 {
     const int fd = fd_;
     fd_ = -1;
-    return fd >= 0 && ::close(fd) != 0 ? errno : 0;
+    return fd >= 0 && sys().close(fd) != 0 ? errno : 0;
 }
 
 Inhalt lesen(const QString &pfad, qsizetype hoechstens)

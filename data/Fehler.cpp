@@ -1,5 +1,7 @@
 #include "data/Fehler.h"
 
+#include "data/Systemaufrufe.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +23,7 @@ QString wasDaIst(const QString &pfad)
     if (name.contains('\0'))
         return {};
     struct stat st;
-    if (::stat(name.constData(), &st) == 0) {
+    if (sys().stat(name.constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return QStringLiteral(" ist ein Ordner");
         if (!S_ISREG(st.st_mode))

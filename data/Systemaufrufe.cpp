@@ -1,5 +1,6 @@
 #include "data/Systemaufrufe.h"
 
+#include <atomic>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -8,7 +9,8 @@
 
 namespace {
 Systemaufrufe system_;
-Systemaufrufe *inGebrauch = &system_;
+// Read by a load on another thread while a test puts its own table in place.
+std::atomic<Systemaufrufe *> inGebrauch{&system_};
 } // namespace
 
 int Systemaufrufe::openat(int ordner, const char *name, int flags, mode_t modus)
@@ -36,12 +38,32 @@ int Systemaufrufe::fsetxattr(int fd, const char *name, const void *wert, size_t 
     return ::fsetxattr(fd, name, wert, n, flags);
 }
 int Systemaufrufe::fremovexattr(int fd, const char *name) { return ::fremovexattr(fd, name); }
+ssize_t Systemaufrufe::read(int fd, void *ziel, size_t n) { return ::read(fd, ziel, n); }
+int Systemaufrufe::fcntl(int fd, int befehl, int wert) { return ::fcntl(fd, befehl, wert); }
+int Systemaufrufe::fstat(int fd, struct stat *st) { return ::fstat(fd, st); }
+int Systemaufrufe::stat(const char *pfad, struct stat *st) { return ::stat(pfad, st); }
+int Systemaufrufe::lstat(const char *pfad, struct stat *st) { return ::lstat(pfad, st); }
+ssize_t Systemaufrufe::readlink(const char *pfad, char *ziel, size_t n) { return ::readlink(pfad, ziel, n); }
+int Systemaufrufe::faccessat(int ordner, const char *name, int art, int flags)
+{
+    return ::faccessat(ordner, name, art, flags);
+}
+int Systemaufrufe::mkdir(const char *pfad, mode_t modus) { return ::mkdir(pfad, modus); }
+ssize_t Systemaufrufe::flistxattr(int fd, char *namen, size_t n) { return ::flistxattr(fd, namen, n); }
+ssize_t Systemaufrufe::listxattr(const char *pfad, char *namen, size_t n) { return ::listxattr(pfad, namen, n); }
+ssize_t Systemaufrufe::fgetxattr(int fd, const char *name, void *wert, size_t n)
+{
+    return ::fgetxattr(fd, name, wert, n);
+}
+ssize_t Systemaufrufe::getxattr(const char *pfad, const char *name, void *wert, size_t n)
+{
+    return ::getxattr(pfad, name, wert, n);
+}
 
 Systemaufrufe &Systemaufrufe::aktuell() { return *inGebrauch; }
 
 Systemaufrufe *Systemaufrufe::setzen(Systemaufrufe *s)
 {
-    Systemaufrufe *vorher = inGebrauch == &system_ ? nullptr : inGebrauch;
-    inGebrauch = s ? s : &system_;
-    return vorher;
+    Systemaufrufe *vorher = inGebrauch.exchange(s ? s : &system_);
+    return vorher == &system_ ? nullptr : vorher;
 }

@@ -2,6 +2,7 @@
 
 #include "data/Datendatei.h"
 #include "data/Fortschritt.h"
+#include "data/Systemaufrufe.h"
 
 #include <QFile>
 #include <chrono>
@@ -38,7 +39,7 @@ Vorauslesen::~Vorauslesen()
 std::optional<Vorauslesen::Kennung> Vorauslesen::kennung(const QString &pfad)
 {
     struct stat st {};
-    if (pfad.isEmpty() || ::stat(QFile::encodeName(pfad).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (pfad.isEmpty() || sys().stat(QFile::encodeName(pfad).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     return Kennung{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(st.st_size),
                    nanosekunden(st.st_mtim), nanosekunden(st.st_ctim)};

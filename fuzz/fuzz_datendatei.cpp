@@ -4,6 +4,7 @@
 // saved file has a second name, so it is rewritten in place; a file is still
 // what was loaded or saved until another writer changes a byte of it.
 #include "data/Datendatei.h"
+#include "data/Ersetzen.h"
 #include "data/Fehler.h"
 
 #include <QByteArray>
@@ -170,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *roh, std::size_t rohGr
     pruefen(std::size_t(zurueck.size()) == ganze * TSchlange::Groesse);
     pruefen(zurueck.isEmpty() || std::memcmp(zurueck.constData(), data, std::size_t(zurueck.size())) == 0);
     pruefen(dateiLesen(aus2) == zurueck);
-    pruefen(!Datendatei::unterbrochen(aus));
+    pruefen(!Ersetzen::unterbrochen(aus));
     pruefen(Datendatei::unveraendert(aus, gespeichert));
 
     // Another writer changes one byte in place: noticed, whatever the times say.

@@ -1,7 +1,7 @@
 #include "output/Export.h"
 
 #include "data/Cp1252.h"
-#include "data/Datendatei.h"
+#include "data/Ersetzen.h"
 #include "output/Einzeilig.h"
 
 namespace {
@@ -52,7 +52,7 @@ QString vorschlag(const QString &name)
 void schreiben(const QString &path, const TSchlange &s)
 {
     const QByteArray bytes = text(s);
-    Datendatei::dateiErsetzen(path, bytes.constData(), std::size_t(bytes.size()));
+    Ersetzen::datei(path, bytes.constData(), std::size_t(bytes.size()));
 }
 
 } // namespace Export

@@ -1,8 +1,8 @@
 #include "settings/Optionen.h"
 
 #include "data/Cp1252.h"
-#include "data/Datendatei.h"
 #include "data/Einlesen.h"
+#include "data/Ersetzen.h"
 #include "data/Fehler.h"
 
 namespace {
@@ -152,7 +152,7 @@ void speichern(const Werte &w)
                                       "werden, sie wäre %2 KB groß")
                            .arg(HoechsteLaenge / 1024)
                            .arg((inhalt.size() + 1023) / 1024));
-    Datendatei::dateiErsetzen(pfad(), inhalt.constData(), std::size_t(inhalt.size()));
+    Ersetzen::datei(pfad(), inhalt.constData(), std::size_t(inhalt.size()));
 }
 
 QStringList futterListe(const QString &wert)

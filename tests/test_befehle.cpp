@@ -6,6 +6,7 @@
 #include "app/TDatum.h"
 #include "app/TFutterEdit.h"
 #include "data/Datendatei.h"
+#include "data/Ersetzen.h"
 #include "data/Systemaufrufe.h"
 #include "toolkit/Bild.h"
 #include "toolkit/TKlickLabel.h"
@@ -638,7 +639,7 @@ TEST_F(BefehleTest, EinUnterbrochenesSpeichernWirdBeimLadenGemeldet)
     gesagt();
     DialogTest::naechsterDateiname(pfad("d2.vix"));
     ausloesen(f.Laden1);
-    const QString kopie = Datendatei::sicherungsOrdner() + QStringLiteral("/d2 vor dem Speichern 1.vix");
+    const QString kopie = Ersetzen::sicherungsOrdner() + QStringLiteral("/d2 vor dem Speichern 1.vix");
     EXPECT_EQ(gesagt().value(0), QStringLiteral("Warnung|Das letzte Speichern der Datei d2.vix wurde unterbrochen; "
                                                  "die Datei kann unvollständig sein.\nEine vollständige Kopie des "
                                                  "Stands davor liegt in %1.")

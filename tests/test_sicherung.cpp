@@ -5,6 +5,7 @@
 #include "app/Start.h"
 #include "data/Datendatei.h"
 #include "data/Einlesen.h"
+#include "data/Ersetzen.h"
 #include "data/Fehler.h"
 #include "data/Systemaufrufe.h"
 #include "data/TSchlange.h"
@@ -309,12 +310,22 @@ TEST_F(SicherungTest, TheBytesAreFlushedBeforeTheyTakeTheFilesName)
             EXPECT_EQ(dateiLesen(ziel), bytesVon(neu));
             SCOPED_TRACE(p.folge());
 
-            // The folder is opened first; then the new file, readable by us alone.
-            const int ordnerOeffnen = p.finde("openat");
-            ASSERT_EQ(ordnerOeffnen, 0);
-            const int ordner = p.aufrufe[0].fd;
-            const int anlegen = p.finde(ohneUnbenannt ? "openat" : "openat-unbenannt", -2, 1);
-            ASSERT_GT(anlegen, 0);
+            // The old file's attributes are read and the folder is opened (and
+            // listed for leftovers) before anything is written; then the new
+            // file, readable by us alone.
+            const std::string ordnerName = QFile::encodeName(dir.path()).toStdString();
+            int ordnerOeffnen = -1, anlegen = -1;
+            for (int i = 0; i < int(p.aufrufe.size()) && anlegen < 0; ++i) {
+                const Aufruf &a = p.aufrufe[std::size_t(i)];
+                if (a.was == "openat" && a.name == ordnerName && ordnerOeffnen < 0)
+                    ordnerOeffnen = i;
+                else if (ohneUnbenannt ? a.was == "openat" && (a.flags & O_CREAT) : a.was == "openat-unbenannt")
+                    anlegen = i;
+            }
+            ASSERT_GE(ordnerOeffnen, 0);
+            EXPECT_EQ(p.finde("pwrite"), p.finde("pwrite", -2, ordnerOeffnen));
+            const int ordner = p.aufrufe[std::size_t(ordnerOeffnen)].fd;
+            ASSERT_GT(anlegen, ordnerOeffnen);
             const Aufruf &neuAuf = p.aufrufe[std::size_t(anlegen)];
             EXPECT_EQ(neuAuf.modus, 0600u);
             if (ohneUnbenannt) {
@@ -404,8 +415,9 @@ TEST_F(SicherungTest, AFailingCallLeavesTheOldFilesByteForByteAndNoLitter)
             if (ohneUnbenannt && std::string(f.aufruf) == "linkat")
                 continue; // a named file is never linked
             SCOPED_TRACE(std::string(f.aufruf) + " " + std::to_string(f.nr) + (ohneUnbenannt ? " named" : ""));
-            // The folder is opened first; it is the file after it that fails to open.
-            const int nach = std::string(f.aufruf) == "openat" ? 1 : 0;
+            // The old file is opened for its attributes, the folder opened and
+            // listed first; it is the file after them that fails to open.
+            const int nach = std::string(f.aufruf) == "openat" ? 3 : 0;
             for (const bool einstellungen : {false, true}) {
                 Protokoll p;
                 p.fehlerBei = f.aufruf;
@@ -561,7 +573,7 @@ TEST_F(SicherungTest, ASaveKilledAtAnyMomentLeavesOldOrNewWholeOrSaysWhereTheOld
             ASSERT_EQ(::waitpid(kind, &status, 0), kind);
 
             // The next load says where the old collection is, or finds one whole.
-            const std::optional<QString> kopie = Datendatei::unterbrochen(d);
+            const std::optional<QString> kopie = Ersetzen::unterbrochen(d);
             const QByteArray nachher = dateiLesen(d);
             if (kopie) {
                 EXPECT_EQ(dateiLesen(*kopie), vorher) << "round " << i;
@@ -586,8 +598,8 @@ TEST_F(SicherungTest, ASaveKilledAtAnyMomentLeavesOldOrNewWholeOrSaysWhereTheOld
         // The next save clears what the killed ones left.
         Datendatei::speichern(d, a);
         EXPECT_EQ(dateiLesen(d), bytesA);
-        EXPECT_EQ(Datendatei::unterbrochen(d), std::nullopt);
-        EXPECT_EQ(eintraege(Datendatei::sicherungsOrdner()), QStringList{});
+        EXPECT_EQ(Ersetzen::unterbrochen(d), std::nullopt);
+        EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{});
     }
     EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("fest"), QStringLiteral("h.vix"),
                                         QStringLiteral("h2.vix")}));
@@ -742,7 +754,7 @@ TEST_F(SicherungTest, EveryNameOfAFileWithHardLinksShowsTheNewCollection)
     EXPECT_EQ(st.st_ino, vorher.st_ino);
     EXPECT_EQ(st.st_nlink, 2u);
     EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("zweit.vix")}));
-    EXPECT_EQ(eintraege(Datendatei::sicherungsOrdner()), QStringList{}) << "the copy goes once the save is done";
+    EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{}) << "the copy goes once the save is done";
 
     // A rewrite that fails midway (the disk fills after half of the new bytes)
     // gets the old bytes back from the copy, under both names.
@@ -755,8 +767,8 @@ TEST_F(SicherungTest, EveryNameOfAFileWithHardLinksShowsTheNewCollection)
         EXPECT_EQ(code([&] { Datendatei::speichern(d, fuenf); }), 101) << p.folge();
     }
     EXPECT_EQ(dateiLesen(zweit), bytesVon(drei));
-    EXPECT_EQ(eintraege(Datendatei::sicherungsOrdner()), QStringList{});
-    EXPECT_EQ(Datendatei::unterbrochen(d), std::nullopt);
+    EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{});
+    EXPECT_EQ(Ersetzen::unterbrochen(d), std::nullopt);
 }
 
 namespace {

@@ -1,7 +1,7 @@
 #include "output/ui/Druckseite.h"
 
-#include "data/Datendatei.h"
 #include "data/Einlesen.h"
+#include "data/Ersetzen.h"
 #include "data/Fehler.h"
 #include "output/Einzeilig.h"
 #include "toolkit/Dialoge.h"
@@ -223,7 +223,7 @@ void inPdfDatei(const QTextDocument &vorlage, QPrinter &drucker)
     if (pdf.fehler != 0 || pdf.gekappt || !pdf.bytes.startsWith("%PDF-") || !pdf.bytes.trimmed().endsWith("%%EOF"))
         throw gescheitert(QString());
     try {
-        Datendatei::dateiErsetzen(ziel, pdf.bytes.constData(), std::size_t(pdf.bytes.size()));
+        Ersetzen::datei(ziel, pdf.bytes.constData(), std::size_t(pdf.bytes.size()));
     } catch (const EVivarix &e) {
         throw gescheitert(e.message());
     }

@@ -1,0 +1,39 @@
+#pragma once
+// The safe replace of a file, for the data file, the settings and every
+// export alike: the old file is never destroyed before the new bytes are
+// complete and flushed.
+#include <QString>
+#include <cstddef>
+#include <optional>
+#include <sys/stat.h>
+
+namespace Ersetzen {
+
+// Replaces the file at `path` by `n` bytes: a link is followed, the old file's
+// rights are kept (a new file is readable by us alone until it is complete), a
+// file we may not write stays untouched, and a failure leaves the old file
+// whole. The bytes go to a new file beside the old one (unnamed where the file
+// system allows) that takes its name only once it is complete and flushed.
+// Extended attributes (among them an access control list) go over to the new
+// file. Leftovers of saves into the same folder that were killed midway are
+// removed first. A file that cannot be replaced without losing something is
+// rewritten in place: one with a second hard link, one whose attributes cannot
+// all be copied, one in a folder that takes no new file. Before such a rewrite
+// a whole copy of the old bytes is flushed to sicherungsOrdner() with a marker
+// that unterbrochen() finds should the rewrite not end; a failed rewrite puts
+// the old bytes back. Raises EInOutError (101 for a full disk, a file-size
+// limit or a short write). Returns what the system says of the file now;
+// nothing where it could not say.
+std::optional<struct stat> datei(const QString &path, const void *bytes, std::size_t n);
+
+// An in-place rewrite of the file at `path` that was killed before it ended:
+// the whole copy of the file before that save, moved to a name of its own in
+// the cache folder, whose path is returned. Nothing when no rewrite was
+// interrupted, or when the file is whole anyway (then its leftovers go).
+std::optional<QString> unterbrochen(const QString &path);
+
+// Where an in-place rewrite keeps its copy of the old bytes:
+// $XDG_CACHE_HOME/vivarix, else ~/.cache/vivarix.
+QString sicherungsOrdner();
+
+} // namespace Ersetzen
