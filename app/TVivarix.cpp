@@ -571,31 +571,28 @@ void TVivarix::FormActivate()
     datum2->setText(DatumText(heute()));
     Geaendert = false;
 
-    TOptionen::setVerz(startVerz);
-    const Optionen::Tabelle optionen = TOptionen::OptionenLesen(this);
-    const auto option = [&](const char *name) { return Optionen::wert(optionen, QLatin1String(name)); };
-    if (option("maximize") == u"1")
+    Optionen::setVerzeichnis(startVerz);
+    const Optionen::Werte optionen = TOptionen::OptionenLesen(this);
+    if (optionen.maximize)
         showMaximized();
-    const QString datei = option("file");
-    if (option("autoload") == u"1" && datei != u"0") {
+    if (const std::optional<QString> datei = optionen.startDatei()) {
         // A large collection takes a moment: the keeper sees the window, not a
         // blank frame, meanwhile. What was read (or nearly) while the window
         // was built is shown at once, in its first paint.
-        if (isVisible() && !vorabBereit(datei))
+        if (isVisible() && !vorabBereit(*datei))
             jetztMalen();
-        Laden(datei);
-        dateinameSetzen(datei);
+        Laden(*datei);
+        dateinameSetzen(*datei);
         if (!Schlangen.empty())
             Activ();
     }
     vorab.reset(); // not needed, or already taken: its memory goes
-    futterListeSetzen(option("futter"));
+    futterListeSetzen(optionen.futter);
 }
 
-void TVivarix::futterListeSetzen(const QString &futter)
+void TVivarix::futterListeSetzen(const QStringList &liste)
 {
     auto *modell = static_cast<QStringListModel *>(futter1->model());
-    const QStringList liste = Optionen::futterListe(futter);
     if (modell->stringList() == liste)
         return;
     // A food typed but not yet added stays in the input.
@@ -753,7 +750,7 @@ void TVivarix::Laden(const QString &path)
     dateiStand = stand;
     Geaendert = false;
 
-    if (Optionen::wert(TOptionen::OptionenLesen(this), QStringLiteral("remember")) == u"1")
+    if (TOptionen::OptionenLesen(this).remember)
         FressCheckNachLaden();
 }
 

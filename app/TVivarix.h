@@ -185,7 +185,7 @@ private:
     void journalMenue(TStringGrid *g, const QPoint &wo, bool perTastatur);
     void zeileVerschieben(int schritt);
     void textSpalteAnpassen(TStringGrid *g);
-    void futterListeSetzen(const QString &futter); // the setting "futter" as the items of futter1
+    void futterListeSetzen(const QStringList &liste); // the setting "futter" as the items of futter1
     TStringGrid *zielGitter() const;
     // Connects a signal to a handler that runs behind the error guard.
     template <typename Sender, typename Signal, typename Ergebnis>
