@@ -16,6 +16,7 @@ class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
@@ -136,7 +137,7 @@ public slots:
     void Button1Click();
     void Schlangelschen1Click();
     void GeheZu1Click();
-    // Commands that later parts of the program fill in
+    // Evaluations, settings, help, export and print
     void FressCheck1Click();
     void FressTermine1Click();
     void FressParade1Click();
@@ -162,7 +163,15 @@ private:
     void mindestgroesseSetzen();
     void menueAufbauen();
     void werkzeugleisteAufbauen();
+    void statusleisteAufbauen();
+    QWidget *kartenRolle(QWidget *seite); // the card, scrolling on a small screen
     QWidget *kartenteil();
+    QWidget *bildteil(QWidget *karte);
+    QWidget *stammdatenteil(QWidget *karte);
+    QLayout *kartenKnoepfe(QWidget *karte);
+    QWidget *journalteil(QWidget *seite);
+    void journalEingabenAufbauen();
+    void journalMenueAufbauen();
     QWidget *journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
