@@ -751,7 +751,6 @@ void groessePruefen(std::uint64_t groesse, std::uint64_t hoechstens)
         throw EDateiZuGross(groesse, hoechstens);
 }
 
-// Appends the records of an opened data file to `ziel`.
 // A large collection is read into fresh memory, page by page. Offered huge
 // pages, the kernel fills it with a few dozen faults instead of ten thousand,
 // which is most of what a load costs beyond copying the bytes.
@@ -769,6 +768,7 @@ void grosseSeitenAnbieten(void *anfang, std::size_t n)
 #endif
 }
 
+// Appends the records of an opened data file to `ziel`.
 void einlesen(Einlesen::Lesedatei &datei, TSchlangen &ziel, Stand *stand = nullptr)
 {
     // What the file was before it is read: changed while being read, it is
