@@ -40,11 +40,11 @@ std::unique_ptr<Vorauslesen> vorauslesen()
 {
     // Settings and data file are both read on the helper: the window's
     // start-up reads the settings again, with its messages, and decides.
-    return std::make_unique<Vorauslesen>([ini = QDir::currentPath() + QStringLiteral("/options.ini")] {
-        Optionen::Tabelle optionen;
+    return std::make_unique<Vorauslesen>([ini = Optionen::pfad(QDir::currentPath())] {
+        Optionen::Werte optionen;
         if (!Optionen::laden(optionen, ini))
             return QString();
-        return Optionen::startDatei(optionen).value_or(QString());
+        return optionen.startDatei().value_or(QString());
     });
 }
 

@@ -67,7 +67,29 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
     auto *rahmen = new QFrame(this);
     rahmen->setFrameShape(QFrame::StyledPanel);
     rahmen->setFrameShadow(QFrame::Sunken);
+    eingabenAnlegen(rahmen);
+    auto *rahmenLayout = new QVBoxLayout(rahmen);
+    rahmenLayout->addLayout(felderAnordnen(rahmen));
+    rahmenLayout->addSpacing(4);
+    rahmenLayout->addWidget(trennlinie(rahmen));
+    rahmenLayout->addSpacing(4);
+    rahmenLayout->addLayout(intervallZeile(rahmen));
 
+    const auto g = DialogTeile::geruest(this, QStringLiteral("Stammdaten"), QStringLiteral("Stammdaten"), rahmen);
+    titel = g.titel;
+    Button2 = g.ok;
+    Button3 = g.abbrechen;
+
+    bildWaehlerEinrichten();
+
+    connect(Button1, &QPushButton::clicked, this, &TDateneingabe::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TDateneingabe::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TDateneingabe::Button3Click);
+    Edit1->setFocus();
+}
+
+void TDateneingabe::eingabenAnlegen(QWidget *rahmen)
+{
     // Each field takes what the record keeps of it, so nothing typed is cut
     // unseen on the way to the card.
     Edit1 = eingabe(rahmen, QStringLiteral("Edit1"), TSchlange::NameKap);
@@ -92,7 +114,11 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
     // behind the user's back.
     ComboBox1->lineEdit()->setValidator(new Intervall(ComboBox1));
     ComboBox1->setMinimumContentsLength(4);
+}
 
+// The six fields under their captions, the picture's "Wählen..." beside its field.
+QLayout *TDateneingabe::felderAnordnen(QWidget *rahmen)
+{
     auto *felder = new QGridLayout;
     felder->setColumnMinimumWidth(1, 300);
     QWidget *zeilen[] = {Edit1, Edit2, Edit5, ComboBox2, Edit3, Edit4};
@@ -107,11 +133,20 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
     }
     felder->addWidget(Button1, 5, 2);
     ComboBox2->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    return felder;
+}
 
+QWidget *TDateneingabe::trennlinie(QWidget *rahmen)
+{
     auto *linie = new QFrame(rahmen);
     linie->setFrameShape(QFrame::HLine);
     linie->setFrameShadow(QFrame::Sunken);
+    return linie;
+}
 
+// The interval's row: caption, box, "Tage".
+QLayout *TDateneingabe::intervallZeile(QWidget *rahmen)
+{
     auto *intervall = new QHBoxLayout;
     auto *intervallCaption = new QLabel(QStringLiteral("Gewünschtes Fressintervall:"), rahmen);
     DialogTeile::beschrifte(intervallCaption, ComboBox1);
@@ -120,19 +155,11 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
     intervall->addWidget(ComboBox1);
     intervall->addWidget(new QLabel(QStringLiteral("Tage"), rahmen));
     intervall->addStretch(1);
+    return intervall;
+}
 
-    auto *rahmenLayout = new QVBoxLayout(rahmen);
-    rahmenLayout->addLayout(felder);
-    rahmenLayout->addSpacing(4);
-    rahmenLayout->addWidget(linie);
-    rahmenLayout->addSpacing(4);
-    rahmenLayout->addLayout(intervall);
-
-    const auto g = DialogTeile::geruest(this, QStringLiteral("Stammdaten"), QStringLiteral("Stammdaten"), rahmen);
-    titel = g.titel;
-    Button2 = g.ok;
-    Button3 = g.abbrechen;
-
+void TDateneingabe::bildWaehlerEinrichten()
+{
     OpenPictureDialog1.filterName = QStringLiteral("Alle Bilder");
     // Every kind the picture loader knows, from the loader itself.
     OpenPictureDialog1.muster = QStringLiteral("*.") + Bild::endungen().join(QStringLiteral(" *."));
@@ -142,11 +169,6 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
         QStringLiteral("Metadatei (*.wmf)"),
     };
     OpenPictureDialog1.vorschau = true;
-
-    connect(Button1, &QPushButton::clicked, this, &TDateneingabe::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &TDateneingabe::Button2Click);
-    connect(Button3, &QPushButton::clicked, this, &TDateneingabe::Button3Click);
-    Edit1->setFocus();
 }
 
 // The chooser opens where the snake's picture lies, else beside the data file.

@@ -5,6 +5,7 @@
 
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -39,6 +40,11 @@ public slots:
     void Button3Click();
 
 private:
+    void eingabenAnlegen(QWidget *rahmen); // the fields and boxes, in their tab order
+    QLayout *felderAnordnen(QWidget *rahmen);
+    QWidget *trennlinie(QWidget *rahmen);
+    QLayout *intervallZeile(QWidget *rahmen);
+    void bildWaehlerEinrichten();
     void waehlerVorbereiten();
     QString speicherbar(const QString &pfad) const;
 };

@@ -148,7 +148,25 @@ void TVivarix::aufbauen()
 {
     menueAufbauen();
     werkzeugleisteAufbauen();
+    statusleisteAufbauen();
 
+    TabControl1 = new TTabControl(this);
+    TabControl1->setObjectName(QStringLiteral("TabControl1"));
+    setCentralWidget(TabControl1);
+    connect(TabControl1, &TTabControl::currentChanged, this,
+            [this](int i) { Bewacht(this, [&] { TabControl1Change(i); }); });
+
+    // Under the tabs, the page of the snake on show: its card over its two journals.
+    QWidget *seite = TabControl1->contentArea();
+    auto *seitenLayout = new QVBoxLayout(seite);
+    seitenLayout->setContentsMargins(8, 8, 8, 8);
+    seitenLayout->addWidget(kartenRolle(seite));
+    seitenLayout->addWidget(journalteil(seite), 1);
+    journalMenueAufbauen();
+}
+
+void TVivarix::statusleisteAufbauen()
+{
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("StatusBar1"));
     setStatusBar(status);
@@ -164,27 +182,25 @@ void TVivarix::aufbauen()
     fortschrittsBalken->setAccessibleName(QStringLiteral("Fortschritt"));
     fortschrittsBalken->hide();
     status->insertPermanentWidget(0, fortschrittsBalken);
+}
 
-    TabControl1 = new TTabControl(this);
-    TabControl1->setObjectName(QStringLiteral("TabControl1"));
-    setCentralWidget(TabControl1);
-    connect(TabControl1, &TTabControl::currentChanged, this,
-            [this](int i) { Bewacht(this, [&] { TabControl1Change(i); }); });
-
-    QWidget *seite = TabControl1->contentArea();
-    auto *seitenLayout = new QVBoxLayout(seite);
-    seitenLayout->setContentsMargins(8, 8, 8, 8);
+QWidget *TVivarix::kartenRolle(QWidget *seite)
+{
     // On a small screen the card scrolls rather than push the journals and their
     // inputs out of the window.
-    auto *kartenRolle = new QScrollArea(seite);
-    kartenRolle->setObjectName(QStringLiteral("kartenRolle"));
-    kartenRolle->setFrameShape(QFrame::NoFrame);
-    kartenRolle->setWidgetResizable(true);
-    kartenRolle->setFocusPolicy(Qt::NoFocus);
-    kartenRolle->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
-    kartenRolle->setWidget(kartenteil());
-    seitenLayout->addWidget(kartenRolle);
+    auto *rolle = new QScrollArea(seite);
+    rolle->setObjectName(QStringLiteral("kartenRolle"));
+    rolle->setFrameShape(QFrame::NoFrame);
+    rolle->setWidgetResizable(true);
+    rolle->setFocusPolicy(Qt::NoFocus);
+    rolle->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    rolle->setWidget(kartenteil());
+    return rolle;
+}
 
+// The two journals side by side, each with its input row, in a splitter the keeper can drag.
+QWidget *TVivarix::journalteil(QWidget *seite)
+{
     Panel3 = new QWidget(seite);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     auto *p3 = new QHBoxLayout(Panel3);
@@ -194,31 +210,8 @@ void TVivarix::aufbauen()
     Splitter1->setChildrenCollapsible(false);
     Splitter1->setOpaqueResize(true); // the layout follows the drag continuously
     p3->addWidget(Splitter1);
-    seitenLayout->addWidget(Panel3, 1);
 
-    futter1 = new QComboBox;
-    futter1->setObjectName(QStringLiteral("futter1"));
-    futter1->setEditable(true);
-    futter1->setInsertPolicy(QComboBox::NoInsert);
-    // The foods come from the settings, up to many thousands: a plain string
-    // list takes them in one go (one reset instead of an item object each), and
-    // the box's width comes from a fixed length rather than from measuring the
-    // text of every food.
-    futter1->setModel(new QStringListModel(futter1));
-    futter1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    futter1->setMinimumContentsLength(7);
-    futter1->lineEdit()->setMaxLength(TSchlange::TextKap);
-    futter1->setAccessibleName(QStringLiteral("Futter"));
-    // A screen reader meets the box's edit field and its drop-down list as controls of their own.
-    futter1->lineEdit()->setAccessibleName(QStringLiteral("Futter"));
-    futter1->view()->setAccessibleName(QStringLiteral("Futterliste"));
-    hinweis(futter1, QStringLiteral("Hier kannst du das Futter entweder aus der Liste wählen oder ein eigenes eingeben"));
-    futter2 = new QLineEdit;
-    futter2->setObjectName(QStringLiteral("futter2"));
-    futter2->setMaxLength(TSchlange::TextKap);
-    futter2->setAccessibleName(QStringLiteral("Bemerkung"));
-    hinweis(futter2, QStringLiteral("Hier kannst du deine Bemerkung eingeben"));
-
+    journalEingabenAufbauen();
     Panel1 = journalHaelfte(QStringLiteral("Fresszeiten:"), StringGrid1, datum1, futter1, ok1);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel2 = journalHaelfte(QStringLiteral("Bemerkungen:"), StringGrid2, datum2, futter2, ok2);
@@ -257,7 +250,39 @@ void TVivarix::aufbauen()
     verbinde(ok2, &QToolButton::clicked, &TVivarix::ok2Click);
     verbinde(datum1, &TKlickLabel::clicked, &TVivarix::datum1Click);
     verbinde(datum2, &TKlickLabel::clicked, &TVivarix::datum2Click);
+    return Panel3;
+}
 
+// The journals' inputs: the food, from the settings' list or typed, and the remark.
+void TVivarix::journalEingabenAufbauen()
+{
+    futter1 = new QComboBox;
+    futter1->setObjectName(QStringLiteral("futter1"));
+    futter1->setEditable(true);
+    futter1->setInsertPolicy(QComboBox::NoInsert);
+    // The foods come from the settings, up to many thousands: a plain string
+    // list takes them in one go (one reset instead of an item object each), and
+    // the box's width comes from a fixed length rather than from measuring the
+    // text of every food.
+    futter1->setModel(new QStringListModel(futter1));
+    futter1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    futter1->setMinimumContentsLength(7);
+    futter1->lineEdit()->setMaxLength(TSchlange::TextKap);
+    futter1->setAccessibleName(QStringLiteral("Futter"));
+    // A screen reader meets the box's edit field and its drop-down list as controls of their own.
+    futter1->lineEdit()->setAccessibleName(QStringLiteral("Futter"));
+    futter1->view()->setAccessibleName(QStringLiteral("Futterliste"));
+    hinweis(futter1, QStringLiteral("Hier kannst du das Futter entweder aus der Liste wählen oder ein eigenes eingeben"));
+    futter2 = new QLineEdit;
+    futter2->setObjectName(QStringLiteral("futter2"));
+    futter2->setMaxLength(TSchlange::TextKap);
+    futter2->setAccessibleName(QStringLiteral("Bemerkung"));
+    hinweis(futter2, QStringLiteral("Hier kannst du deine Bemerkung eingeben"));
+}
+
+// The pop-up menu of both journals' rows.
+void TVivarix::journalMenueAufbauen()
+{
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     ndern1 = PopupMenu1->addAction(QStringLiteral("&Ändern"));
@@ -377,12 +402,26 @@ void TVivarix::werkzeugleisteAufbauen()
         mehr->setAccessibleName(QStringLiteral("Weitere Knöpfe"));
 }
 
+// The card of the snake on show: picture, master data, the decorative
+// picture and the buttons for the snake.
 QWidget *TVivarix::kartenteil()
 {
     auto *karte = new QWidget;
     auto *zeile = new QHBoxLayout(karte);
     zeile->setContentsMargins(0, 0, 0, 0);
+    zeile->addWidget(bildteil(karte), 0, Qt::AlignTop);
+    zeile->addWidget(stammdatenteil(karte), 1, Qt::AlignTop);
+    Image3 = new QLabel(karte);
+    Image3->setObjectName(QStringLiteral("Image3"));
+    Image3->setPixmap(Bild::symbol("deko").pixmap(100, 100));
+    Image3->setAccessibleName(QStringLiteral("Terrarium"));
+    zeile->addWidget(Image3, 0, Qt::AlignTop);
+    zeile->addLayout(kartenKnoepfe(karte));
+    return karte;
+}
 
+QWidget *TVivarix::bildteil(QWidget *karte)
+{
     // The snake's picture, drawn at its own size from the top-left corner and clipped to the area.
     auto *bildRahmen = new QFrame(karte);
     bildRahmen->setObjectName(QStringLiteral("Bevel1"));
@@ -403,8 +442,11 @@ QWidget *TVivarix::kartenteil()
         if (bildWartet)
             Bewacht(this, [&] { bildZeigen(0); });
     });
-    zeile->addWidget(bildRahmen, 0, Qt::AlignTop);
+    return bildRahmen;
+}
 
+QWidget *TVivarix::stammdatenteil(QWidget *karte)
+{
     auto *daten = new QFrame(karte);
     daten->setObjectName(QStringLiteral("Bevel2"));
     daten->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
@@ -451,14 +493,11 @@ QWidget *TVivarix::kartenteil()
     feld(tage, "tage", QStringLiteral("Gewünschtes Fressintervall:"), tageHint, intervall);
     tage->setFixedWidth(tage->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 12);
     g->setColumnStretch(1, 1);
-    zeile->addWidget(daten, 1, Qt::AlignTop);
+    return daten;
+}
 
-    Image3 = new QLabel(karte);
-    Image3->setObjectName(QStringLiteral("Image3"));
-    Image3->setPixmap(Bild::symbol("deko").pixmap(100, 100));
-    Image3->setAccessibleName(QStringLiteral("Terrarium"));
-    zeile->addWidget(Image3, 0, Qt::AlignTop);
-
+QLayout *TVivarix::kartenKnoepfe(QWidget *karte)
+{
     auto *knoepfe = new QVBoxLayout;
     auto knopf = [&](QPushButton *&b, const char *objekt, const QString &text, const QString &hint) {
         b = new QPushButton(text, karte);
@@ -473,11 +512,10 @@ QWidget *TVivarix::kartenteil()
     knopf(Button3, "Button3", QStringLiteral("Drucken..."),
           QStringLiteral("Hiermit können alle Daten schön übersichtlich ausgedruckt werden"));
     knoepfe->addStretch(1);
-    zeile->addLayout(knoepfe);
     verbinde(Button1, &QPushButton::clicked, &TVivarix::Button1Click);
     verbinde(Button2, &QPushButton::clicked, &TVivarix::Button2Click);
     verbinde(Button3, &QPushButton::clicked, &TVivarix::Button3Click);
-    return karte;
+    return knoepfe;
 }
 
 QWidget *TVivarix::journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
@@ -579,31 +617,28 @@ void TVivarix::FormActivate()
     datum2->setText(DatumText(heute()));
     Geaendert = false;
 
-    TOptionen::setVerz(startVerz);
-    const Optionen::Tabelle optionen = TOptionen::OptionenLesen(this);
-    const auto option = [&](const char *name) { return Optionen::wert(optionen, QLatin1String(name)); };
-    if (option("maximize") == u"1")
+    Optionen::setVerzeichnis(startVerz);
+    const Optionen::Werte optionen = TOptionen::OptionenLesen(this);
+    if (optionen.maximize)
         showMaximized();
-    const QString datei = option("file");
-    if (option("autoload") == u"1" && datei != u"0") {
+    if (const std::optional<QString> datei = optionen.startDatei()) {
         // A large collection takes a moment: the keeper sees the window, not a
         // blank frame, meanwhile. What was read (or nearly) while the window
         // was built is shown at once, in its first paint.
-        if (isVisible() && !vorabBereit(datei))
+        if (isVisible() && !vorabBereit(*datei))
             jetztMalen();
-        Laden(datei);
-        dateinameSetzen(datei);
+        Laden(*datei);
+        dateinameSetzen(*datei);
         if (!Schlangen.empty())
             Activ();
     }
     vorab.reset(); // not needed, or already taken: its memory goes
-    futterListeSetzen(option("futter"));
+    futterListeSetzen(optionen.futter);
 }
 
-void TVivarix::futterListeSetzen(const QString &futter)
+void TVivarix::futterListeSetzen(const QStringList &liste)
 {
     auto *modell = static_cast<QStringListModel *>(futter1->model());
-    const QStringList liste = Optionen::futterListe(futter);
     if (modell->stringList() == liste)
         return;
     // A food typed but not yet added stays in the input.
@@ -788,7 +823,7 @@ void TVivarix::Laden(const QString &path)
     dateiStand = stand;
     Geaendert = false;
 
-    if (Optionen::wert(TOptionen::OptionenLesen(this), QStringLiteral("remember")) == u"1")
+    if (TOptionen::OptionenLesen(this).remember)
         FressCheckNachLaden();
 }
 

@@ -16,6 +16,7 @@ class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
@@ -139,7 +140,7 @@ public slots:
     void Button1Click();
     void Schlangelschen1Click();
     void GeheZu1Click();
-    // Commands that later parts of the program fill in
+    // Evaluations, settings, help, export and print
     void FressCheck1Click();
     void FressTermine1Click();
     void FressParade1Click();
@@ -165,7 +166,15 @@ private:
     void mindestgroesseSetzen();
     void menueAufbauen();
     void werkzeugleisteAufbauen();
+    void statusleisteAufbauen();
+    QWidget *kartenRolle(QWidget *seite); // the card, scrolling on a small screen
     QWidget *kartenteil();
+    QWidget *bildteil(QWidget *karte);
+    QWidget *stammdatenteil(QWidget *karte);
+    QLayout *kartenKnoepfe(QWidget *karte);
+    QWidget *journalteil(QWidget *seite);
+    void journalEingabenAufbauen();
+    void journalMenueAufbauen();
     QWidget *journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
@@ -188,7 +197,7 @@ private:
     void journalMenue(TStringGrid *g, const QPoint &wo, bool perTastatur);
     void zeileVerschieben(int schritt);
     void textSpalteAnpassen(TStringGrid *g);
-    void futterListeSetzen(const QString &futter); // the setting "futter" as the items of futter1
+    void futterListeSetzen(const QStringList &liste); // the setting "futter" as the items of futter1
     void bildZeigen(int wartenMs); // BildZeigen, waiting that long for a metafile's conversion
     TStringGrid *zielGitter() const;
     // Connects a signal to a handler that runs behind the error guard.

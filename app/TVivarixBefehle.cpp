@@ -459,7 +459,7 @@ void TVivarix::Optionen1Click()
     Modal(&dlg);
     // Whatever way it closed, the food list follows the file as it is now.
     dlg.OptionenLoad();
-    futterListeSetzen(dlg.getOption(QStringLiteral("futter")));
+    futterListeSetzen(dlg.geladen().futter);
 }
 
 void TVivarix::Hilfe2Click()

@@ -138,7 +138,7 @@ BENCHMARK(BM_FutterlisteOeffnen)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)-
 void BM_OptionenFutterHinzufuegen(benchmark::State &state)
 {
     bildschirmleser(state.range(0) != 0);
-    TOptionen::setVerz(umgebung().dir.path());
+    Optionen::setVerzeichnis(umgebung().dir.path());
     TOptionen dlg;
     dlg.show();
     QApplication::processEvents(); // reads the settings file

@@ -32,12 +32,6 @@ void TBalkenSerie::Add(double wert, const QString &beschriftung, const QColor &f
     chart->geaendert();
 }
 
-void TBalkenSerie::Clear()
-{
-    balken.clear();
-    chart->geaendert();
-}
-
 void TBalkenSerie::setUrsprung(double u)
 {
     start = u;

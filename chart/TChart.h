@@ -24,7 +24,6 @@ public:
 
     explicit TBalkenSerie(TChart *chart);
     void Add(double wert, const QString &beschriftung, const QColor &farbe);
-    void Clear();
     int Count() const { return int(balken.size()); }
     const Balken &operator[](int i) const { return balken[std::size_t(i)]; }
 

@@ -119,10 +119,10 @@ bool istBefehl(int argc, char **argv)
 
 QString startDatei(const QString &ordner)
 {
-    Optionen::Tabelle optionen;
-    if (!Optionen::laden(optionen, ordner + QStringLiteral("/options.ini")))
-        throw KeineStartdatei(QStringLiteral("Optionsdatei \"options.ini\" nicht gefunden"));
-    if (const auto datei = Optionen::startDatei(optionen))
+    Optionen::Werte optionen;
+    if (!Optionen::laden(optionen, Optionen::pfad(ordner)))
+        throw KeineStartdatei(Optionen::nichtGefunden());
+    if (const std::optional<QString> datei = optionen.startDatei())
         return *datei;
     throw KeineStartdatei(
         QStringLiteral("In der Optionsdatei \"options.ini\" ist keine Datei zum Laden beim Start eingestellt"));

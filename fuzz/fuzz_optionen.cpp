@@ -12,29 +12,18 @@ void pruefen(bool ok)
     if (!ok)
         __builtin_trap();
 }
-
-Optionen::Werte werte(const Optionen::Tabelle &t)
-{
-    Optionen::Werte w;
-    w.autoload = Optionen::wert(t, QStringLiteral("autoload")) == QLatin1String("1");
-    w.datei = Optionen::wert(t, QStringLiteral("file"));
-    w.remember = Optionen::wert(t, QStringLiteral("remember")) == QLatin1String("1");
-    w.maximize = Optionen::wert(t, QStringLiteral("maximize")) == QLatin1String("1");
-    w.futter = Optionen::futterListe(Optionen::wert(t, QStringLiteral("futter")));
-    return w;
-}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    const Optionen::Werte w = werte(Optionen::lesen(bytes));
+    const Optionen::Werte w = Optionen::werte(Optionen::lesen(bytes));
     for (const QString &f : w.futter)
         pruefen(!f.contains(u'|') && !f.contains(u'\r') && !f.contains(u'\n'));
 
     const QByteArray neu = Optionen::schreiben(w);
     pruefen(neu.count("\r\n") == 6 && neu.endsWith("\r\n"));
-    const Optionen::Werte zurueck = werte(Optionen::lesen(neu));
+    const Optionen::Werte zurueck = Optionen::werte(Optionen::lesen(neu));
     pruefen(zurueck.autoload == w.autoload && zurueck.remember == w.remember && zurueck.maximize == w.maximize);
     pruefen(zurueck.datei == w.datei);
     // A list that ends in an empty food is written with a final "|", and a

@@ -5,6 +5,8 @@
 #include "data/Ersetzen.h"
 #include "data/Fehler.h"
 
+#include <variant>
+
 namespace {
 
 // Until the start-up sets it, the settings live in the current directory.
@@ -63,6 +65,53 @@ QByteArray ganzeZeilen(const QByteArray &bytes)
     return bytes.left(ende);
 }
 
+// Every setting with its name in the file and its place in Optionen::Werte,
+// in the order the file has them. Reading and writing walk this one table.
+using Ziel = std::variant<bool Optionen::Werte::*, QString Optionen::Werte::*, QStringList Optionen::Werte::*>;
+struct Einstellung {
+    const char *name;
+    Ziel ziel;
+};
+const Einstellung Einstellungen[] = {
+    {"autoload", &Optionen::Werte::autoload}, {"file", &Optionen::Werte::datei},
+    {"remember", &Optionen::Werte::remember}, {"maximize", &Optionen::Werte::maximize},
+    {"futter", &Optionen::Werte::futter},
+};
+
+// A value as the file keeps it, and back.
+QString alsText(bool an)
+{
+    return an ? QStringLiteral("1") : QStringLiteral("0");
+}
+QString alsText(const QString &text)
+{
+    return text;
+}
+QString alsText(const QStringList &liste)
+{
+    return liste.join(Optionen::FutterTrenner);
+}
+void ausText(const QString &text, bool &an)
+{
+    an = text == u"1";
+}
+void ausText(const QString &text, QString &wert)
+{
+    wert = text;
+}
+void ausText(const QString &text, QStringList &liste)
+{
+    liste = Optionen::futterListe(text);
+}
+
+const Optionen::Eintrag *letzter(const Optionen::Tabelle &tabelle, const QString &name)
+{
+    for (auto it = tabelle.rbegin(); it != tabelle.rend(); ++it)
+        if (it->name == name)
+            return &*it;
+    return nullptr;
+}
+
 } // namespace
 
 namespace Optionen {
@@ -72,14 +121,19 @@ void setVerzeichnis(const QString &dir)
     einstellungsVerzeichnis = dir;
 }
 
-QString verzeichnis()
-{
-    return einstellungsVerzeichnis;
-}
-
 QString pfad()
 {
-    return einstellungsVerzeichnis + QStringLiteral("/options.ini");
+    return pfad(einstellungsVerzeichnis);
+}
+
+QString pfad(const QString &ordner)
+{
+    return ordner + QStringLiteral("/options.ini");
+}
+
+QString nichtGefunden()
+{
+    return QStringLiteral("Optionsdatei \"options.ini\" nicht gefunden");
 }
 
 Tabelle lesen(const QByteArray &inhalt)
@@ -97,45 +151,49 @@ Tabelle lesen(const QByteArray &inhalt)
     return tabelle;
 }
 
-bool laden(Tabelle &tabelle)
-{
-    return laden(tabelle, pfad());
-}
-
-bool laden(Tabelle &tabelle, const QString &datei)
-{
-    // Only a regular file is read: a folder or a pipe of that name counts as a
-    // file that cannot be read, and a pipe must not block the program.
-    const Einlesen::Inhalt inhalt = Einlesen::lesen(datei, HoechsteLaenge);
-    tabelle = lesen(inhalt.fehler == 0 && !inhalt.gekappt ? inhalt.bytes : ganzeZeilen(inhalt.bytes));
-    return inhalt.fehler == 0;
-}
-
 QString wert(const Tabelle &tabelle, const QString &name)
 {
-    for (auto it = tabelle.rbegin(); it != tabelle.rend(); ++it)
-        if (it->name == name)
-            return it->wert;
-    return {};
+    const Eintrag *e = letzter(tabelle, name);
+    return e ? e->wert : QString();
 }
 
-std::optional<QString> startDatei(const Tabelle &tabelle)
+std::optional<QString> Werte::startDatei() const
 {
-    const QString datei = wert(tabelle, QStringLiteral("file"));
-    if (wert(tabelle, QStringLiteral("autoload")) != u"1" || datei == u"0")
+    if (!autoload || datei == u"0")
         return std::nullopt;
     return datei;
 }
 
+Werte werte(const Tabelle &tabelle)
+{
+    Werte w;
+    for (const Einstellung &e : Einstellungen)
+        if (const Eintrag *gelesen = letzter(tabelle, QLatin1String(e.name)))
+            std::visit([&](auto feld) { ausText(gelesen->wert, w.*feld); }, e.ziel);
+    return w;
+}
+
+bool laden(Werte &w)
+{
+    return laden(w, pfad());
+}
+
+bool laden(Werte &w, const QString &datei)
+{
+    // Only a regular file is read: a folder or a pipe of that name counts as a
+    // file that cannot be read, and a pipe must not block the program.
+    const Einlesen::Inhalt inhalt = Einlesen::lesen(datei, HoechsteLaenge);
+    w = werte(lesen(inhalt.fehler == 0 && !inhalt.gekappt ? inhalt.bytes : ganzeZeilen(inhalt.bytes)));
+    return inhalt.fehler == 0;
+}
+
 QByteArray schreiben(const Werte &w)
 {
-    const auto schalter = [](bool an) { return an ? QStringLiteral("1") : QStringLiteral("0"); };
-    const QString text = QStringLiteral("[Options]\r\n")
-        + QStringLiteral("autoload=") + schalter(w.autoload) + QStringLiteral("\r\n")
-        + QStringLiteral("file=") + einzeilig(w.datei) + QStringLiteral("\r\n")
-        + QStringLiteral("remember=") + schalter(w.remember) + QStringLiteral("\r\n")
-        + QStringLiteral("maximize=") + schalter(w.maximize) + QStringLiteral("\r\n")
-        + QStringLiteral("futter=") + einzeilig(w.futter.join(FutterTrenner)) + QStringLiteral("\r\n");
+    QString text = QStringLiteral("[Options]\r\n");
+    for (const Einstellung &e : Einstellungen) {
+        const QString inhalt = std::visit([&](auto feld) { return alsText(w.*feld); }, e.ziel);
+        text += QLatin1String(e.name) + u'=' + einzeilig(inhalt) + QStringLiteral("\r\n");
+    }
     return Cp1252::encode(text);
 }
 

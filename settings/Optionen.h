@@ -1,6 +1,6 @@
 #pragma once
-// The settings file "options.ini": where it lives, how it is read into a table
-// of named values and how it is written.
+// The settings file "options.ini": where it lives, how it is read (into a table
+// of named values, and from that into the typed settings) and how it is written.
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -8,11 +8,16 @@
 #include <vector>
 
 namespace Optionen {
-// The settings directory for the whole program; reads and writes use
-// verzeichnis() + "/options.ini".
+// The settings directory for the whole program; pfad() is the settings file
+// in it, the one the program reads and writes.
 void setVerzeichnis(const QString &dir);
-QString verzeichnis();
 QString pfad();
+// The settings file in `ordner`, for a reader that runs before the program's
+// settings directory is set, or without the window.
+QString pfad(const QString &ordner);
+
+// What a reader tells the keeper when the settings file cannot be read.
+QString nichtGefunden();
 
 struct Eintrag {
     QString name;
@@ -24,29 +29,35 @@ using Tabelle = std::vector<Eintrag>;
 // belongs to the line end, Ctrl-Z ends the file, first "=" splits, nothing trimmed).
 Tabelle lesen(const QByteArray &inhalt);
 
-// Reads the settings file into `tabelle` (replacing it). Returns false when the
-// file cannot be opened or read; `tabelle` then holds what was read before.
-bool laden(Tabelle &tabelle);
-// The same from the settings file at `datei`.
-bool laden(Tabelle &tabelle, const QString &datei);
-
 // The value of the last entry named exactly `name`; empty when there is none.
 QString wert(const Tabelle &tabelle, const QString &name);
 
-// The data file the program loads at start: the setting "file" when "autoload"
-// is "1" and the file is not "0"; nothing otherwise.
-std::optional<QString> startDatei(const Tabelle &tabelle);
-
-// The values the options dialog writes.
+// The settings as the program uses them, read and written by the one table of
+// names in Optionen.cpp. The values given here are the defaults: what a new
+// file holds and what a setting missing from the file reads as.
 struct Werte {
-    bool autoload = false;
-    QString datei;
-    bool remember = false;
-    bool maximize = false;
-    QStringList futter;
+    bool autoload = false; // "autoload": load `datei` at start
+    QString datei;         // "file": kept also while automatic load is off
+    bool remember = false; // "remember": the feeding check after every load
+    bool maximize = false; // "maximize": the window starts maximised
+    QStringList futter;    // "futter": the usual foods
+
+    // The data file the program loads at start: `datei` when automatic load is
+    // on and the file is not "0"; nothing otherwise.
+    std::optional<QString> startDatei() const;
 };
 
-// The six lines of the file, CR LF ended, Windows-1252.
+// The settings a table holds. A switch is on when its value is exactly "1";
+// a name missing from the table gives the default.
+Werte werte(const Tabelle &tabelle);
+
+// Reads the settings file into `werte` (replacing them). Returns false when the
+// file cannot be opened or read; `werte` then holds what was read before.
+bool laden(Werte &werte);
+// The same from the settings file at `datei`.
+bool laden(Werte &werte, const QString &datei);
+
+// The six lines of the file ("[Options]" and one per setting), CR LF ended, Windows-1252.
 QByteArray schreiben(const Werte &w);
 
 // Writes the settings file; raises EInOutError when it cannot be written, and

@@ -156,7 +156,7 @@ TEST_F(FutterlisteTest, NeueFutterartObenDieLeereZeileFaelltWeg)
     for (const auto &fall : faelle) {
         SCOPED_TRACE(fall.futter.toStdString());
         optionen({"[Options]", "futter=" + fall.futter});
-        TOptionen::setVerz(ordner.path());
+        Optionen::setVerzeichnis(ordner.path());
         TOptionen d;
         d.show();
         d.StringGrid1->setCurrentRow(fall.zeile);
@@ -174,7 +174,7 @@ TEST_F(FutterlisteTest, ZuLangeFutterlisteWirdAbgelehntStattSpaeterVerloren)
     // be as long as the reader takes, 1 MiB, and no longer.
     const int kopf = 63, grenze = 1 << 20;
     optionen({"[Options]", "futter=Maus"});
-    TOptionen::setVerz(ordner.path());
+    Optionen::setVerzeichnis(ordner.path());
     const QByteArray alt = dateiLesen(pfad("options.ini"));
     for (const int laenge : {grenze - kopf + 1, grenze - kopf}) {
         SCOPED_TRACE(laenge);
@@ -193,9 +193,9 @@ TEST_F(FutterlisteTest, ZuLangeFutterlisteWirdAbgelehntStattSpaeterVerloren)
         } else {
             EXPECT_EQ(meldung, QString());
             EXPECT_EQ(dateiLesen(pfad("options.ini")).size(), grenze);
-            Optionen::Tabelle t;
-            ASSERT_TRUE(Optionen::laden(t));
-            EXPECT_EQ(Optionen::wert(t, "futter"), w.futter[0]);
+            Optionen::Werte gelesen;
+            ASSERT_TRUE(Optionen::laden(gelesen));
+            EXPECT_EQ(gelesen.futter, w.futter);
         }
     }
     EXPECT_EQ(QDir(ordner.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"options.ini"});

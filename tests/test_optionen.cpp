@@ -32,7 +32,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        TOptionen::setVerz(dir.path());
+        Optionen::setVerzeichnis(dir.path());
         DialogTest::zuruecksetzen();
         DialogTest::nieBlockieren(true);
     }
@@ -54,7 +54,7 @@ protected:
 
 TEST_F(OptionenTest, PfadIstVerzeichnisPlusDateiname)
 {
-    TOptionen::setVerz(QStringLiteral("/a/b/"));
+    Optionen::setVerzeichnis(QStringLiteral("/a/b/"));
     EXPECT_EQ(Optionen::pfad(), QStringLiteral("/a/b//options.ini"));
 }
 
@@ -62,15 +62,15 @@ TEST_F(OptionenTest, FehlendeDateiMeldetUndLeertDieTabelle)
 {
     TOptionen o;
     ladeDatei(o, "maximize=1\r\n");
-    EXPECT_EQ(o.getOption(QStringLiteral("maximize")), QStringLiteral("1"));
+    EXPECT_TRUE(o.geladen().maximize);
     EXPECT_TRUE(DialogTest::protokoll().isEmpty());
 
     QFile::remove(datei());
     DialogTest::naechsteAntwort(mbOK);
     o.OptionenLoad();
     EXPECT_EQ(DialogTest::protokoll(), QStringList{NichtGefunden});
-    EXPECT_EQ(o.getOption(QStringLiteral("maximize")), QString());
-    EXPECT_EQ(o.getOption(QStringLiteral("futter")), QString());
+    EXPECT_FALSE(o.geladen().maximize);
+    EXPECT_TRUE(o.geladen().futter.isEmpty());
 }
 
 TEST_F(OptionenTest, DialogZeigtDieDateiUndSchreibtGenauSechsZeilen)
@@ -110,7 +110,7 @@ TEST_F(OptionenTest, FehlgeschlagenesSpeichernLaesstDieAlteDateiStehen)
     const QByteArray alt = "maximize=1\r\n";
     const QString ordner = dir.path() + QStringLiteral("/gesperrt");
     ASSERT_TRUE(QDir().mkdir(ordner));
-    TOptionen::setVerz(ordner);
+    Optionen::setVerzeichnis(ordner);
     dateiSchreiben(Optionen::pfad(), alt);
     const QByteArray ordnerName = QFile::encodeName(ordner);
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
@@ -144,15 +144,15 @@ TEST_F(OptionenTest, GrosseBinaereOderFremdeDateienStoerenNicht)
     gross.append("\r\nmaximize=1\r\n");
     TOptionen o;
     ladeDatei(o, gross);
-    EXPECT_EQ(o.getOption(QStringLiteral("remember")), QStringLiteral("1"));
-    EXPECT_EQ(o.getOption(QStringLiteral("futter")), QString());
-    EXPECT_EQ(o.getOption(QStringLiteral("maximize")), QString());
+    EXPECT_TRUE(o.geladen().remember);
+    EXPECT_TRUE(o.geladen().futter.isEmpty());
+    EXPECT_FALSE(o.geladen().maximize);
 
     QByteArray binaer;
     for (int i = 0; i < 4096; ++i)
         binaer.append(char((i * 7919) & 0xFF));
     ladeDatei(o, "maximize=1\r\n" + binaer);
-    EXPECT_EQ(o.getOption(QStringLiteral("maximize")), QStringLiteral("1"));
+    EXPECT_TRUE(o.geladen().maximize);
     EXPECT_TRUE(DialogTest::protokoll().isEmpty());
 
     // A folder or a pipe of that name is a file that cannot be read; the pipe must not block.
@@ -165,7 +165,7 @@ TEST_F(OptionenTest, GrosseBinaereOderFremdeDateienStoerenNicht)
     DialogTest::naechsteAntwort(mbOK);
     o.OptionenLoad();
     EXPECT_EQ(DialogTest::protokoll(), (QStringList{NichtGefunden, NichtGefunden}));
-    EXPECT_EQ(o.getOption(QStringLiteral("maximize")), QString());
+    EXPECT_FALSE(o.geladen().maximize);
 }
 
 TEST_F(OptionenTest, FutterlisteHinzufuegenVerschiebenLoeschen)
@@ -342,7 +342,7 @@ TEST_F(OptionenTest, WasDieDateiNichtHaltenKannWirdGesagt)
 
 TEST_F(OptionenTest, OkMitFehlschlagendemSchreibenBleibtOffen)
 {
-    TOptionen::setVerz(dir.path() + QStringLiteral("/fehlt"));
+    Optionen::setVerzeichnis(dir.path() + QStringLiteral("/fehlt"));
     bool offen = false;
     DialogTest::naechsterDialog([&](QWidget *w) {
         auto *d = static_cast<TOptionen *>(w);

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace {
 
 QString wertIn(const QByteArray &bytes, const char *name)
@@ -107,14 +109,52 @@ TEST(OptionenLesen, EinGrosserRestHinterCtrlZKostetKeineZeile)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     Optionen::setVerzeichnis(dir.path());
-    Optionen::Tabelle t;
-    EXPECT_FALSE(Optionen::laden(t));
-    EXPECT_TRUE(t.empty());
+    Optionen::Werte w;
+    w.remember = true;
+    EXPECT_FALSE(Optionen::laden(w));
+    EXPECT_FALSE(w.remember); // nothing read: the defaults
     // The file ends at Ctrl-Z, so the last line before it is whole, though
     // reading stops at 1 MiB in the middle of what follows.
     dateiSchreiben(Optionen::pfad(), "remember=1\r\nmaximize=1\x1A" + QByteArray(2 << 20, 'x'));
-    EXPECT_TRUE(Optionen::laden(t));
-    EXPECT_EQ(Optionen::wert(t, QStringLiteral("remember")), QStringLiteral("1"));
-    EXPECT_EQ(Optionen::wert(t, QStringLiteral("maximize")), QStringLiteral("1"));
+    EXPECT_TRUE(Optionen::laden(w));
+    EXPECT_TRUE(w.remember);
+    EXPECT_TRUE(w.maximize);
     Optionen::setVerzeichnis(QStringLiteral("."));
+}
+
+TEST(OptionenLesen, WerteMitVorgabenUndStartdatei)
+{
+    // A switch is on only at exactly "1"; a setting the file lacks has its default;
+    // the start-up file needs automatic load on and a file other than "0".
+    const struct {
+        const char *datei;
+        bool autoload, remember, maximize;
+        const char *file;
+        std::optional<const char *> start;
+        QStringList futter;
+    } faelle[] = {
+        {"", false, false, false, "", {}, {}},
+        {"[Options]\r\nautoload=1\r\nfile=a.vix\r\nremember=1\r\nmaximize=1\r\nfutter=Maus|Ratte\r\n",
+         true, true, true, "a.vix", "a.vix", {"Maus", "Ratte"}},
+        {"autoload=0\r\nfile=a.vix\r\n", false, false, false, "a.vix", {}, {}},
+        {"autoload=1\r\nfile=0\r\n", true, false, false, "0", {}, {}},
+        {"autoload=1\r\n", true, false, false, "", "", {}}, // the empty name is loaded and fails there
+        {"autoload=1\r\nfile=b.vix\r\nautoload=0\r\n", false, false, false, "b.vix", {}, {}},
+        {"autoload= 1\r\nremember=true\r\nmaximize=01\r\nfile= 0\r\n", false, false, false, " 0", {}, {}},
+        {"remember=2\r\nmaximize=1 \r\nfutter=|\r\n", false, false, false, "", {}, {""}},
+    };
+    for (const auto &f : faelle) {
+        SCOPED_TRACE(f.datei);
+        const Optionen::Werte w = Optionen::werte(Optionen::lesen(f.datei));
+        EXPECT_EQ(w.autoload, f.autoload);
+        EXPECT_EQ(w.remember, f.remember);
+        EXPECT_EQ(w.maximize, f.maximize);
+        EXPECT_EQ(w.datei, QString::fromLatin1(f.file));
+        EXPECT_EQ(w.startDatei(), f.start ? std::optional(QString::fromLatin1(*f.start)) : std::nullopt);
+        EXPECT_EQ(w.futter, f.futter);
+        // What is read is written back as read.
+        EXPECT_EQ(Optionen::schreiben(Optionen::werte(Optionen::lesen(Optionen::schreiben(w)))),
+                  Optionen::schreiben(w));
+    }
+    EXPECT_EQ(Optionen::pfad(QStringLiteral("/x")), QStringLiteral("/x/options.ini"));
 }

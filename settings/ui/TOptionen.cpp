@@ -195,27 +195,17 @@ QWidget *TOptionen::seiteFutterarten()
     return seite;
 }
 
-void TOptionen::setVerz(const QString &dir)
-{
-    Optionen::setVerzeichnis(dir);
-}
-
 void TOptionen::OptionenLoad()
 {
-    tabelle = OptionenLesen(isVisible() ? this : parentWidget()); // a hidden dialog: the message sits over its owner
+    gelesen = OptionenLesen(isVisible() ? this : parentWidget()); // a hidden dialog: the message sits over its owner
 }
 
-Optionen::Tabelle TOptionen::OptionenLesen(QWidget *besitzer)
+Optionen::Werte TOptionen::OptionenLesen(QWidget *besitzer)
 {
-    Optionen::Tabelle gelesen;
-    if (!Optionen::laden(gelesen))
-        MessageDlg(besitzer, QStringLiteral("Optionsdatei \"options.ini\" nicht gefunden"), MsgArt::Fehler, mbOK);
-    return gelesen;
-}
-
-QString TOptionen::getOption(const QString &name) const
-{
-    return Optionen::wert(tabelle, name);
+    Optionen::Werte w;
+    if (!Optionen::laden(w))
+        MessageDlg(besitzer, Optionen::nichtGefunden(), MsgArt::Fehler, mbOK);
+    return w;
 }
 
 Optionen::Werte TOptionen::eingestellt() const
@@ -294,13 +284,12 @@ bool TOptionen::eventFilter(QObject *o, QEvent *e)
 void TOptionen::FormActivate()
 {
     OptionenLoad();
-    const auto an = [this](const char *name) { return getOption(QLatin1String(name)) == u"1"; };
-    CheckBox1->setChecked(an("autoload"));
+    CheckBox1->setChecked(gelesen.autoload);
     CheckBox1Click(); // the path field follows the box also when it stays unchecked
-    CheckBox2->setChecked(an("remember"));
-    CheckBox3->setChecked(an("maximize"));
-    Edit1->setText(getOption(QStringLiteral("file")));
-    setFutterZeilen(Optionen::futterListe(getOption(QStringLiteral("futter"))));
+    CheckBox2->setChecked(gelesen.remember);
+    CheckBox3->setChecked(gelesen.maximize);
+    Edit1->setText(gelesen.datei);
+    setFutterZeilen(gelesen.futter);
 }
 
 void TOptionen::CheckBox1Click()

@@ -1,7 +1,6 @@
 #pragma once
 // The options dialog. Its settings-file operations delegate to the rules in
-// settings/Optionen.h. Readers elsewhere call OptionenLesen and look values
-// up with Optionen::wert.
+// settings/Optionen.h. Readers elsewhere call OptionenLesen.
 #include "settings/Optionen.h"
 #include "toolkit/Dialoge.h"
 
@@ -21,14 +20,14 @@ class TOptionen : public QDialog {
 public:
     explicit TOptionen(QWidget *parent = nullptr);
 
-    static void setVerz(const QString &dir);
     // Reads the settings file; when it cannot be read, tells the user
     // "Optionsdatei "options.ini" nicht gefunden" and keeps what was read.
     void OptionenLoad();
-    QString getOption(const QString &name) const;
+    // What OptionenLoad read last.
+    const Optionen::Werte &geladen() const { return gelesen; }
     // What OptionenLoad reads, with the same message when it cannot, for a
     // reader that would otherwise build the whole dialog just to ask.
-    static Optionen::Tabelle OptionenLesen(QWidget *besitzer);
+    static Optionen::Werte OptionenLesen(QWidget *besitzer);
     // Writes what the dialog's controls hold; raises EInOutError when it cannot.
     void OptionenSave();
     // What the controls hold, as the settings file keeps it.
@@ -78,6 +77,6 @@ private:
     void setFutterZeilen(const QStringList &zeilen);
     void tauschen(int mitZeile); // swaps the selected row with another and selects that one
 
-    Optionen::Tabelle tabelle;
+    Optionen::Werte gelesen;
     bool aktiviert = false;
 };
