@@ -110,16 +110,18 @@ def record(name, tage, futter):
     return bytes(r)
 
 
-def starts(ordner):
-    """Median wall and processor times of the program's start with 1,000
-    snakes and of a minimal Qt window, taken in turn, and the medians of the
-    pairwise ratios: {"real": (a, b, ratio), "cpu": (a, b, ratio)}."""
-    vix = os.path.join(ordner, "start.vix")
-    with open(vix, "wb") as f:
-        for i in range(1000):
-            f.write(record(f"Schlange {i}", 7, 20))
+def starts(ordner, anzahl, runden):
+    """Median wall and processor times of the program's start with `anzahl`
+    snakes (none: the settings load nothing) and of a minimal Qt window, taken
+    in turn `runden` times, and the medians of the pairwise ratios:
+    {"real": (a, b, ratio), "cpu": (a, b, ratio)}."""
+    vix = os.path.join(ordner, f"start{anzahl}.vix")
+    if anzahl:
+        with open(vix, "wb") as f:
+            for i in range(anzahl):
+                f.write(record(f"Schlange {i}", 7, 20))
     with open(os.path.join(ordner, "options.ini"), "wb") as f:
-        f.write(b"[Options]\r\nautoload=1\r\nfile=" + vix.encode() +
+        f.write(b"[Options]\r\nautoload=" + (b"1" if anzahl else b"0") + b"\r\nfile=" + vix.encode() +
                 b"\r\nremember=0\r\nmaximize=0\r\nfutter=\r\n")
     a_prog = os.path.abspath(os.path.join(BUILD, "bench", "start_vivarix"))
     b_prog = os.path.abspath(os.path.join(BUILD, "bench", "start_minimal"))
@@ -138,7 +140,7 @@ def starts(ordner):
 
     uhr(a_prog), uhr(b_prog)  # warm the page cache
     a, b = [], []
-    for _ in range(STARTS):
+    for _ in range(runden):
         a.append(uhr(a_prog))
         b.append(uhr(b_prog))
     return {k: (statistics.median(x[k] for x in a), statistics.median(y[k] for y in b),
@@ -180,17 +182,22 @@ def main():
         if ziel_ms is not None:
             ziel, ok = f"< {ziel_ms} ms", "yes" if t < ziel_ms else "NO"
         print(f"| {label} | {zelle(t)} | {basis or ''} | {zelle(tb)} | {zelle(v)} | {uhr} | {ziel} | {ok} |")
-    with tempfile.TemporaryDirectory() as ordner:
-        s = starts(ordner)
-    if s:
+    # The large collections take longer to start, so they are started fewer times.
+    for anzahl, runden in ((0, STARTS), (1000, STARTS), (10000, STARTS // 3), (30000, STARTS // 5)):
+        with tempfile.TemporaryDirectory() as ordner:
+            s = starts(ordner, anzahl, runden)
+        if not s:
+            continue
+        was = f"{anzahl:,} snakes" if anzahl else "no snakes"
         a, b, v = s["real"]
-        print(f"| Program start to first painted window, 1,000 snakes | {zelle(a)} | minimal Qt window "
-              f"| {zelle(b)} | {v:.2f} | real | ≤ 2.5× | {'yes' if v <= 2.5 else 'NO'} |")
+        print(f"| Program start to first painted window, {was} | {zelle(a)} | minimal Qt window "
+              f"| {zelle(b)} | {v:.2f} | real | | |")
         a, b, v = s["cpu"]
         print(f"| The same start, processor time of all its threads | {zelle(a)} | minimal Qt window "
-              f"| {zelle(b)} | {v:.2f} | cpu | | |")
+              f"| {zelle(b)} | {v:.2f} | cpu | ≤ 1.3× | {'yes' if v <= 1.3 else 'NO'} |")
     print("\nThe ratios of the start are the medians of the pairwise ratios of starts taken in turn. "
-          "Both programs end at their first painted window.")
+          "Both programs end at their first painted window; with snakes, Vivarix's first paint that shows "
+          "them, which today comes once the whole collection is in.")
 
 
 if __name__ == "__main__":

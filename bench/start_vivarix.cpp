@@ -1,26 +1,30 @@
 // The program's own start (the very function app/main.cpp calls), ended as
 // soon as the window has been painted with the collection that the settings
-// load at start: timed as a whole process against start_minimal by
+// load at start, or at its first paint when they load none: timed as a whole process against start_minimal by
 // bench/leistung.sh. Both end right there, without tearing down their
 // windows, since what is timed is the way to the first painted window, not
 // the way out.
 #include "app/Start.h"
 #include "app/TVivarix.h"
+#include "settings/Optionen.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QTimer>
 
 #include <cstdlib>
 
 namespace {
-// Ends the process once the window has been painted with the collection.
+// Ends the process once the window has been painted with the collection, or
+// painted at all when there is no collection to wait for.
 struct NachDemMalen : QObject {
     const TVivarix *fenster;
-    explicit NachDemMalen(const TVivarix *f) : fenster(f) {}
+    bool mitSammlung;
+    NachDemMalen(const TVivarix *f, bool mitSammlung) : fenster(f), mitSammlung(mitSammlung) {}
     bool eventFilter(QObject *o, QEvent *e) override
     {
-        if (o == fenster && e->type() == QEvent::Paint && !fenster->Schlangen.empty())
+        if (o == fenster && e->type() == QEvent::Paint && (!mitSammlung || !fenster->Schlangen.empty()))
             QTimer::singleShot(0, qApp, [] { std::_Exit(0); });
         return QObject::eventFilter(o, e);
     }
@@ -31,7 +35,11 @@ int main(int argc, char **argv)
 {
     std::unique_ptr<NachDemMalen> beobachter;
     return Start::ausfuehren(argc, argv, [&](TVivarix &Vivarix) {
-        beobachter = std::make_unique<NachDemMalen>(&Vivarix);
+        // The settings in the start folder say whether a collection comes.
+        Optionen::Werte werte;
+        const bool mitSammlung =
+            Optionen::laden(werte, Optionen::pfad(QDir::currentPath())) && werte.startDatei().has_value();
+        beobachter = std::make_unique<NachDemMalen>(&Vivarix, mitSammlung);
         Vivarix.installEventFilter(beobachter.get());
     });
 }
