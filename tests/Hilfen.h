@@ -17,6 +17,20 @@ int alsNobody(const std::function<int()> &f);
 // Runs `f` in a forked child and returns its exit code (255 on a crash).
 int imKind(const std::function<int()> &f);
 
+// Built with AddressSanitizer: it reserves terabytes of address space at start,
+// so a test that limits the address space leaves it no room to allocate.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool mitAdressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool mitAdressSanitizer = true;
+#else
+constexpr bool mitAdressSanitizer = false;
+#endif
+#else
+constexpr bool mitAdressSanitizer = false;
+#endif
+
 // A tiny tmpfs of 100 KiB at `pfad` while it lives, where the test may mount
 // one (as root); `da` tells whether it is mounted.
 struct KleinesDateisystem {

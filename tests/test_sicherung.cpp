@@ -906,6 +906,8 @@ TEST_F(SicherungTest, AFileLargerThanTheMemoryAllowsIsRefusedBeforeReading)
 
 TEST_F(SicherungTest, TheLoadLimitFollowsAnAddressSpaceLimit)
 {
+    if (mitAdressSanitizer)
+        GTEST_SKIP() << "AddressSanitizer's own reservation exceeds any address-space limit";
     const int rc = imKind([&] {
         const rlimit grenze{std::uint64_t(512) << 20, std::uint64_t(512) << 20};
         if (::setrlimit(RLIMIT_AS, &grenze) != 0)
