@@ -85,7 +85,9 @@ protected:
     {
         if (e->type() != QEvent::Show)
             return false;
-        // The window handles its show first (a dialog places itself there), then the hook runs, once.
+        // The window handles its show first (a dialog places itself there), then the
+        // hook runs, once. Filters installed on the window before this one do not
+        // see this one event, so the hook is installed while the window is built.
         o->removeEventFilter(this);
         o->event(e);
         const std::function<void()> b = std::move(befehl);
