@@ -1,6 +1,5 @@
 #include "app/TDateneingabe.h"
 
-#include "app/DialogTeile.h"
 #include "data/Fehler.h"
 #include "data/TSchlange.h"
 #include "toolkit/Bild.h"
@@ -75,7 +74,7 @@ TDateneingabe::TDateneingabe(QWidget *parent) : QDialog(parent)
     rahmenLayout->addSpacing(4);
     rahmenLayout->addLayout(intervallZeile(rahmen));
 
-    const auto g = DialogTeile::geruest(this, QStringLiteral("Stammdaten"), QStringLiteral("Stammdaten"), rahmen);
+    const auto g = GeruestBauen(this, QStringLiteral("Stammdaten"), QStringLiteral("Stammdaten"), rahmen);
     titel = g.titel;
     Button2 = g.ok;
     Button3 = g.abbrechen;
@@ -100,7 +99,7 @@ void TDateneingabe::eingabenAnlegen(QWidget *rahmen)
     ComboBox2->addItems({QStringLiteral("männlich"), QStringLiteral("weiblich"), QStringLiteral("unbekannt")});
     Edit3 = eingabe(rahmen, QStringLiteral("Edit3"), 10);
     Edit4 = eingabe(rahmen, QStringLiteral("Edit4"), MaxBildPfad);
-    Button1 = DialogTeile::knopf(rahmen, QStringLiteral("Wählen..."), QStringLiteral("Button1"));
+    Button1 = Knopf(rahmen, QStringLiteral("Wählen..."), QStringLiteral("Button1"));
     Button1->setAutoDefault(true);
 
     ComboBox1 = new QComboBox(rahmen);
@@ -127,7 +126,7 @@ QLayout *TDateneingabe::felderAnordnen(QWidget *rahmen)
                                 QStringLiteral("Schlupfmonat:"), QStringLiteral("Bilddatei:")};
     for (int i = 0; i < 6; ++i) {
         auto *caption = new QLabel(captions[i], rahmen);
-        DialogTeile::beschrifte(caption, zeilen[i]);
+        Beschriften(caption, zeilen[i]);
         felder->addWidget(caption, i, 0);
         felder->addWidget(zeilen[i], i, 1, 1, zeilen[i] == Edit4 ? 1 : 2);
     }
@@ -149,7 +148,7 @@ QLayout *TDateneingabe::intervallZeile(QWidget *rahmen)
 {
     auto *intervall = new QHBoxLayout;
     auto *intervallCaption = new QLabel(QStringLiteral("Gewünschtes Fressintervall:"), rahmen);
-    DialogTeile::beschrifte(intervallCaption, ComboBox1);
+    Beschriften(intervallCaption, ComboBox1);
     ComboBox1->setAccessibleName(QStringLiteral("Gewünschtes Fressintervall in Tagen"));
     intervall->addWidget(intervallCaption);
     intervall->addWidget(ComboBox1);

@@ -1,8 +1,8 @@
 #include "app/TDatum.h"
 
-#include "app/DialogTeile.h"
 #include "data/Datum.h"
 #include "toolkit/Dialoge.h"
+#include "toolkit/Fensterteile.h"
 
 #include <QAbstractItemView>
 #include <QCalendarWidget>
@@ -113,7 +113,7 @@ TDatum::TDatum(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heu
     Label1->setTextFormat(Qt::PlainText);
     Label1->setMinimumWidth(Label1->fontMetrics().horizontalAdvance(langesDatum(QDate(2026, 9, 30))) + 8);
     auto *caption = new QLabel(QStringLiteral("Eingabe:"), this);
-    DialogTeile::beschrifte(caption, Edit1);
+    Beschriften(caption, Edit1);
 
     auto *inhalt = new QWidget(this);
     auto *raster = new QGridLayout(inhalt);
@@ -124,7 +124,7 @@ TDatum::TDatum(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heu
     raster->addWidget(Label1, 1, 2);
     raster->setColumnStretch(2, 1);
 
-    const auto g = DialogTeile::geruest(this, QStringLiteral("Datumsauswahl"), QStringLiteral("Datum"), inhalt);
+    const auto g = GeruestBauen(this, QStringLiteral("Datumsauswahl"), QStringLiteral("Datum"), inhalt);
     titel = g.titel;
     Button2 = g.ok;
     Button3 = g.abbrechen;

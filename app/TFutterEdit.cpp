@@ -1,6 +1,5 @@
 #include "app/TFutterEdit.h"
 
-#include "app/DialogTeile.h"
 #include "app/TDatum.h"
 #include "toolkit/Dialoge.h"
 #include "toolkit/Fensterteile.h"
@@ -30,7 +29,7 @@ TFutterEdit::TFutterEdit(QWidget *parent, const QDate &heute) : QDialog(parent),
     futter1->setMaxLength(100);
     LaengeZeigen(futter1);
     futter1->setMinimumWidth(320);
-    DialogTeile::beschrifte(Label2, futter1);
+    Beschriften(Label2, futter1);
 
     auto *eingaben = new QGridLayout(inhalt);
     eingaben->setContentsMargins(0, 0, 0, 0);
@@ -39,7 +38,7 @@ TFutterEdit::TFutterEdit(QWidget *parent, const QDate &heute) : QDialog(parent),
     eingaben->addWidget(datum1, 1, 0);
     eingaben->addWidget(futter1, 1, 1);
 
-    const auto g = DialogTeile::geruest(this, QStringLiteral("Eingaben editieren"), QStringLiteral("Editieren"), inhalt);
+    const auto g = GeruestBauen(this, QStringLiteral("Eingaben editieren"), QStringLiteral("Editieren"), inhalt);
     titel = g.titel;
     Button2 = g.ok;
     Button3 = g.abbrechen;

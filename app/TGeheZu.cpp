@@ -1,6 +1,5 @@
 #include "app/TGeheZu.h"
 
-#include "app/DialogTeile.h"
 #include "toolkit/Fensterteile.h"
 
 #include <QBoxLayout>
@@ -72,7 +71,7 @@ TGeheZu::TGeheZu(QWidget *parent, const QStringList &namen, int aktuell) : QDial
     suche = new QLineEdit(this);
     suche->setObjectName(QStringLiteral("suche"));
     suche->setMaxLength(100);
-    DialogTeile::beschrifte(Label1, suche);
+    Beschriften(Label1, suche);
     suche->setAccessibleDescription(QStringLiteral("Pfeiltasten wählen, Eingabe zeigt die Schlange"));
 
     modell = new TNamenFilter(namen, this);
@@ -89,8 +88,8 @@ TGeheZu::TGeheZu(QWidget *parent, const QStringList &namen, int aktuell) : QDial
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->setTextFormat(Qt::PlainText);
 
-    Button3 = DialogTeile::knopf(this, QStringLiteral("Abbrechen"), QStringLiteral("Button3"));
-    Button2 = DialogTeile::knopf(this, QStringLiteral("OK"), QStringLiteral("Button2"));
+    Button3 = Knopf(this, QStringLiteral("Abbrechen"), QStringLiteral("Button3"));
+    Button2 = Knopf(this, QStringLiteral("OK"), QStringLiteral("Button2"));
     Button3->setAutoDefault(false);
     Button2->setAutoDefault(false);
     Button2->setDefault(true);

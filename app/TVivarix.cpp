@@ -118,12 +118,18 @@ void journalMerken(TSchlange &r, const Journal &j, const TStringGrid *grid)
 template <typename Sender, typename Signal, typename Ergebnis>
 void TVivarix::verbinde(Sender *s, Signal sig, Ergebnis (TVivarix::*slot)())
 {
-    connect(s, sig, this, [this, slot] { Bewacht(this, [&] { (this->*slot)(); }); });
+    BewachtVerbinden(s, sig, this, [this, slot] { (this->*slot)(); });
 }
 
 TVivarix::TVivarix(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Vivarix"));
+    // Run once the window is on screen, so the journal area has its real width;
+    // unless the start has already run it.
+    BeimErstenZeigen(this, [this] {
+        if (!gestartet)
+            QTimer::singleShot(0, this, [this] { Bewacht(this, [&] { FormActivate(); }); });
+    });
     setWindowTitle(kCaption);
     for (DateiDialog *d : {&OpenDialog1, &SaveDialog1}) {
         d->filterName = QStringLiteral("Vivarix-Daten");
@@ -153,8 +159,7 @@ void TVivarix::aufbauen()
     TabControl1 = new TTabControl(this);
     TabControl1->setObjectName(QStringLiteral("TabControl1"));
     setCentralWidget(TabControl1);
-    connect(TabControl1, &TTabControl::currentChanged, this,
-            [this](int i) { Bewacht(this, [&] { TabControl1Change(i); }); });
+    BewachtVerbinden(TabControl1, &TTabControl::currentChanged, this, [this](int i) { TabControl1Change(i); });
 
     // Under the tabs, the page of the snake on show: its card over its two journals.
     QWidget *seite = TabControl1->contentArea();
@@ -566,11 +571,6 @@ void TVivarix::showEvent(QShowEvent *e)
 {
     QMainWindow::showEvent(e);
     mindestgroesseSetzen(); // now with the real frame
-    if (!gestartet) {
-        gestartet = true;
-        // Run once the window is on screen, so the journal area has its real width.
-        QTimer::singleShot(0, this, [this] { Bewacht(this, [&] { FormActivate(); }); });
-    }
 }
 
 namespace {

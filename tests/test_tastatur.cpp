@@ -10,6 +10,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -223,6 +224,40 @@ TEST(Waechter, AuchUnerwarteteFehlerWerdenGemeldet)
     EXPECT_FALSE(Bewacht(nullptr, [] { throw 42; }));
     EXPECT_EQ(DialogTest::protokoll().size(), 2);
     EXPECT_EQ(DialogTest::protokoll().last(), "Bericht|Unbekannter Fehler.");
+    DialogTest::nieBlockieren(false);
+    DialogTest::zuruecksetzen();
+}
+
+TEST(Waechter, VerbindungenUndErstesZeigenLaufenHinterIhm)
+{
+    DialogTest::zuruecksetzen();
+    DialogTest::nieBlockieren(true);
+    QDialog dlg;
+    auto *feld = new QLineEdit(&dlg);
+    auto *knopf = Knopf(&dlg, QStringLiteral("OK"), QStringLiteral("Button2"));
+    QString getippt;
+    int gezeigt = 0;
+    int geklickt = 0;
+    BewachtVerbinden(feld, &QLineEdit::textChanged, &dlg, [&](const QString &t) {
+        getippt = t;
+        throw std::runtime_error("getippt");
+    });
+    BewachtVerbinden(knopf, &QPushButton::clicked, &dlg, [&] { ++geklickt; });
+    BeimErstenZeigen(&dlg, [&] {
+        ++gezeigt;
+        EXPECT_TRUE(dlg.isVisible());
+        throw std::runtime_error("gezeigt");
+    });
+    dlg.show();
+    dlg.hide();
+    dlg.show();
+    EXPECT_EQ(gezeigt, 1);
+    QTest::keyClicks(feld, "a");
+    EXPECT_EQ(getippt, "a");
+    QTest::mouseClick(knopf, Qt::LeftButton);
+    EXPECT_EQ(geklickt, 1);
+    EXPECT_EQ(knopf->accessibleName(), "OK");
+    EXPECT_EQ(DialogTest::protokoll().size(), 2); // both failures reported, none reached the event loop
     DialogTest::nieBlockieren(false);
     DialogTest::zuruecksetzen();
 }

@@ -1,7 +1,9 @@
 #include "toolkit/Fensterteile.h"
 
+#include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QFont>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -38,10 +40,116 @@ QHBoxLayout *OkZeile(QWidget *dialog, QPushButton *&ok)
     ok = new QPushButton(QStringLiteral("OK"), dialog);
     ok->setObjectName(QStringLiteral("Button1"));
     ok->setDefault(true);
+    return KnopfZeile({ok});
+}
+
+QPushButton *Knopf(QWidget *parent, const QString &caption, const QString &name)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setAccessibleName(caption);
+    return b;
+}
+
+QHBoxLayout *KnopfZeile(std::initializer_list<QPushButton *> knoepfe)
+{
     auto *zeile = new QHBoxLayout;
     zeile->addStretch(1);
-    zeile->addWidget(ok);
+    for (QPushButton *b : knoepfe)
+        zeile->addWidget(b);
     return zeile;
+}
+
+namespace {
+class EscapeSperre : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(e)->matches(QKeySequence::Cancel)) {
+            e->accept();
+            return true;
+        }
+        return false;
+    }
+};
+
+class ErstesZeigen : public QObject {
+public:
+    ErstesZeigen(QWidget *fenster, std::function<void()> befehl) : QObject(fenster), befehl(std::move(befehl)) {}
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() != QEvent::Show)
+            return false;
+        // The window handles its show first (a dialog places itself there), then the
+        // hook runs, once. Filters installed on the window before this one do not
+        // see this one event, so the hook is installed while the window is built.
+        o->removeEventFilter(this);
+        o->event(e);
+        const std::function<void()> b = std::move(befehl);
+        deleteLater();
+        Bewacht(static_cast<QWidget *>(o), b);
+        return true;
+    }
+
+private:
+    std::function<void()> befehl;
+};
+} // namespace
+
+void EscapeSperren(QDialog *dialog)
+{
+    dialog->installEventFilter(new EscapeSperre(dialog));
+}
+
+void BeimErstenZeigen(QWidget *fenster, std::function<void()> befehl)
+{
+    fenster->installEventFilter(new ErstesZeigen(fenster, std::move(befehl)));
+}
+
+DialogGeruest GeruestBauen(QDialog *dialog, const QString &caption, const QString &titel, QWidget *inhalt)
+{
+    dialog->setWindowTitle(caption);
+
+    DialogGeruest g;
+    g.titel = TitelLabel(dialog, titel);
+
+    g.abbrechen = Knopf(dialog, QStringLiteral("Abbrechen"), QStringLiteral("Button3"));
+    g.ok = Knopf(dialog, QStringLiteral("OK"), QStringLiteral("Button2"));
+    // OK answers Enter in the fields; a button that has the focus answers it itself,
+    // so Enter on a focused "Abbrechen" never confirms.
+    g.abbrechen->setAutoDefault(true);
+    g.ok->setAutoDefault(true);
+    g.ok->setDefault(true);
+
+    auto *layout = new QVBoxLayout(dialog);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(g.titel);
+    layout->addWidget(inhalt);
+    layout->addSpacing(4);
+    layout->addLayout(KnopfZeile({g.abbrechen, g.ok}));
+
+    EscapeSperren(dialog);
+    return g;
+}
+
+void Beschriften(QLabel *caption, QWidget *eingabe)
+{
+    caption->setBuddy(eingabe);
+    QString name = caption->text();
+    if (name.endsWith(u':'))
+        name.chop(1);
+    eingabe->setAccessibleName(name);
+    // A combo box's edit field and drop-down list are controls of their own to a screen reader.
+    if (auto *box = qobject_cast<QComboBox *>(eingabe)) {
+        if (box->lineEdit())
+            box->lineEdit()->setAccessibleName(name);
+        box->view()->setAccessibleName(name + QStringLiteral(": Auswahl"));
+    }
 }
 
 namespace {

@@ -1,8 +1,15 @@
 #pragma once
-// Pieces every dialog window shares.
-#include <QString>
-#include <functional>
+// Pieces every dialog window shares: the title label, the button row, the rule
+// that Escape closes nothing, the first-show hook and the guarded connect.
+#include "toolkit/Dialoge.h"
 
+#include <QObject>
+#include <QString>
+#include <concepts>
+#include <functional>
+#include <initializer_list>
+
+class QDialog;
 class QHBoxLayout;
 class QLineEdit;
 class QSize;
@@ -21,6 +28,46 @@ void FesterRahmen(QWidget *dialog);
 // The dialog's "OK" button, named "Button1" and the default, at the right of
 // the row returned for the dialog's layout.
 QHBoxLayout *OkZeile(QWidget *dialog, QPushButton *&ok);
+
+// A push button with its object name; its caption is also what screen readers say.
+QPushButton *Knopf(QWidget *parent, const QString &caption, const QString &name);
+
+// The button row at a dialog's bottom right: a stretch, then `knoepfe` in order.
+QHBoxLayout *KnopfZeile(std::initializer_list<QPushButton *> knoepfe);
+
+// Escape closes nothing in `dialog` (its close box still does): a key the focused
+// control left unused travels up to the dialog, whose own handler would reject it.
+void EscapeSperren(QDialog *dialog);
+
+// Runs `befehl` once, behind the error guard, the first time `fenster` is shown,
+// after the window's own show handling.
+void BeimErstenZeigen(QWidget *fenster, std::function<void()> befehl);
+
+// Connects `signal` of `sender` to `befehl`, run behind the error guard of `ziel`,
+// so no failure reaches Qt's event loop. `befehl` takes the signal's values or none.
+template <typename Sender, typename Signal, typename Befehl>
+QMetaObject::Connection BewachtVerbinden(Sender *sender, Signal signal, QWidget *ziel, Befehl befehl)
+{
+    return QObject::connect(sender, signal, ziel, [ziel, befehl](const auto &...werte)
+                                requires std::invocable<const Befehl &, decltype(werte)...>
+                            { Bewacht(ziel, [&] { befehl(werte...); }); });
+}
+
+// A small input dialog laid out: its parts, left unconnected.
+struct DialogGeruest {
+    QLabel *titel;
+    QPushButton *abbrechen; // "Abbrechen", named Button3
+    QPushButton *ok;        // "OK", named Button2, the default button
+};
+
+// Lays out a dialog: caption, the title label `titel` at the top right, `inhalt`
+// below it, then "Abbrechen" and "OK" at the bottom right. The dialog keeps the
+// size of its content, and Escape does nothing in it.
+DialogGeruest GeruestBauen(QDialog *dialog, const QString &caption, const QString &titel, QWidget *inhalt);
+
+// Ties a caption label to its input: buddy and accessible name (the caption
+// without its colon).
+void Beschriften(QLabel *caption, QWidget *eingabe);
 
 // Makes a field's capacity seen: when a key or a paste brings more text than
 // `feld` can still take (its maxLength), the field stops as before and

@@ -1,8 +1,9 @@
 #include "analysis/ui/TAlarm.h"
 
-#include "analysis/ui/Fensterteile.h"
+#include "analysis/ui/Auswertungsteile.h"
 #include "chart/TChart.h"
 #include "toolkit/Dialoge.h"
+#include "toolkit/Fensterteile.h"
 #include "toolkit/TZeilenText.h"
 
 #include <QFrame>
@@ -54,18 +55,18 @@ TAlarm::TAlarm(QWidget *parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
 
-    titel = Fensterteile::titel(this);
+    titel = TitelLabel(this, QString());
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::StyledPanel);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Label1 = Fensterteile::text(Bevel1, QStringLiteral("Label1"));
+    Label1 = Auswertungsteile::text(Bevel1, QStringLiteral("Label1"));
     Label1->setWordWrap(true);
 
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);
-    RichEdit1 = Fensterteile::textbox(Bevel1, [this] { RichEdit1Enter(); });
+    RichEdit1 = Auswertungsteile::textbox(Bevel1, [this] { RichEdit1Enter(); });
 
     ScrollBox1 = new QScrollArea(Bevel1);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
@@ -90,7 +91,7 @@ TAlarm::TAlarm(QWidget *parent) : QDialog(parent)
     innen->addWidget(RichEdit1, 1);
     innen->addWidget(ScrollBox1, 0, Qt::AlignHCenter);
 
-    Fensterteile::rahmen(this, titel, Bevel1, Button1);
+    Auswertungsteile::rahmen(this, titel, Bevel1, Button1);
     setFixedSize(457, 474);
 
     connect(Button1, &QPushButton::clicked, this, &TAlarm::Button1Click);

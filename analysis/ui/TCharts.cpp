@@ -1,7 +1,8 @@
 #include "analysis/ui/TCharts.h"
 
-#include "analysis/ui/Fensterteile.h"
+#include "analysis/ui/Auswertungsteile.h"
 #include "toolkit/Dialoge.h"
+#include "toolkit/Fensterteile.h"
 #include "toolkit/TZeilenText.h"
 
 #include <QFrame>
@@ -34,7 +35,7 @@ constexpr int StufeEnde1 = 190, StufeEnde2 = 98, StufeEnde3 = 282;
 // black, never wider than from `x` to the end of its step.
 QLabel *platzLabel(QLabel *bild, const char *name, int x, int y, int stufenEnde, const QColor &schrift)
 {
-    QLabel *l = Fensterteile::text(bild, QLatin1String(name));
+    QLabel *l = Auswertungsteile::text(bild, QLatin1String(name));
     l->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     l->setAutoFillBackground(true);
     QPalette pal = l->palette();
@@ -66,12 +67,12 @@ TCharts::TCharts(QWidget *parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
 
-    titel = Fensterteile::titel(this, QStringLiteral("Fress-Parade"));
+    titel = TitelLabel(this, QStringLiteral("Fress-Parade"));
     Bevel1 = new QFrame(this);
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::StyledPanel);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Label1 = Fensterteile::text(Bevel1, QStringLiteral("Label1"), QStringLiteral("Welche Schlange ist am gierigsten:"));
+    Label1 = Auswertungsteile::text(Bevel1, QStringLiteral("Label1"), QStringLiteral("Welche Schlange ist am gierigsten:"));
 
     Image1 = new QLabel(Bevel1);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -92,8 +93,8 @@ TCharts::TCharts(QWidget *parent) : QDialog(parent)
     Label10 = platzLabel(Image1, "Label10", 219, 59, StufeEnde3, silber);
     Label5 = platzLabel(Image1, "Label5", 130, 2, StufeEnde1, weiss);
 
-    Label2 = Fensterteile::text(Bevel1, QStringLiteral("Label2"), QStringLiteral("Weitere Platzierungen:"));
-    RichEdit1 = Fensterteile::textbox(Bevel1, [this] { RichEdit1Enter(); });
+    Label2 = Auswertungsteile::text(Bevel1, QStringLiteral("Label2"), QStringLiteral("Weitere Platzierungen:"));
+    RichEdit1 = Auswertungsteile::textbox(Bevel1, [this] { RichEdit1Enter(); });
     RichEdit1->setFixedSize(PodestBreite, 105);
     RichEdit1->setAccessibleName(QStringLiteral("Weitere Platzierungen"));
     QPalette knopfFarbe = RichEdit1->palette();
@@ -113,7 +114,7 @@ TCharts::TCharts(QWidget *parent) : QDialog(parent)
     innen->addWidget(RichEdit1, 0, Qt::AlignHCenter);
     innen->addStretch(1);
 
-    Fensterteile::rahmen(this, titel, Bevel1, Button1);
+    Auswertungsteile::rahmen(this, titel, Bevel1, Button1);
     setFixedSize(364, 361);
 
     connect(Button1, &QPushButton::clicked, this, &TCharts::Button1Click);

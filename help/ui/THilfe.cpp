@@ -64,20 +64,11 @@ THilfe::THilfe(QWidget *parent, const QString &startVerz) : QDialog(parent), sta
     layout->addWidget(Panel1, 1);
     layout->addLayout(knoepfe);
 
-    connect(WebBrowser1, &QTextBrowser::anchorClicked, this,
-            [this](const QUrl &u) { Bewacht(this, [&] { folgen(u); }); });
+    BewachtVerbinden(WebBrowser1, &QTextBrowser::anchorClicked, this, [this](const QUrl &u) { folgen(u); });
     connect(Button1, &QPushButton::clicked, this, &THilfe::Button1Click);
     resize(QSize(760, 580).boundedTo(Bildschirmplatz(this)));
     WebBrowser1->setFocus();
-}
-
-void THilfe::showEvent(QShowEvent *e)
-{
-    QDialog::showEvent(e);
-    if (!aktiviert) {
-        aktiviert = true;
-        Bewacht(this, [&] { FormActivate(); });
-    }
+    BeimErstenZeigen(this, [this] { FormActivate(); });
 }
 
 void THilfe::FormActivate()

@@ -26,11 +26,9 @@ public slots:
     void Button1Click();
 
 protected:
-    void showEvent(QShowEvent *e) override;
 
 private:
     void folgen(const QUrl &verweis);
 
     QString startVerz;
-    bool aktiviert = false;
 };

@@ -12,15 +12,6 @@
 #include <QScrollBar>
 #include <QTextEdit>
 
-namespace {
-QPushButton *knopf(QWidget *parent, const QString &caption, const char *name)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
-} // namespace
-
 TDruckvorschau::TDruckvorschau(QWidget *parent, const TSchlange &s) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Druckvorschau"));
@@ -47,25 +38,21 @@ TDruckvorschau::TDruckvorschau(QWidget *parent, const TSchlange &s) : QDialog(pa
     Druckseite::aufbauen(*RichEdit1->document(), Kontrollausdruck::absaetze(s), s.name());
     RichEdit1->moveCursor(QTextCursor::End);
 
-    Button1 = knopf(this, QStringLiteral("Abbrechen"), "Button1");
-    Button2 = knopf(this, QStringLiteral("Drucken"), "Button2");
+    Button1 = Knopf(this, QStringLiteral("Abbrechen"), QStringLiteral("Button1"));
+    Button2 = Knopf(this, QStringLiteral("Drucken"), QStringLiteral("Button2"));
     Button2->setDefault(true);
     for (QPushButton *b : {Button1, Button2})
         b->installEventFilter(this);
     // Every press runs behind the error guard: a printer failure is reported
     // and the preview stays open.
-    connect(Button1, &QPushButton::clicked, this, [this] { Bewacht(this, [this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Bewacht(this, [this] { Button2Click(); }); });
+    BewachtVerbinden(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    BewachtVerbinden(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
 
-    auto *knoepfe = new QHBoxLayout;
-    knoepfe->addStretch(1);
-    knoepfe->addWidget(Button1);
-    knoepfe->addWidget(Button2);
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize); // one size, not to be dragged
     layout->addWidget(titel);
     layout->addWidget(RichEdit1);
-    layout->addLayout(knoepfe);
+    layout->addLayout(KnopfZeile({Button1, Button2}));
     AufDenBildschirm(this, RichEdit1); // a small screen shows less of the page at once
     Button2->setFocus();
 }

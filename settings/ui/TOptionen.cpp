@@ -39,13 +39,6 @@ QLabel *erklaerung(const QString &text, QWidget *parent)
     l->setWordWrap(true);
     return l;
 }
-
-// Every handler runs behind the error guard, so no failure reaches Qt's event loop.
-template <typename Sender, typename Signal>
-void verbinde(TOptionen *dlg, Sender *s, Signal sig, void (TOptionen::*slot)())
-{
-    QObject::connect(s, sig, dlg, [dlg, slot] { Bewacht(dlg, [&] { (dlg->*slot)(); }); });
-}
 } // namespace
 
 TOptionen::TOptionen(QWidget *parent) : QDialog(parent)
@@ -71,20 +64,14 @@ TOptionen::TOptionen(QWidget *parent) : QDialog(parent)
     PageControl1->addTab(TabSheet2, QStringLiteral("Futterarten"));
     PageControl1->setCurrentIndex(0);
 
-    Button3 = new QPushButton(QStringLiteral("Abbrechen"), this);
-    Button3->setObjectName(QStringLiteral("Button3"));
-    Button2 = new QPushButton(QStringLiteral("OK"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    auto *knoepfe = new QHBoxLayout;
-    knoepfe->addStretch(1);
-    knoepfe->addWidget(Button3);
-    knoepfe->addWidget(Button2);
+    Button3 = Knopf(this, QStringLiteral("Abbrechen"), QStringLiteral("Button3"));
+    Button2 = Knopf(this, QStringLiteral("OK"), QStringLiteral("Button2"));
 
     auto *layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(titel);
     layout->addWidget(PageControl1);
-    layout->addLayout(knoepfe);
+    layout->addLayout(KnopfZeile({Button3, Button2}));
 
     // Enter adds the typed food and nothing else (see keyPressEvent). No other
     // button may turn into the default, as Qt's auto-default buttons do when they
@@ -94,15 +81,19 @@ TOptionen::TOptionen(QWidget *parent) : QDialog(parent)
     for (QPushButton *b : findChildren<QPushButton *>())
         b->setAutoDefault(false);
     ok1->setDefault(true);
+    // No button answers Escape; only "Abbrechen" and the close box close without saving.
+    EscapeSperren(this);
+    BeimErstenZeigen(this, [this] { FormActivate(); });
 
-    verbinde(this, CheckBox1, &QCheckBox::toggled, &TOptionen::CheckBox1Click);
-    verbinde(this, Button1, &QPushButton::clicked, &TOptionen::Button1Click);
-    verbinde(this, ok1, &QPushButton::clicked, &TOptionen::ok1Click);
-    verbinde(this, Lschen1, &QAction::triggered, &TOptionen::Lschen1Click);
-    verbinde(this, Nachoben1, &QAction::triggered, &TOptionen::Nachoben1Click);
-    verbinde(this, Nachunten1, &QAction::triggered, &TOptionen::Nachunten1Click);
-    verbinde(this, Button2, &QPushButton::clicked, &TOptionen::Button2Click);
-    verbinde(this, Button3, &QPushButton::clicked, &TOptionen::Button3Click);
+    // Every handler runs behind the error guard, so no failure reaches Qt's event loop.
+    BewachtVerbinden(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    BewachtVerbinden(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    BewachtVerbinden(ok1, &QPushButton::clicked, this, [this] { ok1Click(); });
+    BewachtVerbinden(Lschen1, &QAction::triggered, this, [this] { Lschen1Click(); });
+    BewachtVerbinden(Nachoben1, &QAction::triggered, this, [this] { Nachoben1Click(); });
+    BewachtVerbinden(Nachunten1, &QAction::triggered, this, [this] { Nachunten1Click(); });
+    BewachtVerbinden(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    BewachtVerbinden(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
     connect(StringGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         if (Bewacht(this, [&] { PopupMenu1Popup(); }))
             PopupMenu1->exec(StringGrid1->viewport()->mapToGlobal(pos));
@@ -239,22 +230,8 @@ void TOptionen::setFutterZeilen(const QStringList &zeilen)
     StringGrid1->setCurrentRow(0);
 }
 
-void TOptionen::showEvent(QShowEvent *e)
-{
-    QDialog::showEvent(e);
-    if (!aktiviert) {
-        aktiviert = true;
-        Bewacht(this, [&] { FormActivate(); });
-    }
-}
-
 void TOptionen::keyPressEvent(QKeyEvent *e)
 {
-    // No button answers Escape; only "Abbrechen" and the close box close without saving.
-    if (e->matches(QKeySequence::Cancel)) {
-        e->accept();
-        return;
-    }
     // Enter adds the food typed on the food page, from the input or wherever the
     // focus is there; it never presses another button, so it never closes the
     // dialog and never throws away what was set.

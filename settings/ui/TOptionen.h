@@ -67,7 +67,6 @@ public slots:
     void Button3Click();
 
 protected:
-    void showEvent(QShowEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     bool eventFilter(QObject *o, QEvent *e) override;
 
@@ -78,5 +77,4 @@ private:
     void tauschen(int mitZeile); // swaps the selected row with another and selects that one
 
     Optionen::Werte gelesen;
-    bool aktiviert = false;
 };

@@ -1,6 +1,5 @@
-#include "analysis/ui/Fensterteile.h"
+#include "analysis/ui/Auswertungsteile.h"
 
-#include "toolkit/Fensterteile.h"
 #include "toolkit/TZeilenText.h"
 
 #include <QBoxLayout>
@@ -9,7 +8,7 @@
 #include <QPushButton>
 #include <QLabel>
 
-namespace Fensterteile {
+namespace Auswertungsteile {
 
 namespace {
 class FokusWeiter : public QObject {
@@ -28,11 +27,6 @@ private:
     std::function<void()> f;
 };
 } // namespace
-
-QLabel *titel(QWidget *parent, const QString &text)
-{
-    return TitelLabel(parent, text);
-}
 
 QLabel *text(QWidget *parent, const QString &name, const QString &text)
 {
@@ -68,4 +62,4 @@ void rahmen(QDialog *fenster, QLabel *titel, QWidget *inhalt, QPushButton *ok)
     layout->addLayout(knopfZeile);
 }
 
-} // namespace Fensterteile
+} // namespace Auswertungsteile
