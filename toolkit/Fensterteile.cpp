@@ -47,8 +47,8 @@ QHBoxLayout *OkZeile(QWidget *dialog, QPushButton *&ok)
 namespace {
 class LaengenWaechter : public QObject {
 public:
-    LaengenWaechter(QLineEdit *feld, std::function<void(const QString &)> melden)
-        : QObject(feld), feld(feld), melden(std::move(melden))
+    LaengenWaechter(QLineEdit *f, std::function<void(const QString &)> m)
+        : QObject(f), feld(f), melden(std::move(m))
     {
     }
 
