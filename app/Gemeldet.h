@@ -6,7 +6,7 @@
 
 template <typename T> class Gemeldet {
 public:
-    Gemeldet(T anfang, std::function<void()> melden) : wert(std::move(anfang)), melden(std::move(melden)) {}
+    Gemeldet(T anfang, std::function<void()> bei) : wert(std::move(anfang)), melden(std::move(bei)) {}
     Gemeldet(const Gemeldet &) = delete;
     Gemeldet &operator=(const Gemeldet &) = delete;
 

@@ -21,7 +21,7 @@ namespace {
 // greyed, since the calendar draws them like any other day.
 class HeuteGrenze : public QObject {
 public:
-    HeuteGrenze(QCalendarWidget *kalender, const QDate &heute) : QObject(kalender), kalender(kalender), heute(heute) {}
+    HeuteGrenze(QCalendarWidget *k, const QDate &h) : QObject(k), kalender(k), heute(h) {}
 
 protected:
     bool eventFilter(QObject *, QEvent *e) override
@@ -52,7 +52,7 @@ private:
 // stay with the calendar.
 class TippenInsFeld : public QObject {
 public:
-    TippenInsFeld(QObject *parent, QLineEdit *feld) : QObject(parent), feld(feld) {}
+    TippenInsFeld(QObject *parent, QLineEdit *f) : QObject(parent), feld(f) {}
 
 protected:
     bool eventFilter(QObject *, QEvent *e) override
@@ -83,7 +83,7 @@ QString langesDatum(const QDate &d)
 }
 } // namespace
 
-TDatum::TDatum(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heute)
+TDatum::TDatum(QWidget *parent, const QDate &datumHeute) : QDialog(parent), heute(datumHeute)
 {
     setObjectName(QStringLiteral("Datum"));
     MonthCalendar1 = new QCalendarWidget(this);

@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-TFutterEdit::TFutterEdit(QWidget *parent, const QDate &heute) : QDialog(parent), heute(heute)
+TFutterEdit::TFutterEdit(QWidget *parent, const QDate &datumHeute) : QDialog(parent), heute(datumHeute)
 {
     setObjectName(QStringLiteral("FutterEdit"));
     auto *inhalt = new QWidget(this);

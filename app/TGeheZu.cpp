@@ -11,9 +11,9 @@
 #include <QPushButton>
 #include <algorithm>
 
-TNamenFilter::TNamenFilter(QStringList namen, QObject *parent) : QAbstractListModel(parent), namen(std::move(namen))
+TNamenFilter::TNamenFilter(QStringList alle, QObject *parent) : QAbstractListModel(parent), namen(std::move(alle))
 {
-    treffer.resize(std::size_t(this->namen.size()));
+    treffer.resize(std::size_t(namen.size()));
     for (std::size_t i = 0; i < treffer.size(); ++i)
         treffer[i] = int(i);
 }

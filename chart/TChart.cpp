@@ -24,7 +24,7 @@ QString markenText(double wert)
 }
 } // namespace
 
-TBalkenSerie::TBalkenSerie(TChart *chart) : QObject(chart), chart(chart) {}
+TBalkenSerie::TBalkenSerie(TChart *diagramm) : QObject(diagramm), chart(diagramm) {}
 
 void TBalkenSerie::Add(double wert, const QString &beschriftung, const QColor &farbe)
 {

@@ -21,6 +21,11 @@ build=${VIVARIX_BUILD:-build}
 argumente=(-G Ninja -DCMAKE_BUILD_TYPE=${VIVARIX_BUILD_TYPE:-RelWithDebInfo})
 # A compiler cache, where one is installed, makes rebuilds in several checkouts cheap.
 command -v ccache >/dev/null && argumente+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Warnings in the program's own code stop the build in CI (which sets CI), not
+# in a keeper's own build; VIVARIX_WERROR=ON or OFF says so either way.
+werror=${VIVARIX_WERROR:-}
+if [ -z "$werror" ] && [ -n "${CI:-}" ] && [ "${CI:-}" != false ]; then werror=ON; fi
+[ -n "$werror" ] && argumente+=("-DVIVARIX_WERROR=$werror")
 # shellcheck disable=SC2206
 argumente+=(${VIVARIX_CMAKE_ARGS:-})
 stempel="$build/.vivarix-cmake-argumente"

@@ -281,13 +281,13 @@ void spaltenBreiten(QFileDialog &dlg)
         QFileDialog *d = &dlg;
         QObject::connect(dateien, &QFileSystemModel::directoryLoaded, liste, [d, liste, rand] {
             QTimer::singleShot(0, liste, [d, liste, rand] {
-                QHeaderView *kopf = liste->header();
+                QHeaderView *kopfzeile = liste->header();
                 int summe = 0;
                 for (int spalte = 0; spalte < 4; ++spalte) {
                     const int inhalt = static_cast<QAbstractItemView *>(liste)->sizeHintForColumn(spalte);
                     if (spalte > 0)
-                        kopf->resizeSection(spalte, qMax(kopf->sectionSize(spalte), inhalt + rand / 2));
-                    summe += kopf->sectionSize(spalte);
+                        kopfzeile->resizeSection(spalte, qMax(kopfzeile->sectionSize(spalte), inhalt + rand / 2));
+                    summe += kopfzeile->sectionSize(spalte);
                 }
                 const int fehlt = summe - liste->viewport()->width();
                 const QScreen *s = d->screen();

@@ -155,8 +155,8 @@ void Beschriften(QLabel *caption, QWidget *eingabe)
 namespace {
 class LaengenWaechter : public QObject {
 public:
-    LaengenWaechter(QLineEdit *feld, std::function<void(const QString &)> melden)
-        : QObject(feld), feld(feld), melden(std::move(melden))
+    LaengenWaechter(QLineEdit *f, std::function<void(const QString &)> m)
+        : QObject(f), feld(f), melden(std::move(m))
     {
     }
 

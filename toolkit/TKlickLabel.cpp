@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-TKlickLabel::TKlickLabel(const QString &beschriftung, QWidget *parent) : TWertLabel(beschriftung, parent)
+TKlickLabel::TKlickLabel(const QString &text, QWidget *parent) : TWertLabel(text, parent)
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setFocusPolicy(Qt::StrongFocus);

@@ -54,8 +54,8 @@ QStyleOptionTabWidgetFrame frameOption(const QWidget *control, const QRect &rect
 // which no box layout can express. Size hints come from the page's own layout.
 class TabLayout : public QLayout {
 public:
-    TabLayout(QWidget *control, QWidget *strip, QWidget *page)
-        : QLayout(control), strip(strip), page(page)
+    TabLayout(QWidget *control, QWidget *s, QWidget *p)
+        : QLayout(control), strip(s), page(p)
     {
         setContentsMargins(0, 0, 0, 0);
         addWidget(strip);
@@ -187,7 +187,7 @@ private:
 // interface refers to its tab by index, as Qt's tab bar does.
 class TTabControl::Strip::TabAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    TabAccessible(Strip *strip, int index) : strip(strip), index(index) {}
+    TabAccessible(Strip *s, int i) : strip(s), index(i) {}
     int tabIndex() const { return index; }
 
     bool isValid() const override { return strip && strip->valid(index); }
@@ -306,7 +306,7 @@ QAccessibleInterface *TTabControl::Strip::accessibleFactory(const QString &key, 
 
 // ---------------------------------------------------------------- strip
 
-TTabControl::Strip::Strip(TTabControl *owner) : QWidget(owner), owner(owner)
+TTabControl::Strip::Strip(TTabControl *o) : QWidget(o), owner(o)
 {
     static const bool factoryInstalled = (QAccessible::installFactory(&Strip::accessibleFactory), true);
     Q_UNUSED(factoryInstalled);

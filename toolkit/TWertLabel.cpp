@@ -7,7 +7,7 @@
 #include <QStyle>
 #include <QToolTip>
 
-TWertLabel::TWertLabel(const QString &beschriftung, QWidget *parent) : QLabel(parent), beschriftung(beschriftung)
+TWertLabel::TWertLabel(const QString &text, QWidget *parent) : QLabel(parent), beschriftung(text)
 {
     setTextFormat(Qt::PlainText);
     setText(QString());

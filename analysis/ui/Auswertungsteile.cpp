@@ -13,7 +13,7 @@ namespace Auswertungsteile {
 namespace {
 class FokusWeiter : public QObject {
 public:
-    FokusWeiter(QObject *parent, std::function<void()> f) : QObject(parent), f(std::move(f)) {}
+    FokusWeiter(QObject *parent, std::function<void()> aufruf) : QObject(parent), f(std::move(aufruf)) {}
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override

@@ -38,7 +38,7 @@ public:
 };
 } // namespace
 
-THilfe::THilfe(QWidget *parent, const QString &startVerz) : QDialog(parent), startVerz(startVerz)
+THilfe::THilfe(QWidget *parent, const QString &verzeichnis) : QDialog(parent), startVerz(verzeichnis)
 {
     setObjectName(QStringLiteral("Hilfe"));
     setWindowTitle(QStringLiteral("Hilfe"));
