@@ -78,7 +78,7 @@ protected:
 
 class ErstesZeigen : public QObject {
 public:
-    ErstesZeigen(QWidget *fenster, std::function<void()> befehl) : QObject(fenster), befehl(std::move(befehl)) {}
+    ErstesZeigen(QWidget *fenster, std::function<void()> aufgabe) : QObject(fenster), befehl(std::move(aufgabe)) {}
 
 protected:
     bool eventFilter(QObject *o, QEvent *e) override
