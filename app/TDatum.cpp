@@ -94,7 +94,7 @@ TDatum::TDatum(QWidget *parent, const QDate &datumHeute) : QDialog(parent), heut
     MonthCalendar1->setSelectionMode(QCalendarWidget::SingleSelection);
     MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     // Nothing older than the journals' two-digit years can name.
-    MonthCalendar1->setMinimumDate(QDate(FensterBeginn(heute), 1, 1));
+    MonthCalendar1->setMinimumDate(QDate(Jahrhundertfenster(heute.year()).beginn, 1, 1));
     MonthCalendar1->installEventFilter(new HeuteGrenze(MonthCalendar1, heute));
     // The calendar's own parts, as a screen reader reaches them.
     if (auto *tage = MonthCalendar1->findChild<QWidget *>(QStringLiteral("qt_calendar_calendarview")))

@@ -14,16 +14,6 @@ QString DatumText(const QDate &d)
         .arg(jahr, 2, 10, QLatin1Char('0'));
 }
 
-int FensterBeginn(const QDate &heute)
-{
-    return heute.year() - 50;
-}
-
-int FensterJahr(int jahr, const QDate &heute)
-{
-    return Jahrhundertfenster(heute.year()).jahr(jahr);
-}
-
 namespace {
 // A part of a date: blanks around it, then 1 to `maxZiffern` digits. -1 for anything else.
 int zahl(QString teil, int maxZiffern)
@@ -50,7 +40,7 @@ QDate DatumLesen(const QString &text, const QDate &heute)
         const int monat = zahl(teile[1], 2);
         int jahr = zahl(teile[2], 4);
         if (jahr >= 0 && teile[2].trimmed().size() <= 2)
-            jahr = FensterJahr(jahr, heute);
+            jahr = Jahrhundertfenster(heute.year()).jahr(jahr);
         if (tag >= 0 && monat >= 0 && jahr >= 0)
             datum = QDate(jahr, monat, tag);
     }
@@ -78,7 +68,7 @@ DatumEingabe DatumEingabeLesen(const QString &text, const QDate &heute)
     const int monat = m.captured(2).toInt();
     int jahr = m.captured(3).toInt();
     if (m.capturedLength(3) <= 2)
-        jahr = FensterJahr(jahr, heute);
+        jahr = Jahrhundertfenster(heute.year()).jahr(jahr);
     const QDate datum(jahr, monat, tag);
     if (!datum.isValid())
         return {QDate(), QStringLiteral("ungültig")};
@@ -86,7 +76,7 @@ DatumEingabe DatumEingabeLesen(const QString &text, const QDate &heute)
         return {QDate(), QStringLiteral("nach heute")};
     // The journals keep two digits of the year: an older year would read back
     // as one a hundred years later.
-    if (jahr < FensterBeginn(heute))
+    if (jahr < Jahrhundertfenster(heute.year()).beginn)
         return {QDate(), QStringLiteral("zu weit zurück")};
     return {datum, QString()};
 }

@@ -20,12 +20,6 @@ struct Jahrhundertfenster {
     }
 };
 
-// The hundred years the two digits of a journal's year can name begin fifty
-// years before the year of `heute`: the first of them, and the year in them
-// that a one- or two-digit `jahr` stands for.
-int FensterBeginn(const QDate &heute);
-int FensterJahr(int jahr, const QDate &heute);
-
 // "dd.MM.yy" for a date.
 QString DatumText(const QDate &d);
 
