@@ -78,7 +78,7 @@ bool schaltjahr(int jahr)
 // years and the months' lengths are looked up, not computed per date.
 struct Leser {
     Jahrhundertfenster fenster;
-    std::array<int, 100> jahrSchluessel; // schluessel(year of yy, 0, 0) for yy = 00..99
+    std::array<int, 100> jahrSchluessel;  // schluessel(year of yy, 0, 0) for yy = 00..99
     std::array<std::uint8_t, 100> tageIm; // days of month 0..99 (0: no month), February with its 29th
 
     explicit Leser(year diesesJahr) : fenster(int(diesesJahr)), tageIm{}
@@ -161,7 +161,8 @@ void aufsteigend(std::vector<Wert> &w)
 
 // Walks a list sorted by aufsteigend from the largest value down; equal values
 // still in tab order.
-template <typename F> void absteigend(const std::vector<Wert> &w, F f)
+template <typename F>
+void absteigend(const std::vector<Wert> &w, F f)
 {
     std::size_t ende = w.size();
     while (ende > 0) {
@@ -192,7 +193,8 @@ Zeile zeile(int index, const QString &name, QStringView mitte, const QString &he
 } // namespace
 
 EUnlesbaresDatum::EUnlesbaresDatum(const QString &datum, const QString &schlange)
-    : EConvertError(QStringLiteral("'%1' ist kein gültiges Datum.\nbei Schlange „%2“, Fresszeiten").arg(datum, schlange)),
+    : EConvertError(
+          QStringLiteral("'%1' ist kein gültiges Datum.\nbei Schlange „%2“, Fresszeiten").arg(datum, schlange)),
       datumText(datum), schlangenName(schlange)
 {
 }

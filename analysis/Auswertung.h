@@ -80,8 +80,8 @@ struct Balken {
 };
 
 struct Ergebnis {
-    std::vector<Zeile> zeilen;   // in the order they are written
-    std::vector<Balken> balken;  // in adding order: the chart stacks them upward
+    std::vector<Zeile> zeilen;  // in the order they are written
+    std::vector<Balken> balken; // in adding order: the chart stacks them upward
 };
 
 // Fress-Check: the snakes overdue for feeding, most overdue first in the

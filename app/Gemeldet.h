@@ -4,7 +4,8 @@
 #include <functional>
 #include <utility>
 
-template <typename T> class Gemeldet {
+template <typename T>
+class Gemeldet {
 public:
     Gemeldet(T anfang, std::function<void()> bei) : wert(std::move(anfang)), melden(std::move(bei)) {}
     Gemeldet(const Gemeldet &) = delete;

@@ -121,7 +121,7 @@ QLayout *TDateneingabe::felderAnordnen(QWidget *rahmen)
     auto *felder = new QGridLayout;
     felder->setColumnMinimumWidth(1, 300);
     QWidget *zeilen[] = {Edit1, Edit2, Edit5, ComboBox2, Edit3, Edit4};
-    const QString captions[] = {QStringLiteral("Name:"),       QStringLiteral("Gattung:"),
+    const QString captions[] = {QStringLiteral("Name:"),         QStringLiteral("Gattung:"),
                                 QStringLiteral("Farbvariante:"), QStringLiteral("Geschlecht:"),
                                 QStringLiteral("Schlupfmonat:"), QStringLiteral("Bilddatei:")};
     for (int i = 0; i < 6; ++i) {
@@ -183,8 +183,7 @@ void TDateneingabe::waehlerVorbereiten()
             return;
         }
     }
-    OpenPictureDialog1.verzeichnis =
-        Datendatei.isEmpty() ? QDir::currentPath() : QFileInfo(Datendatei).absolutePath();
+    OpenPictureDialog1.verzeichnis = Datendatei.isEmpty() ? QDir::currentPath() : QFileInfo(Datendatei).absolutePath();
 }
 
 // A path the record can hold: the chosen one, or, when that is too long and lies
@@ -194,8 +193,8 @@ QString TDateneingabe::speicherbar(const QString &pfad) const
     if (pfad.size() <= MaxBildPfad || Datendatei.isEmpty())
         return pfad;
     const QString relativ = QFileInfo(Datendatei).absoluteDir().relativeFilePath(pfad);
-    if (relativ.startsWith(QLatin1String("../")) || relativ == u".." || QDir::isAbsolutePath(relativ)
-        || relativ.size() > MaxBildPfad)
+    if (relativ.startsWith(QLatin1String("../")) || relativ == u".." || QDir::isAbsolutePath(relativ) ||
+        relativ.size() > MaxBildPfad)
         return pfad;
     return relativ;
 }

@@ -60,8 +60,8 @@ protected:
         if (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)
             return false;
         auto *k = static_cast<QKeyEvent *>(e);
-        if (k->text().isEmpty() || !k->text().front().isPrint()
-            || (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        if (k->text().isEmpty() || !k->text().front().isPrint() ||
+            (k->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
             return false;
         if (e->type() == QEvent::KeyPress) {
             // The first character starts a new date.

@@ -26,8 +26,8 @@ public:
 
     QLabel *titel;
     QCalendarWidget *MonthCalendar1;
-    QLineEdit *Edit1; // the date as typed; characters typed in the calendar land here
-    QLabel *Label1;   // the date read from Edit1 in words, or why it is none
+    QLineEdit *Edit1;     // the date as typed; characters typed in the calendar land here
+    QLabel *Label1;       // the date read from Edit1 in words, or why it is none
     QPushButton *Button2; // "OK", the default button; enabled while Edit1 holds a date
     QPushButton *Button3; // "Abbrechen"
 

@@ -16,9 +16,9 @@ public:
     bool ok = false; // set only by "OK"
 
     QLabel *titel;
-    TKlickLabel *datum1; // the entry's date; a click opens the date dialog
-    QLabel *Label2;      // "Text:"
-    QLineEdit *futter1;  // the entry's text, at most 100 characters
+    TKlickLabel *datum1;  // the entry's date; a click opens the date dialog
+    QLabel *Label2;       // "Text:"
+    QLineEdit *futter1;   // the entry's text, at most 100 characters
     QPushButton *Button2; // "OK", the default button
     QPushButton *Button3; // "Abbrechen"
 

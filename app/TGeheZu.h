@@ -20,7 +20,7 @@ public:
     explicit TNamenFilter(QStringList namen, QObject *parent = nullptr);
 
     void filtern(const QString &text);
-    int tabIndex(int zeile) const; // -1 outside the hits
+    int tabIndex(int zeile) const;    // -1 outside the hits
     int zeileVon(int tabIndex) const; // -1 when that snake is no hit
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -42,10 +42,10 @@ public:
     int gewaehlt() const { return auswahl; }
 
     QLabel *titel;
-    QLabel *Label1;   // "Name enthält:"
-    QLineEdit *suche; // the part of the name
-    QListView *liste; // the snakes whose names contain it
-    QLabel *Label2;   // how many they are
+    QLabel *Label1;       // "Name enthält:"
+    QLineEdit *suche;     // the part of the name
+    QListView *liste;     // the snakes whose names contain it
+    QLabel *Label2;       // how many they are
     QPushButton *Button2; // "OK", the default button
     QPushButton *Button3; // "Abbrechen"
 

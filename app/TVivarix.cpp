@@ -277,7 +277,8 @@ void TVivarix::journalEingabenAufbauen()
     // A screen reader meets the box's edit field and its drop-down list as controls of their own.
     futter1->lineEdit()->setAccessibleName(QStringLiteral("Futter"));
     futter1->view()->setAccessibleName(QStringLiteral("Futterliste"));
-    hinweis(futter1, QStringLiteral("Hier kannst du das Futter entweder aus der Liste wählen oder ein eigenes eingeben"));
+    hinweis(futter1,
+            QStringLiteral("Hier kannst du das Futter entweder aus der Liste wählen oder ein eigenes eingeben"));
     futter2 = new QLineEdit;
     futter2->setObjectName(QStringLiteral("futter2"));
     futter2->setMaxLength(TSchlange::TextKap);
@@ -331,8 +332,8 @@ void TVivarix::menueAufbauen()
                      &TVivarix::Laden1Click, "laden");
     Speichern1 = eintrag(Datei1, "Speichern1", QStringLiteral("&Speichern"), QKeySequence(Qt::CTRL | Qt::Key_S),
                          &TVivarix::Speichern1Click, "speichern");
-    SpeichernUnter1 = eintrag(Datei1, "SpeichernUnter1", QStringLiteral("Speichern &unter..."), {},
-                              &TVivarix::SpeichernUnter1Click);
+    SpeichernUnter1 =
+        eintrag(Datei1, "SpeichernUnter1", QStringLiteral("Speichern &unter..."), {}, &TVivarix::SpeichernUnter1Click);
     trenner(Datei1, "N1");
     Beenden1 = eintrag(Datei1, "Beenden1", QStringLiteral("&Beenden"), {}, &TVivarix::Beenden1Click);
 
@@ -341,16 +342,15 @@ void TVivarix::menueAufbauen()
     NeueSchlange1 = eintrag(Schlangen1, "NeueSchlange1", QStringLiteral("&Neue Schlange anlegen..."),
                             QKeySequence(Qt::CTRL | Qt::Key_N), &TVivarix::NeueSchlange1Click, "neueschlange");
     Schlangelschen1 = eintrag(Schlangen1, "Schlangelschen1", QStringLiteral("Schlange &löschen"),
-                              QKeySequence(Qt::CTRL | Qt::Key_D), &TVivarix::Schlangelschen1Click,
-                              "schlangeloeschen");
-    GeheZu1 = eintrag(Schlangen1, "GeheZu1", QStringLiteral("&Gehe zu Schlange..."),
-                      QKeySequence(Qt::CTRL | Qt::Key_G), &TVivarix::GeheZu1Click);
+                              QKeySequence(Qt::CTRL | Qt::Key_D), &TVivarix::Schlangelschen1Click, "schlangeloeschen");
+    GeheZu1 = eintrag(Schlangen1, "GeheZu1", QStringLiteral("&Gehe zu Schlange..."), QKeySequence(Qt::CTRL | Qt::Key_G),
+                      &TVivarix::GeheZu1Click);
     GeheZu1->setStatusTip(QStringLiteral("Gehe zu Schlange"));
     trenner(Schlangen1, "N2");
     FressCheck1 = eintrag(Schlangen1, "FressCheck1", QStringLiteral("Fress-&Check..."), QKeySequence(Qt::Key_F2),
                           &TVivarix::FressCheck1Click, "fresscheck");
-    FressTermine1 = eintrag(Schlangen1, "FressTermine1", QStringLiteral("Fress-&Termine..."),
-                            QKeySequence(Qt::Key_F3), &TVivarix::FressTermine1Click, "fresstermine");
+    FressTermine1 = eintrag(Schlangen1, "FressTermine1", QStringLiteral("Fress-&Termine..."), QKeySequence(Qt::Key_F3),
+                            &TVivarix::FressTermine1Click, "fresstermine");
     // F2 and F3 are taken by the other two evaluations; F4 continues the row.
     FressParade1 = eintrag(Schlangen1, "FressParade1", QStringLiteral("Fress-&Parade..."), QKeySequence(Qt::Key_F4),
                            &TVivarix::FressParade1Click, "fressparade");
@@ -364,8 +364,8 @@ void TVivarix::menueAufbauen()
                      "hilfe");
     ber1 = eintrag(Hilfe1, "ber1", QStringLiteral("&Info..."), QKeySequence(Qt::Key_F10), &TVivarix::ber1Click);
     // One letter of each caption is its mnemonic (Alt and the letter), unique within its menu.
-    for (QAction *a : {Neu1, Laden1, Speichern1, SpeichernUnter1, Beenden1, NeueSchlange1, Schlangelschen1,
-                       FressCheck1, FressTermine1, FressParade1, Optionen1, Hilfe2, ber1})
+    for (QAction *a : {Neu1, Laden1, Speichern1, SpeichernUnter1, Beenden1, NeueSchlange1, Schlangelschen1, FressCheck1,
+                       FressTermine1, FressParade1, Optionen1, Hilfe2, ber1})
         a->setStatusTip(OhneKuerzel(a->text()).remove(QStringLiteral("...")));
 }
 
@@ -901,8 +901,8 @@ void TVivarix::Speichern(const QString &path)
 {
     const std::uint64_t bytes = Schlangen.size() * TSchlange::Groesse;
     {
-        const Warteanzeige warten(statusBar(), fortschrittsBalken, Warteanzeige::text(QStringLiteral("Speichere"), bytes),
-                                  bytes);
+        const Warteanzeige warten(statusBar(), fortschrittsBalken,
+                                  Warteanzeige::text(QStringLiteral("Speichere"), bytes), bytes);
         try {
             dateiStand = Datendatei::speichern(path, Schlangen);
         } catch (const EInOutError &e) {

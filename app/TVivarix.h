@@ -86,7 +86,7 @@ public:
     TWertLabel *name, *gattung, *farbe, *geschlecht, *schlupf, *tage;
     QLabel *Image1;
     bool bildWartet = false; // Image1 shows "wird geladen…" until its metafile is converted
-    QLabel *Image3; // the decorative picture beside the card
+    QLabel *Image3;          // the decorative picture beside the card
     QPushButton *Button1, *Button2, *Button3;
     QWidget *Panel3;
     QSplitter *Splitter1;
@@ -178,19 +178,19 @@ private:
     QWidget *journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
-    void zeigen(int index); // tabs for the whole collection, snake `index` on show
+    void zeigen(int index);             // tabs for the whole collection, snake `index` on show
     void einlesen(const QString &path, TSchlangen &neu,
-                  Datendatei::Stand &stand); // the file's records, with feedback while it takes
+                  Datendatei::Stand &stand);     // the file's records, with feedback while it takes
     bool vorabBereit(const QString &path) const; // read ahead, or so nearly that waiting needs no feedback
-    void jetztMalen(); // paints the window at once, once the window system shows it
-    void bearbeitbar(bool an); // the sixteen controls and commands Activ and Neu switch
+    void jetztMalen();                           // paints the window at once, once the window system shows it
+    void bearbeitbar(bool an);                   // the sixteen controls and commands Activ and Neu switch
     void dateinameSetzen(const QString &pfad);
     void dateiFeldZeigen();
     void datenDialogOrdner(DateiDialog &d) const; // a data dialog opens where the data file is
     bool vorherSpeichern();
     bool fremdeAenderungKlaeren(bool &speichernUnter); // before "Speichern" replaces a file another program changed
-    void unterbrochenMelden(const QString &path); // an in-place save of the file that never ended
-    QString haltbar(const QString &eingabe); // what the data file can hold of a typed text
+    void unterbrochenMelden(const QString &path);      // an in-place save of the file that never ended
+    QString haltbar(const QString &eingabe);           // what the data file can hold of a typed text
     void stammdatenUebernehmen(const TDateneingabe &d);
     bool eintragHinzufuegen(TStringGrid *grid, TKlickLabel *datum, const QString &text);
     void datumWaehlen(TKlickLabel *label);
@@ -198,7 +198,7 @@ private:
     void zeileVerschieben(int schritt);
     void textSpalteAnpassen(TStringGrid *g);
     void futterListeSetzen(const QStringList &liste); // the setting "futter" as the items of futter1
-    void bildZeigen(int wartenMs); // BildZeigen, waiting that long for a metafile's conversion
+    void bildZeigen(int wartenMs);                    // BildZeigen, waiting that long for a metafile's conversion
     TStringGrid *zielGitter() const;
     // Connects a signal to a handler that runs behind the error guard.
     template <typename Sender, typename Signal, typename Ergebnis>

@@ -16,8 +16,9 @@ inline void leiseMachen()
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static const QtMessageHandler vorher =
         qInstallMessageHandler([](QtMsgType art, const QMessageLogContext &wo, const QString &text) {
-            const bool laerm = (wo.category && QByteArray(wo.category).startsWith("qt.qpa"))
-                || text.startsWith(QLatin1String("QStandardPaths:")) || text.contains(QLatin1String("propagateSizeHints"));
+            const bool laerm = (wo.category && QByteArray(wo.category).startsWith("qt.qpa")) ||
+                               text.startsWith(QLatin1String("QStandardPaths:")) ||
+                               text.contains(QLatin1String("propagateSizeHints"));
             if (art == QtFatalMsg || !laerm)
                 vorher(art, wo, text);
         });

@@ -87,11 +87,12 @@ std::uint64_t datumBytesSummieren(const TSchlange &r, const Masken &m)
     for (std::size_t b = 0; b < Bloecke; ++b, p += 16) {
         __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)),
                                   _mm_load_si128(reinterpret_cast<const __m128i *>(m.innen[b])));
-        const __m128i leer = _mm_and_si128(_mm_cmpeq_epi8(v, null),
-                                           _mm_load_si128(reinterpret_cast<const __m128i *>(m.laenge[b])));
+        const __m128i leer =
+            _mm_and_si128(_mm_cmpeq_epi8(v, null), _mm_load_si128(reinterpret_cast<const __m128i *>(m.laenge[b])));
         const int ende = _mm_movemask_epi8(leer);
         if (ende != 0) { // the first empty date: its bytes and all after it are not the journal's
-            v = _mm_and_si128(v, _mm_load_si128(reinterpret_cast<const __m128i *>(m.vor[__builtin_ctz(unsigned(ende))])));
+            v = _mm_and_si128(v,
+                              _mm_load_si128(reinterpret_cast<const __m128i *>(m.vor[__builtin_ctz(unsigned(ende))])));
             summe = _mm_add_epi64(summe, _mm_sad_epu8(v, null));
             break;
         }

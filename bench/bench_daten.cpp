@@ -148,8 +148,8 @@ void RohSchreiben(benchmark::State &state)
 
 // Small collections run for a while; the big one a few times only, which is
 // plenty at close to half a second per run.
-#define GROESSEN(f)                                                                                      \
-    BENCHMARK(f)->Unit(benchmark::kMillisecond)->UseRealTime()->Arg(10)->Arg(1000)->MinTime(0.5);       \
+#define GROESSEN(f)                                                                                                    \
+    BENCHMARK(f)->Unit(benchmark::kMillisecond)->UseRealTime()->Arg(10)->Arg(1000)->MinTime(0.5);                      \
     BENCHMARK(f)->Unit(benchmark::kMillisecond)->UseRealTime()->Arg(10000)->Iterations(4)
 
 GROESSEN(Laden);

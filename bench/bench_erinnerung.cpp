@@ -31,7 +31,8 @@ const QTemporaryDir &sammlung()
             s[std::size_t(i)].setName(QStringLiteral("Natter %1").arg(i));
             s[std::size_t(i)].setTage(30);
             for (int k = 0; k < TSchlange::MaxEintraege; ++k)
-                s[std::size_t(i)].setFutterDatum(k, heuteQ.addDays(-(i % 40) - 7 * k).toString(QStringLiteral("dd.MM.yy")));
+                s[std::size_t(i)].setFutterDatum(
+                    k, heuteQ.addDays(-(i % 40) - 7 * k).toString(QStringLiteral("dd.MM.yy")));
         }
         Datendatei::speichern(ordner.filePath(QStringLiteral("s.vix")), s);
         QFile ini(ordner.filePath(QStringLiteral("options.ini")));

@@ -106,8 +106,8 @@ void ausfuehren(int argc, char **argv, const Art *arten, std::size_t anzahl)
     } catch (...) {
         ok = false;
     }
-    if (!ok || aus.size() > std::size_t(Metadatei::antwortHoechstens(sichtbar))
-        || !Metadatei::allesSchreiben(antwort, aus.data(), aus.size()))
+    if (!ok || aus.size() > std::size_t(Metadatei::antwortHoechstens(sichtbar)) ||
+        !Metadatei::allesSchreiben(antwort, aus.data(), aus.size()))
         ::_exit(1);
     ::_exit(0);
 }

@@ -42,8 +42,8 @@ bool wmfKopfGueltig(const QByteArray &d)
         return false;
     const quint16 art = u16(d, kopf), kopfWorte = u16(d, kopf + 2), version = u16(d, kopf + 4);
     const qint64 laenge = qint64(u32(d, kopf + 6)) * 2; // in 16-bit words
-    return (art == 1 || art == 2) && kopfWorte == 9 && (version == 0x0100 || version == 0x0300)
-           && laenge >= MetaKopfLaenge && kopf + laenge <= d.size();
+    return (art == 1 || art == 2) && kopfWorte == 9 && (version == 0x0100 || version == 0x0300) &&
+           laenge >= MetaKopfLaenge && kopf + laenge <= d.size();
 }
 
 // ---- emf ----
@@ -139,8 +139,8 @@ std::optional<Gezeichnet> antwortLesen(const QByteArray &antwort, QSize sichtbar
     if (!kanteGueltig(b) || !kanteGueltig(h))
         return std::nullopt;
     const QSize groesse{int(b), int(h)};
-    if (QSize(int(tb), int(th)) != groesse.boundedTo(sichtbar)
-        || antwort.size() != AntwortKopf + qsizetype(tb) * th * 4)
+    if (QSize(int(tb), int(th)) != groesse.boundedTo(sichtbar) ||
+        antwort.size() != AntwortKopf + qsizetype(tb) * th * 4)
         return std::nullopt;
     QImage bild(int(tb), int(th), QImage::Format_ARGB32);
     if (bild.isNull())

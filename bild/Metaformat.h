@@ -26,8 +26,8 @@ constexpr int MaxKante = 32767;
 constexpr int FristMs = 5000;
 
 struct Gezeichnet {
-    QImage bild;    // the visible part, at most `sichtbar`, transparent where nothing is drawn
-    QSize groesse;  // the picture's own size in pixels at 96 dots per inch
+    QImage bild;   // the visible part, at most `sichtbar`, transparent where nothing is drawn
+    QSize groesse; // the picture's own size in pixels at 96 dots per inch
 };
 
 enum class Art { Wmf, Emf };

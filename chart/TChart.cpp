@@ -11,9 +11,9 @@
 #include <cmath>
 
 namespace {
-constexpr int Rand = 4;        // white margin around the drawing
-constexpr int LabelAbstand = 6; // between the labels and the bars
-constexpr int Linie = 20;      // length of the line from a bar to its mark
+constexpr int Rand = 4;               // white margin around the drawing
+constexpr int LabelAbstand = 6;       // between the labels and the bars
+constexpr int Linie = 20;             // length of the line from a bar to its mark
 constexpr double Balkenanteil = 0.65; // a bar's thickness as a part of its row
 
 QString markenText(double wert)
@@ -67,9 +67,9 @@ bool TChart::event(QEvent *e)
     if (i >= 0 && i < balkenSerie->Count() && hilfe->pos().x() <= r.labelRechts &&
         sichtbareBeschriftung(i) != (*balkenSerie)[i].beschriftung) {
         // A tooltip reads markup: show the label as the text it is.
-        QToolTip::showText(hilfe->globalPos(), QStringLiteral("<p style='white-space:pre'>") +
-                                                   (*balkenSerie)[i].beschriftung.toHtmlEscaped(),
-                           this);
+        QToolTip::showText(
+            hilfe->globalPos(),
+            QStringLiteral("<p style='white-space:pre'>") + (*balkenSerie)[i].beschriftung.toHtmlEscaped(), this);
     } else {
         QToolTip::hideText();
     }
@@ -113,8 +113,8 @@ const TChart::Masse &TChart::masse() const
         m.labelBreite = std::max(m.labelBreite, fm.horizontalAdvance((*balkenSerie)[breiteste].beschriftung)) + 2;
     // The widest mark belongs to one of the extreme values.
     if (balkenSerie->Count() > 0)
-        m.markeBreite = std::max(fm.horizontalAdvance(markenText(m.minWert)),
-                                 fm.horizontalAdvance(markenText(m.maxWert))) + 6;
+        m.markeBreite =
+            std::max(fm.horizontalAdvance(markenText(m.minWert)), fm.horizontalAdvance(markenText(m.maxWert))) + 6;
     m.gueltig = true;
     cache = m;
     return cache;
@@ -192,8 +192,8 @@ void TChart::paintEvent(QPaintEvent *e)
         p.setBrush(b.farbe.lighter(120));
         p.drawPolygon(QPolygonF({{links, oben}, {rechts, oben}, {rechts + t, oben - t}, {links + t, oben - t}}));
         p.setBrush(b.farbe.darker(135));
-        p.drawPolygon(
-            QPolygonF({{rechts, oben}, {rechts + t, oben - t}, {rechts + t, oben + dicke - t}, {rechts, oben + dicke}}));
+        p.drawPolygon(QPolygonF(
+            {{rechts, oben}, {rechts + t, oben - t}, {rechts + t, oben + dicke - t}, {rechts, oben + dicke}}));
 
         // The value mark on white ground, joined to the bar's end by a short black line.
         const double y = mitte - t / 2;

@@ -27,23 +27,22 @@ const QString Version = QStringLiteral("--version");
 
 QString hilfetext()
 {
-    return QStringLiteral(
-        "Aufruf: vivarix [OPTION [DATEI]]\n"
-        "Ohne Option öffnet sich das Programmfenster.\n"
-        "\n"
-        "Optionen:\n"
-        "  --fress-check [DATEI]    Schlangen, die überfällig sind, mit den Tagen seit Fälligkeit\n"
-        "  --fress-termine [DATEI]  in wie vielen Tagen jede Schlange gefüttert werden sollte\n"
-        "  --erinnern               eine Desktop-Benachrichtigung, wenn heute Schlangen fällig sind\n"
-        "  --help                   diese Hilfe\n"
-        "  --version                die Version des Programms\n"
-        "\n"
-        "Ohne DATEI gilt die Datendatei, die das Programm beim Start lädt (Optionsdatei\n"
-        "\"options.ini\" im aktuellen Ordner).\n"
-        "Die Sätze stehen wie im Programmfenster, einer je Zeile, in UTF-8.\n"
-        "\n"
-        "Rückgabewert: 0, wenn keine Schlange aufgeführt ist; 1, wenn mindestens eine\n"
-        "aufgeführt ist; 2, wenn die Datei oder ein Datum nicht gelesen werden kann.\n");
+    return QStringLiteral("Aufruf: vivarix [OPTION [DATEI]]\n"
+                          "Ohne Option öffnet sich das Programmfenster.\n"
+                          "\n"
+                          "Optionen:\n"
+                          "  --fress-check [DATEI]    Schlangen, die überfällig sind, mit den Tagen seit Fälligkeit\n"
+                          "  --fress-termine [DATEI]  in wie vielen Tagen jede Schlange gefüttert werden sollte\n"
+                          "  --erinnern               eine Desktop-Benachrichtigung, wenn heute Schlangen fällig sind\n"
+                          "  --help                   diese Hilfe\n"
+                          "  --version                die Version des Programms\n"
+                          "\n"
+                          "Ohne DATEI gilt die Datendatei, die das Programm beim Start lädt (Optionsdatei\n"
+                          "\"options.ini\" im aktuellen Ordner).\n"
+                          "Die Sätze stehen wie im Programmfenster, einer je Zeile, in UTF-8.\n"
+                          "\n"
+                          "Rückgabewert: 0, wenn keine Schlange aufgeführt ist; 1, wenn mindestens eine\n"
+                          "aufgeführt ist; 2, wenn die Datei oder ein Datum nicht gelesen werden kann.\n");
 }
 
 Ergebnis fehler(const QString &meldung)
@@ -105,8 +104,8 @@ bool istBefehl(const QStringList &argumente)
     if (argumente.isEmpty())
         return false;
     const QString &erstes = argumente[0];
-    return erstes == FressCheck || erstes == FressTermine || erstes == Erinnern || erstes == Hilfe
-        || erstes == u"-h" || erstes == Version;
+    return erstes == FressCheck || erstes == FressTermine || erstes == Erinnern || erstes == Hilfe || erstes == u"-h" ||
+           erstes == Version;
 }
 
 bool istBefehl(int argc, char **argv)

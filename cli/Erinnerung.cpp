@@ -20,7 +20,7 @@ namespace {
 
 const QString Dienst = QStringLiteral("org.freedesktop.Notifications");
 const QString Pfad = QStringLiteral("/org/freedesktop/Notifications");
-const QString Oeffnen = QStringLiteral("oeffnen"); // the key of the action "Öffnen"
+const QString Oeffnen = QStringLiteral("oeffnen");            // the key of the action "Öffnen"
 const QString Eintrag = QStringLiteral("de.vivarix.Vivarix"); // menu entry and icon
 // A service that is there answers at once; one that hangs must not hold up the login.
 constexpr int Antwortzeit = 5000;

@@ -41,6 +41,9 @@ std::uint64_t ladeGrenze();
 // for a full disk, a file-size limit or a short write) and then leaves the old
 // file as it was. Returns what the file is now.
 Stand speichern(const QString &path, const TSchlange *records, std::size_t n);
-inline Stand speichern(const QString &path, const TSchlangen &s) { return speichern(path, s.data(), s.size()); }
+inline Stand speichern(const QString &path, const TSchlangen &s)
+{
+    return speichern(path, s.data(), s.size());
+}
 
 } // namespace Datendatei

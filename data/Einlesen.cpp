@@ -65,9 +65,8 @@ std::size_t Lesedatei::lesen(void *ziel, std::size_t n, int &err)
         return 0;
     }
     auto *z = static_cast<std::uint8_t *>(ziel);
-    return ganzUebertragen(n, err, true, [&](std::size_t erledigt, std::size_t stueck) {
-        return sys().read(fd_, z + erledigt, stueck);
-    });
+    return ganzUebertragen(
+        n, err, true, [&](std::size_t erledigt, std::size_t stueck) { return sys().read(fd_, z + erledigt, stueck); });
 }
 
 int Lesedatei::schliessen()

@@ -39,8 +39,8 @@ private:
 };
 
 struct Inhalt {
-    QByteArray bytes;    // the first bytes of the file, at most the limit
-    int fehler = 0;      // error number of a failed open or read (bytes then holds what was read)
+    QByteArray bytes;     // the first bytes of the file, at most the limit
+    int fehler = 0;       // error number of a failed open or read (bytes then holds what was read)
     bool gekappt = false; // the file holds more than the limit
 };
 

@@ -101,7 +101,6 @@ std::size_t allesLesen(int fd, std::uint8_t *ziel, std::size_t count, off_t ab)
     return got;
 }
 
-
 QByteArray ordnerVon(const QByteArray &pfad)
 {
     const qsizetype slash = pfad.lastIndexOf('/');
@@ -352,9 +351,8 @@ std::optional<QByteArray> variabelLesen(Lesen lesen)
 // Nothing when they cannot be read; none on a file system without them.
 std::optional<Attribute> attributeLesen(int fd, const char *pfad)
 {
-    const std::optional<QByteArray> namen = variabelLesen([&](char *b, std::size_t n) {
-        return fd >= 0 ? sys().flistxattr(fd, b, n) : sys().listxattr(pfad, b, n);
-    });
+    const std::optional<QByteArray> namen = variabelLesen(
+        [&](char *b, std::size_t n) { return fd >= 0 ? sys().flistxattr(fd, b, n) : sys().listxattr(pfad, b, n); });
     if (!namen)
         return errno == ENOTSUP ? std::optional<Attribute>(Attribute{}) : std::nullopt;
     Attribute a;
@@ -362,8 +360,7 @@ std::optional<Attribute> attributeLesen(int fd, const char *pfad)
         if (name.isEmpty())
             continue;
         const std::optional<QByteArray> wert = variabelLesen([&](char *b, std::size_t n) {
-            return fd >= 0 ? sys().fgetxattr(fd, name.constData(), b, n)
-                           : sys().getxattr(pfad, name.constData(), b, n);
+            return fd >= 0 ? sys().fgetxattr(fd, name.constData(), b, n) : sys().getxattr(pfad, name.constData(), b, n);
         });
         if (!wert) {
             if (errno == ENODATA) // removed meanwhile
@@ -507,8 +504,8 @@ public:
         const QByteArray text = QByteArray::number(qulonglong(summe), 16) + '\n' +
                                 QByteArray::number(qulonglong(Pruefsumme::von(neu, n)), 16) + '\n' + ziel + '\n';
         const QByteArray vorlaeufig = marke() + ".tmp";
-        Deskriptor m(sys().openat(ordner_.get(), vorlaeufig.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC,
-                                  0600));
+        Deskriptor m(
+            sys().openat(ordner_.get(), vorlaeufig.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
         if (m.get() < 0)
             scheitern(errno);
         allesSchreiben(m.get(), reinterpret_cast<const std::uint8_t *>(text.constData()), std::size_t(text.size()));
@@ -582,8 +579,8 @@ private:
         const QString endung = datei.suffix().isEmpty() ? QString() : u'.' + datei.suffix();
         QByteArray nach = von;
         for (int k = 1; k < 1000; ++k) {
-            const QByteArray versuch =
-                QFile::encodeName(QStringLiteral("%1 vor dem Speichern %2").arg(datei.completeBaseName()).arg(k) + endung);
+            const QByteArray versuch = QFile::encodeName(
+                QStringLiteral("%1 vor dem Speichern %2").arg(datei.completeBaseName()).arg(k) + endung);
             if (sys().linkat(ordner, von.constData(), ordner, versuch.constData(), 0) == 0) {
                 (void)sys().unlinkat(ordner, von.constData(), 0);
                 nach = versuch;
@@ -730,6 +727,5 @@ std::optional<struct stat> datei(const QString &path, const void *bytes, std::si
         fehler(g.err);
     }
 }
-
 
 } // namespace Ersetzen

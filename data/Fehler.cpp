@@ -48,14 +48,22 @@ EInOutError EInOutError::mitPfad(const EInOutError &e, const QString &pfad)
 QString EInOutError::messageFor(int code)
 {
     switch (code) {
-    case 2: return QStringLiteral("Datei nicht gefunden");
-    case 3: return QStringLiteral("Ungültiger Dateiname");
-    case 4: return QStringLiteral("Zu viele geöffnete Dateien");
-    case 5: return QStringLiteral("Dateizugriff verweigert");
-    case 100: return QStringLiteral("Versuch hinter dem Dateiende zu lesen");
-    case 101: return QStringLiteral("Zu wenig Speicherplatz");
-    case 106: return QStringLiteral("Ungültige numerische Eingabe");
-    default: return QStringLiteral("E/A-Fehler %1").arg(code);
+    case 2:
+        return QStringLiteral("Datei nicht gefunden");
+    case 3:
+        return QStringLiteral("Ungültiger Dateiname");
+    case 4:
+        return QStringLiteral("Zu viele geöffnete Dateien");
+    case 5:
+        return QStringLiteral("Dateizugriff verweigert");
+    case 100:
+        return QStringLiteral("Versuch hinter dem Dateiende zu lesen");
+    case 101:
+        return QStringLiteral("Zu wenig Speicherplatz");
+    case 106:
+        return QStringLiteral("Ungültige numerische Eingabe");
+    default:
+        return QStringLiteral("E/A-Fehler %1").arg(code);
     }
 }
 

@@ -48,7 +48,10 @@ public:
 };
 
 // The table in use, for short.
-inline Systemaufrufe &sys() { return Systemaufrufe::aktuell(); }
+inline Systemaufrufe &sys()
+{
+    return Systemaufrufe::aktuell();
+}
 
 // Linux moves at most about 2 GiB per read or write call.
 constexpr std::size_t MaxJeAufruf = std::size_t(1) << 30;
@@ -71,8 +74,7 @@ std::size_t ganzUebertragen(std::size_t n, int &err, bool melden, Aufruf aufruf)
             erledigt += std::size_t(r);
             if (melden)
                 Fortschritt::melden(erledigt, n);
-        }
-        else if (r == 0)
+        } else if (r == 0)
             break;
         else if (errno != EINTR) {
             err = errno;

@@ -46,25 +46,61 @@ void TSchlange::setText(std::size_t offset, int capacity, const QString &s)
     std::memcpy(bytes.data() + offset + 1, enc.constData(), len);
 }
 
-QString TSchlange::name() const { return text(OffName, NameKap); }
-void TSchlange::setName(const QString &s) { setText(OffName, NameKap, s); }
-QString TSchlange::gattung() const { return text(OffGattung, GattungKap); }
-void TSchlange::setGattung(const QString &s) { setText(OffGattung, GattungKap, s); }
-QString TSchlange::farbe() const { return text(OffFarbe, FarbeKap); }
-void TSchlange::setFarbe(const QString &s) { setText(OffFarbe, FarbeKap, s); }
-QString TSchlange::geschlecht() const { return text(OffGeschlecht, GeschlechtKap); }
-void TSchlange::setGeschlecht(const QString &s) { setText(OffGeschlecht, GeschlechtKap, s); }
-QString TSchlange::schlupf() const { return text(OffSchlupf, SchlupfKap); }
-void TSchlange::setSchlupf(const QString &s) { setText(OffSchlupf, SchlupfKap, s); }
-QString TSchlange::bild() const { return text(OffBild, BildKap); }
-void TSchlange::setBild(const QString &s) { setText(OffBild, BildKap, s); }
+QString TSchlange::name() const
+{
+    return text(OffName, NameKap);
+}
+void TSchlange::setName(const QString &s)
+{
+    setText(OffName, NameKap, s);
+}
+QString TSchlange::gattung() const
+{
+    return text(OffGattung, GattungKap);
+}
+void TSchlange::setGattung(const QString &s)
+{
+    setText(OffGattung, GattungKap, s);
+}
+QString TSchlange::farbe() const
+{
+    return text(OffFarbe, FarbeKap);
+}
+void TSchlange::setFarbe(const QString &s)
+{
+    setText(OffFarbe, FarbeKap, s);
+}
+QString TSchlange::geschlecht() const
+{
+    return text(OffGeschlecht, GeschlechtKap);
+}
+void TSchlange::setGeschlecht(const QString &s)
+{
+    setText(OffGeschlecht, GeschlechtKap, s);
+}
+QString TSchlange::schlupf() const
+{
+    return text(OffSchlupf, SchlupfKap);
+}
+void TSchlange::setSchlupf(const QString &s)
+{
+    setText(OffSchlupf, SchlupfKap, s);
+}
+QString TSchlange::bild() const
+{
+    return text(OffBild, BildKap);
+}
+void TSchlange::setBild(const QString &s)
+{
+    setText(OffBild, BildKap, s);
+}
 
 std::int32_t TSchlange::tage() const
 {
     std::uint8_t b[4];
     std::memcpy(b, bytes.data() + OffTage, 4);
-    const std::uint32_t u = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
-                            std::uint32_t(b[3]) << 24;
+    const std::uint32_t u =
+        std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 | std::uint32_t(b[3]) << 24;
     return std::int32_t(u); // two's complement, whatever the host's byte order
 }
 
@@ -83,8 +119,14 @@ void TSchlange::setFutterDatum(int slot, const QString &s)
 {
     setText(slotOffset(OffFutterDatum, DatumFeld, slot), DatumKap, s);
 }
-QString TSchlange::futter(int slot) const { return text(slotOffset(OffFutter, TextFeld, slot), TextKap); }
-void TSchlange::setFutter(int slot, const QString &s) { setText(slotOffset(OffFutter, TextFeld, slot), TextKap, s); }
+QString TSchlange::futter(int slot) const
+{
+    return text(slotOffset(OffFutter, TextFeld, slot), TextKap);
+}
+void TSchlange::setFutter(int slot, const QString &s)
+{
+    setText(slotOffset(OffFutter, TextFeld, slot), TextKap, s);
+}
 QString TSchlange::bemerkDatum(int slot) const
 {
     return text(slotOffset(OffBemerkDatum, DatumFeld, slot), DatumKap);
@@ -93,7 +135,10 @@ void TSchlange::setBemerkDatum(int slot, const QString &s)
 {
     setText(slotOffset(OffBemerkDatum, DatumFeld, slot), DatumKap, s);
 }
-QString TSchlange::bemerkung(int slot) const { return text(slotOffset(OffBemerkung, TextFeld, slot), TextKap); }
+QString TSchlange::bemerkung(int slot) const
+{
+    return text(slotOffset(OffBemerkung, TextFeld, slot), TextKap);
+}
 void TSchlange::setBemerkung(int slot, const QString &s)
 {
     setText(slotOffset(OffBemerkung, TextFeld, slot), TextKap, s);
@@ -107,5 +152,11 @@ int TSchlange::anzahl(std::size_t dateOffset) const
     return n;
 }
 
-int TSchlange::futterAnzahl() const { return anzahl(OffFutterDatum); }
-int TSchlange::bemerkAnzahl() const { return anzahl(OffBemerkDatum); }
+int TSchlange::futterAnzahl() const
+{
+    return anzahl(OffFutterDatum);
+}
+int TSchlange::bemerkAnzahl() const
+{
+    return anzahl(OffBemerkDatum);
+}

@@ -69,8 +69,8 @@ inline void pruefen(const QStringList &arten, const std::uint8_t *data, std::siz
     const QString pfad = QFile::decodeName((ordner() + "/bild." + endung.toStdString()).c_str());
     {
         QFile f(pfad);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || f.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size)) {
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            f.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size)) {
             std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(pfad), qPrintable(f.errorString()));
             std::abort();
         }
@@ -78,9 +78,9 @@ inline void pruefen(const QStringList &arten, const std::uint8_t *data, std::siz
     // Each input on its own: no result kept from an earlier one.
     Metadatei::Wandlungen::alle().vergessen();
     const Bild::Geladen g = Bild::laden(pfad);
-    if (g.ergebnis == Bild::Ergebnis::Ok
-        && (g.bild.isNull() || g.bild.width() > Bild::Sichtbar.width() || g.bild.height() > Bild::Sichtbar.height()
-            || g.groesse.isEmpty() || g.bild.size() != g.groesse.boundedTo(Bild::Sichtbar))) {
+    if (g.ergebnis == Bild::Ergebnis::Ok &&
+        (g.bild.isNull() || g.bild.width() > Bild::Sichtbar.width() || g.bild.height() > Bild::Sichtbar.height() ||
+         g.groesse.isEmpty() || g.bild.size() != g.groesse.boundedTo(Bild::Sichtbar))) {
         std::fprintf(stderr, "accepted %s: picture %dx%d of %dx%d\n", qPrintable(endung), g.bild.width(),
                      g.bild.height(), g.groesse.width(), g.groesse.height());
         std::abort();
@@ -104,8 +104,8 @@ inline void metadateiPruefen(decltype(&Metadatei::wmfWandeln) wandeln, const std
     const auto g = aus.size() <= std::size_t(Metadatei::antwortHoechstens(Bild::Sichtbar))
                        ? Metadatei::antwortLesen(QByteArray(aus.data(), qsizetype(aus.size())), Bild::Sichtbar)
                        : std::nullopt;
-    if (!g || g->groesse.isEmpty() || g->groesse.width() > Metadatei::MaxKante
-        || g->groesse.height() > Metadatei::MaxKante || g->bild.size() != g->groesse.boundedTo(Bild::Sichtbar)) {
+    if (!g || g->groesse.isEmpty() || g->groesse.width() > Metadatei::MaxKante ||
+        g->groesse.height() > Metadatei::MaxKante || g->bild.size() != g->groesse.boundedTo(Bild::Sichtbar)) {
         std::fprintf(stderr, "answered %zu bytes that are no picture of its own size\n", aus.size());
         std::abort();
     }

@@ -98,15 +98,17 @@ const Journal journalFelder[] = {
 void allesLesen(TSchlange &s)
 {
     for (const Stamm &f : stammFelder)
-        feld(s, f.off, f.kap, [&] { return (s.*f.get)(); }, [&](const QString &t) { (s.*f.set)(t); });
+        feld(
+            s, f.off, f.kap, [&] { return (s.*f.get)(); }, [&](const QString &t) { (s.*f.set)(t); });
     const std::int32_t tage = s.tage();
     s.setTage(tage);
     pruefen(s.tage() == tage);
 
     for (const Journal &j : journalFelder)
         for (int i = 0; i < TSchlange::Slots; ++i)
-            feld(s, j.off + j.breite * std::size_t(i), j.kap, [&] { return (s.*j.get)(i); },
-                 [&](const QString &t) { (s.*j.set)(i, t); });
+            feld(
+                s, j.off + j.breite * std::size_t(i), j.kap, [&] { return (s.*j.get)(i); },
+                [&](const QString &t) { (s.*j.set)(i, t); });
     const int fa = s.futterAnzahl();
     const int ba = s.bemerkAnzahl();
     pruefen(fa >= 0 && fa <= TSchlange::Slots && ba >= 0 && ba <= TSchlange::Slots);

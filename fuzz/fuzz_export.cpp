@@ -35,8 +35,7 @@ void journal(const QList<QByteArray> &z, qsizetype &i, const TSchlange &s, std::
 {
     const int n = fuzz::eintraege(s, datum);
     for (int k = 0; k < n; ++k, ++i)
-        pruefen(z[i] == einzeilig(s, fuzz::datumSlot(datum, k), 8) + ' ' +
-                            einzeilig(s, fuzz::textSlot(text, k), 100));
+        pruefen(z[i] == einzeilig(s, fuzz::datumSlot(datum, k), 8) + ' ' + einzeilig(s, fuzz::textSlot(text, k), 100));
 }
 
 } // namespace

@@ -98,8 +98,8 @@ void datumVergleichen(std::string_view text, int diesesJahr)
     const auto soll = referenz(text, diesesJahr);
     pruefen(ist.has_value() == soll.has_value());
     if (ist)
-        pruefen(int(ist->year()) == soll->jahr && unsigned(ist->month()) == unsigned(soll->monat)
-                && unsigned(ist->day()) == unsigned(soll->tag));
+        pruefen(int(ist->year()) == soll->jahr && unsigned(ist->month()) == unsigned(soll->monat) &&
+                unsigned(ist->day()) == unsigned(soll->tag));
 }
 
 // What the reference says of one snake's journal: its latest feeding, or the
@@ -181,18 +181,19 @@ void zeilePruefen(const Auswertung::Zeile &z, const QString &name, const QString
     pruefen(z.spannen[1] == Auswertung::Spanne{int(name.size() + mitte.size()), int(zahl.size()), true});
 }
 
-void balkenPruefen(const std::vector<Auswertung::Balken> &ist, const std::vector<Wert> &soll,
-                   const TSchlangen &s, Auswertung::Farbe (*farbe)(std::int64_t))
+void balkenPruefen(const std::vector<Auswertung::Balken> &ist, const std::vector<Wert> &soll, const TSchlangen &s,
+                   Auswertung::Farbe (*farbe)(std::int64_t))
 {
     pruefen(ist.size() == soll.size());
     for (std::size_t k = 0; k < soll.size(); ++k)
-        pruefen(ist[k].wert == soll[k].wert && ist[k].name == s[soll[k].index].name()
-                && ist[k].farbe == farbe(soll[k].wert));
+        pruefen(ist[k].wert == soll[k].wert && ist[k].name == s[soll[k].index].name() &&
+                ist[k].farbe == farbe(soll[k].wert));
 }
 
 // Runs an evaluation; true when it failed with the error the reference
 // expects for the first unreadable date in tab order.
-template <typename F> bool scheitert(F f, const TSchlangen &s, const std::vector<Journal> &j)
+template <typename F>
+bool scheitert(F f, const TSchlangen &s, const std::vector<Journal> &j)
 {
     std::size_t erste = s.size();
     for (std::size_t i = 0; i < s.size() && erste == s.size(); ++i)
@@ -202,9 +203,9 @@ template <typename F> bool scheitert(F f, const TSchlangen &s, const std::vector
         f();
     } catch (const EConvertError &e) {
         pruefen(erste < s.size());
-        pruefen(e.message() == QLatin1Char('\'') + s[erste].futterDatum(j[erste].unlesbar)
-                                   + QStringLiteral("' ist kein gültiges Datum.\nbei Schlange „") + s[erste].name()
-                                   + QStringLiteral("“, Fresszeiten"));
+        pruefen(e.message() == QLatin1Char('\'') + s[erste].futterDatum(j[erste].unlesbar) +
+                                   QStringLiteral("' ist kein gültiges Datum.\nbei Schlange „") + s[erste].name() +
+                                   QStringLiteral("“, Fresszeiten"));
         return true;
     }
     pruefen(erste == s.size());
@@ -227,8 +228,7 @@ void fressCheck(const TSchlangen &s, const std::vector<Journal> &j, year_month_d
     const std::vector<Wert> saetze = geordnet(w, true);
     pruefen(e.zeilen.size() == saetze.size() && e.balken.size() == e.zeilen.size());
     for (std::size_t k = 0; k < saetze.size(); ++k)
-        zeilePruefen(e.zeilen[k], s[saetze[k].index].name(), QStringLiteral(": seit "),
-                     QString::number(saetze[k].wert),
+        zeilePruefen(e.zeilen[k], s[saetze[k].index].name(), QStringLiteral(": seit "), QString::number(saetze[k].wert),
                      saetze[k].wert == 1 ? QStringLiteral(" Tag überfällig !") : QStringLiteral(" Tagen überfällig !"));
     balkenPruefen(e.balken, geordnet(w, false), s, checkFarbe);
 }
@@ -259,7 +259,8 @@ void fressTermine(const TSchlangen &s, const std::vector<Journal> &j, year_month
                          QStringLiteral(" gefüttert werden !"));
         else
             zeilePruefen(e.zeilen[k], name, QStringLiteral(": sollte in "), QString::number(v),
-                         v == 1 ? QStringLiteral(" Tag gefüttert werden !") : QStringLiteral(" Tagen gefüttert werden !"));
+                         v == 1 ? QStringLiteral(" Tag gefüttert werden !")
+                                : QStringLiteral(" Tagen gefüttert werden !"));
     }
     balkenPruefen(e.balken, geordnet(w, true), s, terminFarbe);
 }
@@ -278,8 +279,8 @@ void fressParade(const TSchlangen &s)
     const std::vector<Wert> soll = geordnet(w, true);
     pruefen(p.size() == soll.size());
     for (std::size_t k = 0; k < soll.size(); ++k) {
-        pruefen(p[k].platz == int(k) + 1 && p[k].index == int(soll[k].index) && p[k].anzahl == soll[k].wert
-                && p[k].name == s[soll[k].index].name());
+        pruefen(p[k].platz == int(k) + 1 && p[k].index == int(soll[k].index) && p[k].anzahl == soll[k].wert &&
+                p[k].name == s[soll[k].index].name());
         pruefen(k == 0 || p[k].anzahl <= p[k - 1].anzahl);
     }
     const QString weitere = Auswertung::WeiterePlaetze(p);
@@ -319,8 +320,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const auto l = Auswertung::LetzteFuetterung(r, heute.year());
             pruefen(j.back().unlesbar < 0 && l.has_value() == j.back().letzte.has_value());
             if (l)
-                pruefen(int(l->year()) == j.back().letzte->jahr && unsigned(l->month()) == unsigned(j.back().letzte->monat)
-                        && unsigned(l->day()) == unsigned(j.back().letzte->tag));
+                pruefen(int(l->year()) == j.back().letzte->jahr &&
+                        unsigned(l->month()) == unsigned(j.back().letzte->monat) &&
+                        unsigned(l->day()) == unsigned(j.back().letzte->tag));
         } catch (const EConvertError &) {
             pruefen(j.back().unlesbar >= 0);
         }

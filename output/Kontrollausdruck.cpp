@@ -58,8 +58,7 @@ std::vector<Absatz> absaetze(const TSchlange &s)
     journal(seite, s.bemerkAnzahl(), s, &TSchlange::bemerkDatum, &TSchlange::bemerkung);
     leer(seite, 4);
 
-    ganz(seite,
-         QStringLiteral("Diese Seite wurde mit dem Vivarix erstellt. (Infos unter ") + Webadresse + u')',
+    ganz(seite, QStringLiteral("Diese Seite wurde mit dem Vivarix erstellt. (Infos unter ") + Webadresse + u')',
          Format::Fusszeile);
     for (Absatz &a : seite)
         a.text = Ausgabe::einzeilig(a.text);

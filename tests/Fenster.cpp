@@ -123,8 +123,14 @@ TSchlange FensterTest::bunt(int nr, int futter, int bemerk)
 
 QStringList FensterTest::angezeigt(const TVivarix &w)
 {
-    QStringList l{w.TabControl1->tabText(w.TabControl1->currentIndex()), w.name->text(), w.gattung->text(),
-                  w.farbe->text(), w.geschlecht->text(), w.schlupf->text(), w.tage->text(), w.Bilddatei};
+    QStringList l{w.TabControl1->tabText(w.TabControl1->currentIndex()),
+                  w.name->text(),
+                  w.gattung->text(),
+                  w.farbe->text(),
+                  w.geschlecht->text(),
+                  w.schlupf->text(),
+                  w.tage->text(),
+                  w.Bilddatei};
     for (const auto &[kenn, g] : {std::pair{u'F', w.StringGrid1}, std::pair{u'B', w.StringGrid2}})
         for (int r = 1; r < g->RowCount(); ++r)
             if (!g->Cells(0, r).isEmpty() || !g->Cells(1, r).isEmpty())

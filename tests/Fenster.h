@@ -16,7 +16,10 @@ class QAction;
 class QWidget;
 
 // Readable texts in failure messages.
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 // Runs a menu or tool-bar command the way a user reaches it: the action must be
 // enabled (a disabled one is not triggered and the test fails).

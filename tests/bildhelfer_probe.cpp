@@ -73,8 +73,13 @@ bool viel(const QByteArray &, QSize s, std::string &aus)
 
 int main(int argc, char **argv)
 {
-    static const Bildhelfer::Art arten[] = {{"gut", gut},           {"nein", nein},         {"absturz", absturz},
-                                            {"beenden", beenden},   {"schreiben", schreiben}, {"speicher", speicher},
-                                            {"endlos", endlos},     {"viel", viel}};
+    static const Bildhelfer::Art arten[] = {{"gut", gut},
+                                            {"nein", nein},
+                                            {"absturz", absturz},
+                                            {"beenden", beenden},
+                                            {"schreiben", schreiben},
+                                            {"speicher", speicher},
+                                            {"endlos", endlos},
+                                            {"viel", viel}};
     Bildhelfer::ausfuehren(argc, argv, arten, std::size(arten));
 }

@@ -34,9 +34,9 @@ QStringList unbenannt(QWidget *fenster)
         if (!a || !a->isValid() || tiefe > 40)
             return;
         const QAccessible::Role rolle = a->role();
-        const bool inhalt = rolle == QAccessible::Cell || rolle == QAccessible::ListItem
-                            || rolle == QAccessible::TreeItem || rolle == QAccessible::Row
-                            || rolle == QAccessible::ColumnHeader || rolle == QAccessible::RowHeader;
+        const bool inhalt = rolle == QAccessible::Cell || rolle == QAccessible::ListItem ||
+                            rolle == QAccessible::TreeItem || rolle == QAccessible::Row ||
+                            rolle == QAccessible::ColumnHeader || rolle == QAccessible::RowHeader;
         if (!inhalt && a->state().focusable && a->text(QAccessible::Name).trimmed().isEmpty()) {
             const QObject *o = a->object();
             gefunden << QStringLiteral("%1 %2 (%3)")

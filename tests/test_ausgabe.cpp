@@ -30,7 +30,6 @@
 #include <cstring>
 #include <sys/resource.h>
 
-
 namespace {
 // Writes a length-prefixed string straight into the record's bytes, the way a
 // file written by another program would hold it.
@@ -90,8 +89,10 @@ TEST(ExportTest, DateiInhalt)
     QByteArray vollErwartet = "Name:\t\t\r\nGattung:\t\r\nFarbvariante:\t\r\nGeschlecht:\t\r\nSchlupfmonat:\t\r\n\r\n"
                               "Fresszeiten:\r\n";
     for (int i = 0; i < 201; ++i) {
-        const QByteArray datum = QStringLiteral("%1.%2.99").arg(i % 28 + 1, 2, 10, QChar(u'0'))
-                                     .arg(i / 28 + 1, 2, 10, QChar(u'0')).toLatin1();
+        const QByteArray datum = QStringLiteral("%1.%2.99")
+                                     .arg(i % 28 + 1, 2, 10, QChar(u'0'))
+                                     .arg(i / 28 + 1, 2, 10, QChar(u'0'))
+                                     .toLatin1();
         roh(voll, 212 + 9 * std::size_t(i), datum);
         roh(voll, 3830 + 101 * std::size_t(i), "F" + QByteArray::number(i));
         vollErwartet += datum + " F" + QByteArray::number(i) + "\r\n";
@@ -251,15 +252,26 @@ QString formatText(const QTextCharFormat &z)
     const QMap<int, QVariant> p = z.properties();
     for (auto it = p.begin(); it != p.end(); ++it) {
         switch (it.key()) {
-        case QTextFormat::FontFamilies: teile << it.value().toStringList().join(u','); break;
-        case QTextFormat::FontPointSize: teile << QString::number(it.value().toDouble()) + "pt"; break;
-        case QTextFormat::FontWeight: teile << (it.value().toInt() == QFont::Bold ? "fett" : "dünn"); break;
-        case QTextFormat::FontItalic: teile << (it.value().toBool() ? "kursiv" : "gerade"); break;
+        case QTextFormat::FontFamilies:
+            teile << it.value().toStringList().join(u',');
+            break;
+        case QTextFormat::FontPointSize:
+            teile << QString::number(it.value().toDouble()) + "pt";
+            break;
+        case QTextFormat::FontWeight:
+            teile << (it.value().toInt() == QFont::Bold ? "fett" : "dünn");
+            break;
+        case QTextFormat::FontItalic:
+            teile << (it.value().toBool() ? "kursiv" : "gerade");
+            break;
         case QTextFormat::TextUnderlineStyle:
             teile << (it.value().toInt() == QTextCharFormat::SingleUnderline ? "unterstrichen" : "?linie");
             break;
-        case QTextFormat::ForegroundBrush: teile << it.value().value<QBrush>().color().name(); break;
-        default: teile << QStringLiteral("?%1").arg(it.key(), 0, 16);
+        case QTextFormat::ForegroundBrush:
+            teile << it.value().value<QBrush>().color().name();
+            break;
+        default:
+            teile << QStringLiteral("?%1").arg(it.key(), 0, 16);
         }
     }
     teile.sort();
@@ -284,8 +296,8 @@ QStringList seite(const QTextDocument &doc)
     return absaetze;
 }
 
-const QString Fuss = QStringLiteral(
-    "Diese Seite wurde mit dem Vivarix erstellt. (Infos unter www.vivarix.de)|#808080 8pt");
+const QString Fuss =
+    QStringLiteral("Diese Seite wurde mit dem Vivarix erstellt. (Infos unter www.vivarix.de)|#808080 8pt");
 const QString Leer;
 } // namespace
 
@@ -303,11 +315,28 @@ TEST_F(AusgabeTest, VorschauZeigtDieSeite)
         QStringList absaetze;
     } faelle[] = {
         {0,
-         {"Kontrollausdruck für Kaa|12pt Arial fett kursiv", Leer, "Stammdaten:|fett unterstrichen", Leer,
-          "    Gattung:\t+Morelia|kursiv", "    Farbvariante:\tJungle", "    Geschlecht:\tmännlich",
-          "    Schlupfmonat:\t06/2023", Leer, "Fresszeiten:|fett unterstrichen", Leer, "   03.12.26    Ratte",
-          "   01.11.26    Maus & Küken", Leer, "Bemerkungen:|fett unterstrichen", Leer,
-          "   05.12.26    Häutung <b>komplett</b>", Leer, Leer, Leer, Leer, Fuss}},
+         {"Kontrollausdruck für Kaa|12pt Arial fett kursiv",
+          Leer,
+          "Stammdaten:|fett unterstrichen",
+          Leer,
+          "    Gattung:\t+Morelia|kursiv",
+          "    Farbvariante:\tJungle",
+          "    Geschlecht:\tmännlich",
+          "    Schlupfmonat:\t06/2023",
+          Leer,
+          "Fresszeiten:|fett unterstrichen",
+          Leer,
+          "   03.12.26    Ratte",
+          "   01.11.26    Maus & Küken",
+          Leer,
+          "Bemerkungen:|fett unterstrichen",
+          Leer,
+          "   05.12.26    Häutung <b>komplett</b>",
+          Leer,
+          Leer,
+          Leer,
+          Leer,
+          Fuss}},
         {1,
          {"Kontrollausdruck für <i>Nini</i>|12pt Arial fett kursiv", Leer, "Stammdaten:|fett unterstrichen", Leer,
           "    Gattung:\t", "    Farbvariante:\tJungle", "    Geschlecht:\tmännlich", "    Schlupfmonat:\t06/2023",
@@ -375,12 +404,28 @@ TEST(AusgabeZeilenTest, ZeilenendeImTextBleibtInSeinerZeile)
 
     QTextDocument doc;
     Druckseite::aufbauen(doc, Kontrollausdruck::absaetze(s));
-    EXPECT_EQ(seite(doc),
-              (QStringList{"Kontrollausdruck für Ka a|12pt Arial fett kursiv", Leer, "Stammdaten:|fett unterstrichen",
-                           Leer, "    Gattung:\t+More lia|kursiv", "    Farbvariante:\t", "    Geschlecht:\t",
-                           "    Schlupfmonat:\t", Leer, "Fresszeiten:|fett unterstrichen", Leer,
-                           "   03.12 26    Ratte  Maus", "        ", Leer, "Bemerkungen:|fett unterstrichen", Leer,
-                           "   05.12.26      ", Leer, Leer, Leer, Leer, Fuss}));
+    EXPECT_EQ(seite(doc), (QStringList{"Kontrollausdruck für Ka a|12pt Arial fett kursiv",
+                                       Leer,
+                                       "Stammdaten:|fett unterstrichen",
+                                       Leer,
+                                       "    Gattung:\t+More lia|kursiv",
+                                       "    Farbvariante:\t",
+                                       "    Geschlecht:\t",
+                                       "    Schlupfmonat:\t",
+                                       Leer,
+                                       "Fresszeiten:|fett unterstrichen",
+                                       Leer,
+                                       "   03.12 26    Ratte  Maus",
+                                       "        ",
+                                       Leer,
+                                       "Bemerkungen:|fett unterstrichen",
+                                       Leer,
+                                       "   05.12.26      ",
+                                       Leer,
+                                       Leer,
+                                       Leer,
+                                       Leer,
+                                       Fuss}));
 }
 
 // ---------------------------------------------------------------------------
@@ -437,14 +482,14 @@ TEST_F(AusgabeTest, DruckenInEinePdfDatei)
             const QStringList vorher = seite(*v->RichEdit1->document());
             EXPECT_EQ(v->RichEdit1->verticalScrollBar()->value(), 0); // opens at the title, however long
 
-
             // Cancelled, or a job that cannot start: the preview stays as it was.
             druckdialog(QString());
             v->Button2->click();
             druckdialog(pfad("fehlt/x.pdf"));
             v->Button2->click();
             EXPECT_EQ(gesagt(), QStringList{QStringLiteral("Bericht|Die PDF-Datei \"%1\" konnte nicht geschrieben "
-                                                           "werden: Datei nicht gefunden.").arg(pfad("fehlt/x.pdf"))});
+                                                           "werden: Datei nicht gefunden.")
+                                                .arg(pfad("fehlt/x.pdf"))});
             EXPECT_TRUE(v->isVisible());
             EXPECT_EQ(seite(*v->RichEdit1->document()), vorher);
 
@@ -460,9 +505,9 @@ TEST_F(AusgabeTest, DruckenInEinePdfDatei)
     // One page for a short card, with everything on it.
     const QStringList kurz = ausfuehren(pdftotext, {"-layout", pfad("kaa.pdf"), "-"}).split(u'\f', Qt::SkipEmptyParts);
     ASSERT_EQ(kurz.size(), 1);
-    for (const char *teil : {"Kontrollausdruck für Kaa", "Stammdaten:", "Gattung:", "Morelia", "Jungle",
-                             "männlich", "06/2023", "03.12.26", "Maus & Küken", "Häutung <b>komplett</b>",
-                             "Infos unter www.vivarix.de)"})
+    for (const char *teil :
+         {"Kontrollausdruck für Kaa", "Stammdaten:", "Gattung:", "Morelia", "Jungle", "männlich", "06/2023", "03.12.26",
+          "Maus & Küken", "Häutung <b>komplett</b>", "Infos unter www.vivarix.de)"})
         EXPECT_TRUE(kurz[0].contains(QString::fromUtf8(teil))) << teil;
 
     // 200 feedings fill several pages, each entry once; the footer closes the last page.
@@ -536,7 +581,8 @@ TEST_F(AusgabeTest, EinePdfDateiAufVollerPlatteBleibtWieSieWar)
         druckdialog(pdf);
         v->Button2->click();
         EXPECT_EQ(gesagt(), QStringList{QStringLiteral("Bericht|Die PDF-Datei \"%1\" konnte nicht geschrieben werden: "
-                                                       "Zu wenig Speicherplatz.").arg(pdf)});
+                                                       "Zu wenig Speicherplatz.")
+                                            .arg(pdf)});
         EXPECT_TRUE(v->isVisible());
         EXPECT_EQ(dateiLesen(pdf), alt);
         EXPECT_EQ(QDir(pfad("klein")).entryList(QDir::Files | QDir::Hidden), (QStringList{"fuell", "kaa.pdf"}));

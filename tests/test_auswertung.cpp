@@ -182,9 +182,10 @@ TEST(FressCheck, GrenzenEinerSchlange)
         }
         ASSERT_EQ(e.balken.size(), 1u) << f.was;
         EXPECT_EQ(e.balken[0].wert, f.erwartet) << f.was;
-        EXPECT_EQ(texte(e), QStringList{QStringLiteral("Kaa: seit %1 %2 überfällig !")
-                                            .arg(f.erwartet)
-                                            .arg(f.erwartet == 1 ? "Tag" : "Tagen")})
+        EXPECT_EQ(
+            texte(e),
+            QStringList{
+                QStringLiteral("Kaa: seit %1 %2 überfällig !").arg(f.erwartet).arg(f.erwartet == 1 ? "Tag" : "Tagen")})
             << f.was;
     }
 }
@@ -192,7 +193,7 @@ TEST(FressCheck, GrenzenEinerSchlange)
 TEST(FressCheck, SatzSpannenUndReihenfolge)
 {
     // Values in tab order: 3, 1, 3, none, 10, 2.
-    const TSchlangen s = {schlange("A", 7, {vor(10)}), schlange("Bb", 7, {vor(8)}),   schlange("C", 7, {vor(10)}),
+    const TSchlangen s = {schlange("A", 7, {vor(10)}), schlange("Bb", 7, {vor(8)}),    schlange("C", 7, {vor(10)}),
                           schlange("D", 7, {vor(2)}),  schlange("Eeee", 7, {vor(17)}), schlange("F", 5, {vor(7)})};
     const Ergebnis e = FressCheck(s, heute);
     EXPECT_EQ(texte(e), (QStringList{"Eeee: seit 10 Tagen überfällig !", "A: seit 3 Tagen überfällig !",
@@ -234,8 +235,8 @@ TEST(FressTermine, GrenzenEinerSchlange)
         ASSERT_EQ(e.balken.size(), 1u) << f.was;
         EXPECT_EQ(e.balken[0].wert, f.erwartet) << f.was;
         EXPECT_EQ(texte(e), QStringList{QString::fromUtf8(f.zeile)}) << f.was;
-        const Spanne hervor = f.erwartet == 0 ? Spanne{12, 6, true}
-                                              : Spanne{15, int(QString::number(f.erwartet).size()), true};
+        const Spanne hervor =
+            f.erwartet == 0 ? Spanne{12, 6, true} : Spanne{15, int(QString::number(f.erwartet).size()), true};
         EXPECT_EQ(e.zeilen[0].spannen, (std::array<Spanne, 2>{{{0, 3, false}, hervor}})) << f.was;
     }
 }
@@ -246,9 +247,9 @@ TEST(FressTermine, ReihenfolgeSaetzeAufsteigendBalkenAbsteigend)
     const TSchlangen s = {schlange("A", 7, {vor(5)}), schlange("B", 7, {vor(9)}), schlange("C", 7, {vor(0)}),
                           schlange("D", 3, {vor(1)}), schlange("E", 0, {vor(1)})};
     const Ergebnis e = FressTermine(s, heute);
-    EXPECT_EQ(texte(e), (QStringList{"B: sollte sofort gefüttert werden !", "A: sollte in 2 Tagen gefüttert werden !",
-                                     "D: sollte in 2 Tagen gefüttert werden !",
-                                     "C: sollte in 7 Tagen gefüttert werden !"}));
+    EXPECT_EQ(texte(e),
+              (QStringList{"B: sollte sofort gefüttert werden !", "A: sollte in 2 Tagen gefüttert werden !",
+                           "D: sollte in 2 Tagen gefüttert werden !", "C: sollte in 7 Tagen gefüttert werden !"}));
     EXPECT_EQ(balken(e), (std::vector<Gelistet>{{"C", 7}, {"A", 2}, {"D", 2}, {"B", 0}}));
 }
 
@@ -297,8 +298,8 @@ TEST(FressParade, PlaetzeGleichstaendeUndListe)
     auto plaetze = [](const std::vector<Platz> &p) {
         QStringList l;
         for (const Platz &x : p)
-            l << QStringLiteral("%1:%2:%3:%4").arg(QString::number(x.platz), x.name, QString::number(x.anzahl),
-                                                     QString::number(x.index));
+            l << QStringLiteral("%1:%2:%3:%4")
+                     .arg(QString::number(x.platz), x.name, QString::number(x.anzahl), QString::number(x.index));
         return l;
     };
     const auto drei = FressParade({mit("A", 12), mit("B", 30), mit("C", 5)});
@@ -357,10 +358,14 @@ TEST(Befehlszeile, SaetzeStartdateiUndRueckgabewerte)
         {{"--fress-termine"},
          "Kaa: sollte sofort gefüttert werden !\nNagini: sollte sofort gefüttert werden !\n"
          "Ohne: sollte sofort gefüttert werden !\n",
-         "", 1},
+         "",
+         1},
         {{"--fress-check", sammlung.ordner.filePath("fehlt.vix")}, "", "Datei nicht gefunden.\n", 2},
         {{"--version"}, "Vivarix " VIVARIX_VERSION "\n", "", 0},
-        {{"--fress-check", datei, "mehr"}, "", "Zu viele Angaben nach --fress-check\n\"vivarix --help\" zeigt die Optionen.\n", 2},
+        {{"--fress-check", datei, "mehr"},
+         "",
+         "Zu viele Angaben nach --fress-check\n\"vivarix --help\" zeigt die Optionen.\n",
+         2},
         {{"--versio"}, "", "Unbekannte Option \"--versio\"\n\"vivarix --help\" zeigt die Optionen.\n", 2},
     };
     for (const Fall &f : faelle) {
@@ -405,10 +410,11 @@ TEST(Befehlszeile, LaeuftOhneBildschirmUndOhneFenster)
         return std::tuple{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
                           QString::fromUtf8(p.readAllStandardError())};
     };
-    EXPECT_EQ(lauf({"--fress-termine"}), std::tuple(1, QStringLiteral("Ohne: sollte sofort gefüttert werden !\n"),
-                                                    QString()));
+    EXPECT_EQ(lauf({"--fress-termine"}),
+              std::tuple(1, QStringLiteral("Ohne: sollte sofort gefüttert werden !\n"), QString()));
     EXPECT_EQ(lauf({"--version"}), std::tuple(0, QStringLiteral("Vivarix " VIVARIX_VERSION "\n"), QString()));
-    EXPECT_EQ(lauf({"--fress-check", "fehlt.vix"}), std::tuple(2, QString(), QStringLiteral("Datei nicht gefunden.\n")));
+    EXPECT_EQ(lauf({"--fress-check", "fehlt.vix"}),
+              std::tuple(2, QString(), QStringLiteral("Datei nicht gefunden.\n")));
     // No bus to tell, named or at its usual place: the reminder ends quietly.
     umgebung.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), "unix:path=" + sammlung.ordner.filePath("kein-bus"));
     EXPECT_EQ(lauf({"--erinnern"}), std::tuple(0, QString(), QString()));
@@ -493,11 +499,12 @@ protected:
         if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty())
             GTEST_SKIP() << "dbus-daemon is not installed";
         const QString konfiguration = ordner.filePath(QStringLiteral("bus.conf"));
-        dateiSchreiben(konfiguration, "<busconfig><type>session</type><listen>unix:tmpdir=" + ordner.path().toUtf8()
-                                          + "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                                            "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                                            "<allow own=\"*\"/>"
-                                            "</policy></busconfig>");
+        dateiSchreiben(konfiguration,
+                       "<busconfig><type>session</type><listen>unix:tmpdir=" + ordner.path().toUtf8() +
+                           "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                           "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                           "<allow own=\"*\"/>"
+                           "</policy></busconfig>");
         daemon.start(QStringLiteral("dbus-daemon"), {"--config-file=" + konfiguration, "--print-address", "--nofork"});
         ASSERT_TRUE(daemon.waitForReadyRead(10000)) << daemon.readAllStandardError().toStdString();
         adresse = QString::fromUtf8(daemon.readLine().trimmed());
@@ -510,8 +517,8 @@ protected:
             QMetaObject::invokeMethod(
                 &dienst,
                 [] {
-                    QDBusConnection(QStringLiteral("dienst")).unregisterObject(
-                        QStringLiteral("/org/freedesktop/Notifications"));
+                    QDBusConnection(QStringLiteral("dienst"))
+                        .unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
                     QDBusConnection::disconnectFromBus(QStringLiteral("dienst"));
                 },
                 Qt::BlockingQueuedConnection);
@@ -533,8 +540,8 @@ protected:
             [&] {
                 QDBusConnection d = QDBusConnection::connectToBus(adresse, QStringLiteral("dienst"));
                 angemeldet = d.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &dienst,
-                                              QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals)
-                    && d.registerService(QStringLiteral("org.freedesktop.Notifications"));
+                                              QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
+                             d.registerService(QStringLiteral("org.freedesktop.Notifications"));
             },
             Qt::BlockingQueuedConnection);
         ASSERT_TRUE(angemeldet);
@@ -560,7 +567,8 @@ TEST_F(ErinnerungTest, EineBenachrichtigungWennFaellig)
 {
     dienstStarten();
     dienst.antwort = QStringLiteral("oeffnen");
-    EXPECT_EQ(erinnern({schlange("Kaa", 7, {vor(9)}), schlange("A & <b>B</b>", 7, {vor(7)}), schlange("C", 7, {vor(1)})}), 0);
+    EXPECT_EQ(
+        erinnern({schlange("Kaa", 7, {vor(9)}), schlange("A & <b>B</b>", 7, {vor(7)}), schlange("C", 7, {vor(1)})}), 0);
     const auto notizen = dienst.notizen();
     ASSERT_EQ(notizen.size(), 1u);
     EXPECT_EQ(notizen[0].app, "Vivarix");

@@ -18,7 +18,6 @@
 #include <QScrollBar>
 #include <QTest>
 
-
 namespace {
 const QString kaa = QStringLiteral("<b>Kaa</b> & Co"); // a name that looks like markup
 
@@ -55,7 +54,8 @@ protected:
         return starten();
     }
     // Runs `f` on the next window the program opens and closes it with "OK".
-    template <typename T> void beimNaechsten(std::function<void(T &)> f)
+    template <typename T>
+    void beimNaechsten(std::function<void(T &)> f)
     {
         DialogTest::naechsterDialog([this, f](QWidget *w) {
             ++geoeffnet;
@@ -85,8 +85,8 @@ TEST_F(AuswertungFensterTest, FressCheckZeigtSaetzeSpannenUndBalken)
         EXPECT_EQ(a.RichEdit1->toPlainText(), "B: seit 10 Tagen überfällig !\n"
                                               "F: seit 5 Tagen überfällig !\n"
                                               "C: seit 3 Tagen überfällig !\n"
-                                              "E: seit 3 Tagen überfällig !\n"
-                                              + kaa + ": seit 1 Tag überfällig !");
+                                              "E: seit 3 Tagen überfällig !\n" +
+                                                  kaa + ": seit 1 Tag überfällig !");
         EXPECT_EQ(formate(a.RichEdit1, 0), "f" + QString(7, u'n') + "rr" + QString(19, u'n'));
         EXPECT_EQ(formate(a.RichEdit1, 4), QString(15, u'f') + QString(7, u'n') + "r" + QString(17, u'n'));
         ASSERT_EQ(a.Series1->Count(), 5);
@@ -158,8 +158,7 @@ TEST_F(AuswertungFensterTest, FressTermineSofortFettUndRot)
     beimNaechsten<TAlarm>([&](TAlarm &a) {
         EXPECT_EQ(a.windowTitle(), "Fress-Termine");
         EXPECT_EQ(a.titel->text(), "Fress-Termine");
-        EXPECT_EQ(a.Label1->text(),
-                  "Hier siehst du, wann deine Schlangen das nächste Mal gefüttert werden müssen:");
+        EXPECT_EQ(a.Label1->text(), "Hier siehst du, wann deine Schlangen das nächste Mal gefüttert werden müssen:");
         EXPECT_EQ(a.RichEdit1->toPlainText(), "Nagini: sollte sofort gefüttert werden !\n"
                                               "Ohne: sollte sofort gefüttert werden !\n"
                                               "Kaa: sollte in 7 Tagen gefüttert werden !");
@@ -245,7 +244,8 @@ TEST_F(AuswertungFensterTest, CheckFolgtDemLadenNurMitRemember)
         TVivarix &f = starten();
         geoeffnet = 0;
         if (remember == std::string("1"))
-            beimNaechsten<TAlarm>([](TAlarm &a) { EXPECT_EQ(a.RichEdit1->toPlainText(), "A: seit 2 Tagen überfällig !"); });
+            beimNaechsten<TAlarm>(
+                [](TAlarm &a) { EXPECT_EQ(a.RichEdit1->toPlainText(), "A: seit 2 Tagen überfällig !"); });
         DialogTest::naechsterDateiname(pfad("s.vix"));
         ausloesen(f.Laden1);
         EXPECT_EQ(geoeffnet, remember == std::string("1") ? 1 : 0) << remember;

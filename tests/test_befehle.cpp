@@ -122,8 +122,8 @@ TEST_F(BefehleTest, OhneDatendateiBeginnenDieDialogeImDokumentenordner)
 {
     // The program runs in a hidden folder of its own; the keeper's documents are elsewhere.
     const QByteArray konfigVorher = qgetenv("XDG_CONFIG_HOME"), dokumenteVorher = qgetenv("XDG_DOCUMENTS_DIR");
-    ASSERT_TRUE(QDir(ordner.path()).mkpath("konfig") && QDir(ordner.path()).mkpath("Dokumente")
-                && QDir(ordner.path()).mkpath("Papiere"));
+    ASSERT_TRUE(QDir(ordner.path()).mkpath("konfig") && QDir(ordner.path()).mkpath("Dokumente") &&
+                QDir(ordner.path()).mkpath("Papiere"));
     qputenv("XDG_CONFIG_HOME", pfad("konfig").toLocal8Bit());
     qputenv("XDG_DOCUMENTS_DIR", pfad("Dokumente").toLocal8Bit());
     TVivarix &f = starten();
@@ -194,9 +194,8 @@ TEST_F(BefehleTest, GescheiterteSicherungVorNeuLaesstAllesStehen)
     f.Dateiname = pfad("gibtsnicht/ordner/x.vix");
     DialogTest::naechsteAntwort(mbJa);
     EXPECT_FALSE(Bewacht(&f, [&] { f.Neu1Click(); }));
-    EXPECT_EQ(gesagt().last(),
-              "Bericht|Datei nicht gefunden.\n\"" + pfad("gibtsnicht/ordner/x.vix") +
-                  "\"\nDer Ordner existiert nicht mehr.");
+    EXPECT_EQ(gesagt().last(), "Bericht|Datei nicht gefunden.\n\"" + pfad("gibtsnicht/ordner/x.vix") +
+                                   "\"\nDer Ordner existiert nicht mehr.");
     EXPECT_EQ(f.TabControl1->count(), 2);
     EXPECT_TRUE(f.Geaendert);
     EXPECT_EQ(f.Schlangen[0].futter(0), "Maus");
@@ -419,7 +418,8 @@ TEST_F(BefehleTest, SpeichernAufAndereUndVolleDateisysteme)
     };
 
     // Another file system than the tests' own: the file is replaced there, not beside the start folder.
-    struct stat hier {}, dort {};
+    struct stat hier {
+    }, dort{};
     const QString shm = QStringLiteral("/dev/shm/vivarix-%1.vix").arg(QCoreApplication::applicationPid());
     if (::stat("/dev/shm", &dort) == 0 && ::stat(QFile::encodeName(ordner.path()).constData(), &hier) == 0 &&
         hier.st_dev != dort.st_dev) {
@@ -494,9 +494,8 @@ TEST_F(BefehleTest, SchliessenBleibtOffenWennDasSpeichernScheitert)
     f.Dateiname = pfad("fehlt/ordner/x.vix");
     DialogTest::naechsteAntwort(mbJa);
     EXPECT_FALSE(f.close());
-    EXPECT_EQ(gesagt().last(),
-              "Bericht|Datei nicht gefunden.\n\"" + pfad("fehlt/ordner/x.vix") +
-                  "\"\nDer Ordner existiert nicht mehr.");
+    EXPECT_EQ(gesagt().last(), "Bericht|Datei nicht gefunden.\n\"" + pfad("fehlt/ordner/x.vix") +
+                                   "\"\nDer Ordner existiert nicht mehr.");
     EXPECT_TRUE(f.Geaendert);
 }
 
@@ -641,8 +640,8 @@ TEST_F(BefehleTest, EinUnterbrochenesSpeichernWirdBeimLadenGemeldet)
     ausloesen(f.Laden1);
     const QString kopie = Ersetzen::sicherungsOrdner() + QStringLiteral("/d2 vor dem Speichern 1.vix");
     EXPECT_EQ(gesagt().value(0), QStringLiteral("Warnung|Das letzte Speichern der Datei d2.vix wurde unterbrochen; "
-                                                 "die Datei kann unvollständig sein.\nEine vollständige Kopie des "
-                                                 "Stands davor liegt in %1.")
+                                                "die Datei kann unvollständig sein.\nEine vollständige Kopie des "
+                                                "Stands davor liegt in %1.")
                                      .arg(kopie));
     EXPECT_EQ(dateiLesen(kopie), altBytes);
     // Told once: the copy keeps its name, the next load says nothing.
@@ -1167,8 +1166,9 @@ TEST_F(BefehleTest, StammdatenVorschlaegeUndJedesFeld)
     // The dialog's fields in the order of the card: name, genus, colour, sex, hatch month, interval, picture.
     const auto felder = [](QWidget *d) {
         auto *dlg = static_cast<TDateneingabe *>(d);
-        return QStringList{dlg->Edit1->text(), dlg->Edit2->text(),     dlg->Edit5->text(),
-                           dlg->ComboBox2->currentText(), dlg->Edit3->text(), dlg->ComboBox1->currentText(),
+        return QStringList{dlg->Edit1->text(), dlg->Edit2->text(),
+                           dlg->Edit5->text(), dlg->ComboBox2->currentText(),
+                           dlg->Edit3->text(), dlg->ComboBox1->currentText(),
                            dlg->Edit4->text()};
     };
     const auto ausfuellen = [](QWidget *d, const QStringList &w) {
@@ -1320,11 +1320,15 @@ TEST_F(BefehleTest, TypischerWeg)
     EXPECT_EQ(b.mid(31, 7), QByteArray("\x06Python"));
     EXPECT_EQ(b.mid(133, 10), QByteArray("\x09unbekannt"));
     EXPECT_EQ(b.mid(208, 4), QByteArray("\x0e\x00\x00\x00", 4));
-    EXPECT_EQ(b.mid(212, 9), QByteArray("\x08" "30.11.26"));
-    EXPECT_EQ(b.mid(212 + 9, 9), QByteArray("\x08" "16.11.26"));
+    EXPECT_EQ(b.mid(212, 9), QByteArray("\x08"
+                                        "30.11.26"));
+    EXPECT_EQ(b.mid(212 + 9, 9), QByteArray("\x08"
+                                            "16.11.26"));
     EXPECT_EQ(b.at(212 + 27), 0) << "the end mark";
-    EXPECT_EQ(b.mid(3830, 6), QByteArray("\x05K\xfc" "ken"));
-    EXPECT_EQ(b.mid(2021, 9), QByteArray("\x08" "07.12.26"));
+    EXPECT_EQ(b.mid(3830, 6), QByteArray("\x05K\xfc"
+                                         "ken"));
+    EXPECT_EQ(b.mid(2021, 9), QByteArray("\x08"
+                                         "07.12.26"));
     EXPECT_EQ(b.mid(24131, 8), QByteArray("\x07H\xe4utung"));
     EXPECT_EQ(b.at(206), 0);
     EXPECT_EQ(b.at(207), 0);

@@ -47,8 +47,7 @@ QByteArray jpegKodieren(int w, int h, J_COLOR_SPACE raum, const std::vector<JSAM
 
 QByteArray rgbJpeg(int w, int h, QColor farbe)
 {
-    return jpegKodieren(w, h, JCS_RGB,
-                        {JSAMPLE(farbe.red()), JSAMPLE(farbe.green()), JSAMPLE(farbe.blue())});
+    return jpegKodieren(w, h, JCS_RGB, {JSAMPLE(farbe.red()), JSAMPLE(farbe.green()), JSAMPLE(farbe.blue())});
 }
 
 // The same file with the frame header's height and width replaced (baseline or
@@ -132,7 +131,7 @@ QByteArray wmf(int w, int h, const std::vector<Rechteck> &rechtecke, const QByte
         satz(0x02FC, {0, int(c & 0xFFFF), int(c >> 16), 0});
         satz(0x012D, {1});
         satz(0x041B, {r.r.bottom() + 1, r.r.right() + 1, r.r.top(), r.r.left()}); // RECTANGLE b, r, t, l
-        satz(0x01F0, {1}); // DELETEOBJECT brush
+        satz(0x01F0, {1});                                                        // DELETEOBJECT brush
     }
     if (!text.isEmpty()) {
         QByteArray gerade = text;
@@ -171,17 +170,17 @@ QByteArray emf(int w, int h, const std::vector<Rechteck> &rechtecke)
     satz(37, {qint32(0x80000008)}); // SELECTOBJECT stock NULL_PEN
     for (const Rechteck &r : rechtecke) {
         satz(39, {1, 0, qint32(colorref(r.farbe)), 0}); // CREATEBRUSHINDIRECT ih, style, colour, hatch
-        satz(37, {1});                                    // SELECTOBJECT
+        satz(37, {1});                                  // SELECTOBJECT
         satz(43, {r.r.left(), r.r.top(), r.r.right() + 1, r.r.bottom() + 1}); // RECTANGLE
-        satz(37, {qint32(0x80000000)}); // SELECTOBJECT stock WHITE_BRUSH
-        satz(40, {1});                  // DELETEOBJECT
+        satz(37, {qint32(0x80000000)});                                       // SELECTOBJECT stock WHITE_BRUSH
+        satz(40, {1});                                                        // DELETEOBJECT
     }
     satz(14, {0, 16, 20}); // EOF
 
     Bytes kopf;
     const quint32 gesamt = quint32(88 + rec.d.size());
     kopf.u32(1).u32(88);
-    kopf.i32(0).i32(0).i32(w - 1).i32(h - 1);                                  // bounds in pixels
+    kopf.i32(0).i32(0).i32(w - 1).i32(h - 1);                                     // bounds in pixels
     kopf.i32(0).i32(0).i32(qRound(w * 2540 / 96.0)).i32(qRound(h * 2540 / 96.0)); // frame
     kopf.u32(0x464D4520).u32(0x10000).u32(gesamt).u32(quint32(saetze + 1));
     kopf.u16(2).u16(0).u32(0).u32(0).u32(0);
@@ -262,11 +261,11 @@ TEST_F(BildTest, JedeArtLaedtInJederSchreibweise)
         const char *name;
         QSize groesse;
     };
-    for (const Fall &f : {Fall{"a.bmp", {40, 30}}, Fall{"b.Bmp", {40, 30}}, Fall{"a.ico", {32, 32}},
-                          Fall{"b.ICO", {32, 32}}, Fall{"a.jpg", {33, 17}}, Fall{"b.JPG", {33, 17}},
-                          Fall{"c.jpeg", {33, 17}}, Fall{"d.JpEg", {33, 17}}, Fall{"p.jpg", {35, 19}},
-                          Fall{"a.wmf", {41, 23}}, Fall{"b.WMF", {41, 23}}, Fall{"a.emf", {43, 29}},
-                          Fall{"b.Emf", {43, 29}}}) {
+    for (const Fall &f :
+         {Fall{"a.bmp", {40, 30}}, Fall{"b.Bmp", {40, 30}}, Fall{"a.ico", {32, 32}}, Fall{"b.ICO", {32, 32}},
+          Fall{"a.jpg", {33, 17}}, Fall{"b.JPG", {33, 17}}, Fall{"c.jpeg", {33, 17}}, Fall{"d.JpEg", {33, 17}},
+          Fall{"p.jpg", {35, 19}}, Fall{"a.wmf", {41, 23}}, Fall{"b.WMF", {41, 23}}, Fall{"a.emf", {43, 29}},
+          Fall{"b.Emf", {43, 29}}}) {
         SCOPED_TRACE(f.name);
         const Bild::Geladen g = Bild::laden(pfad(f.name));
         ASSERT_EQ(g.ergebnis, Ergebnis::Ok);
@@ -489,8 +488,8 @@ QByteArray jpegMitScans(int verfeinert)
     for (int i = 1; i <= verfeinert; ++i)
         skript.push_back({1, {0, 0, 0, 0}, i, i, 1, 0});
 
-    return jpegAusZeilen(32, 32, JCS_RGB, 3, false,
-                         [&](int y) { return const_cast<JSAMPLE *>(rgb.constScanLine(y)); }, skript);
+    return jpegAusZeilen(
+        32, 32, JCS_RGB, 3, false, [&](int y) { return const_cast<JSAMPLE *>(rgb.constScanLine(y)); }, skript);
 }
 
 TEST_F(BildTest, GrenzenFuerScansUndSymbole)
@@ -773,14 +772,15 @@ TEST(Bild, JedesSymbolIstSeinSvgInJederGroesse)
     // Every symbol the windows take from the compiled pixels matches its own
     // SVG file at each drawn size (a stale or swapped picture shows here), and
     // any other size and the disabled look come from them.
-    const QStringList symbole = {"neu", "laden", "speichern", "neueschlange", "schlangeloeschen",
-                                 "hilfe", "fresscheck", "fresstermine", "fressparade", "haken"};
+    const QStringList symbole = {"neu",   "laden",      "speichern",    "neueschlange", "schlangeloeschen",
+                                 "hilfe", "fresscheck", "fresstermine", "fressparade",  "haken"};
     for (const QString &name : symbole) {
         SCOPED_TRACE(name.toStdString());
         const QIcon icon = Bild::symbol(name.toLatin1().constData());
         ASSERT_FALSE(icon.isNull());
         for (int groesse : {16, 24, 32, 48}) {
-            const QImage b = icon.pixmap(groesse, groesse).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            const QImage b =
+                icon.pixmap(groesse, groesse).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
             EXPECT_EQ(b, ausSvg(name, QSize(groesse, groesse))) << groesse << " pixels";
         }
         for (QIcon::Mode modus : {QIcon::Normal, QIcon::Disabled}) {

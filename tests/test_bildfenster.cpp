@@ -29,7 +29,6 @@
 
 #include <vector>
 
-
 namespace {
 
 QString meldung(const QString &pfad)
@@ -96,9 +95,9 @@ TEST_F(BildFenster, JederFehlerGehtDurchMeldungUndKarte)
     ASSERT_EQ(::symlink("/dev/zero", QFile::encodeName(pfad("null.jpg")).constData()), 0);
     ASSERT_EQ(::mkfifo(QFile::encodeName(pfad("rohr.wmf")).constData(), 0600), 0);
 
-    const QStringList kaputt = {pfad("abgeschnitten.jpg"), pfad("leer.jpg"), pfad("text.jpg"), pfad("bombe.jpg"),
-                                pfad("ordner.bmp"),        pfad("fehlt.jpg"), pfad("bild.png"),
-                                pfad("pagemap.emf"),       pfad("null.jpg"),  pfad("rohr.wmf")};
+    const QStringList kaputt = {pfad("abgeschnitten.jpg"), pfad("leer.jpg"),  pfad("text.jpg"), pfad("bombe.jpg"),
+                                pfad("ordner.bmp"),        pfad("fehlt.jpg"), pfad("bild.png"), pfad("pagemap.emf"),
+                                pfad("null.jpg"),          pfad("rohr.wmf")};
     // A good picture before each bad one: the card must never keep it.
     TSchlangen schlangen;
     for (int i = 0; i < kaputt.size(); ++i) {
@@ -241,11 +240,12 @@ TEST_F(BildFenster, WaehlerStartetBeimBildOderBeiDerDatendatei)
         dlg.Button1->click();
         if (f.gespeichert.isEmpty()) {
             EXPECT_EQ(dlg.Edit4->text(), "vorher.jpg");
-            EXPECT_EQ(DialogTest::protokoll(),
-                      QStringList{QStringLiteral("Fehler|Der Pfad der Bilddatei ist %1 Zeichen lang; gespeichert werden "
-                                                 "können höchstens 50 Zeichen. Bitte wähle eine Datei mit kürzerem "
-                                                 "Pfad.")
-                                      .arg(f.gewaehlt.size())});
+            EXPECT_EQ(
+                DialogTest::protokoll(),
+                QStringList{QStringLiteral("Fehler|Der Pfad der Bilddatei ist %1 Zeichen lang; gespeichert werden "
+                                           "können höchstens 50 Zeichen. Bitte wähle eine Datei mit kürzerem "
+                                           "Pfad.")
+                                .arg(f.gewaehlt.size())});
         } else {
             EXPECT_EQ(dlg.Edit4->text(), f.gespeichert);
             EXPECT_TRUE(DialogTest::protokoll().isEmpty());
@@ -304,8 +304,8 @@ TEST_F(BildFenster, MetadateiStehtDieKarteNieAufUndWirdEinmalGewandelt)
     // The default picture with the hint across its foot, which screen readers hear too.
     auto laedt = [&] {
         const QImage jetzt = f.Image1->pixmap().toImage();
-        return f.Image1->accessibleDescription() == "wird geladen…" && jetzt.size() == standard().size()
-               && jetzt != standard() && jetzt.copy(0, 0, 120, 100) == standard().copy(0, 0, 120, 100);
+        return f.Image1->accessibleDescription() == "wird geladen…" && jetzt.size() == standard().size() &&
+               jetzt != standard() && jetzt.copy(0, 0, 120, 100) == standard().copy(0, 0, 120, 100);
     };
     EXPECT_EQ(f.name->text(), "A");
     EXPECT_TRUE(laedt());

@@ -106,9 +106,18 @@ TEST(Cp1252Test, EveryByteSurvivesDecodeAndEncode)
         EXPECT_EQ(Cp1252::encode(QString(QChar(u))), QByteArray(1, char(b))) << std::hex << "U+" << int(u);
     }
     // Above 0x9F the code page is Latin-1: ¤ is no euro sign, ÿ is the last.
-    for (const auto &[b, u] : std::vector<std::pair<int, char16_t>>{
-             {0xA0, 0x00A0}, {0xA4, 0x00A4}, {0xA6, 0x00A6}, {0xBD, 0x00BD}, {0xC4, 0x00C4}, {0xD6, 0x00D6},
-             {0xDF, 0x00DF}, {0xE4, 0x00E4}, {0xFC, 0x00FC}, {0xFF, 0x00FF}, {0x7F, 0x007F}, {0x00, 0x0000}}) {
+    for (const auto &[b, u] : std::vector<std::pair<int, char16_t>>{{0xA0, 0x00A0},
+                                                                    {0xA4, 0x00A4},
+                                                                    {0xA6, 0x00A6},
+                                                                    {0xBD, 0x00BD},
+                                                                    {0xC4, 0x00C4},
+                                                                    {0xD6, 0x00D6},
+                                                                    {0xDF, 0x00DF},
+                                                                    {0xE4, 0x00E4},
+                                                                    {0xFC, 0x00FC},
+                                                                    {0xFF, 0x00FF},
+                                                                    {0x7F, 0x007F},
+                                                                    {0x00, 0x0000}}) {
         EXPECT_EQ(text[b].unicode(), u) << std::hex << "byte 0x" << b;
         EXPECT_EQ(Cp1252::encode(QString(QChar(u))), QByteArray(1, char(b))) << std::hex << "U+" << int(u);
     }
@@ -117,11 +126,12 @@ TEST(Cp1252Test, EveryByteSurvivesDecodeAndEncode)
 TEST(Cp1252Test, CharactersOutsideTheCodePageBecomeOneQuestionMarkEach)
 {
     EXPECT_EQ(Cp1252::encode(QStringLiteral("Ж")), QByteArray("?"));
-    EXPECT_EQ(Cp1252::encode(QStringLiteral("a🐍b")), QByteArray("a?b")); // a surrogate pair is one character
+    EXPECT_EQ(Cp1252::encode(QStringLiteral("a🐍b")), QByteArray("a?b"));        // a surrogate pair is one character
     EXPECT_EQ(Cp1252::encode(QString(QChar(0xD800)) + u'x'), QByteArray("?x")); // lone surrogate
     // U+0080 is a C1 control, not the euro sign that byte 0x80 stands for.
     EXPECT_EQ(Cp1252::encode(QString(QChar(0x80))), QByteArray("?"));
-    EXPECT_EQ(Cp1252::encode(QStringLiteral("Grüße €")), QByteArray("Gr\xFC\xDF" "e \x80"));
+    EXPECT_EQ(Cp1252::encode(QStringLiteral("Grüße €")), QByteArray("Gr\xFC\xDF"
+                                                                    "e \x80"));
 }
 
 // ---- The record -----------------------------------------------------------
@@ -493,7 +503,7 @@ TEST(EInOutErrorTest, SystemErrorBecomesCodeBecomesMessage)
         {ENOSPC, 101, "Zu wenig Speicherplatz"},
         {EFBIG, 101, "Zu wenig Speicherplatz"},
         {EDQUOT, 101, "Zu wenig Speicherplatz"},
-        {EIO, 31, "E/A-Fehler 31"}, // a device failure (the system's 5) must not read as "access denied"
+        {EIO, 31, "E/A-Fehler 31"},   // a device failure (the system's 5) must not read as "access denied"
         {EXDEV, 18, "E/A-Fehler 18"}, // any other number passes through
         {EBUSY, 16, "E/A-Fehler 16"},
         {ESPIPE, 29, "E/A-Fehler 29"},

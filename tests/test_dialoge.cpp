@@ -19,7 +19,10 @@
 #include <ostream>
 
 // Readable texts in failure messages.
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace {
 const QDate heute(2026, 5, 15);

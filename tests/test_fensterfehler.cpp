@@ -27,7 +27,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 namespace {
 
 const QString NichtGefunden = QStringLiteral("Fehler|Optionsdatei \"options.ini\" nicht gefunden");
@@ -109,8 +108,8 @@ TEST_F(FensterFehlerTest, VollePlatteOderGroessengrenzeLassenAllesStehen)
     for (int i = 0; i < 600; ++i)
         viele << QStringLiteral("Futter %1").arg(i);
     datei("d.vix", {schlange("Kaa", 150, 150), schlange("Nagini", 3)});
-    optionen({"[Options]", "autoload=1", "file=" + pfad("d.vix"), "remember=0", "maximize=0",
-              "futter=" + viele.join(u'|')});
+    optionen(
+        {"[Options]", "autoload=1", "file=" + pfad("d.vix"), "remember=0", "maximize=0", "futter=" + viele.join(u'|')});
     dateiSchreiben(pfad("Kaa.txt"), "alte Ausgabe\r\n");
     TVivarix &f = starten();
     ASSERT_TRUE(gesagt().isEmpty());
@@ -162,9 +161,8 @@ TEST_F(FensterFehlerTest, VollePlatteOderGroessengrenzeLassenAllesStehen)
     const struct {
         const char *name;
         Fehlerlage::Art art;
-    } lagen[] = {{"disk full", Fehlerlage::Voll},
-                 {"EFBIG", Fehlerlage::ZuGross},
-                 {"RLIMIT_FSIZE", Fehlerlage::Groessengrenze}};
+    } lagen[] = {
+        {"disk full", Fehlerlage::Voll}, {"EFBIG", Fehlerlage::ZuGross}, {"RLIMIT_FSIZE", Fehlerlage::Groessengrenze}};
 
     for (const auto &lage : lagen)
         for (const Befehl &b : befehle) {
@@ -220,9 +218,9 @@ TEST_F(FensterFehlerTest, OptionsdateiAlsOrdnerBinaerOderMitRiesigerZeile)
         const char *name;
         Datei art;
         QByteArray inhalt;
-        bool gefunden;       // no "not found" message
-        int schlangen;       // the collection loaded at start
-        QStringList futter;  // the food list of the window and of the options dialog
+        bool gefunden;      // no "not found" message
+        int schlangen;      // the collection loaded at start
+        QStringList futter; // the food list of the window and of the options dialog
     } faelle[] = {
         {"folder", Ordner, {}, false, 0, {}},
         {"pipe", Rohr, {}, false, 0, {}},
@@ -230,7 +228,11 @@ TEST_F(FensterFehlerTest, OptionsdateiAlsOrdnerBinaerOderMitRiesigerZeile)
         {"binary after the settings", Daten, gut + binaer, true, 2, {"Maus", "Ratte"}},
         {"binary only", Daten, binaer, true, 0, {}},
         // The lines before the huge one count; it and what follows lie beyond the limit.
-        {"huge line after the settings", Daten, gut + "futter=" + riesig + "\r\nfutter=Heimchen\r\n", true, 2,
+        {"huge line after the settings",
+         Daten,
+         gut + "futter=" + riesig + "\r\nfutter=Heimchen\r\n",
+         true,
+         2,
          {"Maus", "Ratte"}},
         {"huge first line", Daten, "futter=" + riesig + "\r\n" + gut, true, 0, {}},
         {"huge line without end", Daten, gut + riesig, true, 2, {"Maus", "Ratte"}},

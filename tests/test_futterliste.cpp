@@ -25,7 +25,6 @@
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 
-
 namespace {
 
 long gefragt = 0;
@@ -82,8 +81,8 @@ TEST_F(FutterlisteTest, HunderttausendFutterartenMitBildschirmleser)
         viele << QStringLiteral("F%1").arg(i);
     viele << QStringLiteral("Heimchen");
     datei("d.vix", {schlange("Kaa")});
-    optionen({"[Options]", "autoload=1", "file=" + pfad("d.vix"), "remember=0", "maximize=0",
-              "futter=" + viele.join(u'|')});
+    optionen(
+        {"[Options]", "autoload=1", "file=" + pfad("d.vix"), "remember=0", "maximize=0", "futter=" + viele.join(u'|')});
 
     bildschirmleser(true);
     ASSERT_TRUE(QAccessible::isActive());
@@ -149,7 +148,7 @@ TEST_F(FutterlisteTest, NeueFutterartObenDieLeereZeileFaelltWeg)
         int zeile;
         QStringList danach;
     } faelle[] = {
-        {"", 0, {"Neu"}},                          // the placeholder row of an empty list goes
+        {"", 0, {"Neu"}},                            // the placeholder row of an empty list goes
         {"Maus|Ratte", 1, {"Neu", "Maus", "Ratte"}}, // the row index stays, not the food
         {"Maus|Ratte|Grille", 2, {"Neu", "Maus", "Ratte", "Grille"}},
     };

@@ -39,10 +39,21 @@ const QString nichtGefunden = QStringLiteral("Fehler|Optionsdatei \"options.ini\
 // The sixteen controls and commands that Activ enables and Neu disables.
 std::vector<bool> bearbeitbar(const TVivarix &w)
 {
-    return {w.StringGrid1->isEnabled(), w.StringGrid2->isEnabled(), w.datum1->isEnabled(), w.datum2->isEnabled(),
-            w.futter1->isEnabled(),     w.futter2->isEnabled(),     w.ok1->isEnabled(),    w.ok2->isEnabled(),
-            w.Button1->isEnabled(),     w.Button2->isEnabled(),     w.Button3->isEnabled(), w.Speichern1->isEnabled(),
-            w.SpeichernUnter1->isEnabled(), w.ToolButton3->isEnabled(), w.Schlangelschen1->isEnabled(),
+    return {w.StringGrid1->isEnabled(),
+            w.StringGrid2->isEnabled(),
+            w.datum1->isEnabled(),
+            w.datum2->isEnabled(),
+            w.futter1->isEnabled(),
+            w.futter2->isEnabled(),
+            w.ok1->isEnabled(),
+            w.ok2->isEnabled(),
+            w.Button1->isEnabled(),
+            w.Button2->isEnabled(),
+            w.Button3->isEnabled(),
+            w.Speichern1->isEnabled(),
+            w.SpeichernUnter1->isEnabled(),
+            w.ToolButton3->isEnabled(),
+            w.Schlangelschen1->isEnabled(),
             w.ToolButton6->isEnabled()};
 }
 const std::vector<bool> alleAn(16, true), alleAus(16, false);
@@ -494,10 +505,11 @@ TEST_F(FensterTest, JournalbereichBehaeltSeineProportionen)
 TEST_F(FensterTest, SteuerelementeTragenIhreNamenUndHinweise)
 {
     TVivarix &f = starten();
-    for (const char *n : {"TabControl1", "name", "gattung", "farbe", "geschlecht", "schlupf", "tage", "Image1",
-                          "Button1", "Button2", "Button3", "Panel1", "Panel2", "Panel3", "Splitter1", "StringGrid1",
-                          "StringGrid2", "datum1", "datum2", "futter1", "futter2", "ok1", "ok2", "ToolBar1",
-                          "StatusBar1", "ToolButton1", "ToolButton3", "ToolButton12", "ToolButton8"})
+    for (const char *n : {"TabControl1", "name",        "gattung",     "farbe",        "geschlecht",  "schlupf",
+                          "tage",        "Image1",      "Button1",     "Button2",      "Button3",     "Panel1",
+                          "Panel2",      "Panel3",      "Splitter1",   "StringGrid1",  "StringGrid2", "datum1",
+                          "datum2",      "futter1",     "futter2",     "ok1",          "ok2",         "ToolBar1",
+                          "StatusBar1",  "ToolButton1", "ToolButton3", "ToolButton12", "ToolButton8"})
         EXPECT_NE(f.findChild<QWidget *>(QLatin1String(n)), nullptr) << n;
     EXPECT_EQ(f.Button1->statusTip(), "Hier kannst du die Stammdaten verändern");
     EXPECT_EQ(f.ok1->accessibleName().isEmpty(), false);
@@ -534,8 +546,8 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
     ASSERT_EQ(::mkfifo(QFile::encodeName(pfad("rohr.vix")).constData(), 0600), 0);
     const auto start = [&](const char *name) { return QStringList{"autoload=1", "file=" + pfad(name)}; };
     const auto bericht = [&](const char *text, const char *name, const char *was) {
-        return QStringList{QStringLiteral("Bericht|%1.\n\"%2\"%3.").arg(QString::fromUtf8(text), pfad(name),
-                                                                         QString::fromUtf8(was))};
+        return QStringList{
+            QStringLiteral("Bericht|%1.\n\"%2\"%3.").arg(QString::fromUtf8(text), pfad(name), QString::fromUtf8(was))};
     };
     struct Fall {
         const char *wie;
@@ -548,59 +560,85 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
     const Fall faelle[] = {
         {"no settings file", std::nullopt, false, false, {nichtGefunden}, {}},
         {"empty settings file", QStringList{}, false, false, {}, {}},
-        {"maximize=1", QStringList{"[Options]", "autoload=0", d, "remember=0", "maximize=1", "futter=Maus|Ratte"},
-         true, false, {}, {"Maus", "Ratte"}},
+        {"maximize=1",
+         QStringList{"[Options]", "autoload=0", d, "remember=0", "maximize=1", "futter=Maus|Ratte"},
+         true,
+         false,
+         {},
+         {"Maus", "Ratte"}},
         {"maximize=0", QStringList{"autoload=0", d, "maximize=0", "futter=Küken"}, false, false, {}, {"Küken"}},
         {"no maximize line", QStringList{"autoload=0", d, "futter=|Maus"}, false, false, {}, {"", "Maus"}},
         {"maximize=yes", QStringList{"maximize=yes"}, false, false, {}, {}},
         {"autoload with a file", QStringList{"autoload=1", d, "maximize=1", "futter=Maus"}, true, true, {}, {"Maus"}},
         {"autoload=0 with a file", QStringList{"autoload=0", d}, false, false, {}, {}},
         {"autoload with file 0", QStringList{"autoload=1", "file=0", "futter=Maus"}, false, false, {}, {"Maus"}},
-        {"autoload with a missing file", QStringList{"autoload=1", "file=" + pfad("fehlt.vix"), "futter=Maus"}, false,
-         false, {fehlt + "\n\"" + pfad("fehlt.vix") + "\""}, {}},
-        {"autoload with a folder", start("ordner.vix"), false, false,
-         bericht("Ungültiger Dateiname", "ordner.vix", " ist ein Ordner"), {}},
-        {"autoload with a pipe", start("rohr.vix"), false, false,
-         bericht("Ungültiger Dateiname", "rohr.vix", " ist keine gewöhnliche Datei"), {}},
-        {"autoload from a folder that is gone", start("weg/drei.vix"), false, false,
-         bericht("Datei nicht gefunden", "weg/drei.vix", "\nDer Ordner existiert nicht mehr"), {}},
-        {"autoload without a file line", QStringList{"autoload=1", "maximize=1", "futter=Maus"}, true, false, {fehlt},
+        {"autoload with a missing file",
+         QStringList{"autoload=1", "file=" + pfad("fehlt.vix"), "futter=Maus"},
+         false,
+         false,
+         {fehlt + "\n\"" + pfad("fehlt.vix") + "\""},
+         {}},
+        {"autoload with a folder",
+         start("ordner.vix"),
+         false,
+         false,
+         bericht("Ungültiger Dateiname", "ordner.vix", " ist ein Ordner"),
+         {}},
+        {"autoload with a pipe",
+         start("rohr.vix"),
+         false,
+         false,
+         bericht("Ungültiger Dateiname", "rohr.vix", " ist keine gewöhnliche Datei"),
+         {}},
+        {"autoload from a folder that is gone",
+         start("weg/drei.vix"),
+         false,
+         false,
+         bericht("Datei nicht gefunden", "weg/drei.vix", "\nDer Ordner existiert nicht mehr"),
+         {}},
+        {"autoload without a file line",
+         QStringList{"autoload=1", "maximize=1", "futter=Maus"},
+         true,
+         false,
+         {fehlt},
          {}},
     };
     // Each case twice: as the window starts by itself, and as the program
     // starts it, with the collection read ahead while the window is built.
-    for (const Fall &fall : faelle) for (const bool vorab : {false, true}) {
-        SCOPED_TRACE(fall.wie);
-        SCOPED_TRACE(vorab ? "read ahead" : "window alone");
-        QFile::remove(pfad("options.ini"));
-        if (fall.zeilen)
-            dateiSchreiben(pfad("options.ini"),
-                           fall.zeilen->isEmpty() ? QByteArray() : Cp1252::encode(fall.zeilen->join("\r\n") + "\r\n"));
-        gesagt();
-        TVivarix &f = starten(false, vorab);
-        EXPECT_EQ(f.vorab, nullptr) << "what was read ahead is let go after the start";
-        EXPECT_EQ(gesagt(), fall.meldungen);
-        EXPECT_EQ(f.isMaximized(), fall.maximiert);
-        EXPECT_EQ(futterListe(f), fall.futter);
-        EXPECT_EQ(f.futter1->currentText(), "");
-        EXPECT_FALSE(f.Geaendert);
-        EXPECT_EQ(f.windowTitle(), "Vivarix " VIVARIX_VERSION);
-        EXPECT_EQ(f.datum1->text(), "07.12.26");
-        if (fall.geladen) {
-            EXPECT_EQ(f.TabControl1->count(), 3);
-            EXPECT_EQ(f.TabControl1->currentIndex(), 0);
-            EXPECT_EQ(f.TabControl1->tabText(2), drei[2].name());
-            EXPECT_EQ(f.Dateiname, pfad("drei.vix"));
-            EXPECT_EQ(angezeigt(f), gespeichert(drei[0]));
-            EXPECT_EQ(bearbeitbar(f), alleAn);
-        } else {
-            EXPECT_EQ(f.TabControl1->count(), 0);
-            EXPECT_TRUE(f.Dateiname.isEmpty());
-            EXPECT_EQ(angezeigt(f), (QStringList{"", "unbekannt", "-", "-", "-", "-", "-", ""}));
-            EXPECT_EQ(bearbeitbar(f), alleAus);
+    for (const Fall &fall : faelle)
+        for (const bool vorab : {false, true}) {
+            SCOPED_TRACE(fall.wie);
+            SCOPED_TRACE(vorab ? "read ahead" : "window alone");
+            QFile::remove(pfad("options.ini"));
+            if (fall.zeilen)
+                dateiSchreiben(pfad("options.ini"), fall.zeilen->isEmpty()
+                                                        ? QByteArray()
+                                                        : Cp1252::encode(fall.zeilen->join("\r\n") + "\r\n"));
+            gesagt();
+            TVivarix &f = starten(false, vorab);
+            EXPECT_EQ(f.vorab, nullptr) << "what was read ahead is let go after the start";
+            EXPECT_EQ(gesagt(), fall.meldungen);
+            EXPECT_EQ(f.isMaximized(), fall.maximiert);
+            EXPECT_EQ(futterListe(f), fall.futter);
+            EXPECT_EQ(f.futter1->currentText(), "");
+            EXPECT_FALSE(f.Geaendert);
+            EXPECT_EQ(f.windowTitle(), "Vivarix " VIVARIX_VERSION);
+            EXPECT_EQ(f.datum1->text(), "07.12.26");
+            if (fall.geladen) {
+                EXPECT_EQ(f.TabControl1->count(), 3);
+                EXPECT_EQ(f.TabControl1->currentIndex(), 0);
+                EXPECT_EQ(f.TabControl1->tabText(2), drei[2].name());
+                EXPECT_EQ(f.Dateiname, pfad("drei.vix"));
+                EXPECT_EQ(angezeigt(f), gespeichert(drei[0]));
+                EXPECT_EQ(bearbeitbar(f), alleAn);
+            } else {
+                EXPECT_EQ(f.TabControl1->count(), 0);
+                EXPECT_TRUE(f.Dateiname.isEmpty());
+                EXPECT_EQ(angezeigt(f), (QStringList{"", "unbekannt", "-", "-", "-", "-", "-", ""}));
+                EXPECT_EQ(bearbeitbar(f), alleAus);
+            }
+            w.reset();
         }
-        w.reset();
-    }
 }
 
 TEST_F(FensterTest, VorausGelesenZaehltNurWasDieDateiBeimStartNochIst)

@@ -44,7 +44,8 @@ TEST(Hilfeort, ReihenfolgeUndErsteSeiteDieEsGibt)
     EXPECT_EQ(Hilfeort::ordner("/a", "/b/", "/c/bin"),
               (QStringList{"/a/hilfe", "/b/hilfe", "/c/bin/hilfe", "/c/share/vivarix/hilfe"}));
     // No start folder yet, and a start folder that is the current one, are not tried twice.
-    EXPECT_EQ(Hilfeort::ordner("/a", "", "/a/bin"), (QStringList{"/a/hilfe", "/a/bin/hilfe", "/a/share/vivarix/hilfe"}));
+    EXPECT_EQ(Hilfeort::ordner("/a", "", "/a/bin"),
+              (QStringList{"/a/hilfe", "/a/bin/hilfe", "/a/share/vivarix/hilfe"}));
     EXPECT_EQ(Hilfeort::ordner("/a", "/a", "/a/bin"), Hilfeort::ordner("/a", "", "/a/bin"));
 
     QTemporaryDir t;
@@ -264,8 +265,8 @@ TEST_F(HilfeTest, MitgelieferteHilfeVerweistNurAufVorhandeneSeitenUndNenntJedesT
             ++kuerzel;
             const QString taste = a->shortcut().toString(QKeySequence::PortableText).replace("Ctrl", "Strg");
             const QString befehl = OhneKuerzel(a->text());
-            EXPECT_TRUE(alles.contains(QRegularExpression("\\n" + QRegularExpression::escape(taste) + "\\s*\\n"
-                                                          + QRegularExpression::escape(befehl) + "\\n")))
+            EXPECT_TRUE(alles.contains(QRegularExpression("\\n" + QRegularExpression::escape(taste) + "\\s*\\n" +
+                                                          QRegularExpression::escape(befehl) + "\\n")))
                 << taste.toStdString() << " " << befehl.toStdString();
         }
     EXPECT_EQ(kuerzel, 11);
@@ -329,8 +330,8 @@ TEST_F(HilfeTest, JedeTasteUndJederBefehlDerHilfeGibtEsSo)
                 EXPECT_EQ(t, taste(befehle[befehl])) << befehl.toStdString();
                 ++geprueft;
             } else if (istTaste.match(t).hasMatch()) {
-                ASSERT_TRUE(fensterTasten.contains(t)) << "no such command: " << befehl.toStdString() << " ("
-                                                       << t.toStdString() << ")";
+                ASSERT_TRUE(fensterTasten.contains(t))
+                    << "no such command: " << befehl.toStdString() << " (" << t.toStdString() << ")";
                 fensterTasten[t]();
                 ++geprueft;
             }

@@ -55,9 +55,9 @@ TEST(Meldungen, KnoepfeStandardUndEscape)
 {
     DialogTest::zuruecksetzen();
     Antwort a{};
-    Gesehen g = beantworte([] { return MessageDlg(nullptr, "Vorher noch speichern?", MsgArt::Warnung,
-                                                  mbJa | mbNein | mbAbbrechen); },
-                           Qt::Key_Escape, {}, &a);
+    Gesehen g = beantworte(
+        [] { return MessageDlg(nullptr, "Vorher noch speichern?", MsgArt::Warnung, mbJa | mbNein | mbAbbrechen); },
+        Qt::Key_Escape, {}, &a);
     EXPECT_EQ(g.titel, "Warnung");
     EXPECT_EQ(g.icon, QMessageBox::Warning);
     EXPECT_EQ(g.standard, "Ja");
@@ -76,8 +76,7 @@ TEST(Meldungen, KnoepfeStandardUndEscape)
     EXPECT_EQ(g.standard, "OK") << "OK before Ja";
     EXPECT_EQ(a, mbOK);
 
-    g = beantworte([] { return MessageDlg(nullptr, "<b>Kaa</b> & Co", MsgArt::Fehler, mbOK); }, Qt::Key_Escape, {},
-                   &a);
+    g = beantworte([] { return MessageDlg(nullptr, "<b>Kaa</b> & Co", MsgArt::Fehler, mbOK); }, Qt::Key_Escape, {}, &a);
     EXPECT_EQ(g.titel, "Fehler");
     EXPECT_EQ(g.icon, QMessageBox::Critical);
     EXPECT_EQ(g.text, "<b>Kaa</b> & Co");
@@ -149,8 +148,8 @@ TEST(Meldungen, DerWaechterLaesstNichtsDurch)
     EXPECT_FALSE(Bewacht(nullptr, [] { throw std::runtime_error("kaputt"); }));
     EXPECT_FALSE(Bewacht(nullptr, [] { throw std::bad_alloc(); }));
     EXPECT_FALSE(Bewacht(nullptr, [] { throw StillerAbbruch{}; })) << "ends the command without a report";
-    EXPECT_EQ(DialogTest::protokoll(),
-              (QStringList{"Bericht|'x' ist kein gültiges Datum.", "Bericht|kaputt.", "Bericht|Zu wenig Arbeitsspeicher."}));
+    EXPECT_EQ(DialogTest::protokoll(), (QStringList{"Bericht|'x' ist kein gültiges Datum.", "Bericht|kaputt.",
+                                                    "Bericht|Zu wenig Arbeitsspeicher."}));
     DialogTest::nieBlockieren(false);
     DialogTest::zuruecksetzen();
 }

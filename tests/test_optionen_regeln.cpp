@@ -135,7 +135,12 @@ TEST(OptionenLesen, WerteMitVorgabenUndStartdatei)
     } faelle[] = {
         {"", false, false, false, "", {}, {}},
         {"[Options]\r\nautoload=1\r\nfile=a.vix\r\nremember=1\r\nmaximize=1\r\nfutter=Maus|Ratte\r\n",
-         true, true, true, "a.vix", "a.vix", {"Maus", "Ratte"}},
+         true,
+         true,
+         true,
+         "a.vix",
+         "a.vix",
+         {"Maus", "Ratte"}},
         {"autoload=0\r\nfile=a.vix\r\n", false, false, false, "a.vix", {}, {}},
         {"autoload=1\r\nfile=0\r\n", true, false, false, "0", {}, {}},
         {"autoload=1\r\n", true, false, false, "", "", {}}, // the empty name is loaded and fails there

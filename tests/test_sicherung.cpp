@@ -81,10 +81,10 @@ struct Aufruf {
 class Protokoll : public Systemaufrufe {
 public:
     std::vector<Aufruf> aufrufe;
-    std::string fehlerBei;   // the call that fails ...
-    int fehlerNr = 0;        // ... with this error number ...
-    int nach = 0;            // ... after this many successful calls of it
-    bool ohneUnbenannt = false; // behave like a file system without unnamed files
+    std::string fehlerBei;               // the call that fails ...
+    int fehlerNr = 0;                    // ... with this error number ...
+    int nach = 0;                        // ... after this many successful calls of it
+    bool ohneUnbenannt = false;          // behave like a file system without unnamed files
     std::function<void()> beimSchreiben; // runs before each write
 
     int openat(int o, const char *n, int f, mode_t m) override
@@ -118,10 +118,7 @@ public:
         return scheitert("pwrite") ? -1 : Systemaufrufe::pwrite(fd, q, n, p);
     }
     int fsync(int fd) override { return merken("fsync", fd) ? -1 : Systemaufrufe::fsync(fd); }
-    int ftruncate(int fd, off_t l) override
-    {
-        return merken("ftruncate", fd) ? -1 : Systemaufrufe::ftruncate(fd, l);
-    }
+    int ftruncate(int fd, off_t l) override { return merken("ftruncate", fd) ? -1 : Systemaufrufe::ftruncate(fd, l); }
     int fchmod(int fd, mode_t m) override
     {
         aufrufe.push_back({"fchmod", fd, {}, 0, m});
@@ -208,8 +205,8 @@ protected:
     QString pfad(const QString &name) const { return dir.filePath(name); }
     QStringList eintraege(const QString &ordner = {}) const
     {
-        QStringList l = QDir(ordner.isEmpty() ? dir.path() : ordner).entryList(QDir::AllEntries | QDir::Hidden |
-                                                                                QDir::System | QDir::NoDotAndDotDot);
+        QStringList l = QDir(ordner.isEmpty() ? dir.path() : ordner)
+                            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         l.sort();
         return l;
     }
@@ -394,9 +391,9 @@ TEST_F(SicherungTest, AFailingCallLeavesTheOldFilesByteForByteAndNoLitter)
         int code;
     };
     const Fall faelle[] = {
-        {"pwrite", ENOSPC, 101}, {"pwrite", EFBIG, 101}, {"pwrite", EDQUOT, 101}, {"fsync", ENOSPC, 101},
-        {"fsync", EIO, 31},      {"fchmod", EROFS, 5},   {"linkat", ENOSPC, 101}, {"renameat", EIO, 31},
-        {"openat", EMFILE, 4},
+        {"pwrite", ENOSPC, 101}, {"pwrite", EFBIG, 101}, {"pwrite", EDQUOT, 101},
+        {"fsync", ENOSPC, 101},  {"fsync", EIO, 31},     {"fchmod", EROFS, 5},
+        {"linkat", ENOSPC, 101}, {"renameat", EIO, 31},  {"openat", EMFILE, 4},
     };
     const TSchlangen alt = sammlung(3, 1), neu = sammlung(4, 60);
     Datendatei::speichern(pfad("d.vix"), alt);
@@ -783,7 +780,7 @@ QByteArray zugriffsliste(uid_t nobody)
         a.append(reinterpret_cast<const char *>(&rechte), 2);
         u32(id);
     };
-    u32(2); // version
+    u32(2);                // version
     eintrag(0x01, 6, ~0u); // owner
     eintrag(0x02, 4, nobody);
     eintrag(0x04, 0, ~0u); // group
@@ -849,10 +846,8 @@ TEST_F(SicherungTest, ExtendedAttributesAndTheAccessListStayWithTheFile)
         const TSchlangen neu = sammlung(2, setzenScheitert ? 30 : 20);
         Optionen::Werte w;
         w.maximize = setzenScheitert;
-        for (const std::function<void()> &speichern :
-             {std::function<void()>([&] { Datendatei::speichern(d, neu); }), std::function<void()>([&] {
-                  Optionen::speichern(w);
-              })}) {
+        for (const std::function<void()> &speichern : {std::function<void()>([&] { Datendatei::speichern(d, neu); }),
+                                                       std::function<void()>([&] { Optionen::speichern(w); })}) {
             Protokoll p;
             if (setzenScheitert) {
                 p.fehlerBei = "fsetxattr";
@@ -924,35 +919,45 @@ TEST_F(SicherungTest, TheLoadLimitFollowsTheControlGroup)
     constexpr std::uint64_t M = std::uint64_t(1) << 20;
     struct Fall {
         const char *name;
-        QByteArray gruppen; // /proc/self/cgroup
+        QByteArray gruppen;                                  // /proc/self/cgroup
         std::vector<std::pair<QString, QByteArray>> dateien; // below /sys/fs/cgroup
-        std::uint64_t erwartet; // what the groups leave
+        std::uint64_t erwartet;                              // what the groups leave
     };
     const QByteArray v1 = "9:name=systemd:/\n4:memory:/docker/abc\n1:cpu,cpuacct:/\n";
     const Fall faelle[] = {
-        {"v2", "0::/user.slice/app.scope\n",
+        {"v2",
+         "0::/user.slice/app.scope\n",
          {{"user.slice/app.scope/memory.max", "1536000000\n"},
           {"user.slice/app.scope/memory.current", "1024000000\n"},
           {"user.slice/app.scope/memory.stat", "anon 700000000\ninactive_file 256000000\nactive_file 1\n"}},
          1536000000 - (1024000000 - 256000000)},
-        {"v2, the group above is tighter", "0::/user.slice/app.scope\n",
-         {{"user.slice/app.scope/memory.max", "max\n"}, {"user.slice/app.scope/memory.current", "1\n"},
-          {"user.slice/memory.max", "1000000000\n"}, {"user.slice/memory.current", "900000000\n"}},
+        {"v2, the group above is tighter",
+         "0::/user.slice/app.scope\n",
+         {{"user.slice/app.scope/memory.max", "max\n"},
+          {"user.slice/app.scope/memory.current", "1\n"},
+          {"user.slice/memory.max", "1000000000\n"},
+          {"user.slice/memory.current", "900000000\n"}},
          100000000},
-        {"v2, a group outside the namespace", "0::/../../fremd\n",
-         {{"memory.max", "300\n"}, {"memory.current", "100\n"}, {"../../fremd/memory.max", "1\n"},
+        {"v2, a group outside the namespace",
+         "0::/../../fremd\n",
+         {{"memory.max", "300\n"},
+          {"memory.current", "100\n"},
+          {"../../fremd/memory.max", "1\n"},
           {"../../fremd/memory.current", "1\n"}},
          200},
         {"v2, more in use than allowed", "0::/a\n", {{"a/memory.max", "100\n"}, {"a/memory.current", "200\n"}}, 0},
-        {"v1", v1,
+        {"v1",
+         v1,
          {{"memory/docker/abc/memory.limit_in_bytes", "2048000000\n"},
           {"memory/docker/abc/memory.usage_in_bytes", "1536000000\n"},
           {"memory/docker/abc/memory.stat", "cache 5\ntotal_inactive_file 36000000\n"}},
          2048000000 - (1536000000 - 36000000)},
-        {"v1 inside the container: its group is the top", v1,
+        {"v1 inside the container: its group is the top",
+         v1,
          {{"memory/memory.limit_in_bytes", "1000000000\n"}, {"memory/memory.usage_in_bytes", "250000000\n"}},
          750000000},
-        {"v1 without a limit", v1,
+        {"v1 without a limit",
+         v1,
          {{"memory/memory.limit_in_bytes", "9223372036854771712\n"}, {"memory/memory.usage_in_bytes", "1\n"}},
          9223372036854771711u},
         {"no group files", "0::/\n", {}, UINT64_MAX},
@@ -990,8 +995,12 @@ TEST_F(SicherungTest, WhatIsNoRegularFileIsRefusedAtOnce)
         int code;
     };
     const Fall faelle[] = {
-        {pfad("rohr.vix"), 3}, {pfad("ordner.vix"), 3}, {pfad("link.vix"), 3},
-        {QStringLiteral("/dev/zero"), 3}, {QStringLiteral("/dev/null"), 3}, {pfad("fehlt.vix"), 2},
+        {pfad("rohr.vix"), 3},
+        {pfad("ordner.vix"), 3},
+        {pfad("link.vix"), 3},
+        {QStringLiteral("/dev/zero"), 3},
+        {QStringLiteral("/dev/null"), 3},
+        {pfad("fehlt.vix"), 2},
     };
     for (const Fall &f : faelle) {
         SCOPED_TRACE(f.pfad.toStdString());
@@ -1009,8 +1018,8 @@ TEST_F(SicherungTest, TheBoundedReaderReadsUpToItsLimitAndSaysWhenThereIsMore)
     struct Fall {
         qsizetype groesse, grenze;
     };
-    const Fall faelle[] = {{0, 0}, {0, 10}, {1, 0}, {10, 10}, {11, 10}, {5 << 20, 1 << 20}, {(1 << 20) - 1, 1 << 20},
-                           {100000, 200000}};
+    const Fall faelle[] = {
+        {0, 0}, {0, 10}, {1, 0}, {10, 10}, {11, 10}, {5 << 20, 1 << 20}, {(1 << 20) - 1, 1 << 20}, {100000, 200000}};
     std::mt19937 rng(11);
     for (const Fall &f : faelle) {
         SCOPED_TRACE(std::to_string(f.groesse) + " / " + std::to_string(f.grenze));

@@ -84,11 +84,7 @@ TEST_F(VorauslesenTest, UebergibtNurDieUnveraenderteDateiDieVerlangtWird)
         {"unchanged", [] {}, a, true},
         {"another file asked for", [] {}, pfad("b.vix"), false},
         {"the same file by another name", [] {}, QDir(dir.path()).filePath("./a.vix"), false},
-        {"replaced by a saved file",
-         [&] {
-             Datendatei::speichern(a, saetze(3, 100));
-         },
-         a, false},
+        {"replaced by a saved file", [&] { Datendatei::speichern(a, saetze(3, 100)); }, a, false},
         {"a record appended",
          [&] {
              QFile f(a);
@@ -104,7 +100,12 @@ TEST_F(VorauslesenTest, UebergibtNurDieUnveraenderteDateiDieVerlangtWird)
          },
          a, false},
         {"removed", [&] { QFile::remove(a); }, a, false},
-        {"a folder now", [&] { QFile::remove(a); QDir().mkdir(a); }, a, false},
+        {"a folder now",
+         [&] {
+             QFile::remove(a);
+             QDir().mkdir(a);
+         },
+         a, false},
     };
     for (const Fall &f : faelle) {
         SCOPED_TRACE(f.was);
@@ -179,16 +180,16 @@ TEST(Vorauslesen, BaldFertigNachDemBisherigenTempo)
         nanoseconds bisher;
         bool bald;
     } faelle[] = {
-        {0, 100, 10ms, false},       // nothing read yet: no telling
-        {100, 100, 10ms, true},      // all read
-        {50, 100, 50ms, true},       // 50 ms to go: just within
-        {50, 100, 51ms, false},      // 51 ms to go
-        {90, 100, 450ms, true},      // slow, but nearly through
-        {10, 100, 10ms, false},      // 90 ms to go
+        {0, 100, 10ms, false},              // nothing read yet: no telling
+        {100, 100, 10ms, true},             // all read
+        {50, 100, 50ms, true},              // 50 ms to go: just within
+        {50, 100, 51ms, false},             // 51 ms to go
+        {90, 100, 450ms, true},             // slow, but nearly through
+        {10, 100, 10ms, false},             // 90 ms to go
         {44400000, 444000000, 18ms, false}, // ten thousand snakes, a tenth read
         {1, T, 1s, false},
         {T - 1, T, 10s, true},
-        {101, 100, 1ms, false},      // a size that grew past the file's: no telling
+        {101, 100, 1ms, false}, // a size that grew past the file's: no telling
         {50, 100, 0ns, false},
     };
     for (const auto &f : faelle) {

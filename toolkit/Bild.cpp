@@ -204,7 +204,6 @@ Geladen emfLesen(Einlesen::Lesedatei &datei, int wartenMs)
 // coefficient buffer first; that buffer is held to MaxJpegSpeicher and to what
 // the file's size can honestly ask for.
 
-
 struct Fehlermanager {
     jpeg_error_mgr pub;
     std::jmp_buf sprung;
@@ -242,9 +241,9 @@ void meldung(j_common_ptr cinfo, int stufe)
         return; // trace messages
     const jpeg_error_mgr *err = cinfo->err;
     switch (err->msg_code) {
-    case JWRN_JFIF_MAJOR: // a newer JFIF revision
+    case JWRN_JFIF_MAJOR:  // a newer JFIF revision
     case JWRN_ADOBE_XFORM: // an unknown Adobe transform code: libjpeg's guess is the usual one
-    case JWRN_BOGUS_ICC: // the colour profile, which we do not use
+    case JWRN_BOGUS_ICC:   // the colour profile, which we do not use
         return;
     case JWRN_EXTRANEOUS_DATA:
         // Stray bytes before the end marker: every row was decoded already.
@@ -266,9 +265,8 @@ boolean quelleFuellen(j_decompress_ptr cinfo)
 {
     auto *q = reinterpret_cast<Quelle *>(cinfo->src);
     int err = 0;
-    const qint64 n = q->rest <= 0 ? 0
-                                  : qint64(q->datei->lesen(q->puffer, size_t(std::min<qint64>(q->rest, sizeof q->puffer)),
-                                                           err));
+    const qint64 n =
+        q->rest <= 0 ? 0 : qint64(q->datei->lesen(q->puffer, size_t(std::min<qint64>(q->rest, sizeof q->puffer)), err));
     q->rest -= n;
     if (n <= 0 || err != 0) {
         // A cut-off file is refused rather than shown with a grey lower part as

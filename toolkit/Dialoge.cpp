@@ -39,10 +39,14 @@ bool protokollieren = false; // only once a test has used one of its hooks
 QString artName(MsgArt art)
 {
     switch (art) {
-    case MsgArt::Warnung: return QStringLiteral("Warnung");
-    case MsgArt::Fehler: return QStringLiteral("Fehler");
-    case MsgArt::Information: return QStringLiteral("Information");
-    case MsgArt::Bestaetigung: return QStringLiteral("Bestätigung");
+    case MsgArt::Warnung:
+        return QStringLiteral("Warnung");
+    case MsgArt::Fehler:
+        return QStringLiteral("Fehler");
+    case MsgArt::Information:
+        return QStringLiteral("Information");
+    case MsgArt::Bestaetigung:
+        return QStringLiteral("Bestätigung");
     }
     return {};
 }
@@ -50,10 +54,14 @@ QString artName(MsgArt art)
 QMessageBox::Icon artIcon(MsgArt art)
 {
     switch (art) {
-    case MsgArt::Warnung: return QMessageBox::Warning;
-    case MsgArt::Fehler: return QMessageBox::Critical;
-    case MsgArt::Information: return QMessageBox::Information;
-    case MsgArt::Bestaetigung: return QMessageBox::Question;
+    case MsgArt::Warnung:
+        return QMessageBox::Warning;
+    case MsgArt::Fehler:
+        return QMessageBox::Critical;
+    case MsgArt::Information:
+        return QMessageBox::Information;
+    case MsgArt::Bestaetigung:
+        return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
@@ -199,8 +207,9 @@ bool ersetzenErlaubt(QWidget *parent, const QString &pfad)
         // Saving writes where the link points: the question names that file,
         // which may be anywhere.
         const QString ziel = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
-        text = info.exists() ? QStringLiteral("Die Datei %1 ist eine Verknüpfung auf %2.\nSoll %2 überschrieben werden?")
-                             : QStringLiteral("Die Datei %1 ist eine Verknüpfung auf %2.\nSoll %2 angelegt werden?");
+        text = info.exists()
+                   ? QStringLiteral("Die Datei %1 ist eine Verknüpfung auf %2.\nSoll %2 überschrieben werden?")
+                   : QStringLiteral("Die Datei %1 ist eine Verknüpfung auf %2.\nSoll %2 angelegt werden?");
         text = text.arg(info.fileName(), ziel);
     } else if (info.isFile()) {
         text = QStringLiteral("Die Datei %1 existiert bereits.\nSoll sie überschrieben werden?").arg(info.fileName());
@@ -347,10 +356,10 @@ std::optional<QString> echterDateiDialog(const DateiDialog &d, QWidget *parent, 
             if (g.ergebnis == Bild::Ergebnis::InArbeit)
                 vorschau->setText(QStringLiteral("wird geladen…"));
             else
-                vorschau->setPixmap(g.ergebnis != Bild::Ergebnis::Ok
-                                        ? QPixmap()
-                                        : QPixmap::fromImage(g.bild.scaled(160, 160, Qt::KeepAspectRatio,
-                                                                           Qt::SmoothTransformation)));
+                vorschau->setPixmap(
+                    g.ergebnis != Bild::Ergebnis::Ok
+                        ? QPixmap()
+                        : QPixmap::fromImage(g.bild.scaled(160, 160, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
         };
         QObject::connect(&dlg, &QFileDialog::currentChanged, vorschau,
                          [zeigen](const QString &pfad) { zeigen(pfad, Bild::FensterWartezeitMs); });
@@ -417,7 +426,7 @@ QString Dokumentenordner()
         ordner = heim + ordner.mid(5);
     ordner.replace(QStringLiteral("\\\""), QStringLiteral("\""));
     return !ordner.isEmpty() && QDir::isAbsolutePath(ordner) && QFileInfo(ordner).isDir() ? QDir::cleanPath(ordner)
-                                                                                         : heim;
+                                                                                          : heim;
 }
 
 namespace DialogTest {
@@ -431,7 +440,10 @@ void naechsterDateiname(std::optional<QString> pfad)
     protokollieren = true;
     dateinamen.push_back(std::move(pfad));
 }
-QStringList protokoll() { return meldungen; }
+QStringList protokoll()
+{
+    return meldungen;
+}
 void zuruecksetzen()
 {
     protokollieren = true;
@@ -445,7 +457,10 @@ void nieBlockieren(bool an)
     protokollieren = true;
     nichtBlockieren = an;
 }
-void naechsterDialog(std::function<void(QWidget *)> f) { dialogHandler.push_back(std::move(f)); }
+void naechsterDialog(std::function<void(QWidget *)> f)
+{
+    dialogHandler.push_back(std::move(f));
+}
 std::function<void(QWidget *)> holeDialogHandler()
 {
     if (dialogHandler.empty())

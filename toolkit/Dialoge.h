@@ -52,12 +52,12 @@ bool Bewacht(QWidget *parent, const std::function<void()> &befehl);
 
 // File dialogs.
 struct DateiDialog {
-    QString filterName;  // "Vivarix-Daten"
-    QString muster;      // "*.vix"
-    QString endung;      // default extension without dot: "vix"
-    QString vorschlag;   // proposed file name, afterwards the last one chosen
-    QString verzeichnis; // folder to open in, afterwards the last one used
-    bool vorschau = false; // picture chooser: show a preview of the picture
+    QString filterName;        // "Vivarix-Daten"
+    QString muster;            // "*.vix"
+    QString endung;            // default extension without dot: "vix"
+    QString vorschlag;         // proposed file name, afterwards the last one chosen
+    QString verzeichnis;       // folder to open in, afterwards the last one used
+    bool vorschau = false;     // picture chooser: show a preview of the picture
     QStringList weitereFilter; // extra filter lines, shown after the first
 
     // Returns the chosen full path, or nothing when the user cancelled.

@@ -31,8 +31,8 @@ QLabel *TitelLabel(QWidget *parent, const QString &text)
 
 void FesterRahmen(QWidget *dialog)
 {
-    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                           | Qt::WindowCloseButtonHint);
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint);
 }
 
 QHBoxLayout *OkZeile(QWidget *dialog, QPushButton *&ok)
@@ -155,10 +155,7 @@ void Beschriften(QLabel *caption, QWidget *eingabe)
 namespace {
 class LaengenWaechter : public QObject {
 public:
-    LaengenWaechter(QLineEdit *f, std::function<void(const QString &)> m)
-        : QObject(f), feld(f), melden(std::move(m))
-    {
-    }
+    LaengenWaechter(QLineEdit *f, std::function<void(const QString &)> m) : QObject(f), feld(f), melden(std::move(m)) {}
 
 protected:
     bool eventFilter(QObject *, QEvent *e) override

@@ -48,9 +48,11 @@ void BeimErstenZeigen(QWidget *fenster, std::function<void()> befehl);
 template <typename Sender, typename Signal, typename Befehl>
 QMetaObject::Connection BewachtVerbinden(Sender *sender, Signal signal, QWidget *ziel, Befehl befehl)
 {
-    return QObject::connect(sender, signal, ziel, [ziel, befehl](const auto &...werte)
-                                requires std::invocable<const Befehl &, decltype(werte)...>
-                            { Bewacht(ziel, [&] { befehl(werte...); }); });
+    return QObject::connect(
+        sender, signal, ziel,
+        [ ziel, befehl ](const auto &...werte) requires std::invocable<const Befehl &, decltype(werte)...> {
+            Bewacht(ziel, [&] { befehl(werte...); });
+        });
 }
 
 // A small input dialog laid out: its parts, left unconnected.

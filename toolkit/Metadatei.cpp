@@ -94,8 +94,8 @@ Lauf::Lauf(const QByteArray &art, const QByteArray &daten, QSize sichtbar) : sic
     // The bytes go in through a file in memory, read from its start.
     const int eingabe = ::memfd_create("vivarix-bild", MFD_CLOEXEC);
     int rohr[2] = {-1, -1};
-    bool ok = eingabe >= 0 && allesSchreiben(eingabe, daten.constData(), size_t(daten.size()))
-              && ::lseek(eingabe, 0, SEEK_SET) == 0 && ::pipe2(rohr, O_CLOEXEC | O_NONBLOCK) == 0;
+    bool ok = eingabe >= 0 && allesSchreiben(eingabe, daten.constData(), size_t(daten.size())) &&
+              ::lseek(eingabe, 0, SEEK_SET) == 0 && ::pipe2(rohr, O_CLOEXEC | O_NONBLOCK) == 0;
     if (ok) {
         // The helper writes blocking; only this end waits without blocking.
         const int flags = ::fcntl(rohr[1], F_GETFL);
@@ -261,8 +261,8 @@ Wandlungen::Stand Wandlungen::abfragen(const Kennung &k, int wartenMs, std::opti
 
 void Wandlungen::starten(const Kennung &k, Art art, const QByteArray &daten, QSize sichtbar)
 {
-    if (fertig_.contains(k) || laufend_.contains(k)
-        || std::any_of(wartend_.begin(), wartend_.end(), [&](const Auftrag &a) { return a.kennung == k; }))
+    if (fertig_.contains(k) || laufend_.contains(k) ||
+        std::any_of(wartend_.begin(), wartend_.end(), [&](const Auftrag &a) { return a.kennung == k; }))
         return;
     Auftrag a{k, art, daten, sichtbar};
     if (laufend_.size() < HoechstensLaufend) {

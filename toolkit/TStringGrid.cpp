@@ -15,7 +15,10 @@ public:
     using Zeile = TStringGrid::Zeile;
 
     int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : int(zeilen.size()); }
-    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : TStringGrid::ColCount; }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : TStringGrid::ColCount;
+    }
 
     QVariant data(const QModelIndex &idx, int role) const override
     {

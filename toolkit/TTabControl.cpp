@@ -54,8 +54,7 @@ QStyleOptionTabWidgetFrame frameOption(const QWidget *control, const QRect &rect
 // which no box layout can express. Size hints come from the page's own layout.
 class TabLayout : public QLayout {
 public:
-    TabLayout(QWidget *control, QWidget *s, QWidget *p)
-        : QLayout(control), strip(s), page(p)
+    TabLayout(QWidget *control, QWidget *s, QWidget *p) : QLayout(control), strip(s), page(p)
     {
         setContentsMargins(0, 0, 0, 0);
         addWidget(strip);
@@ -66,10 +65,7 @@ public:
     void addItem(QLayoutItem *item) override { items.append(item); }
     int count() const override { return int(items.size()); }
     QLayoutItem *itemAt(int i) const override { return items.value(i); }
-    QLayoutItem *takeAt(int i) override
-    {
-        return i >= 0 && i < items.size() ? items.takeAt(i) : nullptr;
-    }
+    QLayoutItem *takeAt(int i) override { return i >= 0 && i < items.size() ? items.takeAt(i) : nullptr; }
 
     QSize sizeHint() const override { return hint(false); }
     QSize minimumSize() const override { return hint(true); }
@@ -444,8 +440,8 @@ void TTabControl::Strip::ensureMetrics() const
     opt.features = QStyleOptionTab::HasFrame;
     const int hspace = style()->pixelMetric(QStyle::PM_TabBarTabHSpace, &opt, this);
     const int vspace = style()->pixelMetric(QStyle::PM_TabBarTabVSpace, &opt, this);
-    const QSize size = style()->sizeFromContents(QStyle::CT_TabBarTab, &opt,
-                                                 QSize(hspace, fontMetrics().height() + vspace), this);
+    const QSize size =
+        style()->sizeFromContents(QStyle::CT_TabBarTab, &opt, QSize(hspace, fontMetrics().height() + vspace), this);
     padding = std::max(size.width(), 1);
     tabHeight = size.height();
     std::fill(widths.begin(), widths.end(), 0);
@@ -878,8 +874,8 @@ void TTabControl::keyPressEvent(QKeyEvent *e)
     const int n = count();
     int step = 0;
     if (e->modifiers() & Qt::ControlModifier) {
-        if (e->key() == Qt::Key_Backtab || (e->key() == Qt::Key_Tab && (e->modifiers() & Qt::ShiftModifier))
-            || e->key() == Qt::Key_PageUp)
+        if (e->key() == Qt::Key_Backtab || (e->key() == Qt::Key_Tab && (e->modifiers() & Qt::ShiftModifier)) ||
+            e->key() == Qt::Key_PageUp)
             step = -1;
         else if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_PageDown)
             step = 1;

@@ -17,7 +17,7 @@ public:
     QString tabText(int index) const;
     void setTabText(int index, const QString &caption); // captions are plain text: "&" is no mnemonic
     void addTab(const QString &caption);
-    void setTabs(const QStringList &captions);           // replaces all tabs at once
+    void setTabs(const QStringList &captions); // replaces all tabs at once
     void removeTab(int index);
     void clear();
 

@@ -15,8 +15,8 @@
 #include <cmath>
 
 namespace {
-constexpr int Rand = 4;              // around the text, as a text box's document margin
-constexpr qreal Tabulator = 80;      // a text box's tab stops
+constexpr int Rand = 4;                    // around the text, as a text box's document margin
+constexpr qreal Tabulator = 80;            // a text box's tab stops
 constexpr int BreiteOhneUmbruch = 1 << 20; // lines never wrap
 
 bool wortZeichen(QChar c)
@@ -447,8 +447,8 @@ void TZeilenText::paintEvent(QPaintEvent *)
         QList<QTextLayout::FormatRange> auswahl;
         const int a = anfang(z);
         if (von < bis && von <= a + zeile(z).size() && bis > a)
-            auswahl.append({std::max(von - a, 0), std::min(bis - a, int(zeile(z).size())) - std::max(von - a, 0),
-                            markiert});
+            auswahl.append(
+                {std::max(von - a, 0), std::min(bis - a, int(zeile(z).size())) - std::max(von - a, 0), markiert});
         layout.draw(&p, QPointF(Rand - dx, Rand + z * zeilenHoehe - dy), auswahl);
         breiteste = std::max(breiteste, int(std::ceil(layout.lineAt(0).naturalTextWidth())));
     }

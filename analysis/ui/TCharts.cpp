@@ -72,7 +72,8 @@ TCharts::TCharts(QWidget *parent) : QDialog(parent)
     Bevel1->setObjectName(QStringLiteral("Bevel1"));
     Bevel1->setFrameShape(QFrame::StyledPanel);
     Bevel1->setFrameShadow(QFrame::Sunken);
-    Label1 = Auswertungsteile::text(Bevel1, QStringLiteral("Label1"), QStringLiteral("Welche Schlange ist am gierigsten:"));
+    Label1 =
+        Auswertungsteile::text(Bevel1, QStringLiteral("Label1"), QStringLiteral("Welche Schlange ist am gierigsten:"));
 
     Image1 = new QLabel(Bevel1);
     Image1->setObjectName(QStringLiteral("Image1"));

@@ -26,7 +26,6 @@ public slots:
     void Button1Click();
 
 protected:
-
 private:
     void folgen(const QUrl &verweis);
 

@@ -14,13 +14,13 @@ public:
 
     QLabel *titel;
     QFrame *Bevel1;
-    QLabel *Image1; // the narrow upright picture
-    QLabel *Image2; // the banner
-    QLabel *Label1; // "Version " and the program's version, over the banner's lower right corner
-    QLabel *Label2; // years and authors
-    QLabel *Label3; // "Kommentare, Anregungen, Kritik, Fehlermeldungen an:"
-    QLabel *Label4; // e-mail address
-    QLabel *Label5; // web address
+    QLabel *Image1;       // the narrow upright picture
+    QLabel *Image2;       // the banner
+    QLabel *Label1;       // "Version " and the program's version, over the banner's lower right corner
+    QLabel *Label2;       // years and authors
+    QLabel *Label3;       // "Kommentare, Anregungen, Kritik, Fehlermeldungen an:"
+    QLabel *Label4;       // e-mail address
+    QLabel *Label5;       // web address
     QPushButton *Button1; // "OK"
 
 public slots:

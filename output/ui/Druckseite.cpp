@@ -28,7 +28,7 @@ constexpr qreal Tabstopp = 120; // pixels at 96 dots per inch, scaled to the pri
 constexpr qsizetype PdfHoechstens = qsizetype(64) << 20;
 // Many printers cannot print near the paper's edge, and a page is filed by its left edge.
 const QMarginsF Mindestraender(20, 15, 15, 15); // millimetres: left, top, right, bottom
-constexpr qreal KopfAbstand = 2; // millimetres between the page header and the text
+constexpr qreal KopfAbstand = 2;                // millimetres between the page header and the text
 
 // Where the text may go: inside the printer's own margins, and at least inside ours.
 void raenderSetzen(QPrinter &drucker)
@@ -64,14 +64,14 @@ struct Kopfzeile {
         p.setPen(zeichenformat(Format::Fusszeile).foreground().color());
         const QRectF zeile(0, 0, breite, hoehe);
         const QString nummer = QStringLiteral("Seite %1 von %2").arg(seite + 1).arg(seiten);
-        const qreal platz = breite - QFontMetricsF(schrift, p.device()).horizontalAdvance(nummer + QStringLiteral("    "));
+        const qreal platz =
+            breite - QFontMetricsF(schrift, p.device()).horizontalAdvance(nummer + QStringLiteral("    "));
         p.drawText(zeile, Qt::AlignLeft | Qt::AlignTop,
                    QFontMetricsF(schrift, p.device()).elidedText(name, Qt::ElideRight, qMax<qreal>(platz, 0)));
         p.drawText(zeile, Qt::AlignRight | Qt::AlignTop, nummer);
         p.restore();
     }
 };
-
 
 // One copy of the pages `von` to `bis` (0-based, inclusive).
 bool seitenMalen(QPainter &p, QPrinter &drucker, QTextDocument &doc, const Kopfzeile &kopf, int von, int bis,

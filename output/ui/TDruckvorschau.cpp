@@ -102,11 +102,20 @@ bool TDruckvorschau::eventFilter(QObject *o, QEvent *e)
     if (o != RichEdit1 && e->type() == QEvent::KeyPress) {
         QScrollBar *senkrecht = RichEdit1->verticalScrollBar();
         switch (static_cast<QKeyEvent *>(e)->key()) {
-        case Qt::Key_Up: senkrecht->triggerAction(QAbstractSlider::SliderSingleStepSub); return true;
-        case Qt::Key_Down: senkrecht->triggerAction(QAbstractSlider::SliderSingleStepAdd); return true;
-        case Qt::Key_PageUp: senkrecht->triggerAction(QAbstractSlider::SliderPageStepSub); return true;
-        case Qt::Key_PageDown: senkrecht->triggerAction(QAbstractSlider::SliderPageStepAdd); return true;
-        default: break;
+        case Qt::Key_Up:
+            senkrecht->triggerAction(QAbstractSlider::SliderSingleStepSub);
+            return true;
+        case Qt::Key_Down:
+            senkrecht->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            return true;
+        case Qt::Key_PageUp:
+            senkrecht->triggerAction(QAbstractSlider::SliderPageStepSub);
+            return true;
+        case Qt::Key_PageDown:
+            senkrecht->triggerAction(QAbstractSlider::SliderPageStepAdd);
+            return true;
+        default:
+            break;
         }
     }
     return QDialog::eventFilter(o, e);

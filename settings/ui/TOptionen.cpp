@@ -125,8 +125,8 @@ QWidget *TOptionen::seiteAllgemein()
     pfadZeile->addWidget(Button1);
 
     auto *v = new QVBoxLayout(seite);
-    v->addWidget(erklaerung(QStringLiteral("Dies sind allgemeine Einstellungen, um dir ein wenig Arbeit abzunehmen."),
-                            seite));
+    v->addWidget(
+        erklaerung(QStringLiteral("Dies sind allgemeine Einstellungen, um dir ein wenig Arbeit abzunehmen."), seite));
     v->addSpacing(6);
     v->addWidget(CheckBox3);
     v->addWidget(CheckBox1);

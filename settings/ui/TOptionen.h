@@ -39,14 +39,14 @@ public:
     QLabel *titel;
     QTabWidget *PageControl1;
     QWidget *TabSheet1, *TabSheet2; // "Allgemein", "Futterarten"
-    QCheckBox *CheckBox1; // load a file at start
-    QCheckBox *CheckBox2; // feeding check after every load
-    QCheckBox *CheckBox3; // maximised start
-    QLineEdit *Edit1;     // the file to load at start
-    QPushButton *Button1; // "ändern..."
-    QListWidget *StringGrid1; // the usual foods, one per row
-    QLineEdit *futter1;   // a food to add
-    QPushButton *ok1;     // adds futter1; the default button, and what Enter presses (keyPressEvent)
+    QCheckBox *CheckBox1;           // load a file at start
+    QCheckBox *CheckBox2;           // feeding check after every load
+    QCheckBox *CheckBox3;           // maximised start
+    QLineEdit *Edit1;               // the file to load at start
+    QPushButton *Button1;           // "ändern..."
+    QListWidget *StringGrid1;       // the usual foods, one per row
+    QLineEdit *futter1;             // a food to add
+    QPushButton *ok1;               // adds futter1; the default button, and what Enter presses (keyPressEvent)
     QMenu *PopupMenu1;
     QAction *Lschen1, *Nachoben1, *Nachunten1;
     QPushButton *Button2; // "OK"
