@@ -4,7 +4,7 @@
 #include "app/Gemeldet.h"
 #include "data/Datendatei.h"
 #include "data/TSchlange.h"
-#include "toolkit/Bild.h"
+#include "bild/Bild.h"
 #include "toolkit/Dialoge.h"
 
 #include <QDate>

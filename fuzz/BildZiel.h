@@ -6,8 +6,8 @@
 // A target for several kinds takes the first byte to pick the kind (the file's
 // extension) and the rest as the file; a target for one kind takes all of it.
 #include "bild/Wandeln.h"
-#include "toolkit/Bild.h"
-#include "toolkit/Metadatei.h"
+#include "bild/Bild.h"
+#include "bild/Metadatei.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "toolkit/Metadatei.h"
+#include "bild/Metadatei.h"
 
 #include <QApplication>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include "data/Datendatei.h"
 #include "data/Ersetzen.h"
 #include "data/Systemaufrufe.h"
-#include "toolkit/Bild.h"
+#include "bild/Bild.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"

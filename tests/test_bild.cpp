@@ -1,5 +1,6 @@
-#include "toolkit/Bild.h"
-#include "toolkit/Metadatei.h"
+#include "bild/Bild.h"
+#include "bild/Libjpeg.h"
+#include "bild/Metadatei.h"
 
 #include "Hilfen.h"
 #include "JpegKodieren.h"
@@ -286,6 +287,31 @@ TEST_F(BildTest, GrauUndCmykJpegWerdenFarbrichtig)
     const Bild::Geladen cmyk = Bild::laden(schreibe("cmyk.jpg", jpegKodieren(16, 16, JCS_CMYK, {0, 255, 255, 255})));
     ASSERT_EQ(cmyk.ergebnis, Ergebnis::Ok);
     erwarteFarbe(cmyk.bild, QColor(0, 255, 255), 12);
+}
+
+TEST_F(BildTest, OhneLibjpegSindNurJpegsUnlesbar)
+{
+    // The build names libjpeg by its soname, which the loader finds wherever
+    // the system keeps it.
+    const QString gebaut = Libjpeg::bibliothek();
+    EXPECT_TRUE(gebaut.startsWith("libjpeg.so.")) << gebaut.toStdString();
+    const QString jpeg = schreibe("a.jpg", rgbJpeg(16, 16, Qt::red));
+    ASSERT_TRUE(muster(8, 8).save(pfad("a.bmp"), "BMP"));
+    // No library at all, a file that is no library, and a library without
+    // libjpeg's functions: the JPEG cannot be shown, nothing else changes.
+    const QString keine = schreibe("keine.so", "Das ist keine Bibliothek.\n");
+    for (const QString &name : {pfad("fehlt/libjpeg.so.62"), keine, QStringLiteral("libz.so.1")}) {
+        SCOPED_TRACE(name.toStdString());
+        Libjpeg::bibliothekSetzen(name);
+        const Bild::Geladen g = Bild::laden(jpeg);
+        EXPECT_EQ(g.ergebnis, Ergebnis::Unlesbar);
+        EXPECT_TRUE(g.bild.isNull());
+        EXPECT_EQ(Bild::laden(pfad("a.bmp")).ergebnis, Ergebnis::Ok);
+    }
+    Libjpeg::bibliothekSetzen(gebaut);
+    const Bild::Geladen wieder = Bild::laden(jpeg);
+    ASSERT_EQ(wieder.ergebnis, Ergebnis::Ok);
+    erwarteFarbe(wieder.bild, Qt::red);
 }
 
 TEST_F(BildTest, NichtZuOeffnen)

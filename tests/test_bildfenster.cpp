@@ -6,8 +6,9 @@
 #include "app/TDateneingabe.h"
 #include "data/Datendatei.h"
 #include "toolkit/TWertLabel.h"
-#include "toolkit/Bild.h"
-#include "toolkit/Metadatei.h"
+#include "bild/Bild.h"
+#include "bild/Libjpeg.h"
+#include "bild/Metadatei.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"
 
@@ -152,6 +153,22 @@ TEST_F(BildFenster, JederFehlerGehtDurchMeldungUndKarte)
     EXPECT_EQ(f.Schlangen.back().name(), "Neu");
     EXPECT_EQ(f.Schlangen.back().bild(), pfad("leer.jpg"));
     EXPECT_EQ(f.Image1->pixmap().toImage(), standard());
+}
+
+TEST_F(BildFenster, OhneLibjpegMeldungUndStandardbild)
+{
+    dateiSchreiben(pfad("rot.jpg"), jpeg(Qt::red));
+    TSchlange s = schlange("Kaa");
+    s.setBild(pfad("rot.jpg"));
+    datei("ohne.vix", {s});
+    optionen({"autoload=1", "file=" + pfad("ohne.vix")});
+    const QString gebaut = Libjpeg::bibliothek();
+    Libjpeg::bibliothekSetzen(pfad("fehlt/libjpeg.so.62"));
+    TVivarix &f = starten();
+    Libjpeg::bibliothekSetzen(gebaut);
+    EXPECT_EQ(gesagt(), QStringList{meldung(pfad("rot.jpg"))});
+    EXPECT_EQ(f.Image1->pixmap().toImage(), standard());
+    EXPECT_EQ(f.name->text(), "Kaa");
 }
 
 TEST_F(BildFenster, RelativerPfadZuerstNebenDerDatendatei)

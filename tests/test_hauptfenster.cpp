@@ -7,7 +7,7 @@
 #include "data/Datendatei.h"
 #include "data/Vorauslesen.h"
 #include "app/Start.h"
-#include "toolkit/Bild.h"
+#include "bild/Bild.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 #include "toolkit/TTabControl.h"

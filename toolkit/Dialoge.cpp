@@ -2,8 +2,8 @@
 
 #include "data/Einlesen.h"
 #include "data/Fehler.h"
-#include "toolkit/Bild.h"
-#include "toolkit/Metadatei.h"
+#include "bild/Bild.h"
+#include "bild/Metadatei.h"
 
 #include <QApplication>
 #include <QDateTime>

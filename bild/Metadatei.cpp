@@ -1,4 +1,4 @@
-#include "toolkit/Metadatei.h"
+#include "bild/Metadatei.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

@@ -1,5 +1,6 @@
-#include "toolkit/Bild.h"
-#include "toolkit/Metadatei.h"
+#include "bild/Bild.h"
+#include "bild/Libjpeg.h"
+#include "bild/Metadatei.h"
 
 #include "assets/Raster.h"
 #include "data/Einlesen.h"
@@ -17,13 +18,11 @@
 #include <csetjmp>
 #include <cstring>
 #include <limits>
-#include <cstdio> // jpeglib.h needs FILE and size_t declared first
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include <jerror.h>
-#include <jpeglib.h>
 
 namespace Bild {
 namespace {
@@ -193,6 +192,9 @@ Geladen emfLesen(Einlesen::Lesedatei &datei, int wartenMs)
 
 // ---- JPEG: libjpeg, driven by hand ----
 //
+// libjpeg is opened with the first JPEG (Libjpeg.h); without it every JPEG is
+// a picture we cannot show.
+//
 // libjpeg reports fatal errors through error_exit, which must not return; ours
 // jumps back to dekodieren(). Nothing between that jump and its target owns a
 // C++ object with a destructor: everything lives in the heap-held JpegKontext,
@@ -218,6 +220,7 @@ struct Quelle {
 };
 
 struct JpegKontext {
+    const Libjpeg::Funktionen *jpeg = nullptr;
     jpeg_decompress_struct cinfo{};
     Fehlermanager fehler{};
     Quelle quelle{};
@@ -335,47 +338,48 @@ qint64 koeffizientenSpeicher(const jpeg_decompress_struct &cinfo)
 // Fills k.bild with the visible corner; false when the file is not a JPEG we can show.
 bool dekodieren(JpegKontext &k)
 {
+    const Libjpeg::Funktionen &jpeg = *k.jpeg;
     jpeg_decompress_struct &cinfo = k.cinfo;
-    cinfo.err = jpeg_std_error(&k.fehler.pub);
+    cinfo.err = jpeg.std_error(&k.fehler.pub);
     k.fehler.pub.error_exit = fehlerAusgang;
     k.fehler.pub.emit_message = meldung;
     k.fehler.pub.output_message = keineAusgabe;
     if (setjmp(k.fehler.sprung)) {
-        jpeg_destroy_decompress(&cinfo);
+        jpeg.destroy_decompress(&cinfo);
         return false;
     }
-    jpeg_create_decompress(&cinfo);
+    jpeg.CreateDecompress(&cinfo, JPEG_LIB_VERSION, sizeof cinfo);
     // libjpeg refuses (rather than swaps out) a coefficient buffer beyond this.
     cinfo.mem->max_memory_to_use = long(MaxJpegSpeicher);
 
     k.quelle.pub.init_source = quelleStart;
     k.quelle.pub.fill_input_buffer = quelleFuellen;
     k.quelle.pub.skip_input_data = quelleUeberspringen;
-    k.quelle.pub.resync_to_restart = jpeg_resync_to_restart;
+    k.quelle.pub.resync_to_restart = jpeg.resync_to_restart;
     k.quelle.pub.term_source = quelleEnde;
     cinfo.src = &k.quelle.pub;
     k.fortschritt.progress_monitor = fortschrittPruefen;
     cinfo.progress = &k.fortschritt;
 
-    jpeg_read_header(&cinfo, TRUE);
+    jpeg.read_header(&cinfo, TRUE);
     if (cinfo.image_width == 0 || cinfo.image_height == 0) {
-        jpeg_destroy_decompress(&cinfo);
+        jpeg.destroy_decompress(&cinfo);
         return false;
     }
-    if (jpeg_has_multiple_scans(&cinfo)) {
+    if (jpeg.has_multiple_scans(&cinfo)) {
         // The whole picture's coefficients are held before the first row comes
         // out. A header that asks for far more than the file can fill is a bomb.
         const qint64 speicher = koeffizientenSpeicher(cinfo);
         if (speicher > MaxJpegSpeicher || speicher > k.dateiLaenge * JpegSpeicherJeByte) {
-            jpeg_destroy_decompress(&cinfo);
+            jpeg.destroy_decompress(&cinfo);
             return false;
         }
     }
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGB; // grey comes out as RGB too
-    jpeg_start_decompress(&cinfo);
+    jpeg.start_decompress(&cinfo);
     if (cinfo.output_components != (cmyk ? 4 : 3)) {
-        jpeg_destroy_decompress(&cinfo);
+        jpeg.destroy_decompress(&cinfo);
         return false;
     }
 
@@ -387,11 +391,11 @@ bool dekodieren(JpegKontext &k)
     const JDIMENSION mitRand = JDIMENSION(teil.width() + cinfo.max_h_samp_factor * DCTSIZE);
     if (cinfo.output_width > mitRand) {
         JDIMENSION links = 0, breite = mitRand;
-        jpeg_crop_scanline(&cinfo, &links, &breite);
+        jpeg.crop_scanline(&cinfo, &links, &breite);
     }
     k.bild = QImage(teil, QImage::Format_RGB888);
     if (k.bild.isNull()) {
-        jpeg_destroy_decompress(&cinfo);
+        jpeg.destroy_decompress(&cinfo);
         return false;
     }
     k.zeile.resize(size_t(cinfo.output_width) * size_t(cinfo.output_components));
@@ -400,8 +404,8 @@ bool dekodieren(JpegKontext &k)
     while (cinfo.output_scanline < zeilen) {
         const int y = int(cinfo.output_scanline);
         JSAMPROW zeile = k.zeile.data();
-        if (jpeg_read_scanlines(&cinfo, &zeile, 1) != 1) {
-            jpeg_destroy_decompress(&cinfo);
+        if (jpeg.read_scanlines(&cinfo, &zeile, 1) != 1) {
+            jpeg.destroy_decompress(&cinfo);
             return false;
         }
         uchar *ziel = k.bild.scanLine(y);
@@ -413,7 +417,7 @@ bool dekodieren(JpegKontext &k)
     // The rows below the visible part are never decoded, nor is what follows
     // them in the file; a damaged part down there goes unnoticed, as it would
     // go unseen.
-    jpeg_destroy_decompress(&cinfo);
+    jpeg.destroy_decompress(&cinfo);
     return true;
 }
 
@@ -421,7 +425,11 @@ Geladen jpegLesen(Einlesen::Lesedatei &datei, int)
 {
     if (datei.groesse() > quint64(MaxJpegDatei))
         return unlesbar();
+    const Libjpeg::Funktionen *jpeg = Libjpeg::funktionen();
+    if (!jpeg)
+        return unlesbar();
     auto kontext = std::make_unique<JpegKontext>();
+    kontext->jpeg = jpeg;
     kontext->quelle.datei = &datei;
     kontext->quelle.rest = qint64(datei.groesse());
     kontext->dateiLaenge = qint64(datei.groesse());
