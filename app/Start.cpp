@@ -1,5 +1,6 @@
 #include "app/Start.h"
 
+#include "app/Anwendungsstil.h"
 #include "app/TVivarix.h"
 #include "data/Vorauslesen.h"
 #include "settings/Optionen.h"
@@ -26,6 +27,7 @@ void prozessEinrichten()
 
 void anwendungEinrichten(QApplication &app)
 {
+    QApplication::setStyle(new Anwendungsstil(QApplication::style()->name())); // the one chosen, -style too
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("de.vivarix.Vivarix"));
     // The program speaks German whatever the machine's locale, and so do Qt's own dialogs.

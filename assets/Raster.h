@@ -1,7 +1,7 @@
 #pragma once
-// The program's own pictures that the main window shows at start, drawn from
-// their SVG files at build time (rastern.cpp) and compiled in as pixels, so
-// showing them at start costs neither an SVG parse nor a PNG decode.
+// The program's own pictures, drawn from their SVG files at build time
+// (rastern.cpp) and compiled in as pixels, so showing them costs neither an
+// SVG parse (nor Qt's SVG library) nor a PNG decode.
 #include <cstddef>
 #include <cstdint>
 

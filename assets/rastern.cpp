@@ -2,7 +2,7 @@
 // shows them, and writes the pixels as a C++ source (see Raster.h).
 //
 //   vivarix_rastern OUT.cpp FILE.svg:NAME:WxH[,WxH...] ...
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -33,7 +33,7 @@ QImage zeichnen(const QString &svg, const QSize &groesse)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv); // the banner and the podium have text, which needs fonts
     const QStringList args = app.arguments();
     if (args.size() < 3)
         abbrechen(QStringLiteral("usage: vivarix_rastern OUT.cpp FILE.svg:NAME:WxH[,WxH...] ..."));

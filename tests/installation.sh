@@ -39,6 +39,7 @@ dateien)
         echo bin/vivarix
         echo bin/vivarix-bild
         echo bin/vivarix-start
+        echo lib/vivarix/vivarix-druck.so
         ( cd "$quelle/help/hilfe" && find . -type f | sed 's|^\./|share/vivarix/hilfe/|' )
         echo share/vivarix/options.ini
         echo share/icons/hicolor/scalable/apps/de.vivarix.Vivarix.svg
@@ -58,6 +59,11 @@ dateien)
     [ -x "$root/bin/vivarix-start" ] || falsch "bin/vivarix-start ist nicht ausführbar"
     head -c 4 "$root/bin/vivarix" | grep -q 'ELF' || falsch "bin/vivarix ist kein Programm"
     head -c 4 "$root/bin/vivarix-bild" | grep -q 'ELF' || falsch "bin/vivarix-bild ist kein Programm"
+    head -c 4 "$root/lib/vivarix/vivarix-druck.so" | grep -q 'ELF' || falsch "lib/vivarix/vivarix-druck.so ist keine Bibliothek"
+    # Print support and SVG drawing are loaded when first used, never with the program.
+    ldd "$root/bin/vivarix" > "$tmp/ldd" || falsch "ldd bin/vivarix"
+    ! grep -E 'libQt6(PrintSupport|Svg)' "$tmp/ldd" || falsch "bin/vivarix lädt sie beim Start"
+    ldd "$root/lib/vivarix/vivarix-druck.so" | grep -q libQt6PrintSupport || falsch "vivarix-druck.so druckt nicht"
     [ "$(head -n 1 "$root/bin/vivarix-start")" = "#!/bin/sh" ] || falsch "bin/vivarix-start ist kein sh-Skript"
     diff -r "$quelle/help/hilfe" "$root/share/vivarix/hilfe" || falsch "Hilfeseiten weichen ab"
     cmp "$tmp/erwartet.ini" "$root/share/vivarix/options.ini" || falsch "options.ini ist nicht die Vorgabe"

@@ -1,4 +1,5 @@
 #include "bild/Metadatei.h"
+#include "output/ui/Druckmodul.h"
 
 #include <QApplication>
 #include <QFile>
@@ -19,6 +20,7 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false); // tests close windows and go on
     // The picture helper as built, not beside this test program.
     Metadatei::helferSetzen(QStringLiteral(VIVARIX_BILDHELFER));
+    Druckmodul::pfadSetzen(QStringLiteral(VIVARIX_DRUCKMODUL)); // likewise the print library
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

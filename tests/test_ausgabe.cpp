@@ -5,6 +5,7 @@
 
 #include "data/Fehler.h"
 #include "output/Export.h"
+#include "output/ui/Druckmodul.h"
 #include "output/ui/Druckseite.h"
 #include "output/ui/TDruckvorschau.h"
 #include "toolkit/TTabControl.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -599,6 +601,70 @@ TEST_F(AusgabeTest, EinePdfDateiAufVollerPlatteBleibtWieSieWar)
     const QByteArray neu = dateiLesen(pdf);
     EXPECT_TRUE(neu.startsWith("%PDF-") && neu.trimmed().endsWith("%%EOF") && neu != alt);
     EXPECT_EQ(QDir(pfad("klein")).entryList(QDir::Files | QDir::Hidden), QStringList{"kaa.pdf"});
+}
+
+TEST_F(AusgabeTest, EinDruckmodulDasNichtLaedtWirdGemeldet)
+{
+    // Printing comes from a library loaded at the first print. One that is
+    // missing, no library at all or a library of something else is reported,
+    // and the preview stays open; the right one prints afterwards.
+    struct Zurueck {
+        ~Zurueck() { Druckmodul::pfadSetzen(QStringLiteral(VIVARIX_DRUCKMODUL)); }
+    } zurueck;
+    dateiSchreiben(pfad("kaputt.so"), "\x7f"
+                                      "ELF, aber keine Bibliothek");
+    const struct {
+        QString datei;
+        QString grund;
+    } faelle[] = {
+        {pfad("fehlt.so"), "Datei nicht gefunden"},
+        {pfad("kaputt.so"), pfad("kaputt.so")}, // the loader's own words, about that file
+        {QLibraryInfo::path(QLibraryInfo::LibrariesPath) + "/libQt6Core.so.6",
+         "Die Datei ist kein Druckmodul von Vivarix"},
+    };
+    TVivarix &f = mit({kaa()});
+    for (const auto &fall : faelle) {
+        SCOPED_TRACE(fall.datei.toStdString());
+        Druckmodul::pfadSetzen(fall.datei);
+        bool gesehen = false;
+        DialogTest::naechsterDialog([&](QWidget *d) {
+            auto *v = static_cast<TDruckvorschau *>(d);
+            v->Button2->click(); // no print dialog may open: none is answered
+            const QStringList bericht = gesagt();
+            ASSERT_EQ(bericht.size(), 1);
+            const QString anfang =
+                QStringLiteral("Bericht|Das Druckmodul \"%1\" konnte nicht geladen werden: ").arg(fall.datei);
+            EXPECT_TRUE(bericht[0].startsWith(anfang) && bericht[0].indexOf(fall.grund, anfang.size()) > 0)
+                << bericht[0].toStdString();
+            gesehen = v->isVisible();
+            v->Button1->click();
+        });
+        f.Button3->click();
+        EXPECT_TRUE(gesehen);
+    }
+
+    Druckmodul::pfadSetzen(QString());
+    EXPECT_EQ(Druckmodul::pfad(), Druckmodul::suchen(QCoreApplication::applicationDirPath()));
+    Druckmodul::pfadSetzen(QStringLiteral(VIVARIX_DRUCKMODUL));
+    DialogTest::naechsterDialog([&](QWidget *d) {
+        druckdialog(pfad("kaa.pdf"));
+        static_cast<TDruckvorschau *>(d)->Button2->click();
+    });
+    f.Button3->click();
+    EXPECT_EQ(gesagt(), QStringList{});
+    EXPECT_TRUE(dateiLesen(pfad("kaa.pdf")).startsWith("%PDF-"));
+}
+
+TEST(DruckmodulTest, BeimProgrammSonstInDerInstallation)
+{
+    // In the build folder the library lies beside the program; an installation
+    // keeps it in lib/vivarix beside bin/.
+    QTemporaryDir wurzel;
+    ASSERT_TRUE(QDir(wurzel.path()).mkpath("bin") && QDir(wurzel.path()).mkpath("lib/vivarix"));
+    const QString bin = wurzel.filePath("bin");
+    EXPECT_EQ(Druckmodul::suchen(bin), wurzel.filePath("lib/vivarix/vivarix-druck.so"));
+    dateiSchreiben(wurzel.filePath("bin/vivarix-druck.so"), "");
+    EXPECT_EQ(Druckmodul::suchen(bin), wurzel.filePath("bin/vivarix-druck.so"));
 }
 
 TEST_F(AusgabeTest, OhneDruckerBleibtDieVorschauOffen)

@@ -815,16 +815,20 @@ TEST(Bild, JedesSymbolIstSeinSvgInJederGroesse)
             EXPECT_GT(deckend(b), b.width() * b.height() / 8);
         }
     }
-    const QIcon deko = Bild::symbol("deko");
-    for (int groesse : {100, 200})
-        EXPECT_EQ(deko.pixmap(groesse, groesse).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
-                  ausSvg("deko", QSize(groesse, groesse)));
+    // The card's decoration, the about box and the parade's podium: their size and twice that.
+    const std::pair<const char *, QSize> bilder[] = {
+        {"deko", {100, 100}}, {"info_hochkant", {90, 250}}, {"info_banner", {320, 110}}, {"podest", {313, 120}}};
+    for (const auto &[name, groesse] : bilder)
+        for (const QSize g : {groesse, groesse * 2})
+            EXPECT_EQ(Bild::symbol(name).pixmap(g).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                      ausSvg(name, g))
+                << name << " " << g.width() << " pixels";
     EXPECT_TRUE(Bild::symbol("keins").isNull());
 }
 
 TEST(Bild, JedesRessourcenbildZeichnetEtwas)
 {
-    // The SVG files themselves, which the other windows still draw at run time.
+    // The SVG files themselves, the source of every picture drawn at build time.
     for (const QString name : {"schlange", "deko", "podest", "info_banner", "info_hochkant"}) {
         SCOPED_TRACE(name.toStdString());
         const QImage b = ausSvg(name, QSize(48, 48));

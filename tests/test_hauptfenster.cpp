@@ -18,6 +18,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStyle>
 #include <QAccessible>
 #include <QPushButton>
 #include <QSplitter>
@@ -99,6 +102,39 @@ TEST(Start, DieMeldungDesStartersWirdEinmalGenommen)
     EXPECT_EQ(Start::startmeldung(), text);
     EXPECT_FALSE(qEnvironmentVariableIsSet("VIVARIX_STARTMELDUNG"));
     EXPECT_EQ(Start::startmeldung(), QString());
+}
+
+TEST_F(FensterTest, DasErsteFensterLaedtKeineBildformate)
+{
+    // Reading any picture file loads every picture-format plugin Qt has (and
+    // Qt's SVG library with one of them); the first window needs none. Checked
+    // in a process of its own, where no other test has read a picture yet.
+    const QByteArray kind = "VIVARIX_KIND_OHNE_BILDFORMATE";
+    if (!qEnvironmentVariableIsSet(kind.constData())) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(kind), QStringLiteral("1"));
+        p.setProcessEnvironment(env);
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
+        p.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
+        ASSERT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
+        return;
+    }
+    const auto geladen = [] {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
+    };
+    Start::anwendungEinrichten(*qApp);
+    TVivarix &f = starten(true);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    EXPECT_FALSE(geladen());
+    // The menu bar's overflow arrow is still there, read when it shows.
+    const QIcon pfeil = f.menuBar()->style()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+    EXPECT_FALSE(pfeil.pixmap(16, 16).isNull());
+    EXPECT_TRUE(geladen());
 }
 
 TEST_F(FensterTest, UpdZeigtJournaleMitPlatzhalterzeile)

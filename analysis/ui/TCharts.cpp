@@ -1,6 +1,7 @@
 #include "analysis/ui/TCharts.h"
 
 #include "analysis/ui/Auswertungsteile.h"
+#include "bild/Bild.h"
 #include "toolkit/Dialoge.h"
 #include "toolkit/Fensterteile.h"
 #include "toolkit/TZeilenText.h"
@@ -10,20 +11,21 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QSvgRenderer>
 #include <QVBoxLayout>
 
 namespace {
 constexpr int PodestBreite = 313;
 constexpr int PodestHoehe = 120;
 
-QPixmap podest()
+// The podium on black, sharp on a screen that scales too.
+QPixmap podest(qreal skalierung)
 {
-    QPixmap bild(PodestBreite, PodestHoehe);
+    const QSize groesse(PodestBreite, PodestHoehe);
+    QPixmap bild(groesse * skalierung);
+    bild.setDevicePixelRatio(skalierung);
     bild.fill(Qt::black);
-    QSvgRenderer svg(QStringLiteral(":/bilder/podest.svg"));
     QPainter p(&bild);
-    svg.render(&p, QRectF(0, 0, PodestBreite, PodestHoehe));
+    p.drawPixmap(QRect(QPoint(0, 0), groesse), Bild::symbol("podest").pixmap(groesse, skalierung));
     return bild;
 }
 
@@ -79,7 +81,7 @@ TCharts::TCharts(QWidget *parent) : QDialog(parent)
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setFixedSize(PodestBreite, 121);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1->setPixmap(podest());
+    Image1->setPixmap(podest(Image1->devicePixelRatio()));
     Image1->setAutoFillBackground(true);
     QPalette schwarz = Image1->palette();
     schwarz.setColor(QPalette::Window, Qt::black);

@@ -1,5 +1,6 @@
 #include "help/ui/TInfo.h"
 
+#include "bild/Bild.h"
 #include "toolkit/Fensterteile.h"
 #include "Version.h"
 
@@ -15,7 +16,7 @@ QLabel *bildLabel(QWidget *parent, const char *objekt, const char *datei, const 
 {
     auto *l = new QLabel(parent);
     l->setObjectName(QLatin1String(objekt));
-    l->setPixmap(QIcon(QStringLiteral(":/bilder/%1.svg").arg(QLatin1String(datei))).pixmap(groesse));
+    l->setPixmap(Bild::symbol(datei).pixmap(groesse));
     l->setFixedSize(groesse);
     l->setAccessibleName(beschreibung);
     return l;

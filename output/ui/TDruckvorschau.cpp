@@ -1,5 +1,7 @@
 #include "output/ui/TDruckvorschau.h"
 
+#include "data/Fehler.h"
+#include "output/ui/Druckmodul.h"
 #include "output/ui/Druckseite.h"
 #include "toolkit/Dialoge.h"
 #include "toolkit/Fensterteile.h"
@@ -7,10 +9,10 @@
 #include <QBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextEdit>
+#include <memory>
 
 TDruckvorschau::TDruckvorschau(QWidget *parent, const TSchlange &s) : QDialog(parent)
 {
@@ -64,10 +66,18 @@ void TDruckvorschau::Button1Click()
 
 void TDruckvorschau::Button2Click()
 {
-    QPrinter drucker(QPrinter::HighResolution);
-    if (!Druckseite::druckerWaehlen(drucker, this))
-        return; // cancelled: nothing printed, the preview stays
-    Druckseite::drucken(*RichEdit1->document(), drucker);
+    // The print library comes in at the first print; one that cannot be
+    // loaded is reported like any failure, and the preview stays.
+    const Druckmodul::Tabelle &modul = Druckmodul::laden();
+    const std::unique_ptr<QPrinter, void (*)(QPrinter *)> drucker(modul.drucker(), modul.freigeben);
+    {
+        const std::unique_ptr<QDialog> dialog(modul.dialog(drucker.get(), this));
+        if (Modal(dialog.get()) != QDialog::Accepted)
+            return; // cancelled: nothing printed, the preview stays
+    }
+    QString fehler;
+    if (!modul.drucken(*RichEdit1->document(), *drucker, fehler))
+        throw EVivarix(fehler);
     accept();
 }
 
