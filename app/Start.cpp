@@ -4,6 +4,7 @@
 #include "data/Vorauslesen.h"
 #include "settings/Optionen.h"
 #include "toolkit/Dialoge.h"
+#include "toolkit/Stil.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,6 +35,7 @@ void anwendungEinrichten(QApplication &app)
     if (qtDeutsch->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qtDeutsch);
+    Stil::einrichten();
 }
 
 std::unique_ptr<Vorauslesen> vorauslesen()

@@ -15,8 +15,9 @@ namespace Start {
 // with the old file and the collection kept.
 void prozessEinrichten();
 
-// German for the program and for Qt's own dialogs, and the desktop entry the
-// window belongs to. Called right after the application object is made.
+// German for the program and for Qt's own dialogs, the desktop entry the
+// window belongs to, and the style with the program's own pictures (Stil).
+// Called right after the application object is made.
 void anwendungEinrichten(QApplication &app);
 
 // Begins reading, on a helper thread, the collection that the settings in the
