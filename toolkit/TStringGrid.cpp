@@ -82,6 +82,12 @@ public:
 };
 
 namespace {
+// The margin the style keeps on either side of an item's text.
+int textRand(const QStyle *stil, const QWidget *w)
+{
+    return stil->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w) + 1;
+}
+
 // Paints a cell as the style does, but its text from a layout kept for the
 // next paint: the style lays the text out twice on every paint (once to see
 // whether it fits), and a journal is painted again at every click, scroll
@@ -102,14 +108,14 @@ public:
         const QString text = std::exchange(opt.text, QString());
         const QWidget *w = opt.widget;
         QStyle *stil = w ? w->style() : QApplication::style();
-        stil->drawControl(QStyle::CE_ItemViewItem, &opt, maler, w); // background, selection, focus
+        stil->drawControl(QStyle::CE_ItemViewItem, &opt, maler, w); // background and selection
         if (text.isEmpty())
             return;
         // The colour, margin and placing the style gives an item's text.
         QPalette::ColorGroup gruppe = opt.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
         if (gruppe == QPalette::Normal && !(opt.state & QStyle::State_Active))
             gruppe = QPalette::Inactive;
-        const int rand = stil->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w) + 1;
+        const int rand = textRand(stil, w);
         const QRect feld = opt.rect.adjusted(rand, 0, -rand, 0);
         const QStaticText &zeile = gesetzt(text, opt, feld.width());
         const int hoehe = qRound(zeile.size().height());
@@ -238,8 +244,7 @@ bool TStringGrid::abgeschnitten(int col, int row) const
 {
     if (row < 1 || row >= RowCount() || col < 0 || col >= ColCount)
         return false;
-    // The item delegate keeps this margin on either side of the text.
-    const int rand = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int rand = textRand(style(), this);
     return fontMetrics().horizontalAdvance(Cells(col, row)) > columnWidth(col) - 2 * rand;
 }
 
