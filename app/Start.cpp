@@ -1,10 +1,10 @@
 #include "app/Start.h"
 
-#include "app/Anwendungsstil.h"
 #include "app/TVivarix.h"
 #include "data/Vorauslesen.h"
 #include "settings/Optionen.h"
 #include "toolkit/Dialoge.h"
+#include "toolkit/Stil.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,7 +27,6 @@ void prozessEinrichten()
 
 void anwendungEinrichten(QApplication &app)
 {
-    QApplication::setStyle(new Anwendungsstil(QApplication::style()->name())); // the one chosen, -style too
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("de.vivarix.Vivarix"));
     // The program speaks German whatever the machine's locale, and so do Qt's own dialogs.
@@ -36,6 +35,7 @@ void anwendungEinrichten(QApplication &app)
     if (qtDeutsch->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qtDeutsch);
+    Stil::einrichten();
 }
 
 std::unique_ptr<Vorauslesen> vorauslesen()

@@ -16,7 +16,8 @@ namespace Start {
 void prozessEinrichten();
 
 // German for the program and for Qt's own dialogs, the desktop entry the
-// window belongs to, and the program's style (Anwendungsstil.h). Called right after the application object is made.
+// window belongs to, and the style with the program's own pictures (Stil).
+// Called right after the application object is made.
 void anwendungEinrichten(QApplication &app);
 
 // Begins reading, on a helper thread, the collection that the settings in the

@@ -263,13 +263,14 @@ void TVivarix::journalEingabenAufbauen()
 {
     futter1 = new QComboBox;
     futter1->setObjectName(QStringLiteral("futter1"));
-    futter1->setEditable(true);
-    futter1->setInsertPolicy(QComboBox::NoInsert);
     // The foods come from the settings, up to many thousands: a plain string
     // list takes them in one go (one reset instead of an item object each), and
     // the box's width comes from a fixed length rather than from measuring the
-    // text of every food.
+    // text of every food. Set before the box is made editable, so its
+    // completion is made for this list instead of being moved over to it.
     futter1->setModel(new QStringListModel(futter1));
+    futter1->setEditable(true);
+    futter1->setInsertPolicy(QComboBox::NoInsert);
     futter1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     futter1->setMinimumContentsLength(7);
     futter1->lineEdit()->setMaxLength(TSchlange::TextKap);

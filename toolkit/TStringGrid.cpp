@@ -3,12 +3,18 @@
 #include "toolkit/Klartext.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStaticText>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QToolTip>
+#include <utility>
 
 class TStringGridModel : public QAbstractTableModel {
 public:
@@ -75,11 +81,90 @@ public:
     Zeile kopf;
 };
 
+namespace {
+// The margin the style keeps on either side of an item's text.
+int textRand(const QStyle *stil, const QWidget *w)
+{
+    return stil->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, w) + 1;
+}
+
+// Paints a cell as the style does, but its text from a layout kept for the
+// next paint: the style lays the text out twice on every paint (once to see
+// whether it fits), and a journal is painted again at every click, scroll
+// and change of focus.
+class Zellenmaler : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *maler, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        // The style draws the focus frame over the text: the one focused cell is left to it.
+        if (option.state & QStyle::State_HasFocus) {
+            QStyledItemDelegate::paint(maler, option, index);
+            return;
+        }
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = std::exchange(opt.text, QString());
+        const QWidget *w = opt.widget;
+        QStyle *stil = w ? w->style() : QApplication::style();
+        stil->drawControl(QStyle::CE_ItemViewItem, &opt, maler, w); // background and selection
+        if (text.isEmpty())
+            return;
+        // The colour, margin and placing the style gives an item's text.
+        QPalette::ColorGroup gruppe = opt.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+        if (gruppe == QPalette::Normal && !(opt.state & QStyle::State_Active))
+            gruppe = QPalette::Inactive;
+        const int rand = textRand(stil, w);
+        const QRect feld = opt.rect.adjusted(rand, 0, -rand, 0);
+        const QStaticText &zeile = gesetzt(text, opt, feld.width());
+        const int hoehe = qRound(zeile.size().height());
+        maler->save();
+        maler->setPen(
+            opt.palette.color(gruppe, opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        maler->setFont(opt.font); // the font the text was laid out in, or it is laid out again
+        maler->setClipRect(opt.rect, Qt::IntersectClip);
+        maler->drawStaticText(feld.x(), feld.y() + (feld.height() - hoehe) / 2, zeile);
+        maler->restore();
+    }
+
+private:
+    // The text laid out in the cell's font, cut with "…" where it is wider than `breite`.
+    const QStaticText &gesetzt(const QString &text, const QStyleOptionViewItem &opt, int breite) const
+    {
+        if (opt.font != schrift || texte.size() > 4096) {
+            texte.clear();
+            schrift = opt.font;
+        }
+        const QStaticText &ganz = vorbereitet(text);
+        if (ganz.size().width() <= breite)
+            return ganz;
+        return vorbereitet(opt.fontMetrics.elidedText(text, opt.textElideMode, breite));
+    }
+
+    const QStaticText &vorbereitet(const QString &text) const
+    {
+        auto it = texte.find(text);
+        if (it == texte.end()) {
+            QStaticText t(text);
+            t.setTextFormat(Qt::PlainText); // a journal entry is never markup
+            t.prepare(QTransform(), schrift);
+            it = texte.insert(text, t);
+        }
+        return *it;
+    }
+
+    mutable QHash<QString, QStaticText> texte;
+    mutable QFont schrift;
+};
+} // namespace
+
 TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent), daten(new TStringGridModel)
 {
     daten->setParent(this);
     daten->zeilen.resize(1);
     setModel(daten);
+    setItemDelegate(new Zellenmaler(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -159,8 +244,7 @@ bool TStringGrid::abgeschnitten(int col, int row) const
 {
     if (row < 1 || row >= RowCount() || col < 0 || col >= ColCount)
         return false;
-    // The item delegate keeps this margin on either side of the text.
-    const int rand = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int rand = textRand(style(), this);
     return fontMetrics().horizontalAdvance(Cells(col, row)) > columnWidth(col) - 2 * rand;
 }
 

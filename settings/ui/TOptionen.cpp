@@ -2,6 +2,7 @@
 
 #include "data/Cp1252.h"
 #include "data/TSchlange.h"
+#include "toolkit/Bild.h"
 #include "toolkit/Fensterteile.h"
 
 #include <QAction>
@@ -168,7 +169,8 @@ QWidget *TOptionen::seiteFutterarten()
     futter1->setAccessibleName(QStringLiteral("Neue Futterart"));
     ok1 = new QPushButton(seite);
     ok1->setObjectName(QStringLiteral("ok1"));
-    ok1->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    // Our own check mark, as in the main window: the style's would look through the icon theme.
+    ok1->setIcon(Bild::symbol("haken"));
     ok1->setAccessibleName(QStringLiteral("Futterart hinzufügen"));
     ok1->setToolTip(QStringLiteral("Futterart hinzufügen"));
 

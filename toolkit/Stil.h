@@ -1,0 +1,17 @@
+#pragma once
+// The widget style the application would use by itself, with the program's own
+// pictures where that style would read its own from files at run time.
+#include <QProxyStyle>
+
+class Stil : public QProxyStyle {
+public:
+    // Takes over `grundlage`, normally the application's style as Qt chose it
+    // (its -style argument and QT_STYLE_OVERRIDE included).
+    explicit Stil(QStyle *grundlage);
+
+    QIcon standardIcon(StandardPixmap art, const QStyleOption *option = nullptr,
+                       const QWidget *widget = nullptr) const override;
+
+    // Makes this the application's style, once.
+    static void einrichten();
+};
