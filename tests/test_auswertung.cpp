@@ -589,6 +589,10 @@ TEST_F(ErinnerungTest, EineBenachrichtigungWennFaellig)
 
 TEST_F(ErinnerungTest, StillWennNichtsFaelligOderNiemandZuhoert)
 {
+    // No service on the bus: quiet, status 0, nothing started.
+    EXPECT_EQ(erinnern({schlange("Kaa", 7, {vor(9)})}), 0);
+    EXPECT_EQ(geoeffnet, 0);
+
     dienstStarten();
     EXPECT_EQ(erinnern({schlange("Kaa", 7, {vor(3)}), schlange("Ohne", 0, {vor(30)})}), 0);
     EXPECT_EQ(erinnern({schlange("Kaputt", 7, {"aa.bb.cc"})}), 0);
@@ -596,12 +600,6 @@ TEST_F(ErinnerungTest, StillWennNichtsFaelligOderNiemandZuhoert)
     QTemporaryDir ohneOptionen;
     EXPECT_EQ(Erinnerung::erinnern(bus, ohneOptionen.path(), heute), 0);
     EXPECT_TRUE(dienst.notizen().empty());
-}
-
-TEST_F(ErinnerungTest, OhneDienstStillUndStatusNull)
-{
-    EXPECT_EQ(erinnern({schlange("Kaa", 7, {vor(9)})}), 0);
-    EXPECT_EQ(geoeffnet, 0);
 }
 
 #include "test_auswertung.moc"
