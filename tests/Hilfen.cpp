@@ -1,9 +1,11 @@
 #include "Hilfen.h"
 
+#include <QDir>
 #include <QFile>
 #include <cstdlib>
 #include <stdexcept>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <grp.h>
 #include <unistd.h>
@@ -21,6 +23,16 @@ void dateiSchreiben(const QString &path, const QByteArray &bytes)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+void vollschreiben(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        throw std::runtime_error("cannot write " + path.toStdString());
+    const QByteArray block(4096, 'f');
+    while (f.write(block) == block.size() && f.flush()) {
+    }
 }
 
 int imKind(const std::function<int()> &f)
@@ -56,13 +68,28 @@ int alsNobody(const std::function<int()> &f)
     });
 }
 
-KleinesDateisystem::KleinesDateisystem(const QString &p) : pfad(QFile::encodeName(p))
+KleinesDateisystem::KleinesDateisystem(const QString &p, const char *groesse) : pfad(QFile::encodeName(p))
 {
-    da = ::mount("tmpfs", pfad.constData(), "tmpfs", MS_NOSUID | MS_NODEV, "size=100k") == 0;
+    const QByteArray optionen = QByteArray("size=") + groesse;
+    da = ::mount("tmpfs", pfad.constData(), "tmpfs", MS_NOSUID | MS_NODEV, optionen.constData()) == 0;
 }
 
 KleinesDateisystem::~KleinesDateisystem()
 {
     if (da)
         ::umount2(pfad.constData(), MNT_DETACH);
+}
+
+void OrdnerTest::SetUp()
+{
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+}
+
+QStringList OrdnerTest::eintraege(const QString &ordner) const
+{
+    QStringList l = QDir(ordner.isEmpty() ? dir.path() : ordner)
+                        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    l.sort();
+    return l;
 }

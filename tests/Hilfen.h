@@ -1,13 +1,42 @@
 #pragma once
 // Small helpers shared by the tests.
+#include "data/Fehler.h"
+#include "data/TSchlange.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <gtest/gtest.h>
 
 // Reads / writes a whole file.
 QByteArray dateiLesen(const QString &path);
 void dateiSchreiben(const QString &path, const QByteArray &bytes);
+// Writes `path` until its file system takes not one block more.
+void vollschreiben(const QString &path);
+
+// The bytes of a collection as the data file holds them.
+inline QByteArray bytesVon(const TSchlangen &s)
+{
+    return QByteArray(reinterpret_cast<const char *>(s.data()), qsizetype(s.size() * TSchlange::Groesse));
+}
+
+// 0 when `f` succeeds, the code of the input/output error it raises (its
+// message into `text`), 250 for anything else.
+inline int code(const std::function<void()> &f, QString *text = nullptr)
+{
+    try {
+        f();
+        return 0;
+    } catch (const EInOutError &e) {
+        if (text)
+            *text = e.message();
+        return e.code();
+    } catch (...) {
+        return 250;
+    }
+}
 
 // Runs `f` in a forked child process that has given up root (it runs as the
 // user "nobody") and returns the child's exit code; 255 when it crashed. Lets
@@ -31,13 +60,24 @@ constexpr bool mitAdressSanitizer = false;
 constexpr bool mitAdressSanitizer = false;
 #endif
 
-// A tiny tmpfs of 100 KiB at `pfad` while it lives, where the test may mount
-// one (as root); `da` tells whether it is mounted.
+// A tiny tmpfs (100 KiB unless told) at `pfad` while it lives, where the test
+// may mount one (as root); `da` tells whether it is mounted.
 struct KleinesDateisystem {
     QByteArray pfad;
     bool da = false;
-    explicit KleinesDateisystem(const QString &p);
+    explicit KleinesDateisystem(const QString &p, const char *groesse = "100k");
     ~KleinesDateisystem();
     KleinesDateisystem(const KleinesDateisystem &) = delete;
     KleinesDateisystem &operator=(const KleinesDateisystem &) = delete;
+};
+
+// A folder of the test's own, open to every user: some tests drop to nobody.
+class OrdnerTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    QString pfad(const QString &name) const { return dir.filePath(name); }
+    // What the folder (or `ordner`) holds, hidden entries too, sorted.
+    QStringList eintraege(const QString &ordner = {}) const;
+
+    QTemporaryDir dir;
 };

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
+#include <optional>
 #include <tuple>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -151,42 +152,70 @@ TEST(JournalDatum, KurzeJahreImFensterLangeWieGeschrieben)
     }
 }
 
-TEST(FressCheck, GrenzenEinerSchlange)
+TEST(FressCheckUndTermine, GrenzenEinerSchlange)
 {
     struct Fall {
         const char *was;
         int tage;
         QStringList daten;
-        std::int64_t erwartet; // 0: not listed
+        std::optional<std::int64_t> check;  // days overdue; 0: not listed
+        std::optional<std::int64_t> termin; // days to the next feeding; -1: not listed
     };
+    const std::optional<std::int64_t> kein; // not asked of that evaluation
     const Fall faelle[] = {
-        {"exactly the interval", 7, {vor(7)}, 0},
-        {"one day more", 7, {vor(8)}, 1},
-        {"interval 0", 0, {"01.01.80"}, 0},
-        {"no entries", 7, {}, 0},
-        {"latest in the second slot", 7, {"01.03.26", "10.03.26"}, QDate(2026, 3, 10).daysTo(heuteQ) - 7},
-        {"latest in the last of three", 7, {"10.03.26", "01.03.26", "11.03.26"}, QDate(2026, 3, 11).daysTo(heuteQ) - 7},
-        {"fed after today", 7, {vor(-3)}, 0},
-        {"year 75 lies ahead", 7, {"01.01.75"}, 0},
-        {"year 76 lies behind", 7, {"01.01.76"}, QDate(1976, 1, 1).daysTo(heuteQ) - 7},
-        {"a long interval", 1000000, {"01.01.76"}, 0},
-        {"a negative interval", -3, {vor(0)}, 3},
-        {"a four-digit year", 7, {"1.1.2026"}, QDate(2026, 1, 1).daysTo(heuteQ) - 7},
-        {"latest among both forms", 7, {"01.01.26", "3.2.2026", "02.01.26"}, QDate(2026, 2, 3).daysTo(heuteQ) - 7},
+        {"exactly the interval", 7, {vor(7)}, 0, 0},
+        {"one day more", 7, {vor(8)}, 1, kein},
+        {"interval 0", 0, {"01.01.80"}, 0, kein},
+        {"no entries", 7, {}, 0, kein},
+        {"latest in the second slot", 7, {"01.03.26", "10.03.26"}, QDate(2026, 3, 10).daysTo(heuteQ) - 7, kein},
+        {"latest in the last of three",
+         7,
+         {"10.03.26", "01.03.26", "11.03.26"},
+         QDate(2026, 3, 11).daysTo(heuteQ) - 7,
+         kein},
+        {"fed after today", 7, {vor(-3)}, 0, 10},
+        {"year 75 lies ahead", 7, {"01.01.75"}, 0, kein},
+        {"year 76 lies behind", 7, {"01.01.76"}, QDate(1976, 1, 1).daysTo(heuteQ) - 7, kein},
+        {"a long interval", 1000000, {"01.01.76"}, 0, kein},
+        {"a negative interval", -3, {vor(0)}, 3, kein},
+        {"a four-digit year", 7, {"1.1.2026"}, QDate(2026, 1, 1).daysTo(heuteQ) - 7, kein},
+        {"latest among both forms",
+         7,
+         {"01.01.26", "3.2.2026", "02.01.26"},
+         QDate(2026, 2, 3).daysTo(heuteQ) - 7,
+         kein},
+        {"fed today", 7, {vor(0)}, kein, 7},
+        {"fed 6 days ago", 7, {vor(6)}, kein, 1},
+        {"long overdue", 7, {vor(30)}, kein, 0},
+        {"never fed, no interval", 0, {}, kein, 0},
+        {"no interval", 0, {vor(3)}, kein, -1},
+        {"latest of two", 7, {vor(20), vor(1)}, kein, 6},
     };
+    const auto tage = [](std::int64_t n) { return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? "Tag" : "Tagen"); };
     for (const Fall &f : faelle) {
-        const Ergebnis e = FressCheck({schlange(QStringLiteral("Kaa"), f.tage, f.daten)}, heute);
-        if (f.erwartet == 0) {
-            EXPECT_TRUE(e.zeilen.empty() && e.balken.empty()) << f.was;
-            continue;
+        SCOPED_TRACE(f.was);
+        const TSchlangen s{schlange(QStringLiteral("Kaa"), f.tage, f.daten)};
+        for (const bool check : {true, false}) {
+            const std::optional<std::int64_t> erwartet = check ? f.check : f.termin;
+            if (!erwartet)
+                continue;
+            const Ergebnis e = check ? FressCheck(s, heute) : FressTermine(s, heute);
+            if (*erwartet == (check ? 0 : -1)) {
+                EXPECT_TRUE(e.zeilen.empty() && e.balken.empty()) << check;
+                continue;
+            }
+            ASSERT_EQ(e.balken.size(), 1u) << check;
+            EXPECT_EQ(e.balken[0].wert, *erwartet) << check;
+            if (check) {
+                EXPECT_EQ(texte(e), QStringList{"Kaa: seit " + tage(*erwartet) + " überfällig !"});
+                continue;
+            }
+            const QString wann = *erwartet == 0 ? QStringLiteral("sofort") : "in " + tage(*erwartet);
+            EXPECT_EQ(texte(e), QStringList{"Kaa: sollte " + wann + " gefüttert werden !"});
+            const Spanne hervor =
+                *erwartet == 0 ? Spanne{12, 6, true} : Spanne{15, int(QString::number(*erwartet).size()), true};
+            EXPECT_EQ(e.zeilen[0].spannen, (std::array<Spanne, 2>{{{0, 3, false}, hervor}}));
         }
-        ASSERT_EQ(e.balken.size(), 1u) << f.was;
-        EXPECT_EQ(e.balken[0].wert, f.erwartet) << f.was;
-        EXPECT_EQ(
-            texte(e),
-            QStringList{
-                QStringLiteral("Kaa: seit %1 %2 überfällig !").arg(f.erwartet).arg(f.erwartet == 1 ? "Tag" : "Tagen")})
-            << f.was;
     }
 }
 
@@ -205,40 +234,6 @@ TEST(FressCheck, SatzSpannenUndReihenfolge)
     EXPECT_EQ(balken(e), (std::vector<Gelistet>{{"Bb", 1}, {"F", 2}, {"A", 3}, {"C", 3}, {"Eeee", 10}}));
     EXPECT_EQ(e.balken[4].farbe, (Farbe{255, 0, 0}));
     EXPECT_EQ(e.balken[0].farbe, (Farbe{0, 255, 0}));
-}
-
-TEST(FressTermine, GrenzenEinerSchlange)
-{
-    struct Fall {
-        const char *was;
-        int tage;
-        QStringList daten;
-        std::int64_t erwartet; // -1: not listed
-        const char *zeile;
-    };
-    const Fall faelle[] = {
-        {"fed today", 7, {vor(0)}, 7, "Kaa: sollte in 7 Tagen gefüttert werden !"},
-        {"fed 6 days ago", 7, {vor(6)}, 1, "Kaa: sollte in 1 Tag gefüttert werden !"},
-        {"interval ends today", 7, {vor(7)}, 0, "Kaa: sollte sofort gefüttert werden !"},
-        {"long overdue", 7, {vor(30)}, 0, "Kaa: sollte sofort gefüttert werden !"},
-        {"never fed, no interval", 0, {}, 0, "Kaa: sollte sofort gefüttert werden !"},
-        {"no interval", 0, {vor(3)}, -1, ""},
-        {"fed 3 days ahead", 7, {vor(-3)}, 10, "Kaa: sollte in 10 Tagen gefüttert werden !"},
-        {"latest in the second slot", 7, {vor(20), vor(1)}, 6, "Kaa: sollte in 6 Tagen gefüttert werden !"},
-    };
-    for (const Fall &f : faelle) {
-        const Ergebnis e = FressTermine({schlange(QStringLiteral("Kaa"), f.tage, f.daten)}, heute);
-        if (f.erwartet < 0) {
-            EXPECT_TRUE(e.zeilen.empty() && e.balken.empty()) << f.was;
-            continue;
-        }
-        ASSERT_EQ(e.balken.size(), 1u) << f.was;
-        EXPECT_EQ(e.balken[0].wert, f.erwartet) << f.was;
-        EXPECT_EQ(texte(e), QStringList{QString::fromUtf8(f.zeile)}) << f.was;
-        const Spanne hervor =
-            f.erwartet == 0 ? Spanne{12, 6, true} : Spanne{15, int(QString::number(f.erwartet).size()), true};
-        EXPECT_EQ(e.zeilen[0].spannen, (std::array<Spanne, 2>{{{0, 3, false}, hervor}})) << f.was;
-    }
 }
 
 TEST(FressTermine, ReihenfolgeSaetzeAufsteigendBalkenAbsteigend)
@@ -589,6 +584,10 @@ TEST_F(ErinnerungTest, EineBenachrichtigungWennFaellig)
 
 TEST_F(ErinnerungTest, StillWennNichtsFaelligOderNiemandZuhoert)
 {
+    // No service on the bus: quiet, status 0, nothing started.
+    EXPECT_EQ(erinnern({schlange("Kaa", 7, {vor(9)})}), 0);
+    EXPECT_EQ(geoeffnet, 0);
+
     dienstStarten();
     EXPECT_EQ(erinnern({schlange("Kaa", 7, {vor(3)}), schlange("Ohne", 0, {vor(30)})}), 0);
     EXPECT_EQ(erinnern({schlange("Kaputt", 7, {"aa.bb.cc"})}), 0);
@@ -596,12 +595,6 @@ TEST_F(ErinnerungTest, StillWennNichtsFaelligOderNiemandZuhoert)
     QTemporaryDir ohneOptionen;
     EXPECT_EQ(Erinnerung::erinnern(bus, ohneOptionen.path(), heute), 0);
     EXPECT_TRUE(dienst.notizen().empty());
-}
-
-TEST_F(ErinnerungTest, OhneDienstStillUndStatusNull)
-{
-    EXPECT_EQ(erinnern({schlange("Kaa", 7, {vor(9)})}), 0);
-    EXPECT_EQ(geoeffnet, 0);
 }
 
 #include "test_auswertung.moc"

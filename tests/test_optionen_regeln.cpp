@@ -19,38 +19,36 @@ QString wertIn(const QByteArray &bytes, const char *name)
 
 } // namespace
 
-TEST(OptionenLesen, NameBisZumErstenGleichheitszeichenNichtsWirdGetrimmt)
+TEST(OptionenLesen, ZeilenNamenUndWerte)
 {
+    // The name runs to the first "=", nothing is trimmed, names match with case;
+    // a later line wins; lines end at CR LF, a lone CR, a lone LF (hand-edited)
+    // or the file's end, and the file itself at Ctrl-Z; texts are Windows-1252.
     const QByteArray f = "[Options]\r\nautoload = 1\r\nfutter=a=b\r\nMaximize=1\r\n";
-    EXPECT_EQ(wertIn(f, "autoload"), QString());
-    EXPECT_EQ(wertIn(f, "autoload "), QStringLiteral(" 1"));
-    EXPECT_EQ(wertIn(f, "futter"), QStringLiteral("a=b"));
-    EXPECT_EQ(wertIn(f, "maximize"), QString()); // names match with case
-    EXPECT_EQ(Optionen::lesen(f).size(), 3u);    // the bracket line gives no entry
-}
+    const QByteArray enden = "a=1\r\nb=2\rc=3\nd=4", mitCtrlZ = "a=1\r\nb=2\x1A\r\nc=3\r\n";
+    const struct {
+        QByteArray datei;
+        const char *name;
+        QString wert;
+    } faelle[] = {
+        {f, "autoload", QString()},
+        {f, "autoload ", " 1"},
+        {f, "futter", "a=b"},
+        {f, "maximize", QString()},
+        {"maximize=0\r\nmaximize=1\r\n", "maximize", "1"},
+        {"maximize=1\r\nmaximize=\r\n", "maximize", QString()},
+        {enden, "a", "1"},
+        {enden, "b", "2"},
+        {enden, "c", "3"},
+        {enden, "d", "4"},
+        {mitCtrlZ, "b", "2"},
+        {mitCtrlZ, "c", QString()},
+        {"futter=M\xE4use|K\xFCken|Ger\xE4t \x80\r\n", "futter", QStringLiteral("Mäuse|Küken|Gerät €")},
+    };
+    for (const auto &fall : faelle)
+        EXPECT_EQ(wertIn(fall.datei, fall.name), fall.wert) << fall.datei.toStdString() << " / " << fall.name;
+    EXPECT_EQ(Optionen::lesen(f).size(), 3u); // the bracket line gives no entry
 
-TEST(OptionenLesen, SpaetereZeileGewinnt)
-{
-    EXPECT_EQ(wertIn("maximize=0\r\nmaximize=1\r\n", "maximize"), QStringLiteral("1"));
-    EXPECT_EQ(wertIn("maximize=1\r\nmaximize=\r\n", "maximize"), QString());
-}
-
-TEST(OptionenLesen, ZeilenendenUndDateiende)
-{
-    // CR LF, a lone CR, a lone LF (hand-edited) and no end at all on the last line.
-    const QByteArray f = "a=1\r\nb=2\rc=3\nd=4";
-    EXPECT_EQ(wertIn(f, "a"), QStringLiteral("1"));
-    EXPECT_EQ(wertIn(f, "b"), QStringLiteral("2"));
-    EXPECT_EQ(wertIn(f, "c"), QStringLiteral("3"));
-    EXPECT_EQ(wertIn(f, "d"), QStringLiteral("4"));
-
-    const QByteArray mitCtrlZ = "a=1\r\nb=2\x1A\r\nc=3\r\n";
-    EXPECT_EQ(wertIn(mitCtrlZ, "b"), QStringLiteral("2"));
-    EXPECT_EQ(wertIn(mitCtrlZ, "c"), QString());
-}
-
-TEST(OptionenLesen, FutterListe)
-{
     using L = QStringList;
     EXPECT_EQ(Optionen::futterListe(QStringLiteral("Maus|Ratte")), (L{"Maus", "Ratte"}));
     EXPECT_EQ(Optionen::futterListe(QString()), L{});
@@ -59,33 +57,15 @@ TEST(OptionenLesen, FutterListe)
     EXPECT_EQ(Optionen::futterListe(QStringLiteral("|")), L{""});
 }
 
-TEST(OptionenLesen, Windows1252Umlaute)
+TEST(OptionenSchreiben, SechsZeilenJederSchalterInSeinerZeile)
 {
-    const QByteArray f = "futter=M\xE4use|K\xFCken|Ger\xE4t \x80\r\n";
-    EXPECT_EQ(Optionen::futterListe(wertIn(f, "futter")),
-              (QStringList{QStringLiteral("Mäuse"), QStringLiteral("Küken"), QStringLiteral("Gerät €")}));
-}
-
-TEST(OptionenSchreiben, VorgabeSindGenauSechsZeilen)
-{
-    EXPECT_EQ(Optionen::schreiben({}),
+    // The defaults are exactly six lines; the dialog's one empty row is no food.
+    Optionen::Werte leer;
+    leer.futter = QStringList{QString()};
+    EXPECT_EQ(Optionen::schreiben(leer),
               QByteArray("[Options]\r\nautoload=0\r\nfile=\r\nremember=0\r\nmaximize=0\r\nfutter=\r\n"));
-    Optionen::Werte w;
-    w.futter = QStringList{QString()}; // the dialog's one empty row
-    EXPECT_EQ(Optionen::schreiben(w), Optionen::schreiben({}));
-}
+    EXPECT_EQ(Optionen::schreiben({}), Optionen::schreiben(leer));
 
-TEST(OptionenSchreiben, ZeilenendeImWertBleibtInDerZeile)
-{
-    Optionen::Werte w;
-    w.futter = QStringList{QStringLiteral("x\rautoload=1"), QStringLiteral("y\x1Az")};
-    const QByteArray f = Optionen::schreiben(w);
-    EXPECT_EQ(wertIn(f, "autoload"), QStringLiteral("0"));
-    EXPECT_EQ(wertIn(f, "futter"), QStringLiteral("x autoload=1|y z"));
-}
-
-TEST(OptionenSchreiben, JederSchalterInSeinerZeile)
-{
     Optionen::Werte w;
     w.datei = QStringLiteral("/daten/ö.vix");
     w.futter = QStringList{QStringLiteral("Maus"), QStringLiteral("Küken")};
@@ -102,6 +82,13 @@ TEST(OptionenSchreiben, JederSchalterInSeinerZeile)
     w.remember = false;
     w.maximize = true;
     EXPECT_EQ(Optionen::schreiben(w), datei("0", "0", "1"));
+    w.maximize = false;
+
+    // A line end inside a value stays in its line.
+    w.futter = QStringList{QStringLiteral("x\rautoload=1"), QStringLiteral("y\x1Az")};
+    const QByteArray f = Optionen::schreiben(w);
+    EXPECT_EQ(wertIn(f, "autoload"), QStringLiteral("0"));
+    EXPECT_EQ(wertIn(f, "futter"), QStringLiteral("x autoload=1|y z"));
 }
 
 TEST(OptionenLesen, EinGrosserRestHinterCtrlZKostetKeineZeile)
