@@ -40,6 +40,18 @@ void FensterTest::optionen(const QStringList &zeilen)
 
 TVivarix &FensterTest::starten(bool zeigen, bool vorab)
 {
+    bauen(vorab);
+    // Started before it is shown, so showing it does not start it a second time.
+    Bewacht(w.get(), [this] { w->FormActivate(); });
+    if (zeigen) {
+        w->show();
+        w->activateWindow();
+    }
+    return *w;
+}
+
+TVivarix &FensterTest::bauen(bool vorab)
+{
     std::unique_ptr<Vorauslesen> gelesen;
     if (vorab) {
         const QString hier = QDir::currentPath();
@@ -52,12 +64,6 @@ TVivarix &FensterTest::starten(bool zeigen, bool vorab)
     w->heute = [] { return heute(); };
     const QString dir = ordner.path();
     w->startVerzeichnis = [dir] { return dir; };
-    // Started before it is shown, so showing it does not start it a second time.
-    Bewacht(w.get(), [this] { w->FormActivate(); });
-    if (zeigen) {
-        w->show();
-        w->activateWindow();
-    }
     return *w;
 }
 

@@ -54,6 +54,8 @@ protected:
     // Creates the window and runs its start-up sequence; with `vorab`, as the
     // program starts, the collection of the settings read ahead meanwhile.
     TVivarix &starten(bool zeigen = false, bool vorab = false);
+    // The same window before its start-up has run.
+    TVivarix &bauen(bool vorab = false);
     QString pfad(const QString &name) const { return ordner.filePath(name); }
 
     // A record with the given name and journals "dd.mm.yy"/text.
