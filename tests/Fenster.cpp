@@ -41,8 +41,12 @@ void FensterTest::optionen(const QStringList &zeilen)
 TVivarix &FensterTest::starten(bool zeigen, bool vorab)
 {
     bauen(vorab);
-    // Started before it is shown, so showing it does not start it a second time.
-    Bewacht(w.get(), [this] { w->FormActivate(); });
+    // Started before it is shown, so showing it does not start it a second
+    // time; a large collection's rest is in before the test goes on.
+    Bewacht(w.get(), [this] {
+        w->FormActivate();
+        w->restAbwarten();
+    });
     if (zeigen) {
         w->show();
         w->activateWindow();
