@@ -87,6 +87,7 @@ void TVivarix::Laden1Click()
 
 bool TVivarix::Speichern1Click()
 {
+    restAbwarten(); // what the file was when it was read is known once it is in
     bool speichernUnter = Dateiname.isEmpty();
     if (!speichernUnter && !fremdeAenderungKlaeren(speichernUnter))
         return false;
