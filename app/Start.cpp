@@ -42,12 +42,15 @@ std::unique_ptr<Vorauslesen> vorauslesen()
 {
     // Settings and data file are both read on the helper: the window's
     // start-up reads the settings again, with its messages, and decides.
-    return std::make_unique<Vorauslesen>([ini = Optionen::pfad(QDir::currentPath())] {
-        Optionen::Werte optionen;
-        if (!Optionen::laden(optionen, ini))
-            return QString();
-        return optionen.startDatei().value_or(QString());
-    });
+    // A large collection only as far as its first paint needs, the rest after it.
+    return std::make_unique<Vorauslesen>(
+        [ini = Optionen::pfad(QDir::currentPath())] {
+            Optionen::Werte optionen;
+            if (!Optionen::laden(optionen, ini))
+                return QString();
+            return optionen.startDatei().value_or(QString());
+        },
+        Vorauslesen::ErsteNamen);
 }
 
 QString startmeldung()

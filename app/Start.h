@@ -22,7 +22,8 @@ void anwendungEinrichten(QApplication &app);
 
 // Begins reading, on a helper thread, the collection that the settings in the
 // current folder load at start, so the main window is built meanwhile and
-// shows the snakes in its first paint. The settings are read silently: their
+// shows the snakes in its first paint; of a large collection only what that
+// paint needs, the rest after it. The settings are read silently: their
 // messages come from the window's own start-up.
 std::unique_ptr<Vorauslesen> vorauslesen();
 

@@ -1,4 +1,5 @@
 #include "app/TVivarix.h"
+#include "app/Nachladen.h"
 #include "app/Warteanzeige.h"
 #include "Version.h"
 
@@ -141,6 +142,9 @@ TVivarix::TVivarix(QWidget *parent) : QMainWindow(parent)
     SaveDialog2.muster = QStringLiteral("*.txt");
     SaveDialog2.endung = QStringLiteral("txt");
     aufbauen();
+    restUhr = new QTimer(this);
+    restUhr->setInterval(25);
+    connect(restUhr, &QTimer::timeout, this, [this] { Bewacht(this, [&] { restPruefen(); }); });
     mindestgroesseSetzen();
     resize(minimumSize());
     if (QScreen *s = QGuiApplication::primaryScreen())
@@ -625,12 +629,13 @@ void TVivarix::FormActivate()
     if (const std::optional<QString> datei = optionen.startDatei()) {
         // A large collection takes a moment: the keeper sees the window, not a
         // blank frame, meanwhile. What was read (or nearly) while the window
-        // was built is shown at once, in its first paint.
-        if (isVisible() && !vorabBereit(*datei))
+        // was built, or the first snake of a large one, is shown at once, in
+        // its first paint.
+        if (isVisible() && !vorabBereit(*datei) && !ersteKarteMoeglich(*datei))
             jetztMalen();
         Laden(*datei);
         dateinameSetzen(*datei);
-        if (!Schlangen.empty())
+        if (!Schlangen.empty() && !restOffen())
             Activ();
     }
     vorab.reset(); // not needed, or already taken: its memory goes
@@ -733,6 +738,7 @@ void TVivarix::bildZeigen(int wartenMs)
 
 void TVivarix::Merken()
 {
+    restAbwarten(); // the record goes into the whole collection
     const int i = TabControl1->currentIndex();
     if (i < 0 || size_t(i) >= Schlangen.size())
         return;
@@ -769,6 +775,7 @@ void TVivarix::Activ()
 
 void TVivarix::Neu()
 {
+    restVerwerfen();
     Schlangen.clear();
     Schlangen.shrink_to_fit();
     TabControl1->clear();
@@ -799,10 +806,13 @@ QString teilweiseGelesen(std::size_t n)
 
 void TVivarix::Laden(const QString &path)
 {
+    restAbwarten(); // the collection on show is whole before it is replaced
     TSchlangen neu;
     Datendatei::Stand stand;
     const QScopedValueRollback<QString> bezug(ladeDatei, path); // for the pictures of the snake shown first
     unterbrochenMelden(path);
+    if (ersteKarteZuerst(path))
+        return; // the rest follows
     try {
         einlesen(path, neu, stand);
     } catch (const EInOutError &e) {
@@ -862,26 +872,32 @@ void TVivarix::uebernehmen(TSchlangen &&neu)
     // All or nothing: should showing the new collection fail, the old one comes
     // back as it was, with its file name and its unsaved changes, so that no
     // later save can write one collection under the other's name.
-    TSchlangen alt = std::move(Schlangen);
-    const int altTab = TabControl1->currentIndex();
-    const QString altName = Dateiname;
-    const bool altGeaendert = Geaendert;
-    const bool altBearbeitbar = Speichern1->isEnabled();
+    Gezeigt alt = beiseite();
     Schlangen = std::move(neu);
     try {
         zeigen(0);
     } catch (...) {
-        Schlangen = std::move(alt);
-        try {
-            zeigen(altTab);
-        } catch (...) {
-            // Shown as far as it goes; the collection and its name are the old ones all the same.
-        }
-        bearbeitbar(altBearbeitbar);
-        dateinameSetzen(altName);
-        Geaendert = altGeaendert;
+        zurueck(std::move(alt));
         throw;
     }
+}
+
+TVivarix::Gezeigt TVivarix::beiseite()
+{
+    return {std::move(Schlangen), TabControl1->currentIndex(), Dateiname, Geaendert, Speichern1->isEnabled()};
+}
+
+void TVivarix::zurueck(Gezeigt &&g)
+{
+    Schlangen = std::move(g.schlangen);
+    try {
+        zeigen(g.tab);
+    } catch (...) {
+        // Shown as far as it goes; the collection and its name are the old ones all the same.
+    }
+    bearbeitbar(g.bearbeitbar);
+    dateinameSetzen(g.dateiname);
+    Geaendert = g.geaendert;
 }
 
 void TVivarix::zeigen(int index)
@@ -900,6 +916,7 @@ void TVivarix::zeigen(int index)
 
 void TVivarix::Speichern(const QString &path)
 {
+    restAbwarten(); // never a part of the collection
     const std::uint64_t bytes = Schlangen.size() * TSchlange::Groesse;
     {
         const Warteanzeige warten(statusBar(), fortschrittsBalken,
@@ -991,6 +1008,8 @@ void TVivarix::dateiFeldZeigen()
 
 void TVivarix::TabControl1Change(int index)
 {
+    if (index >= 0 && size_t(index) >= Schlangen.size())
+        restAbwarten(); // a snake not yet read
     Upd(index);
 }
 

@@ -23,6 +23,7 @@ class QProgressBar;
 class QPushButton;
 class QSplitter;
 class QToolBar;
+class QTimer;
 class QToolButton;
 class TKlickLabel;
 class TDateneingabe;
@@ -50,6 +51,15 @@ public:
     // being built (see Start::vorauslesen); the first Laden of that file takes
     // it over, any other load lets it go.
     std::unique_ptr<Vorauslesen> vorab;
+    // A large collection shows its first snake and its tabs at once, and its
+    // rest comes in while the window answers. Tests hold the rest back here to
+    // look at the window in between.
+    bool restAnhalten = false;
+    // The rest of a large collection is still being read.
+    bool restOffen() const { return nachladen != nullptr; }
+    // Waits for that rest, with the feedback of a load. Raises the load's
+    // failure, and then the window shows again what it showed before.
+    void restAbwarten();
 
     // State
     TSchlangen Schlangen;
@@ -155,8 +165,13 @@ public slots:
     void Panel1CanResize();
     void Panel2CanResize();
 
+signals:
+    // The whole collection of a load is in, and the commands that need it work.
+    void sammlungGanz();
+
 protected:
     void showEvent(QShowEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     bool eventFilter(QObject *o, QEvent *e) override;
@@ -178,7 +193,27 @@ private:
     QWidget *journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
-    void zeigen(int index);             // tabs for the whole collection, snake `index` on show
+    // The collection on show with its tab, name, changes and commands: put
+    // aside by a load, and back should the load fail.
+    struct Gezeigt {
+        TSchlangen schlangen;
+        int tab = -1;
+        QString dateiname;
+        bool geaendert = false, bearbeitbar = false;
+    };
+    Gezeigt beiseite();
+    void zurueck(Gezeigt &&g);
+    // The first snake and the tabs of a large collection, its rest read after the paint.
+    bool ersteKarteZuerst(const QString &path);
+    bool ersteKarteMoeglich(const QString &path);
+    void restLoslassen(); // lets the helper read the rest, once the first card is painted
+    void restPruefen();   // progress, and the rest taken over once it is in
+    void restUebernehmen();
+    void restVerwerfen();
+    struct Nachladen;
+    std::unique_ptr<Nachladen> nachladen;
+    QTimer *restUhr = nullptr;
+    void zeigen(int index); // tabs for the whole collection, snake `index` on show
     void einlesen(const QString &path, TSchlangen &neu,
                   Datendatei::Stand &stand);     // the file's records, with feedback while it takes
     bool vorabBereit(const QString &path) const; // read ahead, or so nearly that waiting needs no feedback

@@ -81,12 +81,13 @@ void TVivarix::Laden1Click()
         return;
     Laden(*pfad);
     dateinameSetzen(*pfad);
-    if (!Schlangen.empty())
-        Activ();
+    if (!Schlangen.empty() && !restOffen())
+        Activ(); // else once the rest is in
 }
 
 bool TVivarix::Speichern1Click()
 {
+    restAbwarten(); // what the file was when it was read is known once it is in
     bool speichernUnter = Dateiname.isEmpty();
     if (!speichernUnter && !fremdeAenderungKlaeren(speichernUnter))
         return false;
@@ -380,6 +381,7 @@ void TVivarix::stammdatenUebernehmen(const TDateneingabe &d)
 
 void TVivarix::NeueSchlange1Click()
 {
+    restAbwarten(); // the new snake goes after the last one
     TDateneingabe dlg(this);
     dlg.Edit1->clear();
     dlg.Edit2->clear();
@@ -432,6 +434,7 @@ void TVivarix::Button1Click()
 
 void TVivarix::Schlangelschen1Click()
 {
+    restAbwarten();
     const int k = TabControl1->currentIndex();
     if (k < 0)
         return;

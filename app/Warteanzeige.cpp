@@ -12,16 +12,19 @@ namespace {
 constexpr qint64 BalkenNachMs = 500;
 } // namespace
 
-Warteanzeige::Warteanzeige(QStatusBar *l, QProgressBar *b, const QString &text, std::uint64_t bytes)
+Warteanzeige::Warteanzeige(QStatusBar *l, QProgressBar *b, const QString &text, std::uint64_t bytes, Art a)
 {
     if (bytes < AbBytes)
         return;
     leiste = l;
     balken = b;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    art = a;
     leiste->showMessage(text);
-    leiste->repaint();
     uhr.start();
+    if (art == Art::ImHintergrund)
+        return; // painted with the window, whose events go on
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    leiste->repaint();
     rahmen.emplace([this](std::uint64_t erledigt, std::uint64_t gesamt) { melden(erledigt, gesamt); });
 }
 
@@ -32,7 +35,8 @@ Warteanzeige::~Warteanzeige()
     rahmen.reset();
     balken->hide();
     leiste->clearMessage();
-    QApplication::restoreOverrideCursor();
+    if (art == Art::Warten)
+        QApplication::restoreOverrideCursor();
 }
 
 QString Warteanzeige::text(const QString &verb, std::uint64_t bytes)
@@ -45,12 +49,13 @@ QString Warteanzeige::text(const QString &verb, std::uint64_t bytes)
 
 void Warteanzeige::melden(std::uint64_t erledigt, std::uint64_t gesamt)
 {
-    if (gesamt == 0 || uhr.elapsed() < BalkenNachMs)
+    if (!leiste || gesamt == 0 || uhr.elapsed() < BalkenNachMs)
         return;
     if (!balken->isVisible()) {
         balken->setRange(0, 1000);
         balken->show();
     }
     balken->setValue(int(erledigt * 1000 / gesamt));
-    balken->repaint();
+    if (art == Art::Warten)
+        balken->repaint();
 }

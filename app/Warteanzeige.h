@@ -3,6 +3,9 @@
 // and a status-bar message at once, and a progress bar once the work has run
 // for half a second. The work stays on the one thread; the bar and the
 // message are repainted directly, no events are handled in between.
+// Work that runs on while the window answers (the rest of a large collection,
+// read by a helper) gets the message and the bar only, and reports its
+// progress through melden() itself.
 #include "data/Fortschritt.h"
 
 #include <QElapsedTimer>
@@ -19,7 +22,9 @@ public:
     // anyone could see a message.
     static constexpr std::uint64_t AbBytes = std::uint64_t(40) << 20;
 
-    Warteanzeige(QStatusBar *leiste, QProgressBar *balken, const QString &text, std::uint64_t bytes);
+    enum class Art { Warten, ImHintergrund };
+    Warteanzeige(QStatusBar *leiste, QProgressBar *balken, const QString &text, std::uint64_t bytes,
+                 Art art = Art::Warten);
     ~Warteanzeige();
     Warteanzeige(const Warteanzeige &) = delete;
     Warteanzeige &operator=(const Warteanzeige &) = delete;
@@ -27,9 +32,10 @@ public:
     // "Lade 10.000 Schlangen …" for the number of records in `bytes`.
     static QString text(const QString &verb, std::uint64_t bytes);
 
-private:
     void melden(std::uint64_t erledigt, std::uint64_t gesamt);
 
+private:
+    Art art = Art::Warten;
     QStatusBar *leiste = nullptr;
     QProgressBar *balken = nullptr;
     QElapsedTimer uhr;

@@ -117,6 +117,11 @@ std::uint64_t ladeGrenze()
     return Einlesen::freierSpeicher() / 2;
 }
 
+bool ladbar(std::uint64_t groesse)
+{
+    return groesse <= KleinGenug || groesse <= ladeGrenze();
+}
+
 void laden(const QString &path, TSchlangen &ziel)
 {
     laden(path, ziel, static_cast<Stand *>(nullptr));

@@ -35,6 +35,9 @@ bool unveraendert(const QString &path, const Stand &stand);
 
 // The largest data file that is loaded: half the memory the system has left.
 std::uint64_t ladeGrenze();
+// Whether a file of `groesse` bytes is within that limit (asked for files over
+// 16 MiB only, as laden does).
+bool ladbar(std::uint64_t groesse);
 
 // Writes `n` records starting at `records` to `path` through the safe replace
 // (Ersetzen::datei): the old file is never destroyed. Raises EInOutError (101

@@ -1,6 +1,8 @@
 #include "data/Vorauslesen.h"
 
+#include "data/Cp1252.h"
 #include "data/Datendatei.h"
+#include "data/Einlesen.h"
 #include "data/Fortschritt.h"
 #include "data/Systemaufrufe.h"
 
@@ -16,9 +18,40 @@ std::int64_t nanosekunden(const timespec &t)
 {
     return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
+
+Vorauslesen::Kennung kennungVon(const struct stat &st)
+{
+    return {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(st.st_size), nanosekunden(st.st_mtim),
+            nanosekunden(st.st_ctim)};
+}
+
+// Reads exactly `n` bytes at `pos`: false on a failure or at the end of the file.
+bool ganzLesen(int fd, void *ziel, std::size_t n, std::uint64_t pos)
+{
+    int err = 0;
+    auto *z = static_cast<std::uint8_t *>(ziel);
+    return ganzUebertragen(n, err, false, [&](std::size_t erledigt, std::size_t stueck) {
+               return sys().pread(fd, z + erledigt, stueck, off_t(pos + erledigt));
+           }) == n;
+}
 } // namespace
 
-Vorauslesen::Vorauslesen(std::function<QString()> welcheDatei)
+bool Vorauslesen::anfangZuerst(std::uint64_t groesse)
+{
+    return groesse > GanzBis && groesse % TSchlange::Groesse == 0;
+}
+
+bool Vorauslesen::Anfang::gehoertZu(const TSchlangen &alle) const
+{
+    if (alle.size() != anzahl || alle.empty() || !(alle[0] == erste))
+        return false;
+    for (qsizetype i = 1; i < namen.size(); ++i)
+        if (alle[std::size_t(i)].name() != namen[i])
+            return false;
+    return true;
+}
+
+Vorauslesen::Vorauslesen(std::function<QString()> welcheDatei, int namen) : anfangsNamen(namen)
 {
     try {
         helfer = std::thread([this, w = std::move(welcheDatei)] { lesen(w); });
@@ -26,12 +59,17 @@ Vorauslesen::Vorauslesen(std::function<QString()> welcheDatei)
         // No thread to be had (a process limit): nothing is read ahead, and
         // the start-up reads the file itself.
         fertig_ = true;
+        anfangFertig = true;
     }
 }
 
 Vorauslesen::~Vorauslesen()
 {
-    aufhoeren = true;
+    {
+        std::lock_guard<std::mutex> l(schutz);
+        aufhoeren = true;
+    }
+    los.notify_all();
     if (helfer.joinable())
         helfer.join();
 }
@@ -41,8 +79,33 @@ std::optional<Vorauslesen::Kennung> Vorauslesen::kennung(const QString &pfad)
     struct stat st {};
     if (pfad.isEmpty() || sys().stat(QFile::encodeName(pfad).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
-    return Kennung{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(st.st_size),
-                   nanosekunden(st.st_mtim), nanosekunden(st.st_ctim)};
+    return kennungVon(st);
+}
+
+std::optional<Vorauslesen::Anfang> Vorauslesen::anfangLesen(const QString &pfad, const Kennung &vorher) const
+{
+    // Positioned reads of the few bytes needed, never a mapping: a file cut
+    // short meanwhile gives a short read, not a signal that ends the program.
+    Einlesen::Lesedatei datei(pfad);
+    struct stat st {};
+    if (datei.fehler() != 0 || sys().fstat(datei.deskriptor(), &st) != 0 || !(kennungVon(st) == vorher) ||
+        !anfangZuerst(vorher.groesse) || !Datendatei::ladbar(vorher.groesse))
+        return std::nullopt; // the ordinary load then meets it, and says what it is
+    Anfang a;
+    a.kennung = vorher;
+    a.anzahl = vorher.groesse / TSchlange::Groesse;
+    if (!ganzLesen(datei.deskriptor(), a.erste.data(), TSchlange::Groesse, 0))
+        return std::nullopt;
+    const auto n = std::min<std::uint64_t>(a.anzahl, std::uint64_t(anfangsNamen));
+    a.namen.reserve(qsizetype(n));
+    a.namen << a.erste.name();
+    std::uint8_t feld[TSchlange::NameKap + 1];
+    for (std::uint64_t i = 1; i < n; ++i) {
+        if (!ganzLesen(datei.deskriptor(), feld, sizeof feld, i * TSchlange::Groesse + TSchlange::OffName))
+            return std::nullopt;
+        a.namen << Cp1252::decode(feld + 1, std::min<std::size_t>(feld[0], TSchlange::NameKap));
+    }
+    return a;
 }
 
 void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
@@ -59,8 +122,19 @@ void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
             pfad_ = pfad;
         }
         vorher = kennung(pfad);
+        std::optional<Anfang> anfang = vorher && anfangsNamen > 0 ? anfangLesen(pfad, *vorher) : std::nullopt;
+        {
+            std::unique_lock<std::mutex> l(schutz);
+            anfang_ = std::move(anfang);
+            anfangFertig = true;
+            ende.notify_all();
+            // Beyond the beginning only once asked: until the first paint the
+            // helper takes no processor time from the start.
+            if (anfang_)
+                los.wait(l, [this] { return weiter_ || aufhoeren; });
+        }
         beginn = std::chrono::steady_clock::now().time_since_epoch().count();
-        if (vorher) {
+        if (vorher && !aufhoeren) {
             // A listener makes the read go in slices, so it reports how far it
             // got and can stop between two of them.
             const Fortschritt::Rahmen rahmen([this](std::uint64_t e, std::uint64_t g) {
@@ -75,8 +149,9 @@ void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
     } catch (...) {
         // Whatever went wrong, the ordinary load meets it again and says so.
     }
-    // The file must not have changed while it was read.
-    const bool gleich = ganz && kennung(pfad) == vorher;
+    // The file must not have changed while it was read, nor since its
+    // beginning was read.
+    const bool gleich = ganz && kennung(pfad) == vorher && (!anfang_ || anfang_->gehoertZu(neu));
     std::lock_guard<std::mutex> l(schutz);
     if (gleich) {
         gelesen = vorher;
@@ -84,7 +159,26 @@ void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
         stand_ = stand;
     }
     fertig_ = true;
+    anfangFertig = true;
     ende.notify_all();
+}
+
+std::optional<Vorauslesen::Anfang> Vorauslesen::anfang(const QString &pfad)
+{
+    std::unique_lock<std::mutex> l(schutz);
+    ende.wait(l, [this] { return anfangFertig; });
+    if (!anfang_ || pfad != pfad_)
+        return std::nullopt;
+    return anfang_;
+}
+
+void Vorauslesen::weiter()
+{
+    {
+        std::lock_guard<std::mutex> l(schutz);
+        weiter_ = true;
+    }
+    los.notify_all();
 }
 
 bool Vorauslesen::fertig() const
@@ -122,6 +216,7 @@ QString Vorauslesen::pfad() const
 
 std::optional<TSchlangen> Vorauslesen::abholen(const QString &pfad, Datendatei::Stand *stand)
 {
+    weiter();
     {
         std::unique_lock<std::mutex> l(schutz);
         while (!ende.wait_for(l, std::chrono::milliseconds(50), [this] { return fertig_; })) {

@@ -1,14 +1,21 @@
 #pragma once
-// Reading the collection that the settings load at start while the window is
-// still being built, on a helper thread of its own. The helper fills records
-// of its own only; the thread that asks for them takes them over whole, and
-// only if they are of the file it asks for and that file is still the one
-// that was read. Otherwise, and after any failure, the caller reads the file
-// itself, so every message and every outcome is the ordinary load's.
+// Reading a collection on a helper thread of its own: the one the settings
+// load at start while the window is still being built, and a large one after
+// its first snake is on screen. The helper fills records of its own only; the
+// thread that asks for them takes them over whole, and only if they are of the
+// file it asks for and that file is still the one that was read. Otherwise,
+// and after any failure, the caller reads the file itself, so every message
+// and every outcome is the ordinary load's.
+//
+// Asked for a beginning, the helper reads a large file in two steps: first
+// only what a window needs to show the first snake and the first tabs (the
+// file's size, record 0 and the first names), then it waits, and reads the
+// whole file once it is let go on.
 #include "data/Datendatei.h"
 #include "data/TSchlange.h"
 
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -21,8 +28,10 @@
 class Vorauslesen {
 public:
     // The helper first asks `welcheDatei` which file to read (on its own
-    // thread; an empty name reads nothing), then reads it.
-    explicit Vorauslesen(std::function<QString()> welcheDatei);
+    // thread; an empty name reads nothing), then reads it. With `anfangsNamen`
+    // above 0, a file that anfangZuerst() admits is read in two steps, the
+    // beginning with that many names.
+    explicit Vorauslesen(std::function<QString()> welcheDatei, int anfangsNamen = 0);
     // Stops a read still running at its next slice and waits for the helper.
     ~Vorauslesen();
     Vorauslesen(const Vorauslesen &) = delete;
@@ -56,17 +65,53 @@ public:
     // Nothing for a missing file or anything but a regular file.
     static std::optional<Kennung> kennung(const QString &pfad);
 
+    // Files up to this size are read whole at once: that costs less than a
+    // quarter of a millisecond.
+    static constexpr std::uint64_t GanzBis = std::uint64_t(1) << 20;
+    // Whether a file of `groesse` bytes is read in two steps: larger than
+    // GanzBis, and whole records only. A file of another size takes the
+    // ordinary load, which keeps what it could read.
+    static bool anfangZuerst(std::uint64_t groesse);
+    // How many names a beginning holds: more tabs than a strip as wide as a
+    // large screen shows at once.
+    static constexpr int ErsteNamen = 128;
+
+    // What the first paint of a collection needs.
+    struct Anfang {
+        std::uint64_t anzahl = 0;                 // records in the file
+        TSchlange erste{TSchlange::Ungefuellt{}}; // record 0
+        QStringList namen;                        // the names of records 0, 1, ...: as many as asked for, or all
+        Kennung kennung;                          // what the file was when they were read
+        // Whether the records `alle` are those this beginning was read from.
+        bool gehoertZu(const TSchlangen &alle) const;
+    };
+    // Waits for the first step only. The beginning of the file at `pfad`, when
+    // the helper reads that file in two steps; else nothing (the helper then
+    // reads the whole file at once, and abholen() hands it over).
+    std::optional<Anfang> anfang(const QString &pfad);
+    // Lets the helper go on from the beginning to the whole file. abholen()
+    // lets it go on as well.
+    void weiter();
+    // How far the whole read has got: bytes done and in all.
+    std::uint64_t erledigtBytes() const { return erledigt; }
+    std::uint64_t gesamtBytes() const { return gesamt; }
+
 private:
     void lesen(const std::function<QString()> &welcheDatei);
+    std::optional<Anfang> anfangLesen(const QString &pfad, const Kennung &vorher) const;
 
     std::atomic<std::uint64_t> erledigt{0}, gesamt{0};
     std::atomic<bool> aufhoeren{false};
     std::atomic<std::chrono::steady_clock::rep> beginn{0}; // when the file's read began
+    const int anfangsNamen;
     mutable std::mutex schutz;
-    std::condition_variable ende;
-    // Written by the helper under schutz; all but pfad_ before fertig_ is set
-    // and read only after.
+    std::condition_variable ende, los;
+    // Written by the helper under schutz; all but pfad_ and anfang_ before
+    // fertig_ is set and read only after; anfang_ before anfangFertig.
     bool fertig_ = false;
+    bool anfangFertig = false;
+    bool weiter_ = false; // set by the asking thread
+    std::optional<Anfang> anfang_;
     QString pfad_;
     std::optional<Kennung> gelesen;
     TSchlangen saetze;

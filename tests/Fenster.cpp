@@ -40,6 +40,22 @@ void FensterTest::optionen(const QStringList &zeilen)
 
 TVivarix &FensterTest::starten(bool zeigen, bool vorab)
 {
+    bauen(vorab);
+    // Started before it is shown, so showing it does not start it a second
+    // time; a large collection's rest is in before the test goes on.
+    Bewacht(w.get(), [this] {
+        w->FormActivate();
+        w->restAbwarten();
+    });
+    if (zeigen) {
+        w->show();
+        w->activateWindow();
+    }
+    return *w;
+}
+
+TVivarix &FensterTest::bauen(bool vorab)
+{
     std::unique_ptr<Vorauslesen> gelesen;
     if (vorab) {
         const QString hier = QDir::currentPath();
@@ -52,12 +68,6 @@ TVivarix &FensterTest::starten(bool zeigen, bool vorab)
     w->heute = [] { return heute(); };
     const QString dir = ordner.path();
     w->startVerzeichnis = [dir] { return dir; };
-    // Started before it is shown, so showing it does not start it a second time.
-    Bewacht(w.get(), [this] { w->FormActivate(); });
-    if (zeigen) {
-        w->show();
-        w->activateWindow();
-    }
     return *w;
 }
 

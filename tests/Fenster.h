@@ -51,9 +51,12 @@ protected:
 
     // Writes options.ini with the given lines (CR LF ended).
     void optionen(const QStringList &zeilen);
-    // Creates the window and runs its start-up sequence; with `vorab`, as the
-    // program starts, the collection of the settings read ahead meanwhile.
+    // Creates the window and runs its start-up sequence, the whole collection
+    // read in; with `vorab`, as the program starts, the collection of the
+    // settings read ahead meanwhile.
     TVivarix &starten(bool zeigen = false, bool vorab = false);
+    // The same window before its start-up has run.
+    TVivarix &bauen(bool vorab = false);
     QString pfad(const QString &name) const { return ordner.filePath(name); }
 
     // A record with the given name and journals "dd.mm.yy"/text.

@@ -256,3 +256,55 @@ TEST_F(VorauslesenTest, OhneAbholenEndetDerHelferMitDemObjekt)
 }
 
 } // namespace
+
+TEST_F(VorauslesenTest, GrosseDateiZuerstIhrAnfangDerRestErstWennVerlangt)
+{
+    const int n = 150; // above the size read whole at once, and more records than names first
+    ASSERT_TRUE(Vorauslesen::anfangZuerst(std::uint64_t(n) * TSchlange::Groesse));
+    const QString a = pfad("a.vix");
+    Datendatei::speichern(a, saetze(n));
+    altern(a);
+    {
+        Vorauslesen v([a] { return a; }, Vorauslesen::ErsteNamen);
+        const std::optional<Vorauslesen::Anfang> anfang = v.anfang(a);
+        ASSERT_TRUE(anfang);
+        EXPECT_EQ(anfang->anzahl, std::uint64_t(n));
+        EXPECT_TRUE(anfang->erste == satz(0));
+        EXPECT_EQ(anfang->namen, namen(saetze(Vorauslesen::ErsteNamen)));
+        EXPECT_FALSE(v.anfang(pfad("b.vix"))) << "the beginning of another file";
+        EXPECT_FALSE(v.fertig()) << "read on before it was let go";
+        EXPECT_EQ(v.erledigtBytes(), 0u);
+        const std::optional<TSchlangen> r = v.abholen(a);
+        ASSERT_TRUE(r);
+        EXPECT_TRUE(*r == saetze(n));
+        EXPECT_TRUE(anfang->gehoertZu(*r));
+    }
+    // Let go without being asked on: the helper ends with the object.
+    {
+        Vorauslesen v([a] { return a; }, Vorauslesen::ErsteNamen);
+    }
+
+    // A name changed in place between the beginning and the rest: the rest is
+    // not handed over as if it belonged to what was shown first.
+    {
+        Vorauslesen v([a] { return a; }, Vorauslesen::ErsteNamen);
+        ASSERT_TRUE(v.anfang(a));
+        {
+            QFile f(a);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(f.seek(qint64(3 * TSchlange::Groesse)));
+            f.write("\x04Nemo");
+        }
+        EXPECT_FALSE(v.abholen(a));
+    }
+
+    // Small, or not whole records: read whole at once, as ever.
+    dateiSchreiben(pfad("krumm.vix"), QByteArray(qsizetype(n) * qsizetype(TSchlange::Groesse) + 7, '\0'));
+    Datendatei::speichern(pfad("klein.vix"), saetze(3));
+    for (const QString &datei : {pfad("klein.vix"), pfad("krumm.vix")}) {
+        SCOPED_TRACE(datei.toStdString());
+        Vorauslesen v([datei] { return datei; }, Vorauslesen::ErsteNamen);
+        EXPECT_FALSE(v.anfang(datei));
+        EXPECT_EQ(v.abholen(datei).has_value(), datei == pfad("klein.vix"));
+    }
+}

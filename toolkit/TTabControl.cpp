@@ -115,6 +115,7 @@ public:
 
     void add(const QString &caption);
     void setAll(const QStringList &list);
+    void setTexts(const QStringList &list);
     void setText(int index, const QString &caption);
     void remove(int index);
 
@@ -347,6 +348,18 @@ void TTabControl::Strip::setAll(const QStringList &list)
     hover = -1;
     current = -2; // differs from any index, so select() treats it as a change
     select(list.isEmpty() ? -1 : 0);
+}
+
+void TTabControl::Strip::setTexts(const QStringList &list)
+{
+    if (list.size() != captions.size())
+        return;
+    captions = list;
+    std::fill(widths.begin(), widths.end(), 0);
+    if (valid(current))
+        setAccessibleDescription(captions.at(current));
+    relayoutLater();
+    update();
 }
 
 void TTabControl::Strip::setText(int index, const QString &caption)
@@ -824,6 +837,11 @@ void TTabControl::addTab(const QString &caption)
 void TTabControl::setTabs(const QStringList &captions)
 {
     strip->setAll(captions);
+}
+
+void TTabControl::setTabTexts(const QStringList &captions)
+{
+    strip->setTexts(captions);
 }
 
 void TTabControl::removeTab(int index)

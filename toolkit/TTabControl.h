@@ -18,6 +18,9 @@ public:
     void setTabText(int index, const QString &caption); // captions are plain text: "&" is no mnemonic
     void addTab(const QString &caption);
     void setTabs(const QStringList &captions); // replaces all tabs at once
+    // New captions for the same tabs (as many as there are), keeping the
+    // selection and the scroll position.
+    void setTabTexts(const QStringList &captions);
     void removeTab(int index);
     void clear();
 

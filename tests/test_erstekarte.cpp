@@ -1,0 +1,385 @@
+// A large collection: its first snake and first tabs on screen before the rest
+// is read; commands that need every snake wait for it or are off until it is
+// in; a rest that fails, or a file changed between the two reads, brings back
+// what the window showed before.
+#include "Fenster.h"
+#include "Hilfen.h"
+
+#include "app/TDateneingabe.h"
+#include "data/Datendatei.h"
+#include "data/Fehler.h"
+#include "data/Systemaufrufe.h"
+#include "data/Vorauslesen.h"
+#include "toolkit/TKlickLabel.h"
+#include "toolkit/TStringGrid.h"
+#include "toolkit/TTabControl.h"
+#include "toolkit/TWertLabel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int Anzahl = 200; // more snakes than names are read first, and more than a whole read at once
+
+// The sixteen controls and commands that loading enables, and "Gehe zu".
+int eingeschaltet(const TVivarix &w)
+{
+    int n = 0;
+    for (const QWidget *c :
+         std::initializer_list<const QWidget *>{w.StringGrid1, w.StringGrid2, w.datum1, w.datum2, w.futter1, w.futter2,
+                                                w.ok1, w.ok2, w.Button1, w.Button2, w.Button3})
+        n += c->isEnabled();
+    for (const QAction *a :
+         {w.Speichern1, w.SpeichernUnter1, w.ToolButton3, w.Schlangelschen1, w.ToolButton6, w.GeheZu1})
+        n += a->isEnabled();
+    return n;
+}
+constexpr int Alle = 17;
+
+// The first paints: how many records and tabs the window held, and the card's name.
+struct Maler : QObject {
+    const TVivarix *fenster = nullptr;
+    struct Bild {
+        std::size_t schlangen;
+        int reiter;
+        QString name;
+    };
+    std::vector<Bild> bilder;
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (o == fenster && e->type() == QEvent::Paint)
+            bilder.push_back({fenster->Schlangen.size(), fenster->TabControl1->count(), fenster->name->text()});
+        return false;
+    }
+};
+
+class ErsteKarteTest : public FensterTest {
+protected:
+    void SetUp() override
+    {
+        FensterTest::SetUp();
+        for (int i = 0; i < Anzahl; ++i)
+            viele.push_back(i < 3 ? bunt(i + 1) : schlange(QStringLiteral("Schlange %1").arg(i), i % 5));
+        datei("viele.vix", viele);
+    }
+    void TearDown() override
+    {
+        Systemaufrufe::setzen(nullptr);
+        FensterTest::TearDown();
+    }
+
+    // Starts the window as the program does, shown, with the settings loading
+    // viele.vix; the rest is held back once the first card is there.
+    TVivarix &angehaltenStarten(bool vorab)
+    {
+        optionen({"autoload=1", "file=" + pfad("viele.vix")});
+        bauen(vorab);
+        w->restAnhalten = true;
+        maler.fenster = w.get();
+        w->installEventFilter(&maler);
+        w->show(); // the start-up follows, as in the program
+        [&] { QTRY_VERIFY(w->restOffen()); }();
+        return *w;
+    }
+
+    // Lets the rest come in and waits until it is (or has failed).
+    void restFreigeben()
+    {
+        w->restAnhalten = false;
+        QTRY_VERIFY_WITH_TIMEOUT(!w->restOffen(), 10000);
+    }
+
+    // A window with a.vix loaded, its second snake on show with a feeding not
+    // yet saved, which then loads viele.vix with the rest held back.
+    TVivarix &mitAenderungVieleLaden()
+    {
+        datei("a.vix", {bunt(7), bunt(8), bunt(9)});
+        optionen({"autoload=1", "file=" + pfad("a.vix")});
+        TVivarix &f = starten();
+        f.TabControl1Change(1);
+        QTest::keyClicks(f.futter1->lineEdit(), QStringLiteral("Grille"));
+        QTest::keyClick(f.futter1->lineEdit(), Qt::Key_Return);
+        EXPECT_TRUE(f.Geaendert);
+        aGeaendert = f.Schlangen;
+        karte = angezeigt(f);
+        gesagt();
+        f.restAnhalten = true;
+        DialogTest::naechsteAntwort(mbNein); // the feeding is not saved first
+        DialogTest::naechsterDateiname(pfad("viele.vix"));
+        ausloesen(f.Laden1);
+        EXPECT_TRUE(f.restOffen());
+        EXPECT_EQ(f.Schlangen.size(), 1u);
+        EXPECT_EQ(gesagt(), QStringList{"Warnung|Vorher noch speichern?"});
+        return f;
+    }
+
+    // The window shows a.vix as before the load: its snakes with the new
+    // feeding, its name, its tab, its changes, and it saves into a.vix.
+    void wieVorher(TVivarix &f)
+    {
+        EXPECT_FALSE(f.restOffen());
+        EXPECT_TRUE(f.Schlangen == aGeaendert);
+        EXPECT_EQ(f.TabControl1->count(), 3);
+        EXPECT_EQ(f.TabControl1->currentIndex(), 1);
+        EXPECT_EQ(angezeigt(f), karte);
+        EXPECT_EQ(f.Dateiname, pfad("a.vix"));
+        EXPECT_TRUE(f.Geaendert);
+        EXPECT_EQ(f.dateiFeld->text(), "a.vix *");
+        EXPECT_EQ(eingeschaltet(f), Alle);
+        ausloesen(f.Speichern1);
+        EXPECT_TRUE(gesagt().isEmpty()) << "a.vix is unchanged: no question";
+        TSchlangen inA;
+        Datendatei::laden(pfad("a.vix"), inA);
+        EXPECT_TRUE(inA == aGeaendert);
+    }
+
+    TSchlangen viele;
+    Maler maler;
+    TSchlangen aGeaendert;
+    QStringList karte;
+};
+
+// From now on, opening or reading the file at `pfad` fails with `nr`; any
+// other file (the pictures of the collection shown again) works.
+class Versagen : public Systemaufrufe {
+public:
+    enum Was { Lesen, Oeffnen };
+    Versagen(const QString &pfad, Was was, int nr) : pfad_(QFile::encodeName(pfad)), was_(was), nr_(nr) {}
+    ssize_t read(int fd, void *ziel, size_t n) override
+    {
+        if (fd != offen_)
+            return Systemaufrufe::read(fd, ziel, n);
+        errno = nr_;
+        return -1;
+    }
+    int close(int fd) override
+    {
+        int war = fd;
+        offen_.compare_exchange_strong(war, -2); // its number may go to another file next
+        return Systemaufrufe::close(fd);
+    }
+    int openat(int ordner, const char *name, int flags, mode_t modus) override
+    {
+        if (pfad_ != name)
+            return Systemaufrufe::openat(ordner, name, flags, modus);
+        if (was_ == Oeffnen) {
+            errno = nr_;
+            return -1;
+        }
+        const int fd = Systemaufrufe::openat(ordner, name, flags, modus);
+        offen_ = fd;
+        return fd;
+    }
+
+private:
+    QByteArray pfad_;
+    Was was_;
+    int nr_;
+    std::atomic<int> offen_{-2};
+};
+
+} // namespace
+
+TEST_F(ErsteKarteTest, ErsteKarteUndReiterStehenVorDemRest)
+{
+    for (const bool vorab : {false, true}) {
+        SCOPED_TRACE(vorab ? "read ahead" : "window alone");
+        maler.bilder.clear();
+        TVivarix &f = angehaltenStarten(vorab);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+        QTRY_VERIFY(!maler.bilder.empty());
+        // The first paint shows the first snake under all the tabs; the rest
+        // is not read.
+        EXPECT_EQ(maler.bilder.front().schlangen, 1u);
+        EXPECT_EQ(maler.bilder.front().reiter, Anzahl);
+        EXPECT_EQ(maler.bilder.front().name, viele[0].name());
+        EXPECT_TRUE(f.restOffen());
+        EXPECT_EQ(f.Schlangen.size(), 1u);
+        EXPECT_EQ(angezeigt(f), gespeichert(viele[0]));
+        EXPECT_EQ(f.TabControl1->currentIndex(), 0);
+        EXPECT_EQ(f.TabControl1->tabText(1), viele[1].name());
+        EXPECT_EQ(f.TabControl1->tabText(Vorauslesen::ErsteNamen - 1), viele[Vorauslesen::ErsteNamen - 1].name());
+        EXPECT_EQ(f.TabControl1->tabText(Vorauslesen::ErsteNamen), "") << "named once read";
+        EXPECT_EQ(f.Dateiname, pfad("viele.vix"));
+        EXPECT_FALSE(f.Geaendert);
+        EXPECT_EQ(eingeschaltet(f), 0) << "nothing to edit before the rest is in";
+        EXPECT_TRUE(gesagt().isEmpty());
+
+        QSignalSpy ganz(&f, &TVivarix::sammlungGanz);
+        restFreigeben();
+        EXPECT_EQ(ganz.size(), 1);
+        EXPECT_TRUE(f.Schlangen == viele);
+        EXPECT_EQ(f.TabControl1->tabText(Anzahl - 1), viele[Anzahl - 1].name());
+        EXPECT_EQ(angezeigt(f), gespeichert(viele[0]));
+        EXPECT_EQ(eingeschaltet(f), Alle);
+        EXPECT_FALSE(f.Geaendert);
+        EXPECT_TRUE(gesagt().isEmpty());
+        ausloesen(f.Speichern1);
+        EXPECT_TRUE(gesagt().isEmpty()) << "the file is known as loaded: no question before replacing it";
+        w.reset();
+    }
+}
+
+TEST_F(ErsteKarteTest, BefehleWartenAufDenRestOderSindBisDahinAus)
+{
+    struct Fall {
+        const char *was;
+        std::function<void(TVivarix &)> tun;
+        std::function<void(TVivarix &)> danach;
+    };
+    int geoeffnet = 0;
+    std::size_t schlangenImFenster = 0;
+    const auto fenster = [&] {
+        DialogTest::naechsterDialog([&](QWidget *d) {
+            ++geoeffnet;
+            schlangenImFenster = w->Schlangen.size();
+            static_cast<QDialog *>(d)->reject();
+        });
+    };
+    const Fall faelle[] = {
+        {"Fress-Check",
+         [&](TVivarix &f) {
+             fenster();
+             ausloesen(f.FressCheck1);
+         },
+         [&](TVivarix &) {
+             EXPECT_EQ(geoeffnet, 1);
+             EXPECT_EQ(schlangenImFenster, std::size_t(Anzahl)) << "the check saw every snake";
+         }},
+        {"Fress-Parade",
+         [&](TVivarix &f) {
+             fenster();
+             ausloesen(f.FressParade1);
+         },
+         [&](TVivarix &) { EXPECT_EQ(schlangenImFenster, std::size_t(Anzahl)); }},
+        {"a click on a tab not yet read",
+         [&](TVivarix &f) {
+             QWidget *strip = f.TabControl1->findChild<QWidget *>(QStringLiteral("TabControl1Strip"));
+             ASSERT_NE(strip, nullptr);
+             QTest::mouseClick(strip, Qt::LeftButton, {}, f.TabControl1->tabRect(3).center() - strip->pos());
+         },
+         [&](TVivarix &f) {
+             EXPECT_EQ(f.TabControl1->currentIndex(), 3);
+             EXPECT_EQ(angezeigt(f), gespeichert(viele[3]));
+         }},
+        {"Neue Schlange",
+         [&](TVivarix &f) {
+             DialogTest::naechsterDialog([](QWidget *d) {
+                 auto *dlg = static_cast<TDateneingabe *>(d);
+                 dlg->Edit1->setText(QStringLiteral("Neu"));
+                 dlg->ComboBox1->setEditText(QStringLiteral("7"));
+                 dlg->Button2->click();
+             });
+             ausloesen(f.NeueSchlange1);
+         },
+         [&](TVivarix &f) {
+             ASSERT_EQ(f.Schlangen.size(), std::size_t(Anzahl + 1));
+             EXPECT_TRUE(TSchlangen(f.Schlangen.begin(), f.Schlangen.end() - 1) == viele);
+             EXPECT_EQ(f.Schlangen.back().name(), "Neu");
+             EXPECT_EQ(f.TabControl1->currentIndex(), Anzahl);
+             EXPECT_TRUE(f.Geaendert);
+         }},
+    };
+    for (const Fall &fall : faelle) {
+        SCOPED_TRACE(fall.was);
+        geoeffnet = 0;
+        TVivarix &f = angehaltenStarten(false);
+        ASSERT_TRUE(f.restOffen());
+        // Off until the rest is in: editing, saving, deleting, going to a snake.
+        EXPECT_EQ(eingeschaltet(f), 0);
+        QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier);
+        EXPECT_TRUE(f.restOffen());
+        // Waits for the rest, then does what was asked.
+        fall.tun(f);
+        EXPECT_FALSE(f.restOffen());
+        EXPECT_GE(f.Schlangen.size(), std::size_t(Anzahl));
+        EXPECT_EQ(eingeschaltet(f), Alle);
+        fall.danach(f);
+        EXPECT_TRUE(gesagt().isEmpty());
+        w.reset();
+    }
+}
+
+TEST_F(ErsteKarteTest, ScheitertDerRestKommtDasVorherigeZurueck)
+{
+    const auto bericht = [&](int nr) {
+        return "Bericht|" +
+               MitPunkt(EInOutError::mitPfad(EInOutError(EInOutError::codeFromErrno(nr)), pfad("viele.vix")).message());
+    };
+    const struct {
+        const char *was;
+        Versagen::Was wo;
+        int nr;
+    } faelle[] = {
+        {"a read fails", Versagen::Lesen, EIO},
+        {"the file can no longer be opened", Versagen::Oeffnen, EACCES},
+        {"too many open files", Versagen::Oeffnen, EMFILE},
+        {"no memory left for the read", Versagen::Lesen, ENOMEM},
+    };
+    for (const auto &fall : faelle) {
+        SCOPED_TRACE(fall.was);
+        TVivarix &f = mitAenderungVieleLaden();
+        Versagen versagen(pfad("viele.vix"), fall.wo, fall.nr);
+        Systemaufrufe::setzen(&versagen);
+        restFreigeben();
+        Systemaufrufe::setzen(nullptr);
+        EXPECT_EQ(gesagt(), QStringList{bericht(fall.nr)});
+        wieVorher(f);
+        w.reset();
+    }
+}
+
+TEST_F(ErsteKarteTest, EineZwischenDenLesevorgaengenGeaenderteDateiWirdGemeldet)
+{
+    const QByteArray vielePfad = QFile::encodeName(pfad("viele.vix"));
+    const auto kuerzen = [&](std::uint64_t laenge) {
+        return [&, laenge] { ASSERT_EQ(::truncate(vielePfad.constData(), off_t(laenge)), 0); };
+    };
+    const struct {
+        const char *was;
+        std::function<void()> aendern;
+    } faelle[] = {
+        {"cut to fewer snakes", kuerzen((Anzahl - 50) * TSchlange::Groesse)},
+        {"cut within a record", kuerzen((Anzahl - 50) * TSchlange::Groesse + 1000)},
+        {"cut to nothing", kuerzen(0)},
+        {"another file renamed over it",
+         [&] {
+             Datendatei::speichern(pfad("anders.vix"), TSchlangen(viele.rbegin(), viele.rend()));
+             ASSERT_EQ(::rename(QFile::encodeName(pfad("anders.vix")).constData(), vielePfad.constData()), 0);
+         }},
+        {"a second writer renames a snake in place",
+         [&] {
+             const int fd = ::open(vielePfad.constData(), O_WRONLY);
+             ASSERT_GE(fd, 0);
+             const char name[] = "\x04Nemo";
+             EXPECT_EQ(::pwrite(fd, name, 5, off_t(5 * TSchlange::Groesse)), 5);
+             ::close(fd);
+         }},
+    };
+    const QString gemeldet = "Bericht|Die Datei wurde während des Ladens von einem anderen Programm geändert und "
+                             "deshalb nicht geladen. Bitte lade sie noch einmal.\n\"" +
+                             pfad("viele.vix") + "\"";
+    for (const auto &fall : faelle) {
+        SCOPED_TRACE(fall.was);
+        datei("viele.vix", viele);
+        TVivarix &f = mitAenderungVieleLaden();
+        fall.aendern();
+        restFreigeben();
+        EXPECT_EQ(gesagt(), QStringList{gemeldet});
+        wieVorher(f);
+        w.reset();
+    }
+}
