@@ -139,9 +139,7 @@ TVivarix &FensterTest::starten(bool zeigen, bool vorab)
     }
     w = std::make_unique<TVivarix>();
     w->vorab = std::move(gelesen);
-    w->heute = [] { return heute(); };
-    const QString dir = ordner.path();
-    w->startVerzeichnis = [dir] { return dir; };
+    einrichten(*w);
     // Started before it is shown, so showing it does not start it a second time.
     Bewacht(w.get(), [this] { w->FormActivate(); });
     if (zeigen) {
@@ -149,6 +147,12 @@ TVivarix &FensterTest::starten(bool zeigen, bool vorab)
         w->activateWindow();
     }
     return *w;
+}
+
+void FensterTest::einrichten(TVivarix &f) const
+{
+    f.heute = [] { return heute(); };
+    f.startVerzeichnis = [dir = ordner.path()] { return dir; };
 }
 
 TVivarix &FensterTest::geladen(const QString &name, const TSchlangen &s, const QStringList &mehr, bool zeigen)

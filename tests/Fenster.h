@@ -100,6 +100,8 @@ protected:
     // Creates the window and runs its start-up sequence; with `vorab`, as the
     // program starts, the collection of the settings read ahead meanwhile.
     TVivarix &starten(bool zeigen = false, bool vorab = false);
+    // Gives a window this test's "today" and start folder.
+    void einrichten(TVivarix &f) const;
     // Writes `s` as the data file `name` and settings that load it at start,
     // with the further lines `mehr`, then starts the window.
     TVivarix &geladen(const QString &name, const TSchlangen &s, const QStringList &mehr = {}, bool zeigen = false);

@@ -597,8 +597,7 @@ TEST_F(FensterTest, DasFensterIstGemaltBevorDasLadenBeginnt)
     datei("s.vix", {bunt(1), bunt(2)});
     optionen({"autoload=1", "file=" + pfad("s.vix")});
     w = std::make_unique<TVivarix>();
-    w->heute = [] { return heute(); };
-    w->startVerzeichnis = [dir = ordner.path()] { return dir; };
+    einrichten(*w);
     struct Maler : QObject {
         TVivarix *fenster;
         std::vector<std::size_t> schlangenBeimMalen;
