@@ -2,6 +2,7 @@
 
 #include "Hilfen.h"
 #include "app/Start.h"
+#include "app/TDateneingabe.h"
 #include "data/Vorauslesen.h"
 #include "data/Datendatei.h"
 #include "toolkit/TStringGrid.h"
@@ -9,11 +10,21 @@
 #include "toolkit/TWertLabel.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <csignal>
+#include <functional>
+#include <memory>
 
 void ausloesen(QAction *a)
 {
@@ -31,6 +42,85 @@ void tippen(QWidget *w, const QString &text)
         QTest::sendKeyEvent(QTest::Click, w, taste, zeichen, Qt::NoModifier);
         i += n - 1;
     }
+}
+
+Dateigrenze::Dateigrenze(rlim_t bytes) : signalVorher(std::signal(SIGXFSZ, SIG_IGN))
+{
+    ::getrlimit(RLIMIT_FSIZE, &alt);
+    const rlimit neu{bytes, alt.rlim_max};
+    ok = ::setrlimit(RLIMIT_FSIZE, &neu) == 0;
+}
+
+Dateigrenze::~Dateigrenze()
+{
+    ::setrlimit(RLIMIT_FSIZE, &alt);
+    std::signal(SIGXFSZ, signalVorher);
+}
+
+namespace {
+// Opens the menu with Shift+F10 on `feld` and hands it to `waehlen` while it is
+// open; the window is active before and after, as the window system has it.
+void menueMitTastatur(QWidget *feld, QMenu *menue, std::function<void()> waehlen)
+{
+    QApplication::setActiveWindow(feld->window());
+    QSignalSpy offen(menue, &QMenu::aboutToShow);
+    QTimer::singleShot(0, menue, [menue, waehlen] {
+        waehlen();
+        menue->close();
+    });
+    QTest::keyClick(feld, Qt::Key_F10, Qt::ShiftModifier);
+    QApplication::setActiveWindow(feld->window());
+    ASSERT_EQ(offen.count(), 1) << "no menu opened";
+}
+} // namespace
+
+void menueOeffnen(QWidget *feld, QMenu *menue)
+{
+    menueMitTastatur(feld, menue, [] {});
+}
+
+void imMenue(QWidget *feld, QMenu *menue, QAction *a)
+{
+    auto an = std::make_shared<bool>(false);
+    menueMitTastatur(feld, menue, [menue, a, an] {
+        *an = a->isEnabled();
+        if (*an) {
+            menue->setActiveAction(a);
+            QTest::keyClick(menue, Qt::Key_Return);
+        }
+    });
+    EXPECT_TRUE(*an) << "the command " << a->objectName().toStdString() << " is disabled";
+}
+
+void reiterKlicken(TVivarix &w, int reiter)
+{
+    if (!w.isVisible())
+        w.show();
+    auto *leiste = w.TabControl1->findChild<QWidget *>(QStringLiteral("TabControl1Strip"));
+    ASSERT_TRUE(leiste);
+    QTest::mouseClick(leiste, Qt::LeftButton, {}, w.TabControl1->tabRect(reiter).translated(-leiste->pos()).center());
+    ASSERT_EQ(w.TabControl1->currentIndex(), reiter);
+}
+
+QStringList futterAuswahl(const TVivarix &w)
+{
+    QStringList l;
+    l.reserve(w.futter1->count());
+    for (int i = 0; i < w.futter1->count(); ++i)
+        l << w.futter1->itemText(i);
+    return l;
+}
+
+void stammdaten(const QString &name, const QString &gattung, const QString &bild, const QString &tage)
+{
+    DialogTest::naechsterDialog([=](QWidget *d) {
+        auto *dlg = static_cast<TDateneingabe *>(d);
+        dlg->Edit1->setText(name);
+        dlg->Edit2->setText(gattung);
+        dlg->Edit4->setText(bild);
+        dlg->ComboBox1->setEditText(tage);
+        dlg->Button2->click();
+    });
 }
 
 void FensterTest::optionen(const QStringList &zeilen)
@@ -65,10 +155,21 @@ TVivarix &FensterTest::bauen(bool vorab)
     }
     w = std::make_unique<TVivarix>();
     w->vorab = std::move(gelesen);
-    w->heute = [] { return heute(); };
-    const QString dir = ordner.path();
-    w->startVerzeichnis = [dir] { return dir; };
+    einrichten(*w);
     return *w;
+}
+
+void FensterTest::einrichten(TVivarix &f) const
+{
+    f.heute = [] { return heute(); };
+    f.startVerzeichnis = [dir = ordner.path()] { return dir; };
+}
+
+TVivarix &FensterTest::geladen(const QString &name, const TSchlangen &s, const QStringList &mehr, bool zeigen)
+{
+    datei(name, s);
+    optionen(QStringList{"autoload=1", "file=" + pfad(name)} + mehr);
+    return starten(zeigen);
 }
 
 TSchlange FensterTest::schlange(const QString &name, int futter, int bemerk, int tage)

@@ -11,8 +11,10 @@
 #include <memory>
 
 #include <ostream>
+#include <sys/resource.h>
 
 class QAction;
+class QMenu;
 class QWidget;
 
 // Readable texts in failure messages.
@@ -29,14 +31,59 @@ void ausloesen(QAction *a);
 // characters beyond Latin-1 ("Łódź"), which QTest::keyClicks cannot send.
 void tippen(QWidget *w, const QString &text);
 
-class FensterTest : public ::testing::Test {
+// Opens the pop-up menu of `feld` with Shift+F10, as a keeper without a mouse
+// does, and closes it again: the menu has set which of its items are enabled.
+void menueOeffnen(QWidget *feld, QMenu *menue);
+// ... or chooses `a` in it with Enter; `a` must be enabled.
+void imMenue(QWidget *feld, QMenu *menue, QAction *a);
+
+// The keeper clicks a snake's tab; the window is shown for it.
+void reiterKlicken(TVivarix &w, int reiter);
+
+// The foods the main window's food box offers.
+QStringList futterAuswahl(const TVivarix &w);
+
+// Fills the master data dialog when it opens and confirms it.
+void stammdaten(const QString &name, const QString &gattung = {}, const QString &bild = {},
+                const QString &tage = QStringLiteral("7"));
+
+// A lower file-size limit for this process while it lives (the soft limit
+// only, so it can be lifted again); writing past it fails with EFBIG.
+class Dateigrenze {
+public:
+    explicit Dateigrenze(rlim_t bytes);
+    ~Dateigrenze();
+    Dateigrenze(const Dateigrenze &) = delete;
+    Dateigrenze &operator=(const Dateigrenze &) = delete;
+    bool ok = false;
+
+private:
+    rlimit alt{};
+    void (*signalVorher)(int) = nullptr;
+};
+
+// Every standard dialog answered in advance for the length of a test.
+class DialogTestBasis : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DialogTest::zuruecksetzen();
+        DialogTest::nieBlockieren(true);
+    }
+    void TearDown() override
+    {
+        DialogTest::zuruecksetzen();
+        DialogTest::nieBlockieren(false);
+    }
+};
+
+class FensterTest : public DialogTestBasis {
 protected:
     static QDate heute() { return QDate(2026, 12, 7); }
 
     void SetUp() override
     {
-        DialogTest::zuruecksetzen();
-        DialogTest::nieBlockieren(true);
+        DialogTestBasis::SetUp();
         ASSERT_TRUE(ordner.isValid());
     }
     void TearDown() override
@@ -45,8 +92,7 @@ protected:
             w->Geaendert = false; // closing must not ask
             w.reset();
         }
-        DialogTest::zuruecksetzen();
-        DialogTest::nieBlockieren(false);
+        DialogTestBasis::TearDown();
     }
 
     // Writes options.ini with the given lines (CR LF ended).
@@ -57,6 +103,11 @@ protected:
     TVivarix &starten(bool zeigen = false, bool vorab = false);
     // The same window before its start-up has run.
     TVivarix &bauen(bool vorab = false);
+    // Gives a window this test's "today" and start folder.
+    void einrichten(TVivarix &f) const;
+    // Writes `s` as the data file `name` and settings that load it at start,
+    // with the further lines `mehr`, then starts the window.
+    TVivarix &geladen(const QString &name, const TSchlangen &s, const QStringList &mehr = {}, bool zeigen = false);
     QString pfad(const QString &name) const { return ordner.filePath(name); }
 
     // A record with the given name and journals "dd.mm.yy"/text.

@@ -58,12 +58,11 @@ class AnsichtTest : public FensterTest {
 protected:
     TVivarix &offen()
     {
-        datei("s.vix", {schlange("Kaa", 3, 2, 1), schlange("Nagini", 2, 1)});
-        optionen({"autoload=1", "file=" + pfad("s.vix"), "futter=Maus|Ratte"});
         // The help window needs its pages.
         EXPECT_TRUE(QDir(ordner.path()).mkpath("hilfe"));
         QFile::copy(QStringLiteral(VIVARIX_SOURCE_DIR "/help/hilfe/hilfe.htm"), pfad("hilfe/hilfe.htm"));
-        TVivarix &f = starten(true);
+        TVivarix &f =
+            geladen("s.vix", {schlange("Kaa", 3, 2, 1), schlange("Nagini", 2, 1)}, {"futter=Maus|Ratte"}, true);
         QApplication::setActiveWindow(&f);
         return f;
     }
@@ -82,8 +81,8 @@ protected:
             {"Neue Schlange", [&] { ausloesen(f.NeueSchlange1); }},
             {"Stammdaten", [&] { f.Button1->click(); }},
             {"Druckvorschau", [&] { f.Button3->click(); }},
-            {"Datumsauswahl", [&] { f.datum1Click(); }},
-            {"Eingaben editieren", [&] { f.ndern1Click(); }},
+            {"Datumsauswahl", [&] { QTest::mouseClick(f.datum1, Qt::LeftButton); }},
+            {"Eingaben editieren", [&] { imMenue(f.StringGrid2, f.PopupMenu1, f.ndern1); }},
         };
         for (const auto &[name, befehl] : befehle) {
             SCOPED_TRACE(name);

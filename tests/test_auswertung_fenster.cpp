@@ -270,7 +270,7 @@ TEST_F(AuswertungFensterTest, CheckFolgtDemLadenNurMitRemember)
     EXPECT_TRUE(f.Speichern1->isEnabled());
 }
 
-TEST(TChartTest, BalkenStapelnSichNachObenJederInSeinerFarbe)
+TEST(Balkendiagramm, BalkenStapelnSichNachObenJederInSeinerFarbe)
 {
     TChart c;
     c.setFixedSize(385, 96);

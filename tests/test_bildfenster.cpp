@@ -51,16 +51,6 @@ QByteArray jpeg(QColor farbe)
     return jpegAusZeilen(64, 64, JCS_RGB, 3, false, [&](int) { return zeile.data(); });
 }
 
-// Fills the master data dialog's picture field when it opens and confirms it.
-void stammdatenMitBild(const QString &bild)
-{
-    DialogTest::naechsterDialog([=](QWidget *d) {
-        auto *dlg = static_cast<TDateneingabe *>(d);
-        dlg->Edit4->setText(bild);
-        dlg->Button2->click();
-    });
-}
-
 class BildFenster : public FensterTest {
 protected:
     void SetUp() override
@@ -109,9 +99,14 @@ TEST_F(BildFenster, JederFehlerGehtDurchMeldungUndKarte)
         k.setBild(kaputt[i]);
         schlangen.push_back(k);
     }
-    datei("bilder.vix", schlangen);
-    optionen({"autoload=1", "file=" + pfad("bilder.vix")});
-    TVivarix &f = starten();
+    // Without a picture, and one whose kind is named in capitals.
+    QImage rot(10, 20, QImage::Format_RGB32);
+    rot.fill(Qt::red);
+    ASSERT_TRUE(rot.save(pfad("rot.BMP"), "BMP"));
+    schlangen.push_back(schlange("Ohne"));
+    schlangen.push_back(schlange("Rot"));
+    schlangen.back().setBild(pfad("rot.BMP"));
+    TVivarix &f = geladen("bilder.vix", schlangen);
     EXPECT_TRUE(gesagt().isEmpty());
 
     for (int i = 0; i < kaputt.size(); ++i) {
@@ -126,11 +121,16 @@ TEST_F(BildFenster, JederFehlerGehtDurchMeldungUndKarte)
         EXPECT_EQ(f.Bilddatei, kaputt[i]);
         EXPECT_FALSE(f.Geaendert);
     }
+    f.Upd(2 * int(kaputt.size()));
+    EXPECT_EQ(f.Image1->pixmap().toImage(), standard());
+    f.Upd(2 * int(kaputt.size()) + 1);
+    EXPECT_EQ(f.Image1->pixmap().size(), QSize(10, 20)) << "drawn at its own size";
+    EXPECT_TRUE(gesagt().isEmpty());
 
     // Through "Ändern...": the message, the default picture, and the path is
     // stored in the record all the same, so labels and record agree.
     f.Upd(0);
-    stammdatenMitBild(pfad("text.jpg"));
+    stammdaten(QStringLiteral("Gut 0"), QStringLiteral("Python"), pfad("text.jpg"));
     ASSERT_TRUE(f.Button1->isEnabled());
     f.Button1->click();
     EXPECT_EQ(gesagt(), QStringList{meldung(pfad("text.jpg"))});
@@ -139,14 +139,8 @@ TEST_F(BildFenster, JederFehlerGehtDurchMeldungUndKarte)
     EXPECT_TRUE(f.Geaendert);
 
     // A new snake with a damaged picture: it gets its tab and record first.
-    DialogTest::naechsterDialog([&](QWidget *d) {
-        auto *dlg = static_cast<TDateneingabe *>(d);
-        dlg->Edit1->setText(QStringLiteral("Neu"));
-        dlg->Edit4->setText(pfad("leer.jpg"));
-        dlg->Button2->click();
-    });
-    ASSERT_TRUE(f.NeueSchlange1->isEnabled());
-    f.NeueSchlange1->trigger();
+    stammdaten(QStringLiteral("Neu"), {}, pfad("leer.jpg"));
+    ausloesen(f.NeueSchlange1);
     EXPECT_EQ(gesagt(), QStringList{meldung(pfad("leer.jpg"))});
     EXPECT_EQ(f.TabControl1->count(), int(schlangen.size()) + 1);
     EXPECT_EQ(f.TabControl1->currentIndex(), int(schlangen.size()));
@@ -189,8 +183,7 @@ TEST_F(BildFenster, RelativerPfadZuerstNebenDerDatendatei)
     TVivarix &f = starten();
     EXPECT_TRUE(gesagt().isEmpty());
     DialogTest::naechsterDateiname(pfad("sammlung/mysnakes.vix"));
-    ASSERT_TRUE(f.Laden1->isEnabled());
-    f.Laden1->trigger();
+    ausloesen(f.Laden1);
     EXPECT_TRUE(gesagt().isEmpty());
     EXPECT_EQ(f.Image1->pixmap().size(), QSize(10, 20)) << "the first snake, shown while loading, finds its picture";
     f.Upd(1);
@@ -285,15 +278,6 @@ QString torHelfer(const QString &ordner, const QString &name, bool absturz)
     return skript;
 }
 
-// The keeper clicks a snake's tab.
-void klicke(TVivarix &f, int tab)
-{
-    auto *leiste = f.TabControl1->findChild<QWidget *>(QStringLiteral("TabControl1Strip"));
-    ASSERT_TRUE(leiste);
-    QTest::mouseClick(leiste, Qt::LeftButton, {}, f.TabControl1->tabRect(tab).translated(-leiste->pos()).center());
-    ASSERT_EQ(f.TabControl1->currentIndex(), tab);
-}
-
 TEST_F(BildFenster, MetadateiStehtDieKarteNieAufUndWirdEinmalGewandelt)
 {
     // Two pictures of different content (the same content is converted once).
@@ -338,8 +322,8 @@ TEST_F(BildFenster, MetadateiStehtDieKarteNieAufUndWirdEinmalGewandelt)
 
     // Shown again: the kept result, at once, without another conversion.
     const QImage gezeichnet = f.Image1->pixmap().toImage();
-    klicke(f, 1);
-    klicke(f, 0);
+    reiterKlicken(f, 1);
+    reiterKlicken(f, 0);
     EXPECT_EQ(f.Image1->pixmap().toImage(), gezeichnet);
     EXPECT_FALSE(laedt());
     EXPECT_EQ(dateiLesen(pfad("langsam/laeufe")).count('\n'), 1);
@@ -348,7 +332,7 @@ TEST_F(BildFenster, MetadateiStehtDieKarteNieAufUndWirdEinmalGewandelt)
     // comes, and again only when the snake is shown again, from the kept result.
     Metadatei::helferSetzen(torHelfer(pfad("absturz"), "helfer.sh", true));
     fertig.clear();
-    klicke(f, 2);
+    reiterKlicken(f, 2);
     EXPECT_TRUE(laedt());
     EXPECT_TRUE(gesagt().isEmpty());
     dateiSchreiben(pfad("absturz/tor"), {});
@@ -358,8 +342,8 @@ TEST_F(BildFenster, MetadateiStehtDieKarteNieAufUndWirdEinmalGewandelt)
     EXPECT_EQ(gesagt(), QStringList{meldung(pfad("b.wmf"))});
     EXPECT_FALSE(laedt());
     EXPECT_EQ(f.Image1->pixmap().toImage(), standard());
-    klicke(f, 0);
-    klicke(f, 2);
+    reiterKlicken(f, 0);
+    reiterKlicken(f, 2);
     EXPECT_EQ(gesagt(), QStringList{meldung(pfad("b.wmf"))});
     EXPECT_EQ(dateiLesen(pfad("absturz/laeufe")).count('\n'), 1);
 

@@ -45,24 +45,6 @@ void bildschirmleser(bool an)
         a->setActive(an);
 }
 
-QStringList futterAuswahl(const TVivarix &w)
-{
-    QStringList l;
-    l.reserve(w.futter1->count());
-    for (int i = 0; i < w.futter1->count(); ++i)
-        l << w.futter1->itemText(i);
-    return l;
-}
-
-QStringList zeilen(const QListWidget *g)
-{
-    QStringList l;
-    l.reserve(g->count());
-    for (int i = 0; i < g->count(); ++i)
-        l << g->item(i)->text();
-    return l;
-}
-
 class FutterlisteTest : public FensterTest {
 protected:
     void TearDown() override
@@ -108,11 +90,11 @@ TEST_F(FutterlisteTest, HunderttausendFutterartenMitBildschirmleser)
     int zeile = -1;
     DialogTest::naechsterDialog([&](QWidget *w) {
         auto *d = static_cast<TOptionen *>(w);
-        EXPECT_EQ(zeilen(d->StringGrid1), viele);
+        EXPECT_EQ(d->futterZeilen(), viele);
         d->StringGrid1->setCurrentRow(3);
         d->futter1->setText(QStringLiteral("Ratte"));
         d->ok1->click();
-        imDialog = zeilen(d->StringGrid1);
+        imDialog = d->futterZeilen();
         zeile = d->StringGrid1->currentRow();
         d->Button2->click();
     });
@@ -161,7 +143,7 @@ TEST_F(FutterlisteTest, NeueFutterartObenDieLeereZeileFaelltWeg)
         d.StringGrid1->setCurrentRow(fall.zeile);
         d.futter1->setText(QStringLiteral("Neu"));
         d.ok1->click();
-        EXPECT_EQ(zeilen(d.StringGrid1), fall.danach);
+        EXPECT_EQ(d.futterZeilen(), fall.danach);
         EXPECT_EQ(d.StringGrid1->currentRow(), fall.zeile);
         EXPECT_EQ(d.futter1->text(), QString());
     }

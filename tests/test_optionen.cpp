@@ -27,16 +27,14 @@ namespace {
 
 const QString NichtGefunden = QStringLiteral("Fehler|Optionsdatei \"options.ini\" nicht gefunden");
 
-class OptionenTest : public ::testing::Test {
+class OptionenTest : public DialogTestBasis {
 protected:
     void SetUp() override
     {
+        DialogTestBasis::SetUp();
         ASSERT_TRUE(dir.isValid());
         Optionen::setVerzeichnis(dir.path());
-        DialogTest::zuruecksetzen();
-        DialogTest::nieBlockieren(true);
     }
-    void TearDown() override { DialogTest::nieBlockieren(false); }
 
     QString datei() const { return dir.path() + QStringLiteral("/options.ini"); }
 
@@ -56,21 +54,6 @@ TEST_F(OptionenTest, PfadIstVerzeichnisPlusDateiname)
 {
     Optionen::setVerzeichnis(QStringLiteral("/a/b/"));
     EXPECT_EQ(Optionen::pfad(), QStringLiteral("/a/b//options.ini"));
-}
-
-TEST_F(OptionenTest, FehlendeDateiMeldetUndLeertDieTabelle)
-{
-    TOptionen o;
-    ladeDatei(o, "maximize=1\r\n");
-    EXPECT_TRUE(o.geladen().maximize);
-    EXPECT_TRUE(DialogTest::protokoll().isEmpty());
-
-    QFile::remove(datei());
-    DialogTest::naechsteAntwort(mbOK);
-    o.OptionenLoad();
-    EXPECT_EQ(DialogTest::protokoll(), QStringList{NichtGefunden});
-    EXPECT_FALSE(o.geladen().maximize);
-    EXPECT_TRUE(o.geladen().futter.isEmpty());
 }
 
 TEST_F(OptionenTest, DialogZeigtDieDateiUndSchreibtGenauSechsZeilen)
@@ -136,7 +119,7 @@ TEST_F(OptionenTest, FehlgeschlagenesSpeichernLaesstDieAlteDateiStehen)
     EXPECT_EQ(QDir(ordner).entryList(QDir::Files), QStringList{QStringLiteral("options.ini")});
 }
 
-TEST_F(OptionenTest, GrosseBinaereOderFremdeDateienStoerenNicht)
+TEST_F(OptionenTest, FehlendeGrosseBinaereOderFremdeDateienStoerenNicht)
 {
     // Beyond the first MiB nothing is read, and the line cut there is dropped.
     QByteArray gross = "remember=1\r\nfutter=";
@@ -155,8 +138,13 @@ TEST_F(OptionenTest, GrosseBinaereOderFremdeDateienStoerenNicht)
     EXPECT_TRUE(o.geladen().maximize);
     EXPECT_TRUE(DialogTest::protokoll().isEmpty());
 
-    // A folder or a pipe of that name is a file that cannot be read; the pipe must not block.
+    // No file is reported and empties the table; so is a folder or a pipe of
+    // that name, a file that cannot be read; the pipe must not block.
     QFile::remove(datei());
+    DialogTest::naechsteAntwort(mbOK);
+    o.OptionenLoad();
+    EXPECT_FALSE(o.geladen().maximize);
+    EXPECT_TRUE(o.geladen().futter.isEmpty());
     ASSERT_EQ(::mkfifo(QFile::encodeName(datei()).constData(), 0600), 0);
     DialogTest::naechsteAntwort(mbOK);
     o.OptionenLoad();
@@ -164,7 +152,7 @@ TEST_F(OptionenTest, GrosseBinaereOderFremdeDateienStoerenNicht)
     ASSERT_TRUE(QDir().mkdir(datei()));
     DialogTest::naechsteAntwort(mbOK);
     o.OptionenLoad();
-    EXPECT_EQ(DialogTest::protokoll(), (QStringList{NichtGefunden, NichtGefunden}));
+    EXPECT_EQ(DialogTest::protokoll(), (QStringList{NichtGefunden, NichtGefunden, NichtGefunden}));
     EXPECT_FALSE(o.geladen().maximize);
 }
 
@@ -176,11 +164,11 @@ TEST_F(OptionenTest, FutterlisteHinzufuegenVerschiebenLoeschen)
     using L = QStringList;
     EXPECT_EQ(dlg.futterZeilen(), L{QString()});
 
-    dlg.ok1Click(); // nothing typed: nothing added
+    dlg.ok1->click(); // nothing typed: nothing added
     EXPECT_EQ(dlg.futterZeilen(), L{QString()});
     for (const char *neu : {"Maus", "Ratte", "Küken", "Heimchen"}) {
         dlg.futter1->setText(QString::fromUtf8(neu));
-        dlg.ok1Click();
+        dlg.ok1->click();
         EXPECT_TRUE(dlg.futter1->text().isEmpty());
     }
     // The first food took the empty row's place; each later one went on top.
@@ -196,33 +184,33 @@ TEST_F(OptionenTest, FutterlisteHinzufuegenVerschiebenLoeschen)
     } freigabe[] = {{0, false, true}, {1, true, true}, {3, true, false}};
     for (const auto &f : freigabe) {
         dlg.StringGrid1->setCurrentRow(f.zeile);
-        dlg.PopupMenu1Popup();
+        menueOeffnen(dlg.StringGrid1, dlg.PopupMenu1);
         EXPECT_EQ(dlg.Nachoben1->isEnabled(), f.oben) << f.zeile;
         EXPECT_EQ(dlg.Nachunten1->isEnabled(), f.unten) << f.zeile;
         EXPECT_TRUE(dlg.Lschen1->isEnabled());
     }
 
     dlg.StringGrid1->setCurrentRow(2);
-    dlg.Nachoben1Click();
+    imMenue(dlg.StringGrid1, dlg.PopupMenu1, dlg.Nachoben1);
     EXPECT_EQ(dlg.futterZeilen(), (L{"Heimchen", "Ratte", "Küken", "Maus"}));
     EXPECT_EQ(dlg.StringGrid1->currentRow(), 1);
     dlg.StringGrid1->setCurrentRow(2);
-    dlg.Nachunten1Click();
+    imMenue(dlg.StringGrid1, dlg.PopupMenu1, dlg.Nachunten1);
     EXPECT_EQ(dlg.futterZeilen(), (L{"Heimchen", "Ratte", "Maus", "Küken"}));
     EXPECT_EQ(dlg.StringGrid1->currentRow(), 3);
 
     dlg.StringGrid1->setCurrentRow(1);
-    dlg.Lschen1Click();
+    imMenue(dlg.StringGrid1, dlg.PopupMenu1, dlg.Lschen1);
     EXPECT_EQ(dlg.futterZeilen(), (L{"Heimchen", "Maus", "Küken"}));
     EXPECT_EQ(dlg.StringGrid1->currentRow(), 1);
     dlg.StringGrid1->setCurrentRow(2);
-    dlg.Lschen1Click(); // the last row: the selection moves up to the new last one
+    imMenue(dlg.StringGrid1, dlg.PopupMenu1, dlg.Lschen1); // the last row: the selection moves up to the new last one
     EXPECT_EQ(dlg.futterZeilen(), (L{"Heimchen", "Maus"}));
     EXPECT_EQ(dlg.StringGrid1->currentRow(), 1);
-    dlg.Lschen1Click();
-    dlg.Lschen1Click(); // the only row is emptied, not removed
+    imMenue(dlg.StringGrid1, dlg.PopupMenu1, dlg.Lschen1);
+    imMenue(dlg.StringGrid1, dlg.PopupMenu1, dlg.Lschen1); // the only row is emptied, not removed
     EXPECT_EQ(dlg.futterZeilen(), L{QString()});
-    dlg.Lschen1Click();
+    imMenue(dlg.StringGrid1, dlg.PopupMenu1, dlg.Lschen1);
     EXPECT_EQ(dlg.futterZeilen(), L{QString()});
 
     dlg.OptionenSave();
@@ -364,14 +352,6 @@ TEST_F(OptionenTest, OkMitFehlschlagendemSchreibenBleibtOffen)
 
 namespace {
 class OptionenFensterTest : public FensterTest {};
-
-QStringList futterAuswahl(const TVivarix &w)
-{
-    QStringList l;
-    for (int i = 0; i < w.futter1->count(); ++i)
-        l << w.futter1->itemText(i);
-    return l;
-}
 } // namespace
 
 TEST_F(OptionenFensterTest, AbbrechenSchreibtNichtsOkGibtDemHauptfensterDieNeueListe)
@@ -385,7 +365,7 @@ TEST_F(OptionenFensterTest, AbbrechenSchreibtNichtsOkGibtDemHauptfensterDieNeueL
         DialogTest::naechsterDialog([&](QWidget *w) {
             auto *d = static_cast<TOptionen *>(w);
             d->StringGrid1->setCurrentRow(0);
-            d->Lschen1->trigger();
+            imMenue(d->StringGrid1, d->PopupMenu1, d->Lschen1);
             d->CheckBox3->click();
             if (schliessfeld)
                 d->close();
@@ -400,7 +380,7 @@ TEST_F(OptionenFensterTest, AbbrechenSchreibtNichtsOkGibtDemHauptfensterDieNeueL
     DialogTest::naechsterDialog([&](QWidget *w) {
         auto *d = static_cast<TOptionen *>(w);
         d->StringGrid1->setCurrentRow(0);
-        d->Lschen1->trigger();
+        imMenue(d->StringGrid1, d->PopupMenu1, d->Lschen1);
         d->futter1->setText(QStringLiteral("Heimchen"));
         d->ok1->click();
         d->Button2->click();

@@ -83,7 +83,7 @@ QStringList names(int n)
 
 } // namespace
 
-TEST(TabControl, ProgramChangesKeepASensibleSelectionWithoutSignals)
+TEST(Reiterleiste, ProgrammAenderungenBehaltenEineSinnvolleAuswahlOhneSignal)
 {
     Reiter r;
     ASSERT_NE(r.strip, nullptr);
@@ -132,7 +132,7 @@ TEST(TabControl, ProgramChangesKeepASensibleSelectionWithoutSignals)
     EXPECT_TRUE(r.signals_().empty());
 }
 
-TEST(TabControl, UserSelectionByMouseKeyboardAndWheelIsSignalled)
+TEST(Reiterleiste, AuswahlPerMausTastaturUndRadWirdGemeldet)
 {
     Reiter r(names(5));
     r.tc.setCurrentIndex(3);
@@ -169,7 +169,7 @@ TEST(TabControl, UserSelectionByMouseKeyboardAndWheelIsSignalled)
     EXPECT_EQ(r.signals_(), (std::vector<int>{4, 0, 4}));
 }
 
-TEST(TabControl, CaptionsArePlainTextAndReachScreenReaders)
+TEST(Reiterleiste, BeschriftungenSindKlartextUndErreichenBildschirmleser)
 {
     Reiter r({"Tom & Jerry", "<b>Kaa</b>", "Tom  Jerry", QString(300, u'x')});
     EXPECT_EQ(r.tc.tabText(0), "Tom & Jerry");
@@ -238,7 +238,7 @@ TEST(TabControl, CaptionsArePlainTextAndReachScreenReaders)
     EXPECT_EQ(r.signals_(), (std::vector<int>{1, 0}));
 }
 
-TEST(TabControl, ScreenReadersHearEveryTabAlsoThoseScrolledAway)
+TEST(Reiterleiste, BildschirmleserHoerenJedenReiterAuchWeggeblaetterte)
 {
     Reiter r(names(13));
     QAccessibleInterface *list = QAccessible::queryAccessibleInterface(r.strip);
@@ -284,7 +284,7 @@ TEST(TabControl, ScreenReadersHearEveryTabAlsoThoseScrolledAway)
     EXPECT_TRUE(list->child(0)->state().offscreen);
 }
 
-TEST(TabControl, TenThousandTabsScrollTheSelectionIntoView)
+TEST(Reiterleiste, ZehntausendReiterRollenDieAuswahlInSicht)
 {
     Reiter r;
     const QStringList all = names(10000);
@@ -358,7 +358,7 @@ TEST(TabControl, TenThousandTabsScrollTheSelectionIntoView)
     EXPECT_EQ(r.inStrip(0).x(), 0);
 }
 
-TEST(TabControl, ContentAreaCarriesThePageAndSizesTheControl)
+TEST(Reiterleiste, InhaltsflaecheTraegtDieSeiteUndBemisstDasSteuerelement)
 {
     Reiter r({"Kaa"});
     QWidget *page = r.tc.contentArea();
