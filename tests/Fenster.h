@@ -1,6 +1,7 @@
 #pragma once
 // A main window for tests: fixed "today", its own settings folder, every
 // standard dialog answered in advance.
+#include "Hilfen.h"
 #include "app/TVivarix.h"
 #include "data/TSchlange.h"
 #include "toolkit/Dialoge.h"
@@ -16,12 +17,6 @@
 class QAction;
 class QMenu;
 class QWidget;
-
-// Readable texts in failure messages.
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
 
 // Runs a menu or tool-bar command the way a user reaches it: the action must be
 // enabled (a disabled one is not triggered and the test fails).

@@ -22,12 +22,6 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
-// Readable failures: QString as text.
-inline void PrintTo(const QString &s, std::ostream *os)
-{
-    *os << '"' << s.toStdString() << '"';
-}
-
 using namespace Auswertung;
 using namespace std::chrono;
 

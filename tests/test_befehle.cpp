@@ -50,12 +50,6 @@ void abbrechen()
     DialogTest::naechsterDialog([](QWidget *w) { static_cast<QDialog *>(w)->reject(); });
 }
 
-// The bytes of a data file holding `s`.
-QByteArray bytes(const TSchlangen &s)
-{
-    return QByteArray(reinterpret_cast<const char *>(s.data()), qsizetype(s.size() * TSchlange::Groesse));
-}
-
 QStringList spalte(const TStringGrid *g, int c)
 {
     QStringList l;
@@ -414,11 +408,11 @@ TEST_F(BefehleTest, SpeichernAufAndereUndVolleDateisysteme)
         EXPECT_TRUE(gesagt().isEmpty());
         EXPECT_EQ(f.Dateiname, shm);
         EXPECT_FALSE(f.Geaendert);
-        EXPECT_EQ(dateiLesen(shm), bytes(f.Schlangen));
+        EXPECT_EQ(dateiLesen(shm), bytesVon(f.Schlangen));
         fuettern(f, "Ratte");
         ausloesen(f.Speichern1);
         EXPECT_FALSE(f.Geaendert);
-        EXPECT_EQ(dateiLesen(shm), bytes(f.Schlangen));
+        EXPECT_EQ(dateiLesen(shm), bytesVon(f.Schlangen));
         EXPECT_EQ(f.Schlangen[0].futter(0), "Ratte");
         QFile::remove(shm);
     }
@@ -432,7 +426,7 @@ TEST_F(BefehleTest, SpeichernAufAndereUndVolleDateisysteme)
     ausloesen(f.SpeichernUnter1);
     ASSERT_TRUE(gesagt().isEmpty());
     const QByteArray alt = dateiLesen(pfad("klein/a.vix"));
-    EXPECT_EQ(alt, bytes(f.Schlangen));
+    EXPECT_EQ(alt, bytesVon(f.Schlangen));
     for (QAction *befehl : {f.Speichern1, f.SpeichernUnter1}) {
         fuettern(f, "Küken");
         const TSchlangen geaendert = f.Schlangen;
@@ -467,7 +461,7 @@ TEST_F(BefehleTest, ZweiFensterAufEinerDateiUeberschreibenNichtsUngefragt)
     fuettern(a, "Maus");
     ausloesen(a.Speichern1);
     EXPECT_TRUE(gesagt().isEmpty());
-    const QByteArray vonA = bytes(a.Schlangen);
+    const QByteArray vonA = bytesVon(a.Schlangen);
     ASSERT_EQ(dateiLesen(pfad("start.vix")), vonA);
 
     // B's save would drop A's entry. "Abbrechen" keeps A's file and B's change,
@@ -489,7 +483,7 @@ TEST_F(BefehleTest, ZweiFensterAufEinerDateiUeberschreibenNichtsUngefragt)
     ausloesen(b.Speichern1);
     EXPECT_EQ(gesagt(), QStringList{frage});
     EXPECT_EQ(b.Dateiname, pfad("b.vix"));
-    EXPECT_EQ(dateiLesen(pfad("b.vix")), bytes(b.Schlangen));
+    EXPECT_EQ(dateiLesen(pfad("b.vix")), bytesVon(b.Schlangen));
     EXPECT_EQ(dateiLesen(pfad("start.vix")), vonA);
     EXPECT_FALSE(b.Geaendert);
 
@@ -515,7 +509,7 @@ TEST_F(BefehleTest, ZweiFensterAufEinerDateiUeberschreibenNichtsUngefragt)
     DialogTest::naechsteAntwort(mbUeberschreiben);
     ausloesen(a.Speichern1);
     EXPECT_EQ(gesagt(), QStringList{frage});
-    EXPECT_EQ(dateiLesen(pfad("start.vix")), bytes(a.Schlangen));
+    EXPECT_EQ(dateiLesen(pfad("start.vix")), bytesVon(a.Schlangen));
     EXPECT_FALSE(a.Geaendert);
     fuettern(a, "Maus");
     ausloesen(a.Speichern1);
@@ -538,7 +532,7 @@ TEST_F(BefehleTest, ZweiFensterAufEinerDateiUeberschreibenNichtsUngefragt)
     ASSERT_TRUE(QFile::remove(pfad("b.vix")));
     ausloesen(b.Speichern1);
     EXPECT_TRUE(gesagt().isEmpty());
-    EXPECT_EQ(dateiLesen(pfad("b.vix")), bytes(b.Schlangen));
+    EXPECT_EQ(dateiLesen(pfad("b.vix")), bytesVon(b.Schlangen));
 }
 
 TEST_F(BefehleTest, EinUnterbrochenesSpeichernWirdBeimLadenGemeldet)

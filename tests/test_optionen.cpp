@@ -97,14 +97,7 @@ TEST_F(OptionenTest, FehlgeschlagenesSpeichernLaesstDieAlteDateiStehen)
     dateiSchreiben(Optionen::pfad(), alt);
     const QByteArray ordnerName = QFile::encodeName(ordner);
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
-    const auto versuch = [] {
-        try {
-            Optionen::speichern({});
-        } catch (const EInOutError &e) {
-            return e.code();
-        }
-        return 0;
-    };
+    const auto versuch = [] { return code([] { Optionen::speichern({}); }); };
 
     ASSERT_EQ(::chmod(QFile::encodeName(Optionen::pfad()).constData(), 0666), 0);
     ASSERT_EQ(::chmod(ordnerName.constData(), 0555), 0);
