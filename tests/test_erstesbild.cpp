@@ -5,7 +5,7 @@
 
 #include "app/Start.h"
 #include "settings/ui/TOptionen.h"
-#include "toolkit/Bild.h"
+#include "bild/Bild.h"
 #include "toolkit/Fensterteile.h"
 #include "toolkit/TStringGrid.h"
 

@@ -1,6 +1,6 @@
 #include "toolkit/Stil.h"
 
-#include "toolkit/Bild.h"
+#include "bild/Bild.h"
 
 #include <QApplication>
 

@@ -2,7 +2,7 @@
 
 #include "data/Cp1252.h"
 #include "data/TSchlange.h"
-#include "toolkit/Bild.h"
+#include "bild/Bild.h"
 #include "toolkit/Fensterteile.h"
 
 #include <QAction>
