@@ -406,6 +406,18 @@ TEST_F(FensterTest, KarteUeberlapptNichtBeiDerKleinstenGroesse)
     EXPECT_EQ(f.gattung->text(), QString(50, u'M')) << "the value itself is whole";
     EXPECT_FALSE(f.geschlecht->abgeschnitten());
     EXPECT_TRUE(f.geschlecht->toolTip().isEmpty());
+
+    // A long value's label narrows to a date in its own font, whichever label was measured before.
+    TWertLabel gross, klein;
+    QFont schrift = klein.font();
+    schrift.setPixelSize(4 * QFontMetrics(schrift).height());
+    gross.setFont(schrift);
+    gross.setText(QString(30, u'W'));
+    klein.setText(QString(30, u'W'));
+    const int datum = QFontMetrics(schrift).horizontalAdvance(QStringLiteral("00.00.00"));
+    EXPECT_LT(klein.minimumSizeHint().width(), datum);
+    EXPECT_GE(gross.minimumSizeHint().width(), datum);
+    EXPECT_LT(klein.minimumSizeHint().width(), datum);
 }
 
 TEST_F(FensterTest, JournalbereichBehaeltSeineProportionen)

@@ -20,11 +20,34 @@ void TWertLabel::setText(const QString &text)
         setAccessibleName(beschriftung + QStringLiteral(": ") + text);
 }
 
+namespace {
+// The widths a value label's room depends on. Every value label of a window
+// shares one font, and measuring a text means shaping it: measured once per
+// font and resolution, not once per label and layout pass.
+struct Masse {
+    QFont schrift;
+    int dpi = 0;
+    int halbesX = 0; // QLabel's default indent in a frame
+    int datum = 0;   // the narrowest a label gets: a date
+};
+
+const Masse &masse(const QWidget &w)
+{
+    static Masse m;
+    if (m.dpi != w.logicalDpiY() || !(m.schrift == w.font())) {
+        const QFontMetrics fm = w.fontMetrics();
+        m = {w.font(), w.logicalDpiY(), fm.horizontalAdvance(u'x') / 2,
+             fm.horizontalAdvance(QStringLiteral("00.00.00"))};
+    }
+    return m;
+}
+} // namespace
+
 // Where QLabel puts its text: inside the frame and margin, after the indent.
 QRect TWertLabel::textRaum() const
 {
     QRect r = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    const int einzug = indent() >= 0 ? indent() : (frameWidth() > 0 ? fontMetrics().horizontalAdvance(u'x') / 2 : 0);
+    const int einzug = indent() >= 0 ? indent() : (frameWidth() > 0 ? masse(*this).halbesX : 0);
     if (alignment() & Qt::AlignLeft)
         r.setLeft(r.left() + einzug);
     else if (alignment() & Qt::AlignRight)
@@ -41,7 +64,7 @@ QSize TWertLabel::minimumSizeHint() const
 {
     QSize s = QLabel::minimumSizeHint();
     const int rand = width() - textRaum().width();
-    s.setWidth(qMin(s.width(), fontMetrics().horizontalAdvance(QStringLiteral("00.00.00")) + qMax(0, rand)));
+    s.setWidth(qMin(s.width(), masse(*this).datum + qMax(0, rand)));
     return s;
 }
 
