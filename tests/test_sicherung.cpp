@@ -148,7 +148,25 @@ public:
         aufrufe.push_back({"fsetxattr", fd, n, f, 0});
         return scheitert("fsetxattr") ? -1 : Systemaufrufe::fsetxattr(fd, n, w, l, f);
     }
+    ssize_t getdents(int fd, void *z, size_t n) override
+    {
+        return merken("getdents", fd) ? -1 : Systemaufrufe::getdents(fd, z, n);
+    }
+    int mkdir(const char *n, mode_t m) override
+    {
+        aufrufe.push_back({"mkdir", -1, n, 0, m});
+        return scheitert("mkdir") ? -1 : Systemaufrufe::mkdir(n, m);
+    }
 
+    // The names the calls `was` were given, in order.
+    std::vector<std::string> namen(const std::string &was) const
+    {
+        std::vector<std::string> n;
+        for (const Aufruf &a : aufrufe)
+            if (a.was == was)
+                n.push_back(a.name);
+        return n;
+    }
     // Index of the first call `was` (on `fd`, if given) at or after `ab`; -1 if none.
     int finde(const std::string &was, int fd = -2, int ab = 0) const
     {
@@ -321,6 +339,8 @@ TEST_F(SicherungTest, TheBytesAreFlushedBeforeTheyTakeTheFilesName)
             }
             ASSERT_GE(ordnerOeffnen, 0);
             EXPECT_EQ(p.finde("pwrite"), p.finde("pwrite", -2, ordnerOeffnen));
+            EXPECT_GT(p.finde("getdents", -2, ordnerOeffnen), ordnerOeffnen);
+            EXPECT_LT(p.finde("getdents"), p.finde("pwrite"));
             const int ordner = p.aufrufe[std::size_t(ordnerOeffnen)].fd;
             ASSERT_GT(anlegen, ordnerOeffnen);
             const Aufruf &neuAuf = p.aufrufe[std::size_t(anlegen)];
@@ -343,6 +363,9 @@ TEST_F(SicherungTest, TheBytesAreFlushedBeforeTheyTakeTheFilesName)
             struct stat st;
             ASSERT_EQ(::stat(QFile::encodeName(ziel).constData(), &st), 0);
             EXPECT_EQ(p.aufrufe[std::size_t(rechte)].modus, st.st_mode & 07777);
+            // A new file's rights come from the umask the kernel reports.
+            const std::vector<std::string> geoeffnet = p.namen("openat");
+            EXPECT_EQ(std::count(geoeffnet.begin(), geoeffnet.end(), "/proc/self/status"), gibtEs ? 0 : 1);
             EXPECT_LT(ersterWrite, rechte);
             EXPECT_LT(letzterWrite, rechte);
             EXPECT_LT(rechte, flush);
@@ -753,6 +776,26 @@ TEST_F(SicherungTest, EveryNameOfAFileWithHardLinksShowsTheNewCollection)
     EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("zweit.vix")}));
     EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{}) << "the copy goes once the save is done";
 
+    // A cache folder not there yet is made, with those above it.
+    {
+        QTemporaryDir anderer;
+        const QByteArray cache = qgetenv("XDG_CACHE_HOME"), oben = QFile::encodeName(anderer.path());
+        qputenv("XDG_CACHE_HOME", oben + "/a/b");
+        Protokoll p;
+        {
+            Eingesetzt e(p);
+            Datendatei::speichern(d, drei);
+        }
+        qputenv("XDG_CACHE_HOME", cache);
+        const std::vector<std::string> gemacht = p.namen("mkdir");
+        ASSERT_GE(gemacht.size(), 3u);
+        EXPECT_EQ(std::vector(gemacht.end() - 3, gemacht.end()),
+                  (std::vector<std::string>{oben.toStdString() + "/a", oben.toStdString() + "/a/b",
+                                            oben.toStdString() + "/a/b/vivarix"}));
+        EXPECT_EQ(eintraege(QFile::decodeName(oben + "/a/b/vivarix")), QStringList{});
+        EXPECT_EQ(dateiLesen(zweit), bytesVon(drei));
+    }
+
     // A rewrite that fails midway (the disk fills after half of the new bytes)
     // gets the old bytes back from the copy, under both names.
     Protokoll p;
@@ -980,8 +1023,14 @@ TEST_F(SicherungTest, TheLoadLimitFollowsTheControlGroup)
         rlimit as{}, data{};
         ::getrlimit(RLIMIT_AS, &as);
         ::getrlimit(RLIMIT_DATA, &data);
-        EXPECT_EQ(Einlesen::freierSpeicher(wurzel.path()),
-                  std::min<std::uint64_t>({8192 * M, f.erwartet, as.rlim_cur, data.rlim_cur}));
+        Protokoll p;
+        std::uint64_t frei = 0;
+        {
+            Eingesetzt e(p);
+            frei = Einlesen::freierSpeicher(wurzel.path());
+        }
+        EXPECT_EQ(frei, std::min<std::uint64_t>({8192 * M, f.erwartet, as.rlim_cur, data.rlim_cur}));
+        EXPECT_EQ(p.namen("openat").at(0), QFile::encodeName(wurzel.filePath("proc/meminfo")).toStdString());
     }
 }
 
