@@ -404,6 +404,45 @@ TEST_F(SicherungTest, ANewFileGetsTheUsualRightsAnOldOneKeepsItsOwn)
     EXPECT_EQ(st.st_size, 2 * G);
 }
 
+// ---- Another program's change between two saves ------------------------------------
+
+TEST_F(SicherungTest, NachDemEigenenSpeichernLiestDasNaechsteNichtsZurueck)
+{
+    const QString d = pfad("d.vix");
+    const TSchlangen drei = sammlung(3, 1);
+    const Datendatei::Stand stand = Datendatei::speichern(d, drei);
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(d).constData(), &st), 0);
+    if (st.st_mtim.tv_nsec == 0 && st.st_ctim.tv_nsec == 0)
+        GTEST_SKIP() << "the file system keeps its times in whole seconds";
+    EXPECT_TRUE(stand.zeitenReichen);
+
+    // The next save asks whether the file is still the one saved: its times
+    // say so, and not a byte is read for it.
+    Protokoll p;
+    {
+        Eingesetzt e(p);
+        EXPECT_TRUE(Datendatei::unveraendert(d, stand));
+    }
+    EXPECT_EQ(p.finde("openat"), -1) << p.folge();
+
+    // Another program rewrites it in place at once, same size, and sets its
+    // modification time back to ours: noticed all the same.
+    QByteArray fremd = bytesVon(drei);
+    fremd[1] = char(fremd[1] ^ 1);
+    {
+        QFile f(d);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_EQ(f.write(fremd), fremd.size());
+    }
+    const timespec zeiten[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(d).constData(), zeiten, 0), 0);
+    EXPECT_FALSE(Datendatei::unveraendert(d, stand));
+    // Written back as it was, only touched: the bytes decide, and they are ours.
+    dateiSchreiben(d, bytesVon(drei));
+    EXPECT_TRUE(Datendatei::unveraendert(d, stand));
+}
+
 // ---- Failing system calls ----------------------------------------------------------
 
 TEST_F(SicherungTest, AFailingCallLeavesTheOldFilesByteForByteAndNoLitter)
