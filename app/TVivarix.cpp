@@ -509,22 +509,22 @@ QWidget *TVivarix::stammdatenteil(QWidget *karte)
 QLayout *TVivarix::kartenKnoepfe(QWidget *karte)
 {
     auto *knoepfe = new QVBoxLayout;
-    auto knopf = [&](QPushButton *&b, const char *objekt, const QString &text, const QString &hint) {
+    auto knopf = [&](QPushButton *&b, const char *objekt, const QString &text, const QString &hint,
+                     void (TVivarix::*klick)()) {
         b = new QPushButton(text, karte);
         b->setObjectName(QLatin1String(objekt));
         b->setAutoDefault(false);
         hinweis(b, hint);
         knoepfe->addWidget(b);
+        verbinde(b, &QPushButton::clicked, klick);
     };
-    knopf(Button1, "Button1", QStringLiteral("Ändern..."), QStringLiteral("Hier kannst du die Stammdaten verändern"));
+    knopf(Button1, "Button1", QStringLiteral("Ändern..."), QStringLiteral("Hier kannst du die Stammdaten verändern"),
+          &TVivarix::Button1Click);
     knopf(Button2, "Button2", QStringLiteral("Exportieren..."),
-          QStringLiteral("Hier kannst du alle Daten in eine Tetdatei schreiben lassen"));
+          QStringLiteral("Hier kannst du alle Daten in eine Tetdatei schreiben lassen"), &TVivarix::Button2Click);
     knopf(Button3, "Button3", QStringLiteral("Drucken..."),
-          QStringLiteral("Hiermit können alle Daten schön übersichtlich ausgedruckt werden"));
+          QStringLiteral("Hiermit können alle Daten schön übersichtlich ausgedruckt werden"), &TVivarix::Button3Click);
     knoepfe->addStretch(1);
-    verbinde(Button1, &QPushButton::clicked, &TVivarix::Button1Click);
-    verbinde(Button2, &QPushButton::clicked, &TVivarix::Button2Click);
-    verbinde(Button3, &QPushButton::clicked, &TVivarix::Button3Click);
     return knoepfe;
 }
 

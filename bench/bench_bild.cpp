@@ -3,6 +3,7 @@
 // Targets: Upd with the 4000 × 3000 photo under 5 ms, with the 16,000 × 12,000
 // one under 20 ms.
 #include "bench/Anwendung.h"
+#include "bench/Hauptfenster.h"
 #include "app/TVivarix.h"
 #include "data/Datendatei.h"
 
@@ -64,10 +65,6 @@ struct Umgebung {
     std::unique_ptr<TVivarix> w;
     Umgebung()
     {
-        QFile ini(dir.filePath(QStringLiteral("options.ini")));
-        ini.open(QIODevice::WriteOnly);
-        ini.write("[Options]\r\nautoload=0\r\n");
-        ini.close();
         fotoSchreiben(dir.filePath(QStringLiteral("foto.jpg")), 4000, 3000, false);
         fotoSchreiben(dir.filePath(QStringLiteral("riesig.jpg")), 16000, 12000, false);
         fotoSchreiben(dir.filePath(QStringLiteral("progressiv.jpg")), 4000, 3000, true);
@@ -79,13 +76,9 @@ struct Umgebung {
         }
         Datendatei::speichern(dir.filePath(QStringLiteral("bilder.vix")), s);
 
-        w = std::make_unique<TVivarix>();
-        const QString d = dir.path();
-        w->startVerzeichnis = [d] { return d; };
-        w->FormActivate();
+        w = hauptfenster(dir.path());
         w->Laden(dir.filePath(QStringLiteral("bilder.vix")));
         w->Dateiname = dir.filePath(QStringLiteral("bilder.vix"));
-        w->show();
         QApplication::processEvents();
     }
     qint64 groesse(const char *name) const { return QFileInfo(dir.filePath(QLatin1String(name))).size(); }

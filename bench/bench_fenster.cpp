@@ -2,6 +2,7 @@
 // Targets: Laden of 1,000 snakes under 100 ms, 10,000 within 12 times that;
 // Upd of a snake with 200 feedings and 200 remarks under 2 ms.
 #include "bench/Anwendung.h"
+#include "bench/Hauptfenster.h"
 #include "app/TVivarix.h"
 #include "data/Datendatei.h"
 #include "toolkit/TTabControl.h"
@@ -30,20 +31,7 @@ TSchlange volleSchlange(int i)
 struct Umgebung {
     QTemporaryDir dir;
     std::unique_ptr<TVivarix> w;
-    Umgebung()
-    {
-        // A settings file, so no load stops at the "not found" message.
-        QFile ini(dir.filePath(QStringLiteral("options.ini")));
-        ini.open(QIODevice::WriteOnly);
-        ini.write("[Options]\r\nautoload=0\r\n");
-        ini.close();
-        w = std::make_unique<TVivarix>();
-        const QString d = dir.path();
-        w->startVerzeichnis = [d] { return d; };
-        w->FormActivate();
-        w->show();
-        QApplication::processEvents();
-    }
+    Umgebung() : w(hauptfenster(dir.path())) {}
     QString datei(int n)
     {
         const QString p = dir.filePath(QStringLiteral("b%1.vix").arg(n));

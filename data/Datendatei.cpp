@@ -28,6 +28,44 @@ std::int64_t nanosekunden(const timespec &t)
     return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
+std::int64_t uhrGrob()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &t);
+    return nanosekunden(t);
+}
+
+// The step in which the file system keeps a file's times, as far as they show
+// it: the largest power of ten that divides both; whole seconds count as two,
+// as on FAT.
+std::int64_t zeitSchritt(const struct stat &st)
+{
+    std::int64_t schritt = 1;
+    while (schritt < 1000000000 && st.st_mtim.tv_nsec % (schritt * 10) == 0 && st.st_ctim.tv_nsec % (schritt * 10) == 0)
+        schritt *= 10;
+    return schritt == 1000000000 ? 2000000000 : schritt;
+}
+
+// The kernel stamps a change with its coarse clock, cut to the file system's
+// step. Once that clock has passed the file's times by a step, every later
+// change gets later times. Just after a save it has usually not yet ticked
+// on: a wait of up to this long, once per save, spares the next save reading
+// the whole file back. A file system whose times are coarser (or a clock
+// that runs behind the file's) gets no wait; its times do not suffice.
+constexpr std::int64_t HoechstensWarten = 50000000;
+
+bool zeitenReichen(const struct stat &st)
+{
+    const std::int64_t ende = std::max(nanosekunden(st.st_mtim), nanosekunden(st.st_ctim)) + zeitSchritt(st);
+    for (std::int64_t jetzt = uhrGrob(); jetzt < ende; jetzt = uhrGrob()) {
+        if (ende - jetzt > HoechstensWarten)
+            return false;
+        const timespec pause{0, long(std::max<std::int64_t>(ende - jetzt, 1000000))};
+        ::nanosleep(&pause, nullptr);
+    }
+    return true;
+}
+
 // What the file `st` describes is, holding `bytes`. File systems keep their
 // times in coarse steps (and another machine's clock may run ahead), so a
 // file written moments ago can change again without its times showing it:
@@ -45,6 +83,7 @@ Stand standVon(const struct stat &st, const std::uint8_t *bytes, std::size_t n)
     ::clock_gettime(CLOCK_REALTIME, &jetzt);
     if (std::max(s.geaendert, s.umgeschrieben) > nanosekunden(jetzt) - std::int64_t(2000000000))
         s.pruefsumme = Pruefsumme::von(bytes, n);
+    s.zeitenReichen = zeitenReichen(st);
     return s;
 }
 
@@ -147,7 +186,7 @@ bool unveraendert(const QString &path, const Stand &stand)
     const bool gleich = std::uint64_t(st.st_dev) == stand.geraet && std::uint64_t(st.st_ino) == stand.knoten &&
                         std::uint64_t(std::max<off_t>(st.st_size, 0)) == stand.groesse &&
                         nanosekunden(st.st_mtim) == stand.geaendert && nanosekunden(st.st_ctim) == stand.umgeschrieben;
-    if (gleich && !stand.pruefsumme)
+    if (gleich && (!stand.pruefsumme || stand.zeitenReichen))
         return true;
     // Times that cannot be trusted, or changed where the bytes may not have:
     // the bytes decide.

@@ -12,10 +12,14 @@ struct Stand {
     bool bekannt = false;
     std::uint64_t geraet = 0, knoten = 0, groesse = 0;
     std::int64_t geaendert = 0, umgeschrieben = 0; // modification and change time, in nanoseconds
-    // A checksum of the bytes, kept where the times cannot tell a change: the
-    // file was written moments before it was looked at, within the clock's
-    // granularity of the file system.
+    // A checksum of the bytes, kept where the file was written moments before
+    // it was looked at: times changed since then may hide the same bytes (a
+    // file merely touched), times unchanged may hide other bytes.
     std::optional<std::uint64_t> pruefsumme;
+    // Every later change shows in the file's times: they are kept finely and
+    // the clock that stamps them had moved on past the last change. Unchanged
+    // times then need no look at the bytes.
+    bool zeitenReichen = false;
 };
 
 // Reads every record of the file at `path` and appends each to `ziel` in file

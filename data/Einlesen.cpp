@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <optional>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -119,12 +118,13 @@ std::optional<std::uint64_t> zahl(const QString &pfad)
     return ok ? std::optional(z) : std::nullopt;
 }
 
-// One value of a "name value" file such as memory.stat.
+// One value of a "name value" file such as memory.stat or /proc/meminfo (a
+// unit after the number, as there, is left off).
 std::uint64_t eintrag(const QString &pfad, const QByteArray &name)
 {
     for (const QByteArray &zeile : lesen(pfad, 64 << 10).bytes.split('\n'))
         if (zeile.startsWith(name + ' '))
-            return zeile.mid(name.size() + 1).trimmed().toULongLong();
+            return zeile.mid(name.size() + 1).simplified().split(' ').front().toULongLong();
     return 0;
 }
 
@@ -187,17 +187,7 @@ std::uint64_t freierSpeicher()
 
 std::uint64_t freierSpeicher(const QString &wurzel)
 {
-    std::uint64_t frei = 0;
-    if (std::FILE *f = std::fopen(QFile::encodeName(wurzel + QStringLiteral("/proc/meminfo")).constData(), "re")) {
-        char zeile[256];
-        unsigned long long kb = 0;
-        while (std::fgets(zeile, sizeof zeile, f))
-            if (std::sscanf(zeile, "MemAvailable: %llu kB", &kb) == 1) {
-                frei = std::uint64_t(kb) * 1024;
-                break;
-            }
-        std::fclose(f);
-    }
+    std::uint64_t frei = eintrag(wurzel + QStringLiteral("/proc/meminfo"), "MemAvailable:") * 1024; // in kB
     if (frei == 0) { // an old kernel or no /proc: free pages, without the cache
         const long seiten = ::sysconf(_SC_AVPHYS_PAGES);
         const long seite = ::sysconf(_SC_PAGESIZE);

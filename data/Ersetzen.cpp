@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
@@ -146,12 +147,11 @@ mode_t neueRechte()
 {
     unsigned maske = 0;
     bool gefunden = false;
-    if (std::FILE *f = std::fopen("/proc/self/status", "re")) {
-        char zeile[128];
-        while (!gefunden && std::fgets(zeile, sizeof zeile, f))
-            gefunden = std::sscanf(zeile, "Umask: %o", &maske) == 1;
-        std::fclose(f);
-    }
+    for (const QByteArray &zeile : Einlesen::lesen(QStringLiteral("/proc/self/status"), 64 << 10).bytes.split('\n'))
+        if (zeile.startsWith("Umask:")) {
+            maske = zeile.mid(6).trimmed().toUInt(&gefunden, 8);
+            break;
+        }
     if (!gefunden) {
         maske = ::umask(022);
         ::umask(mode_t(maske));
@@ -169,9 +169,7 @@ const QByteArray &herkunft()
         QByteArray quelle(256, '\0');
         if (::gethostname(quelle.data(), std::size_t(quelle.size() - 1)) != 0)
             quelle.fill('\0');
-        QFile boot(QStringLiteral("/proc/sys/kernel/random/boot_id"));
-        if (boot.open(QIODevice::ReadOnly))
-            quelle += boot.read(64);
+        quelle += Einlesen::lesen(QStringLiteral("/proc/sys/kernel/random/boot_id"), 64).bytes;
         struct stat ns;
         if (sys().stat("/proc/self/ns/pid", &ns) == 0)
             quelle += QByteArray::number(qulonglong(ns.st_ino));
@@ -211,18 +209,26 @@ bool verwaist(const char *name)
 // Removes what saves killed midway left in the folder.
 void resteEntfernen(int ordner)
 {
-    const int fd = sys().openat(ordner, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (fd < 0)
+    Deskriptor liste(sys().openat(ordner, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+    if (liste.get() < 0)
         return; // a folder we may not list keeps its leftovers
-    DIR *d = ::fdopendir(fd);
-    if (!d) {
-        sys().close(fd);
-        return;
+    // The system's records, each "struct dirent64": its length, then from
+    // d_name on its name, ended by a NUL.
+    std::vector<std::uint64_t> puffer(4096);
+    const auto *anfang = reinterpret_cast<const char *>(puffer.data());
+    for (;;) {
+        const ssize_t n = sys().getdents(liste.get(), puffer.data(), puffer.size() * sizeof puffer[0]);
+        if (n <= 0)
+            return;
+        for (ssize_t pos = 0; pos < n;) {
+            unsigned short laenge = 0;
+            std::memcpy(&laenge, anfang + pos + offsetof(dirent64, d_reclen), sizeof laenge);
+            const char *name = anfang + pos + offsetof(dirent64, d_name);
+            if (std::strncmp(name, TempAnfang, sizeof TempAnfang - 1) == 0 && verwaist(name))
+                (void)sys().unlinkat(ordner, name, 0);
+            pos += laenge;
+        }
     }
-    while (const dirent *e = ::readdir(d))
-        if (std::strncmp(e->d_name, TempAnfang, sizeof TempAnfang - 1) == 0 && verwaist(e->d_name))
-            (void)sys().unlinkat(ordner, e->d_name, 0);
-    ::closedir(d);
 }
 
 // The folder of the target. Read access lets us flush it after the rename; a
@@ -481,7 +487,9 @@ public:
     {
         kenn_ = kennung(st);
         const QByteArray o = sicherungsOrdnerName();
-        QDir().mkpath(QFile::decodeName(ordnerVon(o)));
+        // The folders above it as any program makes them; a failure shows in the last one.
+        for (qsizetype schnitt = o.indexOf('/', 1); schnitt > 0; schnitt = o.indexOf('/', schnitt + 1))
+            (void)sys().mkdir(o.left(schnitt).constData(), 0777);
         if (sys().mkdir(o.constData(), 0700) != 0 && errno != EEXIST)
             scheitern(errno);
         ordner_.uebernehmen(sys().openat(AT_FDCWD, o.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));

@@ -2,9 +2,8 @@
 
 #include "data/Systemaufrufe.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -32,7 +31,9 @@ QString wasDaIst(const QString &pfad)
     }
     if (errno != ENOENT && errno != ENOTDIR)
         return {};
-    if (QFileInfo(pfad).absoluteDir().exists())
+    const qsizetype schnitt = name.lastIndexOf('/');
+    const QByteArray ordner = schnitt < 0 ? QByteArray(".") : name.left(std::max<qsizetype>(schnitt, 1));
+    if (sys().stat(ordner.constData(), &st) == 0 && S_ISDIR(st.st_mode))
         return {};
     return QStringLiteral("\nDer Ordner existiert nicht mehr");
 }

@@ -1,6 +1,7 @@
 #include "data/Systemaufrufe.h"
 
 #include <atomic>
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -96,6 +97,10 @@ int Systemaufrufe::faccessat(int ordner, const char *name, int art, int flags)
 int Systemaufrufe::mkdir(const char *pfad, mode_t modus)
 {
     return ::mkdir(pfad, modus);
+}
+ssize_t Systemaufrufe::getdents(int fd, void *ziel, size_t n)
+{
+    return ::getdents64(fd, ziel, n);
 }
 ssize_t Systemaufrufe::flistxattr(int fd, char *namen, size_t n)
 {

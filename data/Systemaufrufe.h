@@ -36,6 +36,8 @@ public:
     virtual ssize_t readlink(const char *pfad, char *ziel, size_t n);
     virtual int faccessat(int ordner, const char *name, int art, int flags);
     virtual int mkdir(const char *pfad, mode_t modus);
+    // The entries of an open folder, as the system lists them (struct dirent64).
+    virtual ssize_t getdents(int fd, void *ziel, size_t n);
     virtual ssize_t flistxattr(int fd, char *namen, size_t n);
     virtual ssize_t listxattr(const char *pfad, char *namen, size_t n);
     virtual ssize_t fgetxattr(int fd, const char *name, void *wert, size_t n);

@@ -48,15 +48,6 @@ inline const std::string &ordner()
     return o;
 }
 
-inline void anfangen(int *argc, char ***argv)
-{
-    // Fonts and the SVG renderer want a GUI application; no display is needed.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
-    // The loader's metafile helper is the one built beside this target.
-    Metadatei::helferSetzen(QStringLiteral(VIVARIX_BILDHELFER));
-}
-
 inline void pruefen(const QStringList &arten, const std::uint8_t *data, std::size_t size)
 {
     if (arten.size() > 1) {
@@ -112,3 +103,14 @@ inline void metadateiPruefen(decltype(&Metadatei::wmfWandeln) wandeln, const std
 }
 
 } // namespace bildziel
+
+// The start of every picture target (each includes this header from its one
+// source file): fonts and the SVG renderer want a GUI application, no display
+// is needed; the loader's metafile helper is the one built beside the target.
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+    Metadatei::helferSetzen(QStringLiteral(VIVARIX_BILDHELFER));
+    return 0;
+}

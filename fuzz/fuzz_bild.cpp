@@ -3,12 +3,6 @@
 // same for one kind each, so each loader gets the fuzzer's whole time.
 #include "BildZiel.h"
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    bildziel::anfangen(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     bildziel::pruefen(Bild::endungen(), data, size);

@@ -2,12 +2,6 @@
 // Qt): the first byte picks which, the rest is the file.
 #include "BildZiel.h"
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    bildziel::anfangen(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     bildziel::pruefen({"bmp", "ico"}, data, size);

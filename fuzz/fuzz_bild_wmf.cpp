@@ -4,12 +4,6 @@
 // the helper's coverage, and a fault the helper makes only ends the helper.
 #include "BildZiel.h"
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    bildziel::anfangen(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     bildziel::pruefen({"wmf"}, data, size);

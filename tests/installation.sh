@@ -6,26 +6,10 @@
 #   installation.sh vorlage  BUILD SOURCE   the build copies the default settings only when missing
 # Exit 77 (skipped) when a validator is not installed.
 set -eu
-cmake=${CMAKE:-cmake}
 teil=$1
 build=$2
 quelle=$3
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-
-fehler=0
-falsch() { echo "FEHLER: $*" >&2; fehler=1; }
-
-# The six lines the program writes with every setting off, CR LF ended.
-printf '[Options]\r\nautoload=0\r\nfile=\r\nremember=0\r\nmaximize=0\r\nfutter=\r\n' > "$tmp/erwartet.ini"
-
-installieren() {
-    # A prefix with a blank catches unquoted paths in the install rules.
-    ziel="$tmp/ziel"
-    prefix="/opt/viva rix"
-    DESTDIR="$ziel" "$cmake" --install "$build" --prefix "$prefix" > "$tmp/install.log"
-    root="$ziel$prefix"
-}
+. "$(dirname "$0")/installieren.sh"
 
 # One value of the [Desktop Entry] group.
 eintrag() { sed -n "s/^$1=//p" "$root/share/applications/de.vivarix.Vivarix.desktop"; }

@@ -3,19 +3,9 @@
 # checks where the stand-in was started and what the launcher left there.
 #   starter.sh BUILD
 set -eu
-cmake=${CMAKE:-cmake}
 build=$1
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-
-fehler=0
-falsch() { echo "FEHLER: $*" >&2; fehler=1; }
-
-printf '[Options]\r\nautoload=0\r\nfile=\r\nremember=0\r\nmaximize=0\r\nfutter=\r\n' > "$tmp/erwartet.ini"
-
-prefix="/opt/viva rix"
-DESTDIR="$tmp/ziel" "$cmake" --install "$build" --prefix "$prefix" > /dev/null
-root="$tmp/ziel$prefix"
+. "$(dirname "$0")/installieren.sh"
+installieren
 starter="$root/bin/vivarix-start"
 
 # The stand-in notes its folder, whether the settings were there before it

@@ -129,7 +129,25 @@ public:
         aufrufe.push_back({"fsetxattr", fd, n, f, 0});
         return scheitert("fsetxattr") ? -1 : Systemaufrufe::fsetxattr(fd, n, w, l, f);
     }
+    ssize_t getdents(int fd, void *z, size_t n) override
+    {
+        return merken("getdents", fd) ? -1 : Systemaufrufe::getdents(fd, z, n);
+    }
+    int mkdir(const char *n, mode_t m) override
+    {
+        aufrufe.push_back({"mkdir", -1, n, 0, m});
+        return scheitert("mkdir") ? -1 : Systemaufrufe::mkdir(n, m);
+    }
 
+    // The names the calls `was` were given, in order.
+    std::vector<std::string> namen(const std::string &was) const
+    {
+        std::vector<std::string> n;
+        for (const Aufruf &a : aufrufe)
+            if (a.was == was)
+                n.push_back(a.name);
+        return n;
+    }
     // Index of the first call `was` (on `fd`, if given) at or after `ab`; -1 if none.
     int finde(const std::string &was, int fd = -2, int ab = 0) const
     {
@@ -292,6 +310,8 @@ TEST_F(SicherungTest, DieBytesSindAufDerPlatteBevorSieDenNamenTragen)
             }
             ASSERT_GE(ordnerOeffnen, 0);
             EXPECT_EQ(p.finde("pwrite"), p.finde("pwrite", -2, ordnerOeffnen));
+            EXPECT_GT(p.finde("getdents", -2, ordnerOeffnen), ordnerOeffnen);
+            EXPECT_LT(p.finde("getdents"), p.finde("pwrite"));
             const int ordner = p.aufrufe[std::size_t(ordnerOeffnen)].fd;
             ASSERT_GT(anlegen, ordnerOeffnen);
             const Aufruf &neuAuf = p.aufrufe[std::size_t(anlegen)];
@@ -316,6 +336,9 @@ TEST_F(SicherungTest, DieBytesSindAufDerPlatteBevorSieDenNamenTragen)
             EXPECT_EQ(p.aufrufe[std::size_t(rechte)].modus, st.st_mode & 07777);
             EXPECT_EQ(st.st_mode & 07777, gibtEs ? 0604u : 0640u)
                 << "a new file gets the usual rights, an old one its own";
+            // A new file's rights come from the umask the kernel reports.
+            const std::vector<std::string> geoeffnet = p.namen("openat");
+            EXPECT_EQ(std::count(geoeffnet.begin(), geoeffnet.end(), "/proc/self/status"), gibtEs ? 0 : 1);
             EXPECT_LT(ersterWrite, rechte);
             EXPECT_LT(letzterWrite, rechte);
             EXPECT_LT(rechte, flush);
@@ -336,6 +359,45 @@ TEST_F(SicherungTest, DieBytesSindAufDerPlatteBevorSieDenNamenTragen)
             EXPECT_EQ(p.finde("unlinkat"), -1);
             EXPECT_EQ(p.finde("pwrite", f, letzterWrite + 1), -1);
         }
+}
+
+// ---- Another program's change between two saves ------------------------------------
+
+TEST_F(SicherungTest, NachDemEigenenSpeichernLiestDasNaechsteNichtsZurueck)
+{
+    const QString d = pfad("d.vix");
+    const TSchlangen drei = sammlung(3, 1);
+    const Datendatei::Stand stand = Datendatei::speichern(d, drei);
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(d).constData(), &st), 0);
+    if (st.st_mtim.tv_nsec == 0 && st.st_ctim.tv_nsec == 0)
+        GTEST_SKIP() << "the file system keeps its times in whole seconds";
+    EXPECT_TRUE(stand.zeitenReichen);
+
+    // The next save asks whether the file is still the one saved: its times
+    // say so, and not a byte is read for it.
+    Protokoll p;
+    {
+        Eingesetzt e(p);
+        EXPECT_TRUE(Datendatei::unveraendert(d, stand));
+    }
+    EXPECT_EQ(p.finde("openat"), -1) << p.folge();
+
+    // Another program rewrites it in place at once, same size, and sets its
+    // modification time back to ours: noticed all the same.
+    QByteArray fremd = bytesVon(drei);
+    fremd[1] = char(fremd[1] ^ 1);
+    {
+        QFile f(d);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_EQ(f.write(fremd), fremd.size());
+    }
+    const timespec zeiten[2] = {st.st_atim, st.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(d).constData(), zeiten, 0), 0);
+    EXPECT_FALSE(Datendatei::unveraendert(d, stand));
+    // Written back as it was, only touched: the bytes decide, and they are ours.
+    dateiSchreiben(d, bytesVon(drei));
+    EXPECT_TRUE(Datendatei::unveraendert(d, stand));
 }
 
 // ---- Failing system calls ----------------------------------------------------------
@@ -694,6 +756,26 @@ TEST_F(SicherungTest, JederNameEinerMehrfachVerknuepftenDateiZeigtDieNeueSammlun
     EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("zweit.vix")}));
     EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{}) << "the copy goes once the save is done";
 
+    // A cache folder not there yet is made, with those above it.
+    {
+        QTemporaryDir anderer;
+        const QByteArray cache = qgetenv("XDG_CACHE_HOME"), oben = QFile::encodeName(anderer.path());
+        qputenv("XDG_CACHE_HOME", oben + "/a/b");
+        Protokoll p;
+        {
+            Eingesetzt e(p);
+            Datendatei::speichern(d, drei);
+        }
+        qputenv("XDG_CACHE_HOME", cache);
+        const std::vector<std::string> gemacht = p.namen("mkdir");
+        ASSERT_GE(gemacht.size(), 3u);
+        EXPECT_EQ(std::vector(gemacht.end() - 3, gemacht.end()),
+                  (std::vector<std::string>{oben.toStdString() + "/a", oben.toStdString() + "/a/b",
+                                            oben.toStdString() + "/a/b/vivarix"}));
+        EXPECT_EQ(eintraege(QFile::decodeName(oben + "/a/b/vivarix")), QStringList{});
+        EXPECT_EQ(dateiLesen(zweit), bytesVon(drei));
+    }
+
     // A rewrite that fails midway (the disk fills after half of the new bytes)
     // gets the old bytes back from the copy, under both names.
     Protokoll p;
@@ -918,8 +1000,14 @@ TEST_F(SicherungTest, LadegrenzeFolgtDerKontrollgruppe)
         rlimit as{}, data{};
         ::getrlimit(RLIMIT_AS, &as);
         ::getrlimit(RLIMIT_DATA, &data);
-        EXPECT_EQ(Einlesen::freierSpeicher(wurzel.path()),
-                  std::min<std::uint64_t>({8192 * M, f.erwartet, as.rlim_cur, data.rlim_cur}));
+        Protokoll p;
+        std::uint64_t frei = 0;
+        {
+            Eingesetzt e(p);
+            frei = Einlesen::freierSpeicher(wurzel.path());
+        }
+        EXPECT_EQ(frei, std::min<std::uint64_t>({8192 * M, f.erwartet, as.rlim_cur, data.rlim_cur}));
+        EXPECT_EQ(p.namen("openat").at(0), QFile::encodeName(wurzel.filePath("proc/meminfo")).toStdString());
     }
 }
 
