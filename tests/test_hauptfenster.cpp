@@ -73,39 +73,6 @@ TEST(Start, DieMeldungDesStartersWirdEinmalGenommen)
     EXPECT_EQ(Start::startmeldung(), QString());
 }
 
-TEST_F(FensterTest, DasErsteFensterLaedtKeineBildformate)
-{
-    // Reading any picture file loads every picture-format plugin Qt has (and
-    // Qt's SVG library with one of them); the first window needs none. Checked
-    // in a process of its own, where no other test has read a picture yet.
-    const QByteArray kind = "VIVARIX_KIND_OHNE_BILDFORMATE";
-    if (!qEnvironmentVariableIsSet(kind.constData())) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(kind), QStringLiteral("1"));
-        p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
-        p.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
-        ASSERT_TRUE(p.waitForFinished(120000));
-        EXPECT_EQ(p.exitCode(), 0) << p.readAll().toStdString();
-        return;
-    }
-    const auto geladen = [] {
-        QFile maps(QStringLiteral("/proc/self/maps"));
-        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
-    };
-    Start::anwendungEinrichten(*qApp);
-    TVivarix &f = starten(true);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    EXPECT_FALSE(geladen());
-    // The menu bar's overflow arrow is still there, drawn without any plugin.
-    const QIcon pfeil = f.menuBar()->style()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
-    EXPECT_FALSE(pfeil.pixmap(16, 16).isNull());
-    EXPECT_FALSE(geladen());
-}
-
 TEST_F(FensterTest, JournaleMitPlatzhalterzeileUndTabwechselOhneSpeichern)
 {
     TVivarix &f = geladen("s.vix", {schlange("Leer"), schlange("Eins", 1, 0), schlange("Voll", 200, 200)});
