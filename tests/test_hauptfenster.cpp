@@ -42,22 +42,14 @@ const QString nichtGefunden = QStringLiteral("Fehler|Optionsdatei \"options.ini\
 // The sixteen controls and commands that Activ enables and Neu disables.
 std::vector<bool> bearbeitbar(const TVivarix &w)
 {
-    return {w.StringGrid1->isEnabled(),
-            w.StringGrid2->isEnabled(),
-            w.datum1->isEnabled(),
-            w.datum2->isEnabled(),
-            w.futter1->isEnabled(),
-            w.futter2->isEnabled(),
-            w.ok1->isEnabled(),
-            w.ok2->isEnabled(),
-            w.Button1->isEnabled(),
-            w.Button2->isEnabled(),
-            w.Button3->isEnabled(),
-            w.Speichern1->isEnabled(),
-            w.SpeichernUnter1->isEnabled(),
-            w.ToolButton3->isEnabled(),
-            w.Schlangelschen1->isEnabled(),
-            w.ToolButton6->isEnabled()};
+    std::vector<bool> an;
+    for (const QWidget *e :
+         std::initializer_list<const QWidget *>{w.StringGrid1, w.StringGrid2, w.datum1, w.datum2, w.futter1, w.futter2,
+                                                w.ok1, w.ok2, w.Button1, w.Button2, w.Button3})
+        an.push_back(e->isEnabled());
+    for (const QAction *a : {w.Speichern1, w.SpeichernUnter1, w.ToolButton3, w.Schlangelschen1, w.ToolButton6})
+        an.push_back(a->isEnabled());
+    return an;
 }
 const std::vector<bool> alleAn(16, true), alleAus(16, false);
 } // namespace
