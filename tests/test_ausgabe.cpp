@@ -277,6 +277,18 @@ QStringList seite(const QTextDocument &doc)
 const QString Fuss =
     QStringLiteral("Diese Seite wurde mit dem Vivarix erstellt. (Infos unter www.vivarix.de)|#808080 8pt");
 const QString Leer;
+
+// The paragraphs of a page: its title, the four card lines, the feedings, the
+// remarks, and the footer after four blank lines.
+QStringList seiteMit(const QString &name, const QStringList &karte, const QStringList &futter,
+                     const QStringList &bemerkungen)
+{
+    return QStringList{"Kontrollausdruck für " + name + "|12pt Arial fett kursiv", Leer,
+                       "Stammdaten:|fett unterstrichen", Leer} +
+           karte + QStringList{Leer, "Fresszeiten:|fett unterstrichen", Leer} + futter +
+           QStringList{Leer, "Bemerkungen:|fett unterstrichen", Leer} + bemerkungen +
+           QStringList{Leer, Leer, Leer, Leer, Fuss};
+}
 } // namespace
 
 TEST_F(AusgabeTest, VorschauZeigtDieSeite)
@@ -293,33 +305,14 @@ TEST_F(AusgabeTest, VorschauZeigtDieSeite)
         QStringList absaetze;
     } faelle[] = {
         {0,
-         {"Kontrollausdruck für Kaa|12pt Arial fett kursiv",
-          Leer,
-          "Stammdaten:|fett unterstrichen",
-          Leer,
-          "    Gattung:\t+Morelia|kursiv",
-          "    Farbvariante:\tJungle",
-          "    Geschlecht:\tmännlich",
-          "    Schlupfmonat:\t06/2023",
-          Leer,
-          "Fresszeiten:|fett unterstrichen",
-          Leer,
-          "   03.12.26    Ratte",
-          "   01.11.26    Maus & Küken",
-          Leer,
-          "Bemerkungen:|fett unterstrichen",
-          Leer,
-          "   05.12.26    Häutung <b>komplett</b>",
-          Leer,
-          Leer,
-          Leer,
-          Leer,
-          Fuss}},
-        {1,
-         {"Kontrollausdruck für <i>Nini</i>|12pt Arial fett kursiv", Leer, "Stammdaten:|fett unterstrichen", Leer,
-          "    Gattung:\t", "    Farbvariante:\tJungle", "    Geschlecht:\tmännlich", "    Schlupfmonat:\t06/2023",
-          Leer, "Fresszeiten:|fett unterstrichen", Leer, Leer, "Bemerkungen:|fett unterstrichen", Leer, Leer, Leer,
-          Leer, Leer, Fuss}},
+         seiteMit("Kaa",
+                  {"    Gattung:\t+Morelia|kursiv", "    Farbvariante:\tJungle", "    Geschlecht:\tmännlich",
+                   "    Schlupfmonat:\t06/2023"},
+                  {"   03.12.26    Ratte", "   01.11.26    Maus & Küken"}, {"   05.12.26    Häutung <b>komplett</b>"})},
+        {1, seiteMit("<i>Nini</i>",
+                     {"    Gattung:\t", "    Farbvariante:\tJungle", "    Geschlecht:\tmännlich",
+                      "    Schlupfmonat:\t06/2023"},
+                     {}, {})},
     };
     for (const auto &fall : faelle) {
         SCOPED_TRACE(fall.tab);
@@ -382,28 +375,10 @@ TEST(AusgabeZeilenTest, ZeilenendeImTextBleibtInSeinerZeile)
 
     QTextDocument doc;
     Druckseite::aufbauen(doc, Kontrollausdruck::absaetze(s));
-    EXPECT_EQ(seite(doc), (QStringList{"Kontrollausdruck für Ka a|12pt Arial fett kursiv",
-                                       Leer,
-                                       "Stammdaten:|fett unterstrichen",
-                                       Leer,
-                                       "    Gattung:\t+More lia|kursiv",
-                                       "    Farbvariante:\t",
-                                       "    Geschlecht:\t",
-                                       "    Schlupfmonat:\t",
-                                       Leer,
-                                       "Fresszeiten:|fett unterstrichen",
-                                       Leer,
-                                       "   03.12 26    Ratte  Maus",
-                                       "        ",
-                                       Leer,
-                                       "Bemerkungen:|fett unterstrichen",
-                                       Leer,
-                                       "   05.12.26      ",
-                                       Leer,
-                                       Leer,
-                                       Leer,
-                                       Leer,
-                                       Fuss}));
+    EXPECT_EQ(seite(doc), seiteMit("Ka a",
+                                   {"    Gattung:\t+More lia|kursiv", "    Farbvariante:\t", "    Geschlecht:\t",
+                                    "    Schlupfmonat:\t"},
+                                   {"   03.12 26    Ratte  Maus", "        "}, {"   05.12.26      "}));
 }
 
 // ---------------------------------------------------------------------------

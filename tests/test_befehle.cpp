@@ -72,6 +72,15 @@ protected:
         f.futter1->setEditText(text);
         f.ok1->click();
     }
+    // Shows the window, active, and gives `w` the keyboard focus; false where
+    // the platform gives none.
+    static bool fokus(TVivarix &f, QWidget *w)
+    {
+        f.show();
+        QApplication::setActiveWindow(&f);
+        w->setFocus();
+        return w->hasFocus();
+    }
 };
 
 // ---------------------------------------------------------------------------
@@ -147,12 +156,9 @@ TEST_F(BefehleTest, OhneDatendateiBeginnenDieDialogeImDokumentenordner)
     EXPECT_EQ(f.SaveDialog1.verzeichnis, pfad("Dokumente"));
     EXPECT_EQ(ladenOrdner(), pfad("Dokumente"));
 
-    qputenv("XDG_CONFIG_HOME", konfigVorher);
-    qputenv("XDG_DOCUMENTS_DIR", dokumenteVorher);
-    if (konfigVorher.isEmpty())
-        qunsetenv("XDG_CONFIG_HOME");
-    if (dokumenteVorher.isEmpty())
-        qunsetenv("XDG_DOCUMENTS_DIR");
+    for (const auto &[name, wert] :
+         {std::pair{"XDG_CONFIG_HOME", konfigVorher}, {"XDG_DOCUMENTS_DIR", dokumenteVorher}})
+        wert.isEmpty() ? qunsetenv(name) : qputenv(name, wert);
 }
 
 TEST_F(BefehleTest, NeuMitJaOhneDateinamenFragtNachDemNamen)
@@ -604,11 +610,9 @@ TEST_F(BefehleTest, HinzufuegenOben)
 
     f.Upd(1);
     f.Geaendert = false;
-    f.futter1->setEditText("");
-    f.ok1->click();
+    fuettern(f, "");
     EXPECT_FALSE(f.Geaendert) << "an empty input changes nothing";
-    f.futter1->setEditText("  ");
-    f.ok1->click();
+    fuettern(f, "  ");
     EXPECT_EQ(f.StringGrid1->RowCount(), 5);
     EXPECT_EQ(spalte(f.StringGrid1, 1), (QStringList{"  ", "Maus 0", "Maus 1", "Maus 2"}));
     EXPECT_EQ(f.Schlangen[1].futterAnzahl(), 4);
@@ -727,11 +731,9 @@ TEST_F(BefehleTest, DatumWaehlen)
 TEST_F(BefehleTest, PopupMenueUndZielgitter)
 {
     TVivarix &f = mitSchlangen({schlange("Vier", 4, 1)});
-    f.show();
-    QApplication::setActiveWindow(&f);
-    f.StringGrid1->setFocus();
-    ASSERT_TRUE(f.StringGrid1->hasFocus() || QApplication::focusWidget() == nullptr);
-    if (!f.StringGrid1->hasFocus())
+    const bool hatFokus = fokus(f, f.StringGrid1);
+    ASSERT_TRUE(hatFokus || QApplication::focusWidget() == nullptr);
+    if (!hatFokus)
         GTEST_SKIP() << "no keyboard focus on this platform";
     f.StringGrid1->setRow(1);
     menueOeffnen(f.StringGrid1, f.PopupMenu1);
@@ -821,10 +823,7 @@ TEST_F(BefehleTest, RechtsklickWirktAufDieGetroffeneZeileUndUnterDenZeilenAufKei
 TEST_F(BefehleTest, LoeschenUndVerschieben)
 {
     TVivarix &f = mitSchlangen({schlange("Vier", 4)});
-    f.show();
-    QApplication::setActiveWindow(&f);
-    f.StringGrid1->setFocus();
-    if (!f.StringGrid1->hasFocus())
+    if (!fokus(f, f.StringGrid1))
         GTEST_SKIP() << "no keyboard focus on this platform";
 
     f.StringGrid1->setRow(3);
@@ -877,10 +876,7 @@ TEST_F(BefehleTest, AendernUndAbbrechen)
     EXPECT_TRUE(f.Geaendert) << "cancelling still counts as a change";
 
     // The placeholder row of an empty journal has nothing to change: no half entry.
-    f.show();
-    QApplication::setActiveWindow(&f);
-    f.StringGrid1->setFocus();
-    if (f.StringGrid1->hasFocus()) {
+    if (fokus(f, f.StringGrid1)) {
         menueOeffnen(f.StringGrid1, f.PopupMenu1);
         EXPECT_FALSE(f.ndern1->isEnabled());
         f.ndern1->trigger(); // no dialog prepared: it must not open one
@@ -891,10 +887,7 @@ TEST_F(BefehleTest, AendernUndAbbrechen)
 TEST_F(BefehleTest, EnterFuegtImRichtigenJournalHinzu)
 {
     TVivarix &f = mitSchlangen({schlange("Kaa")});
-    f.show();
-    QApplication::setActiveWindow(&f);
-    f.futter1->setFocus();
-    if (!f.futter1->hasFocus())
+    if (!fokus(f, f.futter1))
         GTEST_SKIP() << "no keyboard focus on this platform";
     QTest::keyClicks(f.futter1->lineEdit(), "Maus");
     QTest::keyClick(f.futter1->lineEdit(), Qt::Key_Return);
@@ -918,10 +911,7 @@ TEST_F(BefehleTest, JederJournalbefehlAendertNurSeinenEintrag)
 {
     const TSchlangen start{bunt(1, 4, 3), bunt(2, 2, 2)};
     TVivarix &f = mitSchlangen(start);
-    f.show();
-    QApplication::setActiveWindow(&f);
-    f.StringGrid1->setFocus();
-    if (!f.StringGrid1->hasFocus())
+    if (!fokus(f, f.StringGrid1))
         GTEST_SKIP() << "no keyboard focus on this platform";
     // The card and the journals as the user expects them after each command.
     const QStringList alles = gespeichert(start[0]);
@@ -948,8 +938,7 @@ TEST_F(BefehleTest, JederJournalbefehlAendertNurSeinenEintrag)
 
     datumWaehlen(QDate(2026, 12, 1));
     QTest::mouseClick(f.datum1, Qt::LeftButton);
-    f.futter1->setEditText("Maus");
-    f.ok1->click();
+    fuettern(f, "Maus");
     fz.prepend("F 01.12.26|Maus");
     pruefe("ok1");
     f.futter2->setText("Häutung neu");
@@ -1004,13 +993,7 @@ TEST_F(BefehleTest, ErsteNeueSchlangeSchaltetAllesFrei)
     stammdaten("Kaa");
     ausloesen(f.NeueSchlange1);
     ASSERT_EQ(f.Schlangen.size(), 1u);
-    const TSchlange &r = f.Schlangen[0];
-    EXPECT_EQ(r.name(), "Kaa");
-    EXPECT_EQ(r.gattung(), "");
-    EXPECT_EQ(r.geschlecht(), "unbekannt");
-    EXPECT_EQ(r.tage(), 7);
-    EXPECT_EQ(r.bild(), "");
-    EXPECT_EQ(r.futterAnzahl(), 0);
+    EXPECT_EQ(gespeichert(f.Schlangen[0]), (QStringList{"Kaa", "Kaa", "", "", "unbekannt", "", "7", ""}));
     EXPECT_EQ(f.TabControl1->count(), 1);
     EXPECT_EQ(f.TabControl1->currentIndex(), 0);
     EXPECT_TRUE(f.Geaendert);
@@ -1228,15 +1211,11 @@ TEST_F(BefehleTest, TypischerWeg)
     EXPECT_EQ(b.mid(31, 7), QByteArray("\x06Python"));
     EXPECT_EQ(b.mid(133, 10), QByteArray("\x09unbekannt"));
     EXPECT_EQ(b.mid(208, 4), QByteArray("\x0e\x00\x00\x00", 4));
-    EXPECT_EQ(b.mid(212, 9), QByteArray("\x08"
-                                        "30.11.26"));
-    EXPECT_EQ(b.mid(212 + 9, 9), QByteArray("\x08"
-                                            "16.11.26"));
+    EXPECT_EQ(b.mid(212, 9), "\x08" + QByteArray("30.11.26"));
+    EXPECT_EQ(b.mid(212 + 9, 9), "\x08" + QByteArray("16.11.26"));
     EXPECT_EQ(b.at(212 + 27), 0) << "the end mark";
-    EXPECT_EQ(b.mid(3830, 6), QByteArray("\x05K\xfc"
-                                         "ken"));
-    EXPECT_EQ(b.mid(2021, 9), QByteArray("\x08"
-                                         "07.12.26"));
+    EXPECT_EQ(b.mid(3830, 6), QByteArray("\x05K\xfcken"));
+    EXPECT_EQ(b.mid(2021, 9), "\x08" + QByteArray("07.12.26"));
     EXPECT_EQ(b.mid(24131, 8), QByteArray("\x07H\xe4utung"));
     EXPECT_EQ(b.at(206), 0);
     EXPECT_EQ(b.at(207), 0);

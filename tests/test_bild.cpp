@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include <jpeglib.h>
@@ -68,10 +69,11 @@ QByteArray mitGroesse(QByteArray jpeg, quint16 w, quint16 h)
     return jpeg;
 }
 
-void erwarteFarbe(const QImage &bild, QColor soll, int toleranz = 6)
+// The colour at `wo`, the middle unless told.
+void erwarteFarbe(const QImage &bild, QColor soll, int toleranz = 6, std::optional<QPoint> wo = {})
 {
     ASSERT_FALSE(bild.isNull());
-    const QColor ist = bild.pixelColor(bild.width() / 2, bild.height() / 2);
+    const QColor ist = bild.pixelColor(wo.value_or(QPoint(bild.width() / 2, bild.height() / 2)));
     EXPECT_NEAR(ist.red(), soll.red(), toleranz);
     EXPECT_NEAR(ist.green(), soll.green(), toleranz);
     EXPECT_NEAR(ist.blue(), soll.blue(), toleranz);
@@ -81,20 +83,16 @@ void erwarteFarbe(const QImage &bild, QColor soll, int toleranz = 6)
 
 struct Bytes {
     QByteArray d;
-    Bytes &u16(quint16 v)
+    template <typename T>
+    Bytes &le(T v)
     {
-        char b[2];
+        char b[sizeof v];
         qToLittleEndian(v, b);
-        d.append(b, 2);
+        d.append(b, sizeof v);
         return *this;
     }
-    Bytes &u32(quint32 v)
-    {
-        char b[4];
-        qToLittleEndian(v, b);
-        d.append(b, 4);
-        return *this;
-    }
+    Bytes &u16(quint16 v) { return le(v); }
+    Bytes &u32(quint32 v) { return le(v); }
     Bytes &i16(int v) { return u16(quint16(qint16(v))); }
     Bytes &i32(qint32 v) { return u32(quint32(v)); }
 };
@@ -217,10 +215,7 @@ void erwarteEcken(const QImage &bild, int toleranz = 12)
     ASSERT_EQ(bild.size(), Bild::Sichtbar);
     for (QPoint p : {QPoint(30, 35), QPoint(90, 35), QPoint(30, 107), QPoint(90, 107)}) {
         SCOPED_TRACE(QStringLiteral("%1,%2").arg(p.x()).arg(p.y()).toStdString());
-        const QColor ist = bild.pixelColor(p), soll = ecke(p.x(), p.y());
-        EXPECT_NEAR(ist.red(), soll.red(), toleranz);
-        EXPECT_NEAR(ist.green(), soll.green(), toleranz);
-        EXPECT_NEAR(ist.blue(), soll.blue(), toleranz);
+        erwarteFarbe(bild, ecke(p.x(), p.y()), toleranz, p);
     }
 }
 

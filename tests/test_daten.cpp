@@ -76,20 +76,9 @@ TEST(Cp1252Test, JedesByteUeberstehtHinUndZurueck)
         EXPECT_EQ(Cp1252::encode(QString(QChar(u))), QByteArray(1, char(b))) << std::hex << "U+" << int(u);
     }
     // Above 0x9F the code page is Latin-1: ¤ is no euro sign, ÿ is the last.
-    for (const auto &[b, u] : std::vector<std::pair<int, char16_t>>{{0xA0, 0x00A0},
-                                                                    {0xA4, 0x00A4},
-                                                                    {0xA6, 0x00A6},
-                                                                    {0xBD, 0x00BD},
-                                                                    {0xC4, 0x00C4},
-                                                                    {0xD6, 0x00D6},
-                                                                    {0xDF, 0x00DF},
-                                                                    {0xE4, 0x00E4},
-                                                                    {0xFC, 0x00FC},
-                                                                    {0xFF, 0x00FF},
-                                                                    {0x7F, 0x007F},
-                                                                    {0x00, 0x0000}}) {
-        EXPECT_EQ(text[b].unicode(), u) << std::hex << "byte 0x" << b;
-        EXPECT_EQ(Cp1252::encode(QString(QChar(u))), QByteArray(1, char(b))) << std::hex << "U+" << int(u);
+    for (const int b : {0xA0, 0xA4, 0xA6, 0xBD, 0xC4, 0xD6, 0xDF, 0xE4, 0xFC, 0xFF, 0x7F, 0x00}) {
+        EXPECT_EQ(text[b].unicode(), char16_t(b)) << std::hex << "byte 0x" << b;
+        EXPECT_EQ(Cp1252::encode(QString(QChar(b))), QByteArray(1, char(b))) << std::hex << "U+" << b;
     }
 }
 

@@ -42,22 +42,14 @@ const QString nichtGefunden = QStringLiteral("Fehler|Optionsdatei \"options.ini\
 // The sixteen controls and commands that Activ enables and Neu disables.
 std::vector<bool> bearbeitbar(const TVivarix &w)
 {
-    return {w.StringGrid1->isEnabled(),
-            w.StringGrid2->isEnabled(),
-            w.datum1->isEnabled(),
-            w.datum2->isEnabled(),
-            w.futter1->isEnabled(),
-            w.futter2->isEnabled(),
-            w.ok1->isEnabled(),
-            w.ok2->isEnabled(),
-            w.Button1->isEnabled(),
-            w.Button2->isEnabled(),
-            w.Button3->isEnabled(),
-            w.Speichern1->isEnabled(),
-            w.SpeichernUnter1->isEnabled(),
-            w.ToolButton3->isEnabled(),
-            w.Schlangelschen1->isEnabled(),
-            w.ToolButton6->isEnabled()};
+    std::vector<bool> an;
+    for (const QWidget *e :
+         std::initializer_list<const QWidget *>{w.StringGrid1, w.StringGrid2, w.datum1, w.datum2, w.futter1, w.futter2,
+                                                w.ok1, w.ok2, w.Button1, w.Button2, w.Button3})
+        an.push_back(e->isEnabled());
+    for (const QAction *a : {w.Speichern1, w.SpeichernUnter1, w.ToolButton3, w.Schlangelschen1, w.ToolButton6})
+        an.push_back(a->isEnabled());
+    return an;
 }
 const std::vector<bool> alleAn(16, true), alleAus(16, false);
 } // namespace
@@ -460,51 +452,28 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
         QStringList meldungen;
         QStringList futter;
     };
+    const QStringList keine;
     const Fall faelle[] = {
         {"no settings file", std::nullopt, false, false, {nichtGefunden}, {}},
         {"empty settings file", QStringList{}, false, false, {}, {}},
-        {"maximize=1",
-         QStringList{"[Options]", "autoload=0", d, "remember=0", "maximize=1", "futter=Maus|Ratte"},
-         true,
-         false,
-         {},
-         {"Maus", "Ratte"}},
+        {"maximize=1", QStringList{"[Options]", "autoload=0", d, "remember=0", "maximize=1", "futter=Maus|Ratte"}, true,
+         false, keine, QStringList{"Maus", "Ratte"}},
         {"maximize=0", QStringList{"autoload=0", d, "maximize=0", "futter=Küken"}, false, false, {}, {"Küken"}},
         {"no maximize line", QStringList{"autoload=0", d, "futter=|Maus"}, false, false, {}, {"", "Maus"}},
         {"maximize=yes", QStringList{"maximize=yes"}, false, false, {}, {}},
         {"autoload with a file", QStringList{"autoload=1", d, "maximize=1", "futter=Maus"}, true, true, {}, {"Maus"}},
         {"autoload=0 with a file", QStringList{"autoload=0", d}, false, false, {}, {}},
         {"autoload with file 0", QStringList{"autoload=1", "file=0", "futter=Maus"}, false, false, {}, {"Maus"}},
-        {"autoload with a missing file",
-         QStringList{"autoload=1", "file=" + pfad("fehlt.vix"), "futter=Maus"},
-         false,
-         false,
-         {fehlt + "\n\"" + pfad("fehlt.vix") + "\""},
-         {}},
-        {"autoload with a folder",
-         start("ordner.vix"),
-         false,
-         false,
-         bericht("Ungültiger Dateiname", "ordner.vix", " ist ein Ordner"),
-         {}},
-        {"autoload with a pipe",
-         start("rohr.vix"),
-         false,
-         false,
-         bericht("Ungültiger Dateiname", "rohr.vix", " ist keine gewöhnliche Datei"),
-         {}},
-        {"autoload from a folder that is gone",
-         start("weg/drei.vix"),
-         false,
-         false,
-         bericht("Datei nicht gefunden", "weg/drei.vix", "\nDer Ordner existiert nicht mehr"),
-         {}},
-        {"autoload without a file line",
-         QStringList{"autoload=1", "maximize=1", "futter=Maus"},
-         true,
-         false,
-         {fehlt},
-         {}},
+        {"autoload with a missing file", QStringList{"autoload=1", "file=" + pfad("fehlt.vix"), "futter=Maus"}, false,
+         false, QStringList{fehlt + "\n\"" + pfad("fehlt.vix") + "\""}, keine},
+        {"autoload with a folder", start("ordner.vix"), false, false,
+         bericht("Ungültiger Dateiname", "ordner.vix", " ist ein Ordner"), keine},
+        {"autoload with a pipe", start("rohr.vix"), false, false,
+         bericht("Ungültiger Dateiname", "rohr.vix", " ist keine gewöhnliche Datei"), keine},
+        {"autoload from a folder that is gone", start("weg/drei.vix"), false, false,
+         bericht("Datei nicht gefunden", "weg/drei.vix", "\nDer Ordner existiert nicht mehr"), keine},
+        {"autoload without a file line", QStringList{"autoload=1", "maximize=1", "futter=Maus"}, true, false,
+         QStringList{fehlt}, keine},
     };
     // Each case twice: as the window starts by itself, and as the program
     // starts it, with the collection read ahead while the window is built.

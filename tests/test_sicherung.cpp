@@ -102,8 +102,7 @@ public:
     int ftruncate(int fd, off_t l) override { return merken("ftruncate", fd) ? -1 : Systemaufrufe::ftruncate(fd, l); }
     int fchmod(int fd, mode_t m) override
     {
-        aufrufe.push_back({"fchmod", fd, {}, 0, m});
-        return scheitert("fchmod") ? -1 : Systemaufrufe::fchmod(fd, m);
+        return merken({"fchmod", fd, {}, 0, m}) ? -1 : Systemaufrufe::fchmod(fd, m);
     }
     int fchown(int fd, uid_t u, gid_t g) override
     {
@@ -111,23 +110,19 @@ public:
     }
     int linkat(int vo, const char *v, int no, const char *n, int f) override
     {
-        aufrufe.push_back({"linkat", -1, std::string(v) + " -> " + n, f, 0});
-        return scheitert("linkat") ? -1 : Systemaufrufe::linkat(vo, v, no, n, f);
+        return merken({"linkat", -1, std::string(v) + " -> " + n, f, 0}) ? -1 : Systemaufrufe::linkat(vo, v, no, n, f);
     }
     int renameat(int vo, const char *v, int no, const char *n) override
     {
-        aufrufe.push_back({"renameat", -1, std::string(v) + " -> " + n, 0, 0});
-        return scheitert("renameat") ? -1 : Systemaufrufe::renameat(vo, v, no, n);
+        return merken({"renameat", -1, std::string(v) + " -> " + n, 0, 0}) ? -1 : Systemaufrufe::renameat(vo, v, no, n);
     }
     int unlinkat(int o, const char *n, int f) override
     {
-        aufrufe.push_back({"unlinkat", o, n, f, 0});
-        return scheitert("unlinkat") ? -1 : Systemaufrufe::unlinkat(o, n, f);
+        return merken({"unlinkat", o, n, f, 0}) ? -1 : Systemaufrufe::unlinkat(o, n, f);
     }
     int fsetxattr(int fd, const char *n, const void *w, size_t l, int f) override
     {
-        aufrufe.push_back({"fsetxattr", fd, n, f, 0});
-        return scheitert("fsetxattr") ? -1 : Systemaufrufe::fsetxattr(fd, n, w, l, f);
+        return merken({"fsetxattr", fd, n, f, 0}) ? -1 : Systemaufrufe::fsetxattr(fd, n, w, l, f);
     }
     ssize_t getdents(int fd, void *z, size_t n) override
     {
@@ -135,8 +130,7 @@ public:
     }
     int mkdir(const char *n, mode_t m) override
     {
-        aufrufe.push_back({"mkdir", -1, n, 0, m});
-        return scheitert("mkdir") ? -1 : Systemaufrufe::mkdir(n, m);
+        return merken({"mkdir", -1, n, 0, m}) ? -1 : Systemaufrufe::mkdir(n, m);
     }
 
     // The names the calls `was` were given, in order.
@@ -172,12 +166,13 @@ public:
     }
 
 private:
-    bool merken(const char *was, int fd)
+    bool merken(const char *was, int fd) { return merken({was, fd, {}, 0, 0}); }
+    bool merken(const Aufruf &a)
     {
-        aufrufe.push_back({was, fd, {}, 0, 0});
-        return scheitert(was);
+        aufrufe.push_back(a);
+        return scheitert(a.was);
     }
-    bool scheitert(const char *was)
+    bool scheitert(const std::string &was)
     {
         if (fehlerBei != was || nach-- != 0)
             return false;
