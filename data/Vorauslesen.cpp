@@ -1,6 +1,5 @@
 #include "data/Vorauslesen.h"
 
-#include "data/Cp1252.h"
 #include "data/Datendatei.h"
 #include "data/Einlesen.h"
 #include "data/Fortschritt.h"
@@ -8,6 +7,7 @@
 
 #include <QFile>
 #include <chrono>
+#include <memory>
 #include <system_error>
 #include <sys/stat.h>
 
@@ -99,11 +99,14 @@ std::optional<Vorauslesen::Anfang> Vorauslesen::anfangLesen(const QString &pfad,
     const auto n = std::min<std::uint64_t>(a.anzahl, std::uint64_t(anfangsNamen));
     a.namen.reserve(qsizetype(n));
     a.namen << a.erste.name();
-    std::uint8_t feld[TSchlange::NameKap + 1];
+    // Each name field read into one scratch record, so the record's own
+    // accessor decodes it.
+    auto feld = std::make_unique<TSchlange>();
     for (std::uint64_t i = 1; i < n; ++i) {
-        if (!ganzLesen(datei.deskriptor(), feld, sizeof feld, i * TSchlange::Groesse + TSchlange::OffName))
+        if (!ganzLesen(datei.deskriptor(), feld->data() + TSchlange::OffName, TSchlange::NameKap + 1,
+                       i * TSchlange::Groesse + TSchlange::OffName))
             return std::nullopt;
-        a.namen << Cp1252::decode(feld + 1, std::min<std::size_t>(feld[0], TSchlange::NameKap));
+        a.namen << feld->name();
     }
     return a;
 }
