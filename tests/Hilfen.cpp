@@ -1,9 +1,14 @@
 #include "Hilfen.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QThreadPool>
 #include <QFile>
+#include <chrono>
 #include <cstdlib>
+#include <dirent.h>
 #include <stdexcept>
+#include <thread>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -92,4 +97,29 @@ QStringList OrdnerTest::eintraege(const QString &ordner) const
                         .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     l.sort();
     return l;
+}
+
+namespace {
+int faeden()
+{
+    DIR *d = ::opendir("/proc/self/task");
+    if (!d)
+        return 1;
+    int n = 0;
+    while (const dirent *e = ::readdir(d))
+        n += e->d_name[0] != '.';
+    ::closedir(d);
+    return n;
+}
+} // namespace
+
+int testsAusfuehren(std::unique_ptr<QCoreApplication> app, int &argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    const int ergebnis = RUN_ALL_TESTS();
+    QThreadPool::globalInstance()->waitForDone(); // the pool goes with the application
+    app.reset();
+    for (int i = 0; i < 500 && faeden() > 1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return ergebnis;
 }

@@ -8,8 +8,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 #include <ostream>
+
+class QCoreApplication;
 
 // Readable texts in failure messages.
 inline void PrintTo(const QString &s, std::ostream *os)
@@ -52,6 +55,13 @@ int alsNobody(const std::function<int()> &f);
 
 // Runs `f` in a forked child and returns its exit code (255 on a crash).
 int imKind(const std::function<int()> &f);
+
+// Runs the tests with the application `app` while it lives, then ends Qt's
+// pooled threads and waits (up to five seconds) until the main thread is the
+// only one left. A thread that has only just been joined is still tearing
+// itself down for a moment, and the leak check that runs at exit under the
+// sanitizer crashes when it stops a thread that is vanishing under it.
+int testsAusfuehren(std::unique_ptr<QCoreApplication> app, int &argc, char **argv);
 
 // Built with AddressSanitizer: it reserves terabytes of address space at start,
 // so a test that limits the address space leaves it no room to allocate.

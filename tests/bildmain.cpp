@@ -1,5 +1,6 @@
 // The main of the picture tests: a QGuiApplication and nothing of the widgets,
 // so this program proves that loading pictures stands on QtGui alone.
+#include "Hilfen.h"
 #include "bild/Metadatei.h"
 
 #include <QGuiApplication>
@@ -9,9 +10,8 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    auto app = std::make_unique<QGuiApplication>(argc, argv);
     // The picture helper as built, not beside this test program.
     Metadatei::helferSetzen(QStringLiteral(VIVARIX_BILDHELFER));
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testsAusfuehren(std::move(app), argc, argv);
 }

@@ -1,3 +1,4 @@
+#include "Hilfen.h"
 #include "bild/Metadatei.h"
 #include "output/ui/Druckmodul.h"
 
@@ -11,7 +12,7 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    auto app = std::make_unique<QApplication>(argc, argv);
     // What saves keep in the cache folder stays in a folder of this run, open
     // to all like /tmp, so that tests run as another user find theirs in it.
     QTemporaryDir cache;
@@ -21,6 +22,5 @@ int main(int argc, char **argv)
     // The picture helper as built, not beside this test program.
     Metadatei::helferSetzen(QStringLiteral(VIVARIX_BILDHELFER));
     Druckmodul::pfadSetzen(QStringLiteral(VIVARIX_DRUCKMODUL)); // likewise the print library
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testsAusfuehren(std::move(app), argc, argv);
 }
