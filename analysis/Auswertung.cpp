@@ -75,77 +75,128 @@ bool schaltjahr(int jahr)
 }
 
 // The journal dates of one evaluation, read with one "today": the window's
-// years and the months' lengths are looked up, not computed per date.
+// years, their leap days and the valid days of each month are looked up, not
+// computed per date. The tables reach over every value the bytes of a slot can
+// give, so that bytes which are no date index them harmlessly before they are
+// found out.
 struct Leser {
     Jahrhundertfenster fenster;
-    std::array<int, 100> jahrSchluessel;  // schluessel(year of yy, 0, 0) for yy = 00..99
-    std::array<std::uint8_t, 100> tageIm; // days of month 0..99 (0: no month), February with its 29th
+    std::array<int, 256> jahrSchluessel{};  // schluessel(year of yy, 0, 0) for yy = 00..99
+    std::array<std::uint8_t, 256> schalt{}; // 1 when the year of yy has a 29th of February
+    // Per month * 32 + day (both 0..99): bit 0 set for a day of a common year,
+    // bit 1 for a day of a leap year; the 29th of February has only the second.
+    std::array<std::uint8_t, 4096> gueltig{};
 
-    explicit Leser(year diesesJahr) : fenster(int(diesesJahr)), tageIm{}
+    explicit Leser(year diesesJahr) : fenster(int(diesesJahr))
     {
-        for (int yy = 0; yy < 100; ++yy)
+        for (int yy = 0; yy < 100; ++yy) {
             jahrSchluessel[std::size_t(yy)] = schluessel(fenster.jahr(yy), 0, 0);
-        const std::uint8_t tage[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-        std::copy(std::begin(tage), std::end(tage), tageIm.begin() + 1);
+            schalt[std::size_t(yy)] = schaltjahr(fenster.jahr(yy));
+        }
+        const unsigned tage[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        for (unsigned monat = 1; monat <= 12; ++monat)
+            for (unsigned tag = 1; tag <= tage[monat - 1]; ++tag)
+                gueltig[monat * 32 + tag] = 3;
+        gueltig[2 * 32 + 29] = 2;
     }
 
-    // The form the journal commands write, "dd.mm.yy", read as one 64-bit
-    // word: the six digits and both points are checked with one addition
-    // (each byte, less what it should be, must stay below its bound), and the
-    // three numbers come out of one multiplication. False for anything else,
-    // which then goes the general way.
-    bool schnell(const std::uint8_t *z, int &s) const
+    // The form the journal commands write, "dd.mm.yy", read as one 64-bit word
+    // without a branch: the three numbers come out of one multiplication, and
+    // `form` is 0 only when the six digits and both points are there (each
+    // byte, less what it should be, stays below its bound).
+    struct Teile {
+        std::uint64_t form;
+        unsigned monatTag; // month * 32 + day
+        unsigned yy;
+    };
+    static Teile zerlegen(const std::uint8_t *zeichen)
     {
         std::uint64_t x;
-        std::memcpy(&x, z, 8);
+        std::memcpy(&x, zeichen, 8);
         if constexpr (std::endian::native != std::endian::little)
             x = __builtin_bswap64(x);
         // Digits become 0..9 and points 0; everything else something larger.
         const std::uint64_t t = x ^ 0x30302E30302E3030ull;
         // Per byte: 0x76 carries a digit's value of 10 or more into the top bit, 0x7F a point's 1 or more.
-        if (((t | (t + 0x76767F76767F7676ull)) & 0x8080808080808080ull) != 0)
-            return false;
+        const std::uint64_t form = (t | (t + 0x76767F76767F7676ull)) & 0x8080808080808080ull;
         const std::uint64_t paare = t * 10 + (t >> 8); // tens and units of each pair, in its first byte
-        const unsigned tag = unsigned(paare & 0xFF), monat = unsigned(paare >> 24) & 0xFF,
-                       yy = unsigned(paare >> 48) & 0xFF;
-        if (tag - 1 >= tageIm[monat])
-            return false;
-        const unsigned monatTag = monat * 32 + tag;
-        s = jahrSchluessel[yy] + int(monatTag);
-        // Only the 29th of February asks the calendar.
-        return monatTag != 2 * 32 + 29 || schaltjahr(s >> 9);
+        const unsigned tag = unsigned(paare & 0xFF), monat = unsigned(paare >> 24) & 0xFF;
+        return {form, (monat * 32 + tag) & 4095u, unsigned(paare >> 48) & 0xFF};
     }
+    // 1 when the parts name a day of the calendar, else 0.
+    unsigned tagDa(const Teile &t) const { return unsigned(gueltig[t.monatTag] >> schalt[t.yy]) & 1u; }
+    int schluesselVon(const Teile &t) const { return jahrSchluessel[t.yy] + int(t.monatTag); }
 
-    // The ordering key of a date's bytes; false when they are no date.
-    bool lesen(const std::uint8_t *z, std::size_t n, int &s) const
+    // The ordering key of the date in a slot; false when it is no date.
+    bool lesen(const std::uint8_t *slot, int &s) const
     {
-        if (n == 8 && schnell(z, s))
+        const std::size_t n = std::min<std::size_t>(slot[0], TSchlange::DatumKap);
+        const Teile t = zerlegen(slot + 1);
+        if (n == TSchlange::DatumKap && t.form == 0 && tagDa(t)) {
+            s = schluesselVon(t);
             return true;
-        const auto d = Auswertung::lesen(std::string_view(reinterpret_cast<const char *>(z), n), fenster);
+        }
+        const auto d = Auswertung::lesen(std::string_view(reinterpret_cast<const char *>(slot + 1), n), fenster);
         if (d)
             s = schluessel(int(d->year()), unsigned(d->month()), unsigned(d->day()));
         return d.has_value();
     }
 };
 
-// Reads the date bytes in place, in one pass up to the journal's end: a check
-// over thousands of snakes with two hundred feedings each must not build a
-// string per date.
+// The latest feeding of a record, read in place in one pass up to the
+// journal's end: a check over thousands of snakes with two hundred feedings
+// each must not build a string per date, nor branch on one. Every date is
+// taken in the fixed form, what speaks against that form gathered, and the
+// greatest key kept; only a journal with a date in another form (or none) is
+// read again, the general way, which also names the first date that is none.
 std::optional<year_month_day> letzte(const TSchlange &s, const Leser &leser)
 {
-    const std::uint8_t *slot = s.data() + TSchlange::OffFutterDatum;
-    const std::uint8_t *const ende = slot + DatumFeld * TSchlange::Slots;
-    if (slot[0] == 0)
+    const std::uint8_t *const anfang = s.data() + TSchlange::OffFutterDatum;
+    const std::uint8_t *const ende = anfang + DatumFeld * TSchlange::Slots;
+    if (anfang[0] == 0)
         return std::nullopt;
     int spaeteste = INT_MIN;
-    for (; slot != ende && slot[0] != 0; slot += DatumFeld) {
-        const std::size_t laenge = std::min<std::size_t>(slot[0], TSchlange::DatumKap);
-        int d;
-        if (!leser.lesen(slot + 1, laenge, d))
-            throw EUnlesbaresDatum(Cp1252::decode(slot + 1, laenge), s.name());
-        spaeteste = std::max(spaeteste, d);
+    std::uint64_t form = 0;
+    unsigned tage = 1, kuerzeste = UINT_MAX;
+    for (const std::uint8_t *slot = anfang; slot != ende && slot[0] != 0; slot += DatumFeld) {
+        const Leser::Teile t = Leser::zerlegen(slot + 1);
+        form |= t.form;
+        tage &= leser.tagDa(t);
+        kuerzeste = std::min<unsigned>(kuerzeste, slot[0]);
+        spaeteste = std::max(spaeteste, leser.schluesselVon(t));
+    }
+    if (form != 0 || tage == 0 || kuerzeste < TSchlange::DatumKap) {
+        spaeteste = INT_MIN;
+        for (const std::uint8_t *slot = anfang; slot != ende && slot[0] != 0; slot += DatumFeld) {
+            int d;
+            if (!leser.lesen(slot, d))
+                throw EUnlesbaresDatum(Cp1252::decode(slot + 1, std::min<std::size_t>(slot[0], TSchlange::DatumKap)),
+                                       s.name());
+            spaeteste = std::max(spaeteste, d);
+        }
     }
     return ausSchluessel(spaeteste);
+}
+
+// Walks the records in tab order, the name and the feeding dates of the
+// record a few ahead already asked of memory: the records lie 44 KB apart, so
+// the processor's own prefetching starts afresh at each and would otherwise
+// wait for every first line of a journal.
+template <typename F>
+void durchlaufen(const TSchlangen &schlangen, F f)
+{
+    constexpr std::size_t Voraus = 2;
+    constexpr std::size_t Linie = 64;
+    for (std::size_t i = 0; i < schlangen.size(); ++i) {
+        if (i + Voraus < schlangen.size()) {
+            const std::uint8_t *r = schlangen[i + Voraus].data();
+            __builtin_prefetch(r);
+            for (std::size_t o = TSchlange::OffFutterDatum;
+                 o < TSchlange::OffFutterDatum + DatumFeld * TSchlange::Slots; o += Linie)
+                __builtin_prefetch(r + o);
+        }
+        f(i, schlangen[i]);
+    }
 }
 
 struct Wert {
@@ -248,24 +299,24 @@ Ergebnis FressCheck(const TSchlangen &schlangen, year_month_day heute)
     const Leser leser(heute.year());
     const sys_days tag{heute};
     std::vector<Wert> ueberfaellig;
-    for (std::size_t i = 0; i < schlangen.size(); ++i) {
-        const auto letzteFuetterung = letzte(schlangen[i], leser);
-        const std::int32_t intervall = schlangen[i].tage();
+    std::vector<QString> namen(schlangen.size());
+    durchlaufen(schlangen, [&](std::size_t i, const TSchlange &s) {
+        const auto letzteFuetterung = letzte(s, leser);
+        const std::int32_t intervall = s.tage();
         if (!letzteFuetterung || intervall == 0)
-            continue;
+            return;
         const std::int64_t wert = std::int64_t((tag - sys_days{*letzteFuetterung}).count()) - intervall;
-        if (wert >= 1)
+        if (wert >= 1) {
             ueberfaellig.push_back({wert, int(i)});
-    }
+            namen[i] = s.name(); // while the record is at hand
+        }
+    });
     aufsteigend(ueberfaellig);
 
     Ergebnis e;
-    std::vector<QString> namen(schlangen.size());
     e.balken.reserve(ueberfaellig.size());
-    for (const Wert &w : ueberfaellig) {
-        namen[std::size_t(w.index)] = schlangen[std::size_t(w.index)].name();
+    for (const Wert &w : ueberfaellig)
         e.balken.push_back({w.wert, namen[std::size_t(w.index)], CheckFarbe(w.wert)});
-    }
     e.zeilen.reserve(ueberfaellig.size());
     absteigend(ueberfaellig, [&](const Wert &w) {
         e.zeilen.push_back(zeile(w.index, namen[std::size_t(w.index)], u": seit ", QString::number(w.wert),
@@ -279,24 +330,25 @@ Ergebnis FressTermine(const TSchlangen &schlangen, year_month_day heute)
     const Leser leser(heute.year());
     const sys_days tag{heute};
     std::vector<Wert> termine;
-    for (std::size_t i = 0; i < schlangen.size(); ++i) {
-        const auto letzteFuetterung = letzte(schlangen[i], leser);
-        const std::int32_t intervall = schlangen[i].tage();
+    std::vector<QString> namen(schlangen.size());
+    durchlaufen(schlangen, [&](std::size_t i, const TSchlange &s) {
+        const auto letzteFuetterung = letzte(s, leser);
+        const std::int32_t intervall = s.tage();
         std::int64_t wert = 0; // never fed: feed at once, interval or not
         if (letzteFuetterung) {
             if (intervall == 0)
-                continue; // no interval: not in the schedule
+                return; // no interval: not in the schedule
             wert = std::max<std::int64_t>(0, intervall + std::int64_t((sys_days{*letzteFuetterung} - tag).count()));
         }
         termine.push_back({wert, int(i)});
-    }
+        namen[i] = s.name(); // while the record is at hand
+    });
     aufsteigend(termine);
 
     Ergebnis e;
-    std::vector<QString> namen(schlangen.size());
     e.zeilen.reserve(termine.size());
     for (const Wert &w : termine) {
-        const QString &name = namen[std::size_t(w.index)] = schlangen[std::size_t(w.index)].name();
+        const QString &name = namen[std::size_t(w.index)];
         if (w.wert == 0)
             e.zeilen.push_back(zeile(w.index, name, u": sollte ", QStringLiteral("sofort"), u" gefüttert werden !"));
         else
@@ -314,13 +366,16 @@ std::vector<Platz> FressParade(const TSchlangen &schlangen)
 {
     std::vector<Wert> anzahlen;
     anzahlen.reserve(schlangen.size());
-    for (std::size_t i = 0; i < schlangen.size(); ++i)
-        anzahlen.push_back({schlangen[i].futterAnzahl(), int(i)});
+    std::vector<QString> namen(schlangen.size());
+    durchlaufen(schlangen, [&](std::size_t i, const TSchlange &s) {
+        anzahlen.push_back({s.futterAnzahl(), int(i)});
+        namen[i] = s.name();
+    });
     aufsteigend(anzahlen);
     std::vector<Platz> plaetze;
     plaetze.reserve(anzahlen.size());
     absteigend(anzahlen, [&](const Wert &w) {
-        plaetze.push_back({int(plaetze.size()) + 1, w.index, int(w.wert), schlangen[std::size_t(w.index)].name()});
+        plaetze.push_back({int(plaetze.size()) + 1, w.index, int(w.wert), std::move(namen[std::size_t(w.index)])});
     });
     return plaetze;
 }
