@@ -62,11 +62,11 @@ std::optional<year_month_day> lesen(std::string_view t, const Jahrhundertfenster
 // Orders dates as the calendar does: by year, then month, then day.
 constexpr int schluessel(int jahr, unsigned monat, unsigned tag)
 {
-    return jahr * 512 + int(monat * 32 + tag);
+    return jahr * 2048 + int(monat * 128 + tag);
 }
 year_month_day ausSchluessel(int s)
 {
-    return year_month_day{year{s >> 9}, month{unsigned(s >> 5) & 15u}, day{unsigned(s) & 31u}};
+    return year_month_day{year{s >> 11}, month{unsigned(s >> 7) & 15u}, day{unsigned(s) & 127u}};
 }
 
 bool schaltjahr(int jahr)
@@ -83,9 +83,9 @@ struct Leser {
     Jahrhundertfenster fenster;
     std::array<int, 256> jahrSchluessel{};  // schluessel(year of yy, 0, 0) for yy = 00..99
     std::array<std::uint8_t, 256> schalt{}; // 1 when the year of yy has a 29th of February
-    // Per month * 32 + day (both 0..99): bit 0 set for a day of a common year,
+    // Per month * 128 + day (both 0..99): bit 0 set for a day of a common year,
     // bit 1 for a day of a leap year; the 29th of February has only the second.
-    std::array<std::uint8_t, 4096> gueltig{};
+    std::array<std::uint8_t, 16384> gueltig{};
 
     explicit Leser(year diesesJahr) : fenster(int(diesesJahr))
     {
@@ -96,8 +96,8 @@ struct Leser {
         const unsigned tage[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
         for (unsigned monat = 1; monat <= 12; ++monat)
             for (unsigned tag = 1; tag <= tage[monat - 1]; ++tag)
-                gueltig[monat * 32 + tag] = 3;
-        gueltig[2 * 32 + 29] = 2;
+                gueltig[monat * 128 + tag] = 3;
+        gueltig[2 * 128 + 29] = 2;
     }
 
     // The form the journal commands write, "dd.mm.yy", read as one 64-bit word
@@ -106,7 +106,7 @@ struct Leser {
     // byte, less what it should be, stays below its bound).
     struct Teile {
         std::uint64_t form;
-        unsigned monatTag; // month * 32 + day
+        unsigned monatTag; // month * 128 + day: a day past 31 never reaches the next month
         unsigned yy;
     };
     static Teile zerlegen(const std::uint8_t *zeichen)
@@ -121,7 +121,7 @@ struct Leser {
         const std::uint64_t form = (t | (t + 0x76767F76767F7676ull)) & 0x8080808080808080ull;
         const std::uint64_t paare = t * 10 + (t >> 8); // tens and units of each pair, in its first byte
         const unsigned tag = unsigned(paare & 0xFF), monat = unsigned(paare >> 24) & 0xFF;
-        return {form, (monat * 32 + tag) & 4095u, unsigned(paare >> 48) & 0xFF};
+        return {form, (monat * 128 + tag) & 16383u, unsigned(paare >> 48) & 0xFF};
     }
     // 1 when the parts name a day of the calendar, else 0.
     unsigned tagDa(const Teile &t) const { return unsigned(gueltig[t.monatTag] >> schalt[t.yy]) & 1u; }

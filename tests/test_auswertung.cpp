@@ -81,10 +81,16 @@ TEST(JournalDatum, KurzeJahreImFensterLangeWieGeschrieben)
     struct Fall {
         const char *text;
         int diesesJahr;
-        QDate erwartet; // invalid: unreadable
+        QDate erwartet;  // invalid: unreadable
+        int laenge = -1; // the slot's length byte, when not the text's own: only the record is read
     };
     const Fall faelle[] = {
         {"05.12.26", 2026, QDate(2026, 12, 5)},
+        {"05.12.26", 2026, QDate(2026, 12, 5), 9}, // a length past the field reads the field
+        {"05.12.26", 2026, QDate(2026, 12, 5), 255},
+        {"05.12.26", 2026, QDate(2002, 12, 5), 7}, // the bytes behind the length are not the date's
+        {"05.12.2x", 2026, QDate(2002, 12, 5), 7},
+        {"05.12.2x", 2026, QDate()},
         {"01.02.75", 2026, QDate(2075, 2, 1)},
         {"01.02.76", 2026, QDate(1976, 2, 1)},
         {"31.12.99", 2026, QDate(1999, 12, 31)},
@@ -95,6 +101,33 @@ TEST(JournalDatum, KurzeJahreImFensterLangeWieGeschrieben)
         {"29.02.00", 2026, QDate(2000, 2, 29)},
         {"29.02.26", 2026, QDate()},
         {"29.02.24", 2026, QDate(2024, 2, 29)},
+        {"29.02.00", 2060, QDate()}, // 2100: not a leap year
+        {"28.02.00", 2060, QDate(2100, 2, 28)},
+        {"29.02.96", 2026, QDate(1996, 2, 29)},
+        {"29.02.97", 2026, QDate()},
+        {"01.01.00", 2050, QDate(2000, 1, 1)},
+        {"31.12.99", 2050, QDate(2099, 12, 31)},
+        {"31.12.26", 2026, QDate(2026, 12, 31)},
+        {"30.04.26", 2026, QDate(2026, 4, 30)},
+        {"31.11.26", 2026, QDate()},
+        {"0:.01.26", 2026, QDate()}, // the characters right after '9' and before '0', in every place
+        {"/1.01.26", 2026, QDate()},
+        {"01.1:.26", 2026, QDate()},
+        {"01./1.26", 2026, QDate()},
+        {"01.01.2:", 2026, QDate()},
+        {"01.01./6", 2026, QDate()},
+        {"01/01.26", 2026, QDate()},
+        {"01.01-26", 2026, QDate()},
+        {"01\xAE"
+         "01.26",
+         2026, QDate()}, // '.' with its top bit set
+        {"\xB0"
+         "1.01.26",
+         2026, QDate()}, // '0' with its top bit set
+        {"99.99.99", 2026, QDate()},
+        {"33.01.26", 2026, QDate()}, // days past 31 are no days of the next month
+        {"60.01.26", 2026, QDate()},
+        {"99.01.26", 2026, QDate()},
         {"31.01.26", 2026, QDate(2026, 1, 31)},
         {"28.02.26", 2026, QDate(2026, 2, 28)},
         {"30.02.24", 2026, QDate()},
@@ -132,16 +165,24 @@ TEST(JournalDatum, KurzeJahreImFensterLangeWieGeschrieben)
         return d ? QDate(int(d->year()), int(unsigned(d->month())), int(unsigned(d->day()))) : QDate();
     };
     for (const Fall &f : faelle) {
-        EXPECT_EQ(alsQDate(DatumLesen(f.text, year{f.diesesJahr})), f.erwartet) << f.text;
-        // The same text read from a record's journal, where it fits one.
+        SCOPED_TRACE(testing::Message() << f.text << " length byte " << f.laenge);
+        if (f.laenge < 0) {
+            EXPECT_EQ(alsQDate(DatumLesen(f.text, year{f.diesesJahr})), f.erwartet);
+        }
+        // The same bytes read from a record's journal, where they fit one.
         if (std::strlen(f.text) == 0 || std::strlen(f.text) > TSchlange::DatumKap)
             continue;
-        const TSchlange s = schlange("A", 7, {f.text});
+        TSchlange s = schlange("A", 7, {});
+        std::uint8_t *slot = s.data() + TSchlange::OffFutterDatum;
+        slot[0] = std::uint8_t(f.laenge < 0 ? int(std::strlen(f.text)) : f.laenge);
+        std::memcpy(slot + 1, f.text, std::strlen(f.text));
         try {
-            EXPECT_EQ(alsQDate(LetzteFuetterung(s, year{f.diesesJahr})), f.erwartet) << f.text;
+            const auto d = LetzteFuetterung(s, year{f.diesesJahr});
+            EXPECT_TRUE(f.erwartet.isValid()) << "taken for a date";
+            EXPECT_EQ(alsQDate(d), f.erwartet);
         } catch (const EUnlesbaresDatum &e) {
-            EXPECT_FALSE(f.erwartet.isValid()) << f.text;
-            EXPECT_EQ(e.datum(), f.text);
+            EXPECT_FALSE(f.erwartet.isValid());
+            EXPECT_EQ(e.datum(), s.futterDatum(0));
         }
     }
 }
@@ -155,7 +196,9 @@ TEST(FressCheckUndTermine, GrenzenEinerSchlange)
         std::optional<std::int64_t> check;  // days overdue; 0: not listed
         std::optional<std::int64_t> termin; // days to the next feeding; -1: not listed
     };
-    const std::optional<std::int64_t> kein; // not asked of that evaluation
+    const std::optional<std::int64_t> kein;                             // not asked of that evaluation
+    QStringList alle(TSchlange::Slots - 1, QStringLiteral("01.03.26")); // no end mark: every slot is read
+    alle << QStringLiteral("02.03.26");
     const Fall faelle[] = {
         {"exactly the interval", 7, {vor(7)}, 0, 0},
         {"one day more", 7, {vor(8)}, 1, kein},
@@ -167,6 +210,7 @@ TEST(FressCheckUndTermine, GrenzenEinerSchlange)
          {"10.03.26", "01.03.26", "11.03.26"},
          QDate(2026, 3, 11).daysTo(heuteQ) - 7,
          kein},
+        {"latest in the last of all 201 slots", 7, alle, QDate(2026, 3, 2).daysTo(heuteQ) - 7, kein},
         {"fed after today", 7, {vor(-3)}, 0, 10},
         {"year 75 lies ahead", 7, {"01.01.75"}, 0, kein},
         {"year 76 lies behind", 7, {"01.01.76"}, QDate(1976, 1, 1).daysTo(heuteQ) - 7, kein},
@@ -274,6 +318,10 @@ TEST(Auswertung, UnlesbaresDatumBeendetBeideAuswertungen)
         }
     }
     EXPECT_NO_THROW(FressCheck({hinterEnde}, heute));
+    // The last of all 201 slots is read, also behind two hundred readable dates.
+    QStringList voll(TSchlange::MaxEintraege, vor(1));
+    voll << QStringLiteral("31.02.26");
+    EXPECT_THROW(FressTermine({schlange("D", 7, voll)}, heute), EUnlesbaresDatum);
 }
 
 TEST(FressParade, PlaetzeGleichstaendeUndListe)
