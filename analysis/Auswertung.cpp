@@ -227,7 +227,7 @@ void absteigend(const std::vector<Wert> &w, F f)
 }
 
 // The name in bold, then `mitte`, then the highlighted span, then `schluss`.
-Zeile zeile(int index, const QString &name, QStringView mitte, const QString &hervorgehoben, QStringView schluss)
+Zeile zeile(int index, const QString &name, QStringView mitte, QStringView hervorgehoben, QStringView schluss)
 {
     Zeile z;
     z.index = index;
@@ -239,6 +239,21 @@ Zeile zeile(int index, const QString &name, QStringView mitte, const QString &he
     const int n = int(name.size());
     z.spannen = {{{0, n, false}, {n + int(mitte.size()), int(hervorgehoben.size()), true}}};
     return z;
+}
+
+// A number's decimal digits, written into `platz` rather than a string of
+// their own: ten thousand lines need no ten thousand strings for them.
+QStringView ziffern(std::int64_t wert, std::array<char16_t, 24> &platz)
+{
+    std::size_t p = platz.size();
+    std::uint64_t rest = wert < 0 ? 0 - std::uint64_t(wert) : std::uint64_t(wert);
+    do {
+        platz[--p] = char16_t(u'0' + rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (wert < 0)
+        platz[--p] = u'-';
+    return QStringView(platz.data() + p, qsizetype(platz.size() - p));
 }
 
 } // namespace
@@ -313,15 +328,17 @@ Ergebnis FressCheck(const TSchlangen &schlangen, year_month_day heute)
     });
     aufsteigend(ueberfaellig);
 
+    // Each name is read once: into its line, then handed on to its bar.
     Ergebnis e;
-    e.balken.reserve(ueberfaellig.size());
-    for (const Wert &w : ueberfaellig)
-        e.balken.push_back({w.wert, namen[std::size_t(w.index)], CheckFarbe(w.wert)});
+    std::array<char16_t, 24> platz;
     e.zeilen.reserve(ueberfaellig.size());
     absteigend(ueberfaellig, [&](const Wert &w) {
-        e.zeilen.push_back(zeile(w.index, namen[std::size_t(w.index)], u": seit ", QString::number(w.wert),
+        e.zeilen.push_back(zeile(w.index, namen[std::size_t(w.index)], u": seit ", ziffern(w.wert, platz),
                                  w.wert == 1 ? u" Tag überfällig !" : u" Tagen überfällig !"));
     });
+    e.balken.reserve(ueberfaellig.size());
+    for (const Wert &w : ueberfaellig)
+        e.balken.push_back({w.wert, std::move(namen[std::size_t(w.index)]), CheckFarbe(w.wert)});
     return e;
 }
 
@@ -345,19 +362,21 @@ Ergebnis FressTermine(const TSchlangen &schlangen, year_month_day heute)
     });
     aufsteigend(termine);
 
+    // Each name is read once: into its line, then handed on to its bar.
     Ergebnis e;
+    std::array<char16_t, 24> platz;
     e.zeilen.reserve(termine.size());
     for (const Wert &w : termine) {
         const QString &name = namen[std::size_t(w.index)];
         if (w.wert == 0)
-            e.zeilen.push_back(zeile(w.index, name, u": sollte ", QStringLiteral("sofort"), u" gefüttert werden !"));
+            e.zeilen.push_back(zeile(w.index, name, u": sollte ", u"sofort", u" gefüttert werden !"));
         else
-            e.zeilen.push_back(zeile(w.index, name, u": sollte in ", QString::number(w.wert),
+            e.zeilen.push_back(zeile(w.index, name, u": sollte in ", ziffern(w.wert, platz),
                                      w.wert == 1 ? u" Tag gefüttert werden !" : u" Tagen gefüttert werden !"));
     }
     e.balken.reserve(termine.size());
     absteigend(termine, [&](const Wert &w) {
-        e.balken.push_back({w.wert, namen[std::size_t(w.index)], TerminFarbe(w.wert)});
+        e.balken.push_back({w.wert, std::move(namen[std::size_t(w.index)]), TerminFarbe(w.wert)});
     });
     return e;
 }
