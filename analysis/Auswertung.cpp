@@ -231,11 +231,13 @@ Zeile zeile(int index, const QString &name, QStringView mitte, QStringView hervo
 {
     Zeile z;
     z.index = index;
-    z.text.reserve(name.size() + mitte.size() + hervorgehoben.size() + schluss.size());
-    z.text += name;
-    z.text += mitte;
-    z.text += hervorgehoben;
-    z.text += schluss;
+    // Written in one piece into a string of the right length.
+    z.text = QString(name.size() + mitte.size() + hervorgehoben.size() + schluss.size(), Qt::Uninitialized);
+    QChar *p = z.text.data();
+    for (const QStringView teil : {QStringView(name), mitte, hervorgehoben, schluss}) {
+        std::copy(teil.begin(), teil.end(), p);
+        p += teil.size();
+    }
     const int n = int(name.size());
     z.spannen = {{{0, n, false}, {n + int(mitte.size()), int(hervorgehoben.size()), true}}};
     return z;

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPolygonF>
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -84,11 +85,21 @@ const TChart::Masse &TChart::masse() const
     const QFontMetrics fm = fontMetrics();
     // Shaping ten thousand labels one by one would cost more than the rest of
     // the window together: add up the widths of their characters instead, each
-    // measured once, and measure the widest label exactly.
+    // measured once, and measure the widest label exactly. The characters of
+    // Windows-1252 names are looked up in a plain table, others in a hash.
+    std::array<int, 256> latin;
+    latin.fill(-1);
     QHash<char16_t, int> zeichen;
     auto geschaetzt = [&](const QString &text) {
         int w = 0;
         for (const QChar c : text) {
+            if (c.unicode() < latin.size()) {
+                int &b = latin[c.unicode()];
+                if (b < 0)
+                    b = fm.horizontalAdvance(c);
+                w += b;
+                continue;
+            }
             auto it = zeichen.find(c.unicode());
             if (it == zeichen.end())
                 it = zeichen.insert(c.unicode(), fm.horizontalAdvance(c));
