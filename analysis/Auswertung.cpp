@@ -76,13 +76,13 @@ bool schaltjahr(int jahr)
 
 // The journal dates of one evaluation, read with one "today": the window's
 // years, their leap days and the valid days of each month are looked up, not
-// computed per date. The tables reach over every value the bytes of a slot can
-// give, so that bytes which are no date index them harmlessly before they are
-// found out.
+// computed per date. The tables reach over every value the seven bits kept of
+// each number can give, so that bytes which are no date index them harmlessly
+// before they are found out.
 struct Leser {
     Jahrhundertfenster fenster;
-    std::array<int, 256> jahrSchluessel{};  // schluessel(year of yy, 0, 0) for yy = 00..99
-    std::array<std::uint8_t, 256> schalt{}; // 1 when the year of yy has a 29th of February
+    std::array<int, 128> jahrSchluessel{};  // schluessel(year of yy, 0, 0) for yy = 00..99
+    std::array<std::uint8_t, 128> schalt{}; // 1 when the year of yy has a 29th of February
     // Per month * 128 + day (both 0..99): bit 0 set for a day of a common year,
     // bit 1 for a day of a leap year; the 29th of February has only the second.
     std::array<std::uint8_t, 16384> gueltig{};
@@ -102,8 +102,11 @@ struct Leser {
 
     // The form the journal commands write, "dd.mm.yy", read as one 64-bit word
     // without a branch: the three numbers come out of one multiplication, and
-    // `form` is 0 only when the six digits and both points are there (each
-    // byte, less what it should be, stays below its bound).
+    // `form` has none of the top bits of FormFehler set only when the six
+    // digits and both points are there (each byte, less what it should be,
+    // stays below its bound). Only the numbers' low seven bits are kept, all
+    // a date's numbers have; other bytes are found out by `form`.
+    static constexpr std::uint64_t FormFehler = 0x8080808080808080ull;
     struct Teile {
         std::uint64_t form;
         unsigned monatTag; // month * 128 + day: a day past 31 never reaches the next month
@@ -118,10 +121,9 @@ struct Leser {
         // Digits become 0..9 and points 0; everything else something larger.
         const std::uint64_t t = x ^ 0x30302E30302E3030ull;
         // Per byte: 0x76 carries a digit's value of 10 or more into the top bit, 0x7F a point's 1 or more.
-        const std::uint64_t form = (t | (t + 0x76767F76767F7676ull)) & 0x8080808080808080ull;
+        const std::uint64_t form = t | (t + 0x76767F76767F7676ull);
         const std::uint64_t paare = t * 10 + (t >> 8); // tens and units of each pair, in its first byte
-        const unsigned tag = unsigned(paare & 0xFF), monat = unsigned(paare >> 24) & 0xFF;
-        return {form, (monat * 128 + tag) & 16383u, unsigned(paare >> 48) & 0xFF};
+        return {form, unsigned((paare >> 17) & 0x3F80) | unsigned(paare & 0x7F), unsigned(paare >> 48) & 0x7F};
     }
     // 1 when the parts name a day of the calendar, else 0.
     unsigned tagDa(const Teile &t) const { return unsigned(gueltig[t.monatTag] >> schalt[t.yy]) & 1u; }
@@ -132,7 +134,7 @@ struct Leser {
     {
         const std::size_t n = std::min<std::size_t>(slot[0], TSchlange::DatumKap);
         const Teile t = zerlegen(slot + 1);
-        if (n == TSchlange::DatumKap && t.form == 0 && tagDa(t)) {
+        if (n == TSchlange::DatumKap && (t.form & FormFehler) == 0 && tagDa(t)) {
             s = schluesselVon(t);
             return true;
         }
@@ -165,7 +167,7 @@ std::optional<year_month_day> letzte(const TSchlange &s, const Leser &leser)
         kuerzeste = std::min<unsigned>(kuerzeste, slot[0]);
         spaeteste = std::max(spaeteste, leser.schluesselVon(t));
     }
-    if (form != 0 || tage == 0 || kuerzeste < TSchlange::DatumKap) {
+    if ((form & Leser::FormFehler) != 0 || tage == 0 || kuerzeste < TSchlange::DatumKap) {
         spaeteste = INT_MIN;
         for (const std::uint8_t *slot = anfang; slot != ende && slot[0] != 0; slot += DatumFeld) {
             int d;
