@@ -229,7 +229,12 @@ TEST_F(Dialoge, FutterEditDatumPerTastatur)
     dlg.datum1->setText("06.04.26");
     dlg.futter1->setText("Maus");
     zeigen(dlg);
-    dlg.datum1->setFocus();
+    // Reached with the keyboard, the date shows that it has the focus.
+    const QImage ohneFokus = dlg.datum1->grab().toImage();
+    dlg.futter1->setFocus();
+    QTest::keyClick(dlg.futter1, Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_TRUE(dlg.datum1->hasFocus());
+    EXPECT_FALSE(dlg.datum1->grab().toImage() == ohneFokus) << "no focus frame";
     DialogTest::naechsterDialog([](QWidget *w) {
         auto *datum = static_cast<TDatum *>(w);
         tippen(datum, "010326");
