@@ -29,34 +29,11 @@ QLabel *TitelLabel(QWidget *parent, const QString &text)
     return titel;
 }
 
-namespace {
-// Some window managers (openbox among them) draw a minimise box on every
-// window whatever the hints say. Minimising a modal dialog hides the main
-// window with it, and without a task bar nothing brings them back: such a
-// dialog returns at once, as it does from an attempt to maximise it.
-class NurNormal : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *o, QEvent *e) override
-    {
-        constexpr Qt::WindowStates anders = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
-        if (e->type() == QEvent::WindowStateChange) {
-            auto *w = static_cast<QWidget *>(o);
-            if (w->windowState() & anders)
-                w->setWindowState(w->windowState() & ~anders);
-        }
-        return false;
-    }
-};
-} // namespace
-
 void FesterRahmen(QWidget *dialog)
 {
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint);
-    dialog->installEventFilter(new NurNormal(dialog));
+    NurNormalGross(dialog);
 }
 
 QHBoxLayout *OkZeile(QWidget *dialog, QPushButton *&ok)

@@ -23,7 +23,8 @@ QLabel *TitelLabel(QWidget *parent, const QString &text);
 
 // A fixed dialog border: title bar with system menu and close box, but no
 // minimise or maximise box, as the window cannot change its size. Where the
-// window manager offers them all the same, the dialog stays as it is.
+// window manager offers them all the same, the dialog stays as it is
+// (NurNormalGross).
 void FesterRahmen(QWidget *dialog);
 
 // The dialog's "OK" button, named "Button1" and the default, at the right of
