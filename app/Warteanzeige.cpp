@@ -19,7 +19,13 @@ Warteanzeige::Warteanzeige(QStatusBar *l, QProgressBar *b, const QString &text, 
     leiste = l;
     balken = b;
     art = a;
+    meldung = text;
     leiste->showMessage(text);
+    // A hint leaving the bar empties it: the message is still true.
+    wiederZeigen = QObject::connect(leiste, &QStatusBar::messageChanged, leiste, [this](const QString &jetzt) {
+        if (jetzt.isEmpty())
+            leiste->showMessage(meldung);
+    });
     uhr.start();
     if (art == Art::ImHintergrund)
         return; // painted with the window, whose events go on
@@ -32,9 +38,11 @@ Warteanzeige::~Warteanzeige()
 {
     if (!leiste)
         return;
+    QObject::disconnect(wiederZeigen);
     rahmen.reset();
     balken->hide();
-    leiste->clearMessage();
+    if (leiste->currentMessage() == meldung)
+        leiste->clearMessage(); // a hint on show stays
     if (art == Art::Warten)
         QApplication::restoreOverrideCursor();
 }

@@ -5,10 +5,12 @@
 // message are repainted directly, no events are handled in between.
 // Work that runs on while the window answers (the rest of a large collection,
 // read by a helper) gets the message and the bar only, and reports its
-// progress through melden() itself.
+// progress through melden() itself. Its message gives way to the hint of a
+// control under the pointer and comes back when the hint goes.
 #include "data/Fortschritt.h"
 
 #include <QElapsedTimer>
+#include <QMetaObject>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -38,6 +40,8 @@ private:
     Art art = Art::Warten;
     QStatusBar *leiste = nullptr;
     QProgressBar *balken = nullptr;
+    QString meldung;
+    QMetaObject::Connection wiederZeigen;
     QElapsedTimer uhr;
     std::optional<Fortschritt::Rahmen> rahmen;
 };

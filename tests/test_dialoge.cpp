@@ -2,9 +2,12 @@
 #include "app/TDateneingabe.h"
 #include "app/TDatum.h"
 #include "app/TFutterEdit.h"
+#include "app/TGeheZu.h"
 #include "data/Datum.h"
 #include "data/Fehler.h"
 #include "Fenster.h"
+#include "help/ui/TInfo.h"
+#include "settings/ui/TOptionen.h"
 #include "toolkit/TKlickLabel.h"
 
 #include <QAbstractItemView>
@@ -15,6 +18,9 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolTip>
+#include <QWindow>
+#include <functional>
+#include <memory>
 
 namespace {
 const QDate heute(2026, 5, 15);
@@ -223,7 +229,12 @@ TEST_F(Dialoge, FutterEditDatumPerTastatur)
     dlg.datum1->setText("06.04.26");
     dlg.futter1->setText("Maus");
     zeigen(dlg);
-    dlg.datum1->setFocus();
+    // Reached with the keyboard, the date shows that it has the focus.
+    const QImage ohneFokus = dlg.datum1->grab().toImage();
+    dlg.futter1->setFocus();
+    QTest::keyClick(dlg.futter1, Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_TRUE(dlg.datum1->hasFocus());
+    EXPECT_FALSE(dlg.datum1->grab().toImage() == ohneFokus) << "no focus frame";
     DialogTest::naechsterDialog([](QWidget *w) {
         auto *datum = static_cast<TDatum *>(w);
         tippen(datum, "010326");
@@ -255,6 +266,38 @@ TEST_F(Dialoge, EscapeSchliesstKeinenEingabeDialog)
     EXPECT_FALSE(daten.isVisible());
     EXPECT_FALSE(daten.ok);
     EXPECT_EQ(daten.result(), QDialog::Rejected);
+}
+
+TEST_F(Dialoge, FesteDialogeBietenWederMinimierenNochMaximieren)
+{
+    const struct {
+        const char *was;
+        std::function<QDialog *()> bauen;
+    } faelle[] = {
+        {"Datumsauswahl", [] { return new TDatum(nullptr, heute); }},
+        {"Eingaben editieren", [] { return new TFutterEdit(nullptr, heute); }},
+        {"Stammdaten", [] { return new TDateneingabe(nullptr); }},
+        {"Optionen", [] { return new TOptionen(nullptr); }},
+        {"Info", [] { return new TInfo(nullptr); }},
+        {"Gehe zu", [] { return new TGeheZu(nullptr, {QStringLiteral("Kaa")}, 0); }},
+    };
+    for (const auto &fall : faelle) {
+        SCOPED_TRACE(fall.was);
+        const std::unique_ptr<QDialog> dlg(fall.bauen());
+        zeigen(*dlg);
+        const Qt::WindowFlags f = dlg->windowHandle()->flags();
+        EXPECT_TRUE(f & Qt::CustomizeWindowHint) << "the hints are meant as given";
+        EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
+        EXPECT_FALSE(f & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        // A window manager that draws the boxes all the same reports the
+        // dialog minimised or maximised: it comes back as it was.
+        for (const Qt::WindowState s : {Qt::WindowMinimized, Qt::WindowMaximized}) {
+            dlg->windowHandle()->setWindowState(s);
+            QCoreApplication::processEvents(); // the platform's report reaches the dialog
+            EXPECT_EQ(dlg->windowState(), Qt::WindowNoState) << s;
+            EXPECT_TRUE(dlg->isVisible());
+        }
+    }
 }
 
 TEST_F(Dialoge, FutterEditDatumUndText)

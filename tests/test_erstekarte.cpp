@@ -6,6 +6,7 @@
 #include "Hilfen.h"
 
 #include "app/TDateneingabe.h"
+#include "app/Warteanzeige.h"
 #include "data/Datendatei.h"
 #include "data/Fehler.h"
 #include "data/Systemaufrufe.h"
@@ -19,9 +20,12 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <atomic>
@@ -83,9 +87,9 @@ protected:
 
     // Starts the window as the program does, shown, with the settings loading
     // viele.vix; the rest is held back once the first card is there.
-    TVivarix &angehaltenStarten(bool vorab)
+    TVivarix &angehaltenStarten(bool vorab, const QString &name = QStringLiteral("viele.vix"))
     {
-        optionen({"autoload=1", "file=" + pfad("viele.vix")});
+        optionen({"autoload=1", "file=" + pfad(name)});
         bauen(vorab);
         w->restAnhalten = true;
         maler.fenster = w.get();
@@ -231,6 +235,46 @@ TEST_F(ErsteKarteTest, ErsteKarteUndReiterStehenVorDemRest)
         EXPECT_TRUE(gesagt().isEmpty()) << "the file is known as loaded: no question before replacing it";
         w.reset();
     }
+}
+
+TEST_F(ErsteKarteTest, LadeMeldungKommtNachEinemHinweisZurueck)
+{
+    // Large enough for the message: viele.vix with empty records after it.
+    const std::uint64_t anzahl = Warteanzeige::AbBytes / TSchlange::Groesse + 1;
+    ASSERT_TRUE(QFile::copy(pfad("viele.vix"), pfad("gross.vix")));
+    ASSERT_TRUE(QFile::resize(pfad("gross.vix"), qint64(anzahl * TSchlange::Groesse)));
+    TVivarix &f = angehaltenStarten(false, QStringLiteral("gross.vix"));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    QStatusBar *leiste = f.statusBar();
+    const QString lade = QStringLiteral("Lade %1 Schlangen …").arg(QLocale(QLocale::German).toString(anzahl));
+    EXPECT_EQ(leiste->currentMessage(), lade);
+    const QString hinweis = QStringLiteral("Wie heisst denn die Kleine?");
+    const auto zeigt = [&](const QString &text) {
+        (void)QTest::qWaitFor([&] { return leiste->currentMessage() == text; }, 2000);
+        return leiste->currentMessage();
+    };
+
+    // The pointer on the name shows its hint; off it, the load is named again.
+    QTest::mouseMove(f.name);
+    EXPECT_EQ(zeigt(hinweis), hinweis);
+    QTest::mouseMove(leiste, QPoint(4, leiste->height() / 2));
+    EXPECT_EQ(zeigt(lade), lade);
+    // So after a tool button's hint, which Qt sends as a status tip event.
+    QStatusTipEvent neu(QStringLiteral("Neu")), weg{QString()};
+    QCoreApplication::sendEvent(f.ToolBar1, &neu);
+    EXPECT_EQ(leiste->currentMessage(), QStringLiteral("Neu"));
+    QCoreApplication::sendEvent(f.ToolBar1, &weg);
+    EXPECT_EQ(leiste->currentMessage(), lade);
+    EXPECT_TRUE(f.restOffen());
+
+    // Once the rest is in, the message goes and hints leave the bar empty.
+    QTest::mouseMove(f.name);
+    EXPECT_EQ(zeigt(hinweis), hinweis);
+    restFreigeben();
+    EXPECT_EQ(leiste->currentMessage(), hinweis) << "the hint on show stays";
+    EXPECT_FALSE(f.fortschrittsBalken->isVisible());
+    QCoreApplication::sendEvent(f.ToolBar1, &weg);
+    EXPECT_EQ(leiste->currentMessage(), QString());
 }
 
 TEST_F(ErsteKarteTest, BefehleWartenAufDenRestOderSindBisDahinAus)

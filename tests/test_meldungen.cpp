@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -21,6 +22,7 @@ struct Gesehen {
     QString titel, text, standard, escape;
     QStringList knoepfe;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool bliebStehen = false; // came back at once when minimised
 };
 
 // Looks at the box once it is open, then presses `taste` (or clicks `knopf`).
@@ -38,6 +40,9 @@ Gesehen beantworte(std::function<Antwort()> zeigen, int taste, const QString &kn
         for (QAbstractButton *b : box->buttons())
             g.knoepfe << b->text();
         EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        box->windowHandle()->setWindowState(Qt::WindowMinimized);
+        QCoreApplication::processEvents(); // the platform's report reaches the box
+        g.bliebStehen = box->windowState() == Qt::WindowNoState && box->isVisible();
         if (!knopf.isEmpty()) {
             for (QAbstractButton *b : box->buttons())
                 if (b->text() == knopf)
@@ -65,6 +70,7 @@ TEST(Meldungen, KnoepfeStandardUndEscape)
     EXPECT_EQ(a, mbAbbrechen);
     g.knoepfe.sort();
     EXPECT_EQ(g.knoepfe, (QStringList{"Abbrechen", "Ja", "Nein"}));
+    EXPECT_TRUE(g.bliebStehen) << "a window manager's minimise box would hide it and the main window";
 
     g = beantworte([] { return MessageDlg(nullptr, "x", MsgArt::Bestaetigung, mbJa | mbNein); }, Qt::Key_Escape, {},
                    &a);

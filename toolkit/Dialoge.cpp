@@ -117,6 +117,7 @@ Antwort zeige(QWidget *parent, const QString &titel, const QString &text, QMessa
 
     QMessageBox box(icon, titel, text, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
+    NurNormalGross(&box);
     std::map<Knopf, QPushButton *> knopf;
     for (const KnopfArt &art : knopfArten) {
         if (knoepfe & art.knopf) {
@@ -470,6 +471,30 @@ std::function<void(QWidget *)> holeDialogHandler()
     return f;
 }
 } // namespace DialogTest
+
+namespace {
+class NurNormal : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        constexpr Qt::WindowStates anders = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+        if (e->type() == QEvent::WindowStateChange) {
+            auto *w = static_cast<QWidget *>(o);
+            if (w->windowState() & anders)
+                w->setWindowState(w->windowState() & ~anders);
+        }
+        return false;
+    }
+};
+} // namespace
+
+void NurNormalGross(QWidget *fenster)
+{
+    fenster->installEventFilter(new NurNormal(fenster));
+}
 
 int Modal(QWidget *dialog)
 {

@@ -97,3 +97,10 @@ std::function<void(QWidget *)> holeDialogHandler();
 
 // Runs a modal dialog: hands it to a waiting test callback, else exec().
 int Modal(QWidget *dialog);
+
+// A window of fixed size that a window manager minimises, maximises or shows
+// full screen returns to its normal state at once. Some (openbox among them)
+// offer a minimise box on every window whatever its hints say; a modal window
+// minimised there takes the main window with it, and without a task bar
+// nothing brings them back.
+void NurNormalGross(QWidget *fenster);

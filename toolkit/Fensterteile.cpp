@@ -33,6 +33,7 @@ void FesterRahmen(QWidget *dialog)
 {
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint);
+    NurNormalGross(dialog);
 }
 
 QHBoxLayout *OkZeile(QWidget *dialog, QPushButton *&ok)
@@ -114,6 +115,7 @@ void BeimErstenZeigen(QWidget *fenster, std::function<void()> befehl)
 DialogGeruest GeruestBauen(QDialog *dialog, const QString &caption, const QString &titel, QWidget *inhalt)
 {
     dialog->setWindowTitle(caption);
+    FesterRahmen(dialog);
 
     DialogGeruest g;
     g.titel = TitelLabel(dialog, titel);

@@ -22,7 +22,9 @@ class QWidget;
 QLabel *TitelLabel(QWidget *parent, const QString &text);
 
 // A fixed dialog border: title bar with system menu and close box, but no
-// minimise or maximise box, as the window cannot change its size.
+// minimise or maximise box, as the window cannot change its size. Where the
+// window manager offers them all the same, the dialog stays as it is
+// (NurNormalGross).
 void FesterRahmen(QWidget *dialog);
 
 // The dialog's "OK" button, named "Button1" and the default, at the right of
@@ -64,7 +66,7 @@ struct DialogGeruest {
 
 // Lays out a dialog: caption, the title label `titel` at the top right, `inhalt`
 // below it, then "Abbrechen" and "OK" at the bottom right. The dialog keeps the
-// size of its content, and Escape does nothing in it.
+// size of its content behind a fixed border, and Escape does nothing in it.
 DialogGeruest GeruestBauen(QDialog *dialog, const QString &caption, const QString &titel, QWidget *inhalt);
 
 // Ties a caption label to its input: buddy and accessible name (the caption

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
 
 TKlickLabel::TKlickLabel(const QString &text, QWidget *parent) : TWertLabel(text, parent)
 {
@@ -25,4 +27,17 @@ void TKlickLabel::keyPressEvent(QKeyEvent *e)
         return;
     }
     TWertLabel::keyPressEvent(e);
+}
+
+void TKlickLabel::paintEvent(QPaintEvent *e)
+{
+    TWertLabel::paintEvent(e);
+    if (!hasFocus())
+        return;
+    QStylePainter maler(this);
+    QStyleOptionFocusRect o;
+    o.initFrom(this);
+    o.rect = contentsRect().adjusted(1, 1, -1, -1);
+    o.backgroundColor = palette().color(backgroundRole());
+    maler.drawPrimitive(QStyle::PE_FrameFocusRect, o);
 }
