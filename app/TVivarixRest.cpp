@@ -102,6 +102,11 @@ bool TVivarix::ersteKarteZuerst(const QString &path)
     nachladen->gemalt = nachladen->gemalt || !isVisible() || (fenster && fenster->isExposed());
     restLoslassen();
     restUhr->start();
+    // Taken over as soon as the helper is done, not at the next look.
+    nachladen->leser->wennFertig([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { Bewacht(this, [&] { restPruefen(); }); }, Qt::QueuedConnection);
+    });
     return true;
 }
 

@@ -155,15 +155,33 @@ void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
     // The file must not have changed while it was read, nor since its
     // beginning was read.
     const bool gleich = ganz && kennung(pfad) == vorher && (!anfang_ || anfang_->gehoertZu(neu));
-    std::lock_guard<std::mutex> l(schutz);
-    if (gleich) {
-        gelesen = vorher;
-        saetze = std::move(neu);
-        stand_ = stand;
+    std::function<void()> melden;
+    {
+        std::lock_guard<std::mutex> l(schutz);
+        if (gleich) {
+            gelesen = vorher;
+            saetze = std::move(neu);
+            stand_ = stand;
+        }
+        fertig_ = true;
+        anfangFertig = true;
+        melden = std::move(fertigMelden);
+        ende.notify_all();
     }
-    fertig_ = true;
-    anfangFertig = true;
-    ende.notify_all();
+    if (melden)
+        melden();
+}
+
+void Vorauslesen::wennFertig(std::function<void()> f)
+{
+    {
+        std::lock_guard<std::mutex> l(schutz);
+        if (!fertig_) {
+            fertigMelden = std::move(f);
+            return;
+        }
+    }
+    f();
 }
 
 std::optional<Vorauslesen::Anfang> Vorauslesen::anfang(const QString &pfad)

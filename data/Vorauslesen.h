@@ -39,6 +39,10 @@ public:
 
     // The helper is done, whether it read the file or not.
     bool fertig() const;
+    // Calls `f` once when the helper is done: on the helper's thread, or at
+    // once on the calling one when it is done already. For a window that would
+    // rather be told than look again and again.
+    void wennFertig(std::function<void()> f);
     // Done, or by the pace so far done within `frist`: then waiting for it
     // needs no feedback.
     bool baldFertig(std::chrono::milliseconds frist) const;
@@ -117,5 +121,6 @@ private:
     TSchlangen saetze;
     Datendatei::Stand stand_;
     bool abgeholt = false;
+    std::function<void()> fertigMelden;
     std::thread helfer;
 };

@@ -308,6 +308,27 @@ TEST_F(DatendateiTest, DateigroessenGebenGanzeSaetzeDannDateiende)
     EXPECT_EQ(t[3], drei[2]);
 }
 
+TEST_F(DatendateiTest, GeladeneSaetzeBeginnenAufEinerSeite)
+{
+    // The kernel copies a file into memory that begins on a page several times
+    // faster; a collection of 2 MiB or more begins on a huge page, so that it is
+    // filled in huge pages from its first byte. Growing keeps both.
+    const auto rest = [](const TSchlangen &s, std::uintptr_t seite) {
+        return reinterpret_cast<std::uintptr_t>(s.data()) % seite;
+    };
+    for (const int n : {1, 3, 48}) {
+        SCOPED_TRACE(n);
+        const std::uintptr_t seite = std::uintptr_t(n) * TSchlange::Groesse >= (2u << 20) ? 2u << 20 : 4096;
+        dateiSchreiben(pfad("s.vix"), bytesVon(TSchlangen(std::size_t(n))));
+        TSchlangen s;
+        Datendatei::laden(pfad("s.vix"), s);
+        ASSERT_EQ(s.size(), std::size_t(n));
+        EXPECT_EQ(rest(s, seite), 0u);
+        s.emplace_back();
+        EXPECT_EQ(rest(s, 4096), 0u);
+    }
+}
+
 TEST_F(DatendateiTest, OeffnenScheitertMitSeinemCode)
 {
     TSchlangen s;

@@ -274,10 +274,27 @@ TEST_F(VorauslesenTest, GrosseDateiZuerstIhrAnfangDerRestErstWennVerlangt)
         EXPECT_FALSE(v.anfang(pfad("b.vix"))) << "the beginning of another file";
         EXPECT_FALSE(v.fertig()) << "read on before it was let go";
         EXPECT_EQ(v.erledigtBytes(), 0u);
+        // Told once when done, and only then.
+        std::atomic<int> gemeldet{0};
+        std::atomic<bool> fertigBeimMelden{false};
+        v.wennFertig([&] {
+            fertigBeimMelden = v.fertig();
+            ++gemeldet;
+        });
+        EXPECT_EQ(gemeldet, 0);
         const std::optional<TSchlangen> r = v.abholen(a);
         ASSERT_TRUE(r);
         EXPECT_TRUE(*r == saetze(n));
         EXPECT_TRUE(anfang->gehoertZu(*r));
+        for (int i = 0; i < 500 && gemeldet == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(gemeldet, 1);
+        EXPECT_TRUE(fertigBeimMelden);
+        // Asked when done already: at once, on the asking thread.
+        const std::thread::id hier = std::this_thread::get_id();
+        std::thread::id wo;
+        v.wennFertig([&] { wo = std::this_thread::get_id(); });
+        EXPECT_EQ(wo, hier);
     }
     // Let go without being asked on: the helper ends with the object.
     {
