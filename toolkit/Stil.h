@@ -18,8 +18,8 @@ public:
     void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
                             const QWidget *widget = nullptr) const override;
 
-    // The longest piece of a line the style's long lines are painted in (see
-    // Stil.cpp): Qt shares out a blend of 96 pixels or more.
+    // The longest piece of a line that the style's long lines are painted in
+    // (see Stil.cpp).
     static constexpr int Streifen = 95;
 
     // Makes this the application's style, once.
