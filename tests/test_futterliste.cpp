@@ -14,6 +14,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
@@ -120,6 +121,35 @@ TEST_F(FutterlisteTest, HunderttausendFutterartenMitBildschirmleser)
     EXPECT_EQ(f.StringGrid1->Cells(1, 2), "F4711");
     EXPECT_EQ(f.futter1->currentText(), QString());
     EXPECT_EQ(futterAuswahl(f), neu);
+}
+
+// The food box completes what the keeper types right after the start, as the
+// box completes by itself (in any case, inline, and Enter adds the whole
+// food): given the focus at once, before the window's first paint has run
+// its course, and once the window was painted, with no key pressed before.
+TEST_F(FutterlisteTest, VervollstaendigtGleichNachDemStart)
+{
+    for (const bool gemalt : {false, true}) {
+        SCOPED_TRACE(gemalt ? "painted" : "at once");
+        TVivarix &f = geladen("s.vix", {schlange("Kaa")}, {"futter=Maus|Heimchen|Ratte"});
+        f.show();
+        QApplication::setActiveWindow(&f);
+        if (gemalt) {
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+            // The completion knows the foods before any key.
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return f.futter1->completer() && f.futter1->completer()->model() == f.futter1->model(); }, 2000));
+        }
+        f.futter1->setFocus();
+        if (!f.futter1->hasFocus())
+            GTEST_SKIP() << "no keyboard focus on this platform";
+        QTest::keyClicks(f.futter1->lineEdit(), "HEI");
+        EXPECT_EQ(f.futter1->currentText().toLower(), "heimchen");
+        QTest::keyClick(f.futter1->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(f.StringGrid1->Cells(1, 1).toLower(), "heimchen");
+        EXPECT_EQ(f.futter1->currentText(), QString());
+        w.reset();
+    }
 }
 
 TEST_F(FutterlisteTest, NeueFutterartObenDieLeereZeileFaelltWeg)
