@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -270,10 +271,16 @@ void TVivarix::journalEingabenAufbauen()
     // The foods come from the settings, up to many thousands: a plain string
     // list takes them in one go (one reset instead of an item object each), and
     // the box's width comes from a fixed length rather than from measuring the
-    // text of every food. Set before the box is made editable, so its
-    // completion is made for this list instead of being moved over to it.
+    // text of every food.
     futter1->setModel(new QStringListModel(futter1));
-    futter1->setEditable(true);
+    // Editable through an edit field of our own that has a completer of no
+    // foods: the box then makes no completion of its own now; it comes right
+    // after the window's first paint, or with the first key, click or focus
+    // the box gets (futterAuswahlFertig).
+    auto *feld = new QLineEdit(futter1);
+    feld->setPalette(futter1->palette());
+    feld->setCompleter(new QCompleter(feld));
+    futter1->setLineEdit(feld);
     futter1->setInsertPolicy(QComboBox::NoInsert);
     futter1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     futter1->setMinimumContentsLength(7);
@@ -289,6 +296,19 @@ void TVivarix::journalEingabenAufbauen()
     futter2->setMaxLength(TSchlange::TextKap);
     futter2->setAccessibleName(QStringLiteral("Bemerkung"));
     hinweis(futter2, QStringLiteral("Hier kannst du deine Bemerkung eingeben"));
+}
+
+// The food box's completion, as the box makes it itself.
+void TVivarix::futterAuswahlFertig()
+{
+    if (futterAuswahlDa)
+        return;
+    futterAuswahlDa = true;
+    auto *vervollstaendigen = new QCompleter(futter1->model(), futter1->lineEdit());
+    vervollstaendigen->setCaseSensitivity(Qt::CaseInsensitive);
+    vervollstaendigen->setCompletionMode(QCompleter::InlineCompletion);
+    vervollstaendigen->setCompletionColumn(futter1->modelColumn());
+    futter1->setCompleter(vervollstaendigen); // the stand-in goes with it
 }
 
 // The pop-up menu of both journals' rows.
@@ -935,6 +955,9 @@ void TVivarix::Speichern(const QString &path)
 
 bool TVivarix::eventFilter(QObject *o, QEvent *e)
 {
+    if ((o == futter1 || o == futter1->lineEdit()) &&
+        (e->type() == QEvent::KeyPress || e->type() == QEvent::MouseButtonPress || e->type() == QEvent::FocusIn))
+        futterAuswahlFertig(); // before the box acts on it
     if (e->type() == QEvent::Resize) {
         if (o == Splitter1)
             Panel3Resize();

@@ -189,6 +189,8 @@ private:
     QLayout *kartenKnoepfe(QWidget *karte);
     QWidget *journalteil(QWidget *seite);
     void journalEingabenAufbauen();
+    void futterAuswahlFertig(); // the food box's completion, once
+    bool futterAuswahlDa = false;
     void journalMenueAufbauen();
     QWidget *journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
                             QToolButton *&ok);

@@ -113,6 +113,8 @@ bool TVivarix::ersteKarteZuerst(const QString &path)
 void TVivarix::paintEvent(QPaintEvent *e)
 {
     QMainWindow::paintEvent(e);
+    if (!futterAuswahlDa)
+        QTimer::singleShot(0, this, [this] { futterAuswahlFertig(); }); // after the rest of the first paint
     if (nachladen && !nachladen->gemalt) {
         nachladen->gemalt = true;
         // After the rest of this paint, children and all.

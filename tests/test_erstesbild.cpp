@@ -7,6 +7,7 @@
 #include "settings/ui/TOptionen.h"
 #include "bild/Bild.h"
 #include "toolkit/Fensterteile.h"
+#include "toolkit/Stil.h"
 #include "toolkit/TStringGrid.h"
 
 #include <QAccessible>
@@ -18,6 +19,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QStyledItemDelegate>
 #include <QTest>
 #include <QToolButton>
@@ -251,4 +253,36 @@ TEST_F(ErstesBildTest, JournalMaltWieDerStil)
     vergleiche("narrower");
     g.setEnabled(false);
     vergleiche("disabled");
+}
+
+// The program's style paints the long lines of the tool bar, the page frame,
+// the journals' headers and their scroll bars in pieces: the window looks
+// exactly as the style it is built on paints it, at the size it opens with
+// and at a large one.
+TEST_F(ErstesBildTest, StilMaltLangeLinienWieSeineGrundlage)
+{
+    Start::anwendungEinrichten(*qApp);
+    auto *stil = dynamic_cast<Stil *>(QApplication::style());
+    ASSERT_NE(stil, nullptr);
+    if (stil->baseStyle()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0)
+        GTEST_SKIP() << "the pieces are painted for the Fusion style only";
+    TVivarix &f = offen(true);
+    f.StringGrid1->setZeilen({{QStringLiteral("01.12.26"), QStringLiteral("Maus")}});
+    for (const QSize groesse : {f.size(), QSize(1366, 900)}) {
+        SCOPED_TRACE(groesse.width());
+        f.resize(groesse);
+        QCoreApplication::sendPostedEvents(); // the layout follows the size
+        const QImage unserer = f.grab().toImage();
+        // The same window painted by the plain style alone.
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        f.resize(groesse);
+        QCoreApplication::sendPostedEvents();
+        const QImage grundlage = f.grab().toImage();
+        Stil::einrichten();
+        EXPECT_TRUE(unserer == grundlage);
+        if (qEnvironmentVariableIsSet("BILDER")) {
+            unserer.save(QStringLiteral("/tmp/eb/fenster_unserer_%1.png").arg(groesse.width()));
+            grundlage.save(QStringLiteral("/tmp/eb/fenster_grundlage_%1.png").arg(groesse.width()));
+        }
+    }
 }

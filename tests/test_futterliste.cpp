@@ -14,6 +14,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
@@ -47,6 +48,17 @@ void bildschirmleser(bool an)
 
 class FutterlisteTest : public FensterTest {
 protected:
+    // Types `anfang` of "Heimchen" into the focused food box: completed from
+    // the list (in any case), and Enter adds the whole food as the first
+    // feeding and empties the box.
+    static void heimchenTippen(TVivarix &f, const char *anfang)
+    {
+        QTest::keyClicks(f.futter1->lineEdit(), anfang);
+        EXPECT_EQ(f.futter1->currentText().toLower(), "heimchen");
+        QTest::keyClick(f.futter1->lineEdit(), Qt::Key_Return);
+        EXPECT_EQ(f.StringGrid1->Cells(1, 1).toLower(), "heimchen");
+        EXPECT_EQ(f.futter1->currentText(), QString());
+    }
     void TearDown() override
     {
         bildschirmleser(false);
@@ -113,13 +125,34 @@ TEST_F(FutterlisteTest, HunderttausendFutterartenMitBildschirmleser)
     f.futter1->setFocus();
     if (!f.futter1->hasFocus())
         GTEST_SKIP() << "no keyboard focus on this platform";
-    QTest::keyClicks(f.futter1->lineEdit(), "heim");
-    EXPECT_EQ(f.futter1->currentText().toLower(), "heimchen");
-    QTest::keyClick(f.futter1->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(f.StringGrid1->Cells(1, 1).toLower(), "heimchen");
+    heimchenTippen(f, "heim");
     EXPECT_EQ(f.StringGrid1->Cells(1, 2), "F4711");
-    EXPECT_EQ(f.futter1->currentText(), QString());
     EXPECT_EQ(futterAuswahl(f), neu);
+}
+
+// The food box completes what the keeper types right after the start, as the
+// box completes by itself (in any case, inline, and Enter adds the whole
+// food): given the focus at once, before the window's first paint has run
+// its course, and once the window was painted, with no key pressed before.
+TEST_F(FutterlisteTest, VervollstaendigtGleichNachDemStart)
+{
+    for (const bool gemalt : {false, true}) {
+        SCOPED_TRACE(gemalt ? "painted" : "at once");
+        TVivarix &f = geladen("s.vix", {schlange("Kaa")}, {"futter=Maus|Heimchen|Ratte"});
+        f.show();
+        QApplication::setActiveWindow(&f);
+        if (gemalt) {
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+            // The completion knows the foods before any key.
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return f.futter1->completer() && f.futter1->completer()->model() == f.futter1->model(); }, 2000));
+        }
+        f.futter1->setFocus();
+        if (!f.futter1->hasFocus())
+            GTEST_SKIP() << "no keyboard focus on this platform";
+        heimchenTippen(f, "HEI");
+        w.reset();
+    }
 }
 
 TEST_F(FutterlisteTest, NeueFutterartObenDieLeereZeileFaelltWeg)

@@ -11,7 +11,20 @@ public:
 
     QIcon standardIcon(StandardPixmap art, const QStyleOption *option = nullptr,
                        const QWidget *widget = nullptr) const override;
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget = nullptr) const override;
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget = nullptr) const override;
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
+                            const QWidget *widget = nullptr) const override;
+
+    // The longest piece of a line that the style's long lines are painted in
+    // (see Stil.cpp).
+    static constexpr int Streifen = 95;
 
     // Makes this the application's style, once.
     static void einrichten();
+
+private:
+    bool fusion = false; // the style whose long lines are painted in pieces
 };

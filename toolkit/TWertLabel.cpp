@@ -7,6 +7,9 @@
 #include <QStyle>
 #include <QToolTip>
 
+#include <algorithm>
+#include <array>
+
 TWertLabel::TWertLabel(const QString &text, QWidget *parent) : QLabel(parent), beschriftung(text)
 {
     setTextFormat(Qt::PlainText);
@@ -21,9 +24,10 @@ void TWertLabel::setText(const QString &text)
 }
 
 namespace {
-// The widths a value label's room depends on. Every value label of a window
-// shares one font, and measuring a text means shaping it: measured once per
-// font and resolution, not once per label and layout pass.
+// The widths a value label's room depends on. The value labels of a window
+// share a font or two (the name is bold), and measuring a text means shaping
+// it: measured once per font and resolution, not once per label and layout
+// pass.
 struct Masse {
     QFont schrift;
     int dpi = 0;
@@ -33,13 +37,18 @@ struct Masse {
 
 const Masse &masse(const QWidget &w)
 {
-    static Masse m;
-    if (m.dpi != w.logicalDpiY() || !(m.schrift == w.font())) {
+    static std::array<Masse, 4> gemessen; // the fonts measured last, the latest first
+    const int dpi = w.logicalDpiY();
+    const QFont schrift = w.font();
+    auto it = std::find_if(gemessen.begin(), gemessen.end(),
+                           [&](const Masse &m) { return m.dpi == dpi && m.schrift == schrift; });
+    if (it == gemessen.end()) {
+        it = gemessen.end() - 1; // the one measured longest ago makes room
         const QFontMetrics fm = w.fontMetrics();
-        m = {w.font(), w.logicalDpiY(), fm.horizontalAdvance(u'x') / 2,
-             fm.horizontalAdvance(QStringLiteral("00.00.00"))};
+        *it = {schrift, dpi, fm.horizontalAdvance(u'x') / 2, fm.horizontalAdvance(QStringLiteral("00.00.00"))};
     }
-    return m;
+    std::rotate(gemessen.begin(), it, it + 1);
+    return gemessen.front();
 }
 } // namespace
 
