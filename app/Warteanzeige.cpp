@@ -21,14 +21,16 @@ Warteanzeige::Warteanzeige(QStatusBar *l, QProgressBar *b, const QString &text, 
     art = a;
     meldung = text;
     leiste->showMessage(text);
-    // A hint leaving the bar empties it: the message is still true.
-    wiederZeigen = QObject::connect(leiste, &QStatusBar::messageChanged, leiste, [this](const QString &jetzt) {
-        if (jetzt.isEmpty())
-            leiste->showMessage(meldung);
-    });
     uhr.start();
-    if (art == Art::ImHintergrund)
-        return; // painted with the window, whose events go on
+    if (art == Art::ImHintergrund) {
+        // Painted with the window, whose events go on. A hint leaving the bar
+        // empties it: the message is still true.
+        wiederZeigen = QObject::connect(leiste, &QStatusBar::messageChanged, leiste, [this](const QString &jetzt) {
+            if (jetzt.isEmpty())
+                leiste->showMessage(meldung);
+        });
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     leiste->repaint();
     rahmen.emplace([this](std::uint64_t erledigt, std::uint64_t gesamt) { melden(erledigt, gesamt); });

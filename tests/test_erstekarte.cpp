@@ -87,9 +87,10 @@ protected:
 
     // Starts the window as the program does, shown, with the settings loading
     // viele.vix; the rest is held back once the first card is there.
-    TVivarix &angehaltenStarten(bool vorab, const QString &name = QStringLiteral("viele.vix"))
+    TVivarix &angehaltenStarten(bool vorab, const QString &name = QStringLiteral("viele.vix"),
+                                const QStringList &mehr = {})
     {
-        optionen({"autoload=1", "file=" + pfad(name)});
+        optionen(QStringList{"autoload=1", "file=" + pfad(name)} + mehr);
         bauen(vorab);
         w->restAnhalten = true;
         maler.fenster = w.get();
@@ -275,6 +276,19 @@ TEST_F(ErsteKarteTest, LadeMeldungKommtNachEinemHinweisZurueck)
     EXPECT_FALSE(f.fortschrittsBalken->isVisible());
     QCoreApplication::sendEvent(f.ToolBar1, &weg);
     EXPECT_EQ(leiste->currentMessage(), QString());
+    w.reset();
+
+    // A click on a snake not yet read waits for the rest; the message ends
+    // with the load, before the feeding check that follows it.
+    TVivarix &g = angehaltenStarten(false, QStringLiteral("gross.vix"), {"remember=1"});
+    QString waehrendDesChecks = QStringLiteral("kein Fress-Check");
+    DialogTest::naechsterDialog([&](QWidget *d) {
+        waehrendDesChecks = g.statusBar()->currentMessage();
+        static_cast<QDialog *>(d)->reject();
+    });
+    reiterKlicken(g, 3);
+    EXPECT_FALSE(g.restOffen());
+    EXPECT_EQ(waehrendDesChecks, QString());
 }
 
 TEST_F(ErsteKarteTest, BefehleWartenAufDenRestOderSindBisDahinAus)
