@@ -1,5 +1,5 @@
 // Loading and saving the data file against a bare read (into huge pages) / write
-// of the same bytes. The load should stay within 1.3 times the bare read. After the runs a
+// of the same bytes. The load should stay within 1.1 times the bare read. After the runs a
 // table gives each pair's ratio.
 //
 // The files live in a temporary folder (10,000 snakes are 444 MB) that is
