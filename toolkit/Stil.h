@@ -1,6 +1,8 @@
 #pragma once
 // The widget style the application would use by itself, with the program's own
-// pictures where that style would read its own from files at run time.
+// pictures where that style would read its own from files at run time, and
+// Fusion's long lines painted in pieces that keep the painting on the main
+// thread (see Stil.cpp).
 #include <QProxyStyle>
 
 class Stil : public QProxyStyle {
