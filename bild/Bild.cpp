@@ -162,7 +162,7 @@ Geladen metaLesen(Einlesen::Lesedatei &datei, Metadatei::Art art, int wartenMs)
     const auto daten = ganz(datei, Metadatei::MaxDatei);
     if (!daten || !Metadatei::kopfGueltig(art, *daten))
         return unlesbar();
-    const Metadatei::Kennung kennung = Metadatei::Kennung::von(*daten);
+    const Metadatei::Kennung kennung = Metadatei::kennung(*daten);
     // Reading and recognising a large file count against the wait.
     if (wartenMs > 0)
         wartenMs = int(std::max<qint64>(0, wartenMs - uhr.elapsed()));

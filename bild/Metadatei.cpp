@@ -52,14 +52,12 @@ void helferSetzen(const QString &pfad)
     gesetzterHelfer() = pfad;
 }
 
-Kennung Kennung::von(const QByteArray &daten)
+Kennung kennung(const QByteArray &daten)
 {
-    return {daten.size(), QCryptographicHash::hash(daten, QCryptographicHash::Blake2b_160)};
-}
-
-size_t qHash(const Kennung &k, size_t seed)
-{
-    return qHashMulti(seed, k.groesse, k.pruefsumme);
+    Kennung k = QCryptographicHash::hash(daten, QCryptographicHash::Blake2b_160);
+    const qint64 laenge = daten.size();
+    k.append(reinterpret_cast<const char *>(&laenge), sizeof laenge);
+    return k;
 }
 
 // ---- One run of the helper ----

@@ -33,14 +33,10 @@ namespace Metadatei {
 QString helfer();
 void helferSetzen(const QString &pfad);
 
-// A metafile's content: its length and a checksum of its bytes.
-struct Kennung {
-    qint64 groesse = 0;
-    QByteArray pruefsumme;
-    static Kennung von(const QByteArray &daten);
-    bool operator==(const Kennung &) const = default;
-};
-size_t qHash(const Kennung &k, size_t seed = 0);
+// A metafile's content: a checksum of its bytes followed by their length,
+// so that it keys the conversions as it is.
+using Kennung = QByteArray;
+Kennung kennung(const QByteArray &daten);
 
 class Lauf;
 
