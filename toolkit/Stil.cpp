@@ -16,6 +16,15 @@
 // the same pixels come out and the work stays on this thread.
 
 namespace {
+// Calls `f(anfang, laenge)` for each piece, of at most Streifen pixels, of the
+// stretch from `von` up to (not including) `bis`.
+template <typename F>
+void inStuecken(int von, int bis, F f)
+{
+    for (int anfang = von; anfang < bis; anfang += Stil::Streifen)
+        f(anfang, qMin(Stil::Streifen, bis - anfang));
+}
+
 // A frame whose lines run parallel to its edges, at most `tiefe` pixels in from
 // them, around a filled inside: each stretch of an edge is painted as the same
 // edge of a small frame of its own just around the stretch, clipped to it, so
@@ -31,16 +40,14 @@ void rahmenStueckweise(QPainter *maler, const QRect &ganz, int tiefe, const std:
         maler->restore();
     };
     const int t = qMin(tiefe, qMin(ganz.width(), ganz.height()) / 2);
-    for (int x = ganz.left(); x <= ganz.right(); x += Stil::Streifen) {
-        const int n = qMin(Stil::Streifen, ganz.right() + 1 - x);
+    inStuecken(ganz.left(), ganz.right() + 1, [&](int x, int n) {
         stueck(QRect(x, ganz.top(), n, t), QRect(x - t, ganz.top(), n + 2 * t, 3 * t));
         stueck(QRect(x, ganz.bottom() + 1 - t, n, t), QRect(x - t, ganz.bottom() + 1 - 3 * t, n + 2 * t, 3 * t));
-    }
-    for (int y = ganz.top() + t; y <= ganz.bottom() - t; y += Stil::Streifen) {
-        const int n = qMin(Stil::Streifen, ganz.bottom() + 1 - t - y);
+    });
+    inStuecken(ganz.top() + t, ganz.bottom() + 1 - t, [&](int y, int n) {
         stueck(QRect(ganz.left(), y, t, n), QRect(ganz.left(), y - t, 3 * t, n + 2 * t));
         stueck(QRect(ganz.right() + 1 - t, y, t, n), QRect(ganz.right() + 1 - 3 * t, y - t, 3 * t, n + 2 * t));
-    }
+    });
     stueck(ganz.adjusted(t, t, -t, -t), ganz);
 }
 } // namespace
@@ -70,10 +77,10 @@ void Stil::drawControl(ControlElement element, const QStyleOption *option, QPain
         leiste->rect.width() > Streifen) {
         QStyleOptionToolBar teil = *leiste;
         const QRect ganz = leiste->rect;
-        for (int x = ganz.left(); x <= ganz.right(); x += Streifen) {
-            teil.rect = QRect(x, ganz.top(), qMin(Streifen, ganz.right() + 1 - x), ganz.height());
+        inStuecken(ganz.left(), ganz.right() + 1, [&](int x, int n) {
+            teil.rect = QRect(x, ganz.top(), n, ganz.height());
             QProxyStyle::drawControl(element, &teil, painter, widget);
-        }
+        });
         return;
     }
     // A column header's lines run across its whole width. It is painted as
@@ -85,12 +92,11 @@ void Stil::drawControl(ControlElement element, const QStyleOption *option, QPain
         kopf->rect.width() > Streifen) {
         QStyleOptionHeader teil = *kopf;
         const QRect ganz = kopf->rect;
-        for (int x = ganz.left(); x <= ganz.right(); x += Streifen) {
-            const int breite = qMin(Streifen, ganz.right() + 1 - x);
-            teil.rect = QRect(x, ganz.top(), breite, ganz.height());
-            teil.position = x + breite > ganz.right() ? kopf->position : QStyleOptionHeader::End;
+        inStuecken(ganz.left(), ganz.right() + 1, [&](int x, int n) {
+            teil.rect = QRect(x, ganz.top(), n, ganz.height());
+            teil.position = x + n > ganz.right() ? kopf->position : QStyleOptionHeader::End;
             QProxyStyle::drawControl(element, &teil, painter, widget);
-        }
+        });
         return;
     }
     QProxyStyle::drawControl(element, option, painter, widget);
@@ -127,8 +133,7 @@ void Stil::drawComplexControl(ComplexControl control, const QStyleOptionComplex 
         painter->device()->devicePixelRatio() == 1 && painter->worldTransform().type() <= QTransform::TxTranslate) {
         const bool quer = ganz.width() > ganz.height();
         const int laenge = quer ? ganz.width() : ganz.height();
-        for (int i = 0; i < laenge; i += Streifen) {
-            const int n = qMin(Streifen, laenge - i);
+        inStuecken(0, laenge, [&](int i, int n) {
             const QRect band = quer ? QRect(ganz.left() + i, ganz.top(), n, ganz.height())
                                     : QRect(ganz.left(), ganz.top() + i, ganz.width(), n);
             QImage bild(band.size(), QImage::Format_ARGB32_Premultiplied);
@@ -137,7 +142,7 @@ void Stil::drawComplexControl(ComplexControl control, const QStyleOptionComplex 
             QProxyStyle::drawComplexControl(control, option, &maler, widget);
             maler.end();
             painter->drawImage(band.topLeft(), bild);
-        }
+        });
         return;
     }
     QProxyStyle::drawComplexControl(control, option, painter, widget);
