@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStyleFactory>
 #include <QStyledItemDelegate>
@@ -285,4 +286,42 @@ TEST_F(ErstesBildTest, StilMaltLangeLinienWieSeineGrundlage)
             grundlage.save(QStringLiteral("/tmp/eb/fenster_grundlage_%1.png").arg(groesse.width()));
         }
     }
+}
+
+// The two journals side by side both have a selected row: the one the keys go
+// to shows it in the selection colour, the other muted but still set off from
+// its empty rows, as painted on screen after each click or Tab.
+TEST_F(ErstesBildTest, NurDasJournalMitDenTastenZeigtSeineAuswahlVoll)
+{
+    TVivarix &f = offen(true);
+    f.StringGrid1->setZeilen({{QStringLiteral("01.12.26"), QStringLiteral("Maus")}});
+    const QColor voll = f.StringGrid1->palette().color(QPalette::Active, QPalette::Highlight);
+    const QColor leer = f.StringGrid1->palette().color(QPalette::Active, QPalette::Base);
+    // The colour on screen at the right end of the grid's selected row.
+    const auto aufDemSchirm = [&](TStringGrid *g) {
+        QCoreApplication::processEvents();
+        const QRect zelle = g->visualRect(g->model()->index(g->Row() - 1, 1));
+        const QPoint p = g->viewport()->mapTo(&f, QPoint(zelle.right() - 3, zelle.center().y()));
+        const qreal dpr = f.devicePixelRatioF();
+        return f.screen()->grabWindow(f.winId()).toImage().pixelColor(qRound(p.x() * dpr), qRound(p.y() * dpr));
+    };
+    const auto klick = [](TStringGrid *g) {
+        const QRect zelle = g->visualRect(g->model()->index(0, 0));
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, zelle.center());
+    };
+    for (int runde = 0; runde < 2; ++runde) {
+        SCOPED_TRACE(runde);
+        TStringGrid *mitTasten = runde ? f.StringGrid2 : f.StringGrid1;
+        TStringGrid *ohne = runde ? f.StringGrid1 : f.StringGrid2;
+        klick(mitTasten);
+        ASSERT_TRUE(mitTasten->hasFocus());
+        EXPECT_EQ(aufDemSchirm(mitTasten), voll);
+        const QColor gedaempft = aufDemSchirm(ohne);
+        EXPECT_NE(gedaempft, voll);
+        EXPECT_NE(gedaempft, leer);
+    }
+    // Tab takes the keys on to the next field: neither journal has them now.
+    QTest::keyClick(f.StringGrid2, Qt::Key_Tab);
+    ASSERT_FALSE(f.StringGrid2->hasFocus());
+    EXPECT_EQ(aufDemSchirm(f.StringGrid2), aufDemSchirm(f.StringGrid1));
 }

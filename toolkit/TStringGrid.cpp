@@ -182,6 +182,39 @@ TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent), daten(new TStrin
     setRow(1);
 }
 
+// The selected row shows in full colour only in the grid the keys go to; in
+// the other it stays visible, muted, so it is plain which journal Enter, Del
+// and the arrows act on (two grids side by side both show a selected row).
+void TStringGrid::initViewItemOption(QStyleOptionViewItem *option) const
+{
+    QTableView::initViewItemOption(option);
+    if (hasFocus())
+        return;
+    QPalette &p = option->palette;
+    for (const auto gruppe : {QPalette::Active, QPalette::Inactive}) {
+        const QColor grund = p.color(gruppe, QPalette::Base);
+        const QColor markiert = p.color(gruppe, QPalette::Highlight);
+        const auto mische = [](int a, int b) { return (2 * a + b) / 3; };
+        p.setColor(gruppe, QPalette::Highlight,
+                   QColor(mische(grund.red(), markiert.red()), mische(grund.green(), markiert.green()),
+                          mische(grund.blue(), markiert.blue())));
+        p.setColor(gruppe, QPalette::HighlightedText, p.color(gruppe, QPalette::Text));
+    }
+}
+
+// The whole selected row changes colour with the focus, not only the current cell.
+void TStringGrid::focusInEvent(QFocusEvent *e)
+{
+    QTableView::focusInEvent(e);
+    viewport()->update();
+}
+
+void TStringGrid::focusOutEvent(QFocusEvent *e)
+{
+    QTableView::focusOutEvent(e);
+    viewport()->update();
+}
+
 int TStringGrid::RowCount() const
 {
     return daten->rowCount() + 1;
