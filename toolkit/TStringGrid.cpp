@@ -184,7 +184,8 @@ TStringGrid::TStringGrid(QWidget *parent) : QTableView(parent), daten(new TStrin
 
 // The selected row shows in full colour only in the grid the keys go to; in
 // the other it stays visible, muted, so it is plain which journal Enter, Del
-// and the arrows act on (two grids side by side both show a selected row).
+// and the arrows act on (two grids side by side both show a selected row). A
+// change of focus repaints the whole grid already (QWidget's focus handlers).
 void TStringGrid::initViewItemOption(QStyleOptionViewItem *option) const
 {
     QTableView::initViewItemOption(option);
@@ -200,19 +201,6 @@ void TStringGrid::initViewItemOption(QStyleOptionViewItem *option) const
                           mische(grund.blue(), markiert.blue())));
         p.setColor(gruppe, QPalette::HighlightedText, p.color(gruppe, QPalette::Text));
     }
-}
-
-// The whole selected row changes colour with the focus, not only the current cell.
-void TStringGrid::focusInEvent(QFocusEvent *e)
-{
-    QTableView::focusInEvent(e);
-    viewport()->update();
-}
-
-void TStringGrid::focusOutEvent(QFocusEvent *e)
-{
-    QTableView::focusOutEvent(e);
-    viewport()->update();
 }
 
 int TStringGrid::RowCount() const

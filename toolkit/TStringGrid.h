@@ -49,8 +49,6 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
     bool viewportEvent(QEvent *e) override;
-    void focusInEvent(QFocusEvent *e) override;
-    void focusOutEvent(QFocusEvent *e) override;
     void initViewItemOption(QStyleOptionViewItem *option) const override;
 
 private:
