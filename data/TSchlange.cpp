@@ -152,6 +152,32 @@ int TSchlange::anzahl(std::size_t dateOffset) const
     return n;
 }
 
+TSchlange::Journal TSchlange::journal(Journalart art) const
+{
+    return art == Journalart::Futter ? Journal(*this, OffFutterDatum, OffFutter)
+                                     : Journal(*this, OffBemerkDatum, OffBemerkung);
+}
+
+int TSchlange::Journal::anzahl() const
+{
+    return satz->anzahl(datumOff);
+}
+QString TSchlange::Journal::datum(int slot) const
+{
+    return satz->text(slotOffset(datumOff, DatumFeld, slot), DatumKap);
+}
+QString TSchlange::Journal::text(int slot) const
+{
+    return satz->text(slotOffset(textOff, TextFeld, slot), TextKap);
+}
+
+void TSchlange::setEintrag(Journalart art, int slot, const QString &datum, const QString &text)
+{
+    const Journal j = journal(art);
+    setText(slotOffset(j.datumOff, DatumFeld, slot), DatumKap, datum);
+    setText(slotOffset(j.textOff, TextFeld, slot), TextKap, text);
+}
+
 int TSchlange::futterAnzahl() const
 {
     return anzahl(OffFutterDatum);

@@ -10,6 +10,9 @@
 #include <new>
 #include <vector>
 
+// The two journals of a record: the feedings and the remarks.
+enum class Journalart { Futter, Bemerkung };
+
 class TSchlange {
 public:
     static constexpr std::size_t Groesse = 44432;
@@ -61,6 +64,24 @@ public:
     // for a hand-made record; at most 200 for any record the program writes).
     int futterAnzahl() const;
     int bemerkAnzahl() const;
+
+    // One journal of the record, so one piece of code walks either: its
+    // entries are slots 0 .. anzahl()-1.
+    class Journal {
+    public:
+        int anzahl() const;
+        QString datum(int slot) const;
+        QString text(int slot) const;
+
+    private:
+        friend class TSchlange;
+        Journal(const TSchlange &s, std::size_t datum, std::size_t text) : satz(&s), datumOff(datum), textOff(text) {}
+        const TSchlange *satz;
+        std::size_t datumOff, textOff;
+    };
+    Journal journal(Journalart art) const;
+    // Writes slot `slot` of a journal: its date and its text.
+    void setEintrag(Journalart art, int slot, const QString &datum, const QString &text);
 
     std::uint8_t *data() { return bytes.data(); }
     const std::uint8_t *data() const { return bytes.data(); }

@@ -13,11 +13,10 @@ void zeile(QByteArray &aus, const QString &text)
     aus += "\r\n";
 }
 
-void journal(QByteArray &aus, int anzahl, const TSchlange &s, QString (TSchlange::*datum)(int) const,
-             QString (TSchlange::*eintrag)(int) const)
+void journal(QByteArray &aus, const TSchlange::Journal &j)
 {
-    for (int i = 0; i < anzahl; ++i)
-        zeile(aus, (s.*datum)(i) + u' ' + (s.*eintrag)(i));
+    for (int i = 0; i < j.anzahl(); ++i)
+        zeile(aus, j.datum(i) + u' ' + j.text(i));
 }
 } // namespace
 
@@ -33,10 +32,10 @@ QByteArray text(const TSchlange &s)
     zeile(aus, QStringLiteral("Schlupfmonat:") + Tab + s.schlupf());
     zeile(aus, QString());
     zeile(aus, QStringLiteral("Fresszeiten:"));
-    journal(aus, s.futterAnzahl(), s, &TSchlange::futterDatum, &TSchlange::futter);
+    journal(aus, s.journal(Journalart::Futter));
     zeile(aus, QString());
     zeile(aus, QStringLiteral("Bemerkungen:"));
-    journal(aus, s.bemerkAnzahl(), s, &TSchlange::bemerkDatum, &TSchlange::bemerkung);
+    journal(aus, s.journal(Journalart::Bemerkung));
     return aus;
 }
 

@@ -22,11 +22,10 @@ void karte(std::vector<Absatz> &seite, const QString &feld, const QString &wert)
     seite.push_back({QStringLiteral("    ") + feld + u'\t' + wert});
 }
 
-void journal(std::vector<Absatz> &seite, int anzahl, const TSchlange &s, QString (TSchlange::*datum)(int) const,
-             QString (TSchlange::*eintrag)(int) const)
+void journal(std::vector<Absatz> &seite, const TSchlange::Journal &j)
 {
-    for (int i = 0; i < anzahl; ++i)
-        seite.push_back({QStringLiteral("   ") + (s.*datum)(i) + QStringLiteral("    ") + (s.*eintrag)(i)});
+    for (int i = 0; i < j.anzahl(); ++i)
+        seite.push_back({QStringLiteral("   ") + j.datum(i) + QStringLiteral("    ") + j.text(i)});
 }
 } // namespace
 
@@ -50,12 +49,12 @@ std::vector<Absatz> absaetze(const TSchlange &s)
 
     ganz(seite, QStringLiteral("Fresszeiten:"), Format::Ueberschrift);
     leer(seite);
-    journal(seite, s.futterAnzahl(), s, &TSchlange::futterDatum, &TSchlange::futter);
+    journal(seite, s.journal(Journalart::Futter));
     leer(seite);
 
     ganz(seite, QStringLiteral("Bemerkungen:"), Format::Ueberschrift);
     leer(seite);
-    journal(seite, s.bemerkAnzahl(), s, &TSchlange::bemerkDatum, &TSchlange::bemerkung);
+    journal(seite, s.journal(Journalart::Bemerkung));
     leer(seite, 4);
 
     ganz(seite, QStringLiteral("Diese Seite wurde mit dem Vivarix erstellt. (Infos unter ") + Webadresse + u')',
