@@ -48,6 +48,7 @@
 #include <QEventLoop>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -76,44 +77,27 @@ QLabel *textLabel(const QString &text, QWidget *parent)
     return l;
 }
 
-// The two journals of a record, so one piece of code moves either between record and grid.
-struct Journal {
-    QString (TSchlange::*datum)(int) const;
-    QString (TSchlange::*text)(int) const;
-    void (TSchlange::*setDatum)(int, const QString &);
-    void (TSchlange::*setText)(int, const QString &);
-    int (TSchlange::*anzahl)() const;
-};
-const Journal futterJournal{&TSchlange::futterDatum, &TSchlange::futter, &TSchlange::setFutterDatum,
-                            &TSchlange::setFutter, &TSchlange::futterAnzahl};
-const Journal bemerkJournal{&TSchlange::bemerkDatum, &TSchlange::bemerkung, &TSchlange::setBemerkDatum,
-                            &TSchlange::setBemerkung, &TSchlange::bemerkAnzahl};
-
 // Data row k shows slot k-1; an empty journal shows one empty row. A journal that
 // another program filled to all 201 slots (without an end mark) shows whole.
-void journalZeigen(const TSchlange &r, const Journal &j, TStringGrid *grid)
+void journalZeigen(const TSchlange::Journal &j, TStringGrid *grid)
 {
-    const int n = qMin((r.*j.anzahl)(), TSchlange::Slots);
+    const int n = qMin(j.anzahl(), TSchlange::Slots);
     std::vector<TStringGrid::Zeile> zeilen;
     zeilen.reserve(size_t(n));
     for (int i = 0; i < n; ++i)
-        zeilen.push_back({(r.*j.datum)(i), (r.*j.text)(i)});
+        zeilen.push_back({j.datum(i), j.text(i)});
     grid->setZeilen(zeilen);
 }
 
 // The rows in screen order into slots 0, 1, ..., then the end mark; later slots stay
 // as they are. A journal of 201 entries fills every slot and has no end mark.
-void journalMerken(TSchlange &r, const Journal &j, const TStringGrid *grid)
+void journalMerken(TSchlange &r, Journalart j, const TStringGrid *grid)
 {
     const int n = qMin(grid->RowCount() - 1, TSchlange::Slots);
-    for (int k = 1; k <= n; ++k) {
-        (r.*j.setDatum)(k - 1, grid->Cells(0, k));
-        (r.*j.setText)(k - 1, grid->Cells(1, k));
-    }
-    if (n < TSchlange::Slots) {
-        (r.*j.setDatum)(n, QString());
-        (r.*j.setText)(n, QString());
-    }
+    for (int k = 1; k <= n; ++k)
+        r.setEintrag(j, k - 1, grid->Cells(0, k), grid->Cells(1, k));
+    if (n < TSchlange::Slots)
+        r.setEintrag(j, n, QString(), QString());
 }
 } // namespace
 
@@ -153,7 +137,10 @@ TVivarix::TVivarix(QWidget *parent) : QMainWindow(parent)
     Neu();
 }
 
-TVivarix::~TVivarix() = default;
+TVivarix::~TVivarix()
+{
+    verlauf->disconnect(this); // its last signals would meet a window half gone
+}
 
 void TVivarix::aufbauen()
 {
@@ -361,6 +348,8 @@ void TVivarix::menueAufbauen()
         eintrag(Datei1, "SpeichernUnter1", QStringLiteral("Speichern &unter..."), {}, &TVivarix::SpeichernUnter1Click);
     trenner(Datei1, "N1");
     Beenden1 = eintrag(Datei1, "Beenden1", QStringLiteral("&Beenden"), {}, &TVivarix::Beenden1Click);
+
+    bearbeitenAufbauen();
 
     Schlangen1 = mb->addMenu(QStringLiteral("&Verwaltung"));
     Schlangen1->setObjectName(QStringLiteral("Schlangen1"));
@@ -690,8 +679,8 @@ void TVivarix::Upd(int index)
     farbe->setText(r.farbe());
     geschlecht->setText(r.geschlecht());
 
-    journalZeigen(r, futterJournal, StringGrid1);
-    journalZeigen(r, bemerkJournal, StringGrid2);
+    journalZeigen(r.journal(Journalart::Futter), StringGrid1);
+    journalZeigen(r.journal(Journalart::Bemerkung), StringGrid2);
 
     Bilddatei = r.bild();
     BildZeigen();
@@ -774,8 +763,8 @@ void TVivarix::Merken()
     r.setFarbe(farbe->text());
     r.setGeschlecht(geschlecht->text());
 
-    journalMerken(r, futterJournal, StringGrid1);
-    journalMerken(r, bemerkJournal, StringGrid2);
+    journalMerken(r, Journalart::Futter, StringGrid1);
+    journalMerken(r, Journalart::Bemerkung, StringGrid2);
     Geaendert = true;
 }
 
@@ -786,6 +775,7 @@ void TVivarix::bearbeitbar(bool an)
         w->setEnabled(an);
     for (QAction *a : {Speichern1, SpeichernUnter1, ToolButton3, Schlangelschen1, ToolButton6, GeheZu1})
         a->setEnabled(an);
+    verlaufZeigen();
 }
 
 void TVivarix::Activ()
@@ -798,6 +788,14 @@ void TVivarix::Neu()
     restVerwerfen();
     Schlangen.clear();
     Schlangen.shrink_to_fit();
+    leer();
+    Dateiname.clear();
+    verlauf->clear(); // a new collection starts without history
+    Geaendert = false;
+}
+
+void TVivarix::leer()
+{
     TabControl1->clear();
     name->setText(QStringLiteral("unbekannt"));
     gattung->setText(QStringLiteral("-"));
@@ -809,8 +807,6 @@ void TVivarix::Neu()
     StringGrid1->setZeilen({});
     StringGrid2->setZeilen({});
     bearbeitbar(false);
-    Dateiname.clear();
-    Geaendert = false;
     BildZeigen();
 }
 
@@ -843,7 +839,9 @@ void TVivarix::Laden(const QString &path)
         // name, so the partial collection can never be saved over the file it
         // came from without asking. The snakes that were read can be edited and
         // saved elsewhere: that is how a keeper rescues a damaged file.
+        const bool geaendert = Geaendert; // taken over as it was, the history of the old collection gone
         uebernehmen(std::move(neu));
+        Geaendert = geaendert;
         dateinameSetzen(QString());
         Activ();
         Fehlerbericht(this, e.message());
@@ -900,6 +898,7 @@ void TVivarix::uebernehmen(TSchlangen &&neu)
         zurueck(std::move(alt));
         throw;
     }
+    verlauf->clear(); // the steps belonged to the collection that went
 }
 
 TVivarix::Gezeigt TVivarix::beiseite()
@@ -948,6 +947,7 @@ void TVivarix::Speichern(const QString &path)
         }
     }
     Geaendert = false;
+    verlauf->setClean(); // the history stays; undoing from here marks the collection changed
 }
 
 // ---------------------------------------------------------------------------
@@ -955,6 +955,8 @@ void TVivarix::Speichern(const QString &path)
 
 bool TVivarix::eventFilter(QObject *o, QEvent *e)
 {
+    if (feldRueckgaengig(o, e))
+        return true;
     if ((o == futter1 || o == futter1->lineEdit()) &&
         (e->type() == QEvent::KeyPress || e->type() == QEvent::MouseButtonPress || e->type() == QEvent::FocusIn))
         futterAuswahlFertig(); // before the box acts on it

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -25,6 +26,7 @@ class QSplitter;
 class QToolBar;
 class QTimer;
 class QToolButton;
+class QUndoStack;
 class TKlickLabel;
 class TDateneingabe;
 class TStringGrid;
@@ -133,6 +135,9 @@ public slots:
     bool Speichern1Click(); // true when the collection was saved
     bool SpeichernUnter1Click();
     void Beenden1Click();
+    // Undo and redo
+    void Rueckgaengig1Click();
+    void Wiederholen1Click();
     // Journal entries
     void ok1Click();
     void ok2Click();
@@ -180,6 +185,32 @@ private:
     void aufbauen();
     void mindestgroesseSetzen();
     void menueAufbauen();
+    // Undo and redo: every change of the collection is a step on `verlauf`,
+    // which stores the one record it changed, before and after.
+    QMenu *Bearbeiten1 = nullptr;
+    QAction *Rueckgaengig1 = nullptr, *Wiederholen1 = nullptr;
+    QUndoStack *verlauf = nullptr;
+    class Satzschritt;
+    class Neuanlage;
+    class Loeschung;
+    void bearbeitenAufbauen();
+    void verlaufZeigen(); // captions and enabling of "Rückgängig" and "Wiederholen"
+    // Runs `aendern`, a change of the snake on show, and keeps it as a step
+    // named `was`; with `journal`, the step selects that journal's row again
+    // (`zeile`, or else the row selected before and after the change).
+    void schritt(const QString &was, std::optional<Journalart> journal, const std::function<void()> &aendern,
+                 int zeile = 0);
+    TStringGrid *gitter(Journalart j) const;
+    Journalart journalVon(const TStringGrid *g) const;
+    static QString eintragArt(Journalart j); // "Fütterung" or "Bemerkung", for the steps' names
+    // What the steps do to the collection and its display.
+    void satzZeigen(int i, const TSchlange &satz, std::optional<Journalart> journal, int zeile);
+    void schlangeEinfuegen(int i, const TSchlange &satz);
+    void schlangeEntfernen(int i, int danach);
+    void angelegt(int vorherTab);                       // the snake just created, as a step
+    void loeschen(int k);                               // removes snake k, as a step
+    bool feldRueckgaengig(QObject *o, QEvent *e) const; // a text field keeps Strg+Z while it has typing to undo
+    void leer();                                        // the window as an empty collection shows it
     void werkzeugleisteAufbauen();
     void statusleisteAufbauen();
     QWidget *kartenRolle(QWidget *seite); // the card, scrolling on a small screen

@@ -166,24 +166,30 @@ bool TVivarix::eintragHinzufuegen(TStringGrid *grid, TKlickLabel *datum, const Q
     if (text.isEmpty())
         return false;
     const int R = grid->RowCount();
-    if (!grid->Cells(0, R - 1).isEmpty()) {
-        if (R - 1 >= TSchlange::MaxEintraege) {
-            MessageDlg(this,
-                       QStringLiteral("Das Journal ist voll: Eine Schlange kann höchstens %1 Einträge je Journal "
-                                      "haben. Bitte lösche zuerst einen alten Eintrag.")
-                           .arg(TSchlange::MaxEintraege),
-                       MsgArt::Information, mbOK);
-            return false; // the typed text stays in the input, nothing is lost
-        }
-        grid->setRowCount(R + 1);
+    const bool wachsen = !grid->Cells(0, R - 1).isEmpty(); // else the placeholder row of an empty journal
+    if (wachsen && R - 1 >= TSchlange::MaxEintraege) {
+        MessageDlg(this,
+                   QStringLiteral("Das Journal ist voll: Eine Schlange kann höchstens %1 Einträge je Journal "
+                                  "haben. Bitte lösche zuerst einen alten Eintrag.")
+                       .arg(TSchlange::MaxEintraege),
+                   MsgArt::Information, mbOK);
+        return false; // the typed text stays in the input, nothing is lost
     }
-    for (int i = grid->RowCount() - 1; i >= 1; --i) {
-        grid->setCells(0, i + 1, grid->Cells(0, i));
-        grid->setCells(1, i + 1, grid->Cells(1, i));
-    }
-    grid->setCells(0, 1, datum->text());
-    grid->setCells(1, 1, haltbar(text));
-    Merken();
+    const Journalart j = journalVon(grid);
+    schritt(
+        eintragArt(j) + QStringLiteral(" hinzufügen"), j,
+        [&] {
+            if (wachsen)
+                grid->setRowCount(R + 1);
+            for (int i = grid->RowCount() - 1; i >= 1; --i) {
+                grid->setCells(0, i + 1, grid->Cells(0, i));
+                grid->setCells(1, i + 1, grid->Cells(1, i));
+            }
+            grid->setCells(0, 1, datum->text());
+            grid->setCells(1, 1, haltbar(text));
+            Merken();
+        },
+        1);
     return true;
 }
 
@@ -207,7 +213,7 @@ void TVivarix::ok1Click()
 void TVivarix::ok2Click()
 {
     if (eintragHinzufuegen(StringGrid2, datum2, futter2->text()))
-        futter2->clear();
+        futter2->setText(QString()); // unlike clear(), no typing to undo is left behind
 }
 
 void TVivarix::datumWaehlen(TKlickLabel *label)
@@ -260,6 +266,16 @@ TStringGrid *TVivarix::zielGitter() const
     return StringGrid1->hasFocus() ? StringGrid1 : StringGrid2;
 }
 
+Journalart TVivarix::journalVon(const TStringGrid *g) const
+{
+    return g == StringGrid1 ? Journalart::Futter : Journalart::Bemerkung;
+}
+
+QString TVivarix::eintragArt(Journalart j)
+{
+    return j == Journalart::Futter ? QStringLiteral("Fütterung") : QStringLiteral("Bemerkung");
+}
+
 namespace {
 bool platzhalter(const TStringGrid *g)
 {
@@ -309,11 +325,13 @@ void TVivarix::ndern1Click()
     dlg.datum1->setText(g->Cells(0, r));
     dlg.futter1->setText(g->Cells(1, r));
     Modal(&dlg);
-    if (dlg.ok) {
-        g->setCells(0, r, dlg.datum1->text());
-        g->setCells(1, r, haltbar(dlg.futter1->text()));
-    }
-    Merken();
+    schritt(eintragArt(journalVon(g)) + QStringLiteral(" ändern"), journalVon(g), [&] {
+        if (dlg.ok) {
+            g->setCells(0, r, dlg.datum1->text());
+            g->setCells(1, r, haltbar(dlg.futter1->text()));
+        }
+        Merken();
+    });
 }
 
 void TVivarix::Lschen1Click()
@@ -323,14 +341,16 @@ void TVivarix::Lschen1Click()
         return; // never a row the keeper did not point at
     const int r = g->Row();
     const int R = g->RowCount();
-    for (int i = r; i <= R - 1; ++i) {
-        g->setCells(0, i, g->Cells(0, i + 1));
-        g->setCells(1, i, g->Cells(1, i + 1));
-    }
-    if (R > 2)
-        g->setRowCount(R - 1);
-    g->setRow(r);
-    Merken();
+    schritt(eintragArt(journalVon(g)) + QStringLiteral(" löschen"), journalVon(g), [&] {
+        for (int i = r; i <= R - 1; ++i) {
+            g->setCells(0, i, g->Cells(0, i + 1));
+            g->setCells(1, i, g->Cells(1, i + 1));
+        }
+        if (R > 2)
+            g->setRowCount(R - 1);
+        g->setRow(r);
+        Merken();
+    });
 }
 
 void TVivarix::NachOben1Click()
@@ -345,22 +365,24 @@ void TVivarix::NachUnten1Click()
 
 // The selected entry changes places with its neighbour one row up (-1) or down
 // (+1), if there is one; the selection goes with the entry.
-void TVivarix::zeileVerschieben(int schritt)
+void TVivarix::zeileVerschieben(int richtung)
 {
     TStringGrid *g = zielGitter();
     if (!g->zeileGewaehlt())
         return;
     const int r = g->Row();
-    const int ziel = r + schritt;
-    if (ziel >= 1 && ziel <= g->RowCount() - 1) {
-        for (int c = 0; c < TStringGrid::ColCount; ++c) {
-            const QString t = g->Cells(c, r);
-            g->setCells(c, r, g->Cells(c, ziel));
-            g->setCells(c, ziel, t);
+    const int ziel = r + richtung;
+    schritt(eintragArt(journalVon(g)) + QStringLiteral(" verschieben"), journalVon(g), [&] {
+        if (ziel >= 1 && ziel <= g->RowCount() - 1) {
+            for (int c = 0; c < TStringGrid::ColCount; ++c) {
+                const QString t = g->Cells(c, r);
+                g->setCells(c, r, g->Cells(c, ziel));
+                g->setCells(c, ziel, t);
+            }
+            g->setRow(ziel);
         }
-        g->setRow(ziel);
-    }
-    Merken();
+        Merken();
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -398,6 +420,7 @@ void TVivarix::NeueSchlange1Click()
 
     // The new record and its tab first, so the card below belongs to the new snake
     // before anything is shown in it.
+    const int vorher = TabControl1->currentIndex();
     Schlangen.emplace_back();
     TabControl1->addTab(dlg.Edit1->text());
     TabControl1->setCurrentIndex(TabControl1->count() - 1);
@@ -406,6 +429,7 @@ void TVivarix::NeueSchlange1Click()
     StringGrid2->setZeilen({});
     Merken();
     Activ();
+    angelegt(vorher);
     BildZeigen();
 }
 
@@ -427,9 +451,11 @@ void TVivarix::Button1Click()
     if (!dlg.ok)
         return;
     StrToInt(dlg.ComboBox1->currentText());
-    stammdatenUebernehmen(dlg);
-    Merken();
-    BildZeigen();
+    schritt(QStringLiteral("Stammdaten ändern"), std::nullopt, [&] {
+        stammdatenUebernehmen(dlg);
+        Merken();
+        BildZeigen();
+    });
 }
 
 void TVivarix::Schlangelschen1Click()
@@ -442,15 +468,7 @@ void TVivarix::Schlangelschen1Click()
     if (MessageDlg(this, QStringLiteral("\"%1\" wirklich löschen?").arg(name->text()), MsgArt::Warnung,
                    mbJa | mbAbbrechen, mbAbbrechen) != mbJa)
         return;
-    const int N = TabControl1->count();
-    if (N < 2) {
-        Neu();
-        return;
-    }
-    Schlangen.erase(Schlangen.begin() + k);
-    TabControl1->removeTab(k);
-    Upd(0);
-    Geaendert = true;
+    loeschen(k);
 }
 
 // ---------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QStatusBar>
 #include <QTimer>
+#include <QUndoStack>
 #include <QWindow>
 
 namespace {
@@ -179,6 +180,7 @@ void TVivarix::restUebernehmen()
     TabControl1->setTabTexts(namen);
     dateiStand = stand;
     n->anzeige.reset();
+    verlauf->clear(); // the steps belonged to the collection that went
     Activ();
     emit sammlungGanz();
     if (TOptionen::OptionenLesen(this).remember)

@@ -1156,8 +1156,9 @@ TEST_F(BefehleTest, SchlangeEntfernen)
     ausloesen(g.Schlangelschen1);
     EXPECT_TRUE(g.Schlangen.empty());
     EXPECT_EQ(g.TabControl1->count(), 0);
-    EXPECT_FALSE(g.Geaendert);
-    EXPECT_TRUE(g.Dateiname.isEmpty());
+    // Unlike "Neu", it keeps its file and its history, so it can be undone.
+    EXPECT_TRUE(g.Geaendert);
+    EXPECT_EQ(g.Dateiname, pfad("start.vix"));
     EXPECT_FALSE(g.Speichern1->isEnabled());
 
     // Deleting the last of three shows the first, whole.

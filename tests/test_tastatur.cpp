@@ -153,7 +153,8 @@ TEST_F(TastaturTest, JedesMenueUndJederEintragHatEinenEigenenBuchstaben)
 {
     TVivarix &f = offen({schlange("Kaa")});
     TOptionen optionen;
-    const QList<QMenu *> menues{f.Datei1, f.Schlangen1, f.Hilfe1, f.PopupMenu1, optionen.PopupMenu1};
+    const QList<QMenu *> menues{
+        f.Datei1, f.findChild<QMenu *>("Bearbeiten1"), f.Schlangen1, f.Hilfe1, f.PopupMenu1, optionen.PopupMenu1};
     const auto eindeutig = [](const QString &wo, const QList<QAction *> &eintraege) {
         QSet<QKeyCombination> vergeben;
         for (const QAction *a : eintraege) {
@@ -170,6 +171,7 @@ TEST_F(TastaturTest, JedesMenueUndJederEintragHatEinenEigenenBuchstaben)
         eindeutig(m->objectName(), m->actions());
     // Only a letter is marked: the captions read as before.
     EXPECT_EQ(OhneKuerzel(f.Datei1->title()), "Datei");
+    EXPECT_EQ(OhneKuerzel(f.menuBar()->actions().value(1)->text()), "Bearbeiten") << "between Datei and Verwaltung";
     EXPECT_EQ(OhneKuerzel(f.SpeichernUnter1->text()), "Speichern unter...");
     EXPECT_EQ(f.SpeichernUnter1->statusTip(), "Speichern unter");
 

@@ -113,7 +113,7 @@ public:
     int count() const { return int(captions.size()); }
     bool valid(int index) const { return index >= 0 && index < count(); }
 
-    void add(const QString &caption);
+    void insert(int index, const QString &caption);
     void setAll(const QStringList &list);
     void setTexts(const QStringList &list);
     void setText(int index, const QString &caption);
@@ -330,14 +330,21 @@ TTabControl::Strip::Strip(TTabControl *o) : QWidget(o), owner(o)
     rightArrow = arrow(Qt::RightArrow, "ScrollRightButton", QStringLiteral("Reiter nach rechts blättern"), 1);
 }
 
-void TTabControl::Strip::add(const QString &caption)
+void TTabControl::Strip::insert(int index, const QString &caption)
 {
-    captions.append(caption);
-    widths.push_back(0);
-    if (current < 0)
+    index = qBound(0, index, count());
+    captions.insert(index, caption);
+    widths.insert(widths.begin() + index, 0);
+    hover = -1;
+    if (index < first)
+        ++first; // keep the same tabs in view
+    if (current < 0) {
         select(0);
-    else
-        relayoutLater();
+        return;
+    }
+    if (index <= current)
+        ++current; // the same tab, one place on
+    relayoutLater();
 }
 
 void TTabControl::Strip::setAll(const QStringList &list)
@@ -830,7 +837,12 @@ void TTabControl::setTabText(int index, const QString &caption)
 
 void TTabControl::addTab(const QString &caption)
 {
-    strip->add(caption);
+    strip->insert(count(), caption);
+}
+
+void TTabControl::insertTab(int index, const QString &caption)
+{
+    strip->insert(index, caption);
 }
 
 // A new set of tabs starts at the first one, scrolled to the start.

@@ -17,7 +17,8 @@ public:
     QString tabText(int index) const;
     void setTabText(int index, const QString &caption); // captions are plain text: "&" is no mnemonic
     void addTab(const QString &caption);
-    void setTabs(const QStringList &captions); // replaces all tabs at once
+    void insertTab(int index, const QString &caption); // the selected tab stays selected
+    void setTabs(const QStringList &captions);         // replaces all tabs at once
     // New captions for the same tabs (as many as there are), keeping the
     // selection and the scroll position.
     void setTabTexts(const QStringList &captions);
