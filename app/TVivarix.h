@@ -202,7 +202,7 @@ private:
                  int zeile = 0);
     TStringGrid *gitter(Journalart j) const;
     Journalart journalVon(const TStringGrid *g) const;
-    static QString eintragArt(Journalart j); // "Fütterung" or "Bemerkung", for the steps' names
+    void journalSchritt(TStringGrid *g, const QString &was, const std::function<void()> &aendern, int zeile = 0);
     // What the steps do to the collection and its display.
     void satzZeigen(int i, const TSchlange &satz, std::optional<Journalart> journal, int zeile);
     void schlangeEinfuegen(int i, const TSchlange &satz);

@@ -175,9 +175,8 @@ bool TVivarix::eintragHinzufuegen(TStringGrid *grid, TKlickLabel *datum, const Q
                    MsgArt::Information, mbOK);
         return false; // the typed text stays in the input, nothing is lost
     }
-    const Journalart j = journalVon(grid);
-    schritt(
-        eintragArt(j) + QStringLiteral(" hinzufügen"), j,
+    journalSchritt(
+        grid, QStringLiteral("hinzufügen"),
         [&] {
             if (wachsen)
                 grid->setRowCount(R + 1);
@@ -271,9 +270,12 @@ Journalart TVivarix::journalVon(const TStringGrid *g) const
     return g == StringGrid1 ? Journalart::Futter : Journalart::Bemerkung;
 }
 
-QString TVivarix::eintragArt(Journalart j)
+// A change of one journal entry, named "Fütterung hinzufügen", "Bemerkung löschen" and so on.
+void TVivarix::journalSchritt(TStringGrid *g, const QString &was, const std::function<void()> &aendern, int zeile)
 {
-    return j == Journalart::Futter ? QStringLiteral("Fütterung") : QStringLiteral("Bemerkung");
+    const Journalart j = journalVon(g);
+    const QString eintrag = j == Journalart::Futter ? QStringLiteral("Fütterung") : QStringLiteral("Bemerkung");
+    schritt(eintrag + u' ' + was, j, aendern, zeile);
 }
 
 namespace {
@@ -325,7 +327,7 @@ void TVivarix::ndern1Click()
     dlg.datum1->setText(g->Cells(0, r));
     dlg.futter1->setText(g->Cells(1, r));
     Modal(&dlg);
-    schritt(eintragArt(journalVon(g)) + QStringLiteral(" ändern"), journalVon(g), [&] {
+    journalSchritt(g, QStringLiteral("ändern"), [&] {
         if (dlg.ok) {
             g->setCells(0, r, dlg.datum1->text());
             g->setCells(1, r, haltbar(dlg.futter1->text()));
@@ -341,7 +343,7 @@ void TVivarix::Lschen1Click()
         return; // never a row the keeper did not point at
     const int r = g->Row();
     const int R = g->RowCount();
-    schritt(eintragArt(journalVon(g)) + QStringLiteral(" löschen"), journalVon(g), [&] {
+    journalSchritt(g, QStringLiteral("löschen"), [&] {
         for (int i = r; i <= R - 1; ++i) {
             g->setCells(0, i, g->Cells(0, i + 1));
             g->setCells(1, i, g->Cells(1, i + 1));
@@ -372,7 +374,7 @@ void TVivarix::zeileVerschieben(int richtung)
         return;
     const int r = g->Row();
     const int ziel = r + richtung;
-    schritt(eintragArt(journalVon(g)) + QStringLiteral(" verschieben"), journalVon(g), [&] {
+    journalSchritt(g, QStringLiteral("verschieben"), [&] {
         if (ziel >= 1 && ziel <= g->RowCount() - 1) {
             for (int c = 0; c < TStringGrid::ColCount; ++c) {
                 const QString t = g->Cells(c, r);
