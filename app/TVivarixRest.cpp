@@ -180,13 +180,17 @@ void TVivarix::restUebernehmen()
     // The swap. The tabs are those of the preview: they get their names, and a
     // tab chosen meanwhile its snake; the first snake is on show already.
     Schlangen = std::move(alle);
-    QStringList namen;
-    namen.reserve(qsizetype(Schlangen.size()));
-    for (const TSchlange &s : Schlangen)
-        namen << s.name();
-    TabControl1->setTabTexts(namen);
-    if (const int i = TabControl1->currentIndex(); i != 0)
-        Upd(i);
+    try {
+        QStringList namen;
+        namen.reserve(qsizetype(Schlangen.size()));
+        for (const TSchlange &s : Schlangen)
+            namen << s.name();
+        TabControl1->setTabTexts(namen);
+        if (const int i = TabControl1->currentIndex(); i != 0)
+            Upd(i);
+    } catch (...) {
+        // Shown as far as it goes; the collection takes its file's name all the same.
+    }
     geladen(n->pfad, stand);
 }
 
