@@ -6,6 +6,7 @@
 #include "data/Datendatei.h"
 #include "data/Einlesen.h"
 #include "data/Ersetzen.h"
+#include "data/Fassungen.h"
 #include "data/Fehler.h"
 #include "data/Systemaufrufe.h"
 #include "data/TSchlange.h"
@@ -1042,6 +1043,84 @@ TEST_F(SicherungTest, FremdeDateiBehaeltBesitzerUndGruppe)
         EXPECT_EQ(nachher.st_ino, vorher.st_ino);
         QFile::remove(d);
     }
+}
+
+// ---- Earlier versions ------------------------------------------------------------
+
+TEST_F(SicherungTest, FruehereFassungenJeTagDieLetztenSiebenUndNieAufKostenDesSpeicherns)
+{
+    QTemporaryDir daten;
+    const QByteArray datenVorher = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(daten.path()));
+    const QString d = pfad("d.vix");
+    const QDate erster(2026, 3, 30); // over a month's end
+    // Saves `s` on the day `heute`, keeping a version; what the keeper is told.
+    const auto speichern = [&](const TSchlangen &s, const QDate &heute) {
+        QString gesagt;
+        Datendatei::speichern(d, s, [&](const QString &p, const struct stat &alt, bool bleibt) {
+            gesagt = Fassungen::behalten(p, alt, bleibt, heute);
+        });
+        EXPECT_EQ(dateiLesen(d), bytesVon(s));
+        return gesagt;
+    };
+    const auto inode = [](const QString &f) {
+        struct stat st;
+        EXPECT_EQ(::stat(QFile::encodeName(f).constData(), &st), 0);
+        return std::pair{st.st_ino, st.st_nlink};
+    };
+    // Two saves a day for ten days: the first of each day keeps the day before's last state.
+    std::map<QDate, QByteArray> erwartet;
+    std::pair<ino_t, nlink_t> vorDemLetzten{};
+    for (int tag = 0; tag < 10; ++tag) {
+        const QDate heute = erster.addDays(tag);
+        if (tag == 9)
+            vorDemLetzten = inode(d);
+        if (QFile::exists(d))
+            erwartet[heute] = dateiLesen(d);
+        EXPECT_EQ(speichern(sammlung(tag + 1, std::uint8_t(tag)), heute), QString());
+        if (tag == 0)
+            erwartet[heute] = dateiLesen(d); // the first save made the file; the second keeps it
+        EXPECT_EQ(speichern(sammlung(1, std::uint8_t(100 + tag)), heute), QString());
+    }
+    const std::vector<Fassungen::Fassung> fassungen = Fassungen::liste(d);
+    ASSERT_EQ(fassungen.size(), 7u);
+    for (int i = 0; i < 7; ++i) {
+        const QDate tag = erster.addDays(9 - i);
+        EXPECT_EQ(fassungen[std::size_t(i)].tag, tag);
+        EXPECT_EQ(dateiLesen(fassungen[std::size_t(i)].pfad), erwartet[tag]) << i;
+        EXPECT_EQ(fassungen[std::size_t(i)].schlangen, 1u) << i; // the second save of each day had one
+    }
+    EXPECT_EQ(fassungen[6].tag, erster.addDays(3));
+    EXPECT_EQ(QDir(Fassungen::ordnerFuer(d)).entryList(QDir::Files).size(), 7);
+    // On the same file system the version is the old file itself, and the data
+    // file has no second name that would make the next save a rewrite.
+    EXPECT_EQ(inode(fassungen[0].pfad), (std::pair{vorDemLetzten.first, nlink_t(1)}));
+    EXPECT_EQ(inode(d).second, nlink_t(1));
+
+    // A file of the same name in another folder has versions of its own.
+    ASSERT_TRUE(QDir().mkdir(pfad("anders")));
+    EXPECT_NE(Fassungen::ordnerFuer(pfad("anders/d.vix")), Fassungen::ordnerFuer(d));
+    EXPECT_TRUE(Fassungen::liste(pfad("anders/d.vix")).empty());
+
+    // A file with a second name is rewritten in place: the version is a copy.
+    ASSERT_EQ(::link(QFile::encodeName(d).constData(), QFile::encodeName(pfad("d2.vix")).constData()), 0);
+    const QByteArray vorher = dateiLesen(d);
+    EXPECT_EQ(speichern(sammlung(2, 50), erster.addDays(10)), QString());
+    const Fassungen::Fassung neueste = Fassungen::liste(d).front();
+    EXPECT_EQ(dateiLesen(neueste.pfad), vorher);
+    EXPECT_NE(inode(neueste.pfad).first, inode(d).first);
+    EXPECT_EQ(dateiLesen(pfad("d2.vix")), bytesVon(sammlung(2, 50)));
+
+    // A version that cannot be kept is told, and the save is made all the same.
+    const QString stoerer = daten.path() + QStringLiteral("/kein-ordner");
+    dateiSchreiben(stoerer, "x");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(stoerer));
+    const QString gesagt = speichern(sammlung(3, 60), erster.addDays(11));
+    EXPECT_TRUE(
+        gesagt.startsWith(QStringLiteral("Die frühere Fassung konnte nicht aufbewahrt werden: der Ordner „") + stoerer))
+        << gesagt.toStdString();
+    EXPECT_TRUE(gesagt.endsWith(QStringLiteral("Gespeichert wurde trotzdem."))) << gesagt.toStdString();
+    qputenv("XDG_DATA_HOME", datenVorher);
 }
 
 namespace {
