@@ -14,6 +14,7 @@ struct TVivarix::Nachladen {
     std::unique_ptr<Vorauslesen> leser;
     Vorauslesen::Anfang anfang; // the preview: the number of snakes, the first one and the first names
     QString pfad;
+    bool unbenannt = false; // see Laden
     // The tab and the changes of the collection before, back should the load
     // fail: its changes were let go when the load began.
     int vorherTab = -1;

@@ -794,7 +794,7 @@ void TVivarix::bearbeitbar(bool an)
     for (QAction *a : {Speichern1, SpeichernUnter1, ToolButton3, Schlangelschen1, ToolButton6, GeheZu1})
         a->setEnabled(an && ganz);
     for (QAction *a : {NeueSchlange1, ToolButton5, FressCheck1, ToolButton9, FressTermine1, ToolButton11, FressParade1,
-                       ToolButton12})
+                       ToolButton12, FruehereFassung1})
         a->setEnabled(ganz);
 }
 
@@ -836,14 +836,14 @@ QString teilweiseGelesen(std::size_t n)
 }
 } // namespace
 
-void TVivarix::Laden(const QString &path)
+void TVivarix::Laden(const QString &path, bool unbenannt)
 {
     ladenAufgeben(); // a load still coming in gives way: the collection before it is the one replaced
     TSchlangen neu;
     Datendatei::Stand stand;
     const QScopedValueRollback<QString> bezug(ladeDatei, path); // for the pictures of the snake shown first
     unterbrochenMelden(path);
-    if (ersteKarteZuerst(path))
+    if (ersteKarteZuerst(path, unbenannt))
         return; // the whole collection follows, and comes in at once
     try {
         einlesen(path, neu, stand);
@@ -863,14 +863,15 @@ void TVivarix::Laden(const QString &path)
         throw StillerAbbruch{}; // the rest of the command does not happen
     }
     uebernehmen(std::move(neu));
-    geladen(path, stand);
+    geladen(path, stand, unbenannt);
 }
 
-void TVivarix::geladen(const QString &pfad, const Datendatei::Stand &stand)
+void TVivarix::geladen(const QString &pfad, const Datendatei::Stand &stand, bool unbenannt)
 {
-    dateinameSetzen(pfad);
+    // Unnamed, never saved over the file it came from without a question.
+    dateinameSetzen(unbenannt ? QString() : pfad);
     dateiStand = stand;
-    Geaendert = false;
+    Geaendert = unbenannt;
     if (!Schlangen.empty())
         Activ();
     emit sammlungGanz();

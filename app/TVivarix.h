@@ -77,7 +77,9 @@ public:
     void Merken();
     void Activ();
     void Neu();
-    void Laden(const QString &path);
+    // `unbenannt`: the collection takes no file name and counts as changed
+    // (a version the saves kept, opened as a new collection).
+    void Laden(const QString &path, bool unbenannt = false);
     void Speichern(const QString &path);
     void BildZeigen(); // shows Bilddatei in Image1, or the default picture
     // The data file whose folder a relative picture path starts from: the one
@@ -200,7 +202,7 @@ private:
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
     // A whole new collection's file becomes the collection's own; then the
     // feeding check, when the settings ask for it.
-    void geladen(const QString &pfad, const Datendatei::Stand &stand);
+    void geladen(const QString &pfad, const Datendatei::Stand &stand, bool unbenannt);
     // The collection on show with its tab, name, changes and commands: put
     // aside by a load, and back should the load fail.
     struct Gezeigt {
@@ -213,7 +215,7 @@ private:
     void zurueck(Gezeigt &&g);
     // A large collection: a preview of its first snake and its tabs, the
     // whole collection read after the paint and swapped in at once.
-    bool ersteKarteZuerst(const QString &path);
+    bool ersteKarteZuerst(const QString &path, bool unbenannt);
     bool ersteKarteMoeglich(const QString &path);
     void vorschauZeigen(int index); // the card of tab `index` as far as the preview knows it
     void restLoslassen();           // lets the helper read the rest, once the first card is painted

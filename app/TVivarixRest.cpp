@@ -64,7 +64,7 @@ bool TVivarix::ersteKarteMoeglich(const QString &path)
     return vorab ? vorab->anfang(path).has_value() : zweiSchritte(path);
 }
 
-bool TVivarix::ersteKarteZuerst(const QString &path)
+bool TVivarix::ersteKarteZuerst(const QString &path, bool unbenannt)
 {
     if (!vorab && zweiSchritte(path))
         vorab = std::make_unique<Vorauslesen>([path] { return path; }, Vorauslesen::ErsteNamen);
@@ -77,6 +77,7 @@ bool TVivarix::ersteKarteZuerst(const QString &path)
     auto n = std::make_unique<Nachladen>();
     n->leser = std::move(vorab);
     n->pfad = path;
+    n->unbenannt = unbenannt;
     n->vorherTab = TabControl1->currentIndex();
     n->vorherGeaendert = Geaendert;
     n->anfang = std::move(*anfang);
@@ -191,7 +192,7 @@ void TVivarix::restUebernehmen()
     } catch (...) {
         // Shown as far as it goes; the collection takes its file's name all the same.
     }
-    geladen(n->pfad, stand);
+    geladen(n->pfad, stand, n->unbenannt);
 }
 
 void TVivarix::ladenAufgeben()

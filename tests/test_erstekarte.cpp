@@ -44,7 +44,8 @@ constexpr int Anzahl = 200; // more snakes than names are read first, and more t
 const QStringList MitSammlung =
     QStringLiteral("StringGrid1 StringGrid2 datum1 datum2 futter1 futter2 ok1 ok2 Button1 Button2 Button3 "
                    "Speichern1 SpeichernUnter1 ToolButton3 Schlangelschen1 ToolButton6 GeheZu1 NeueSchlange1 "
-                   "ToolButton5 FressCheck1 ToolButton9 FressTermine1 ToolButton11 FressParade1 ToolButton12")
+                   "ToolButton5 FressCheck1 ToolButton9 FressTermine1 ToolButton11 FressParade1 ToolButton12 "
+                   "FruehereFassung1")
         .split(' ');
 const QStringList BeimLaden =
     QStringLiteral("Neu1 ToolButton1 Laden1 ToolButton2 Beenden1 Optionen1 Hilfe2 ToolButton8 ber1").split(' ');
