@@ -3,7 +3,6 @@
 #include "app/TVivarix.h"
 
 #include <QStatusBar>
-#include <QUndoStack>
 
 void TVivarix::FruehereFassung1Click()
 {
@@ -12,14 +11,8 @@ void TVivarix::FruehereFassung1Click()
     const QString fassung = dlg.gewaehlt();
     if (fassung.isEmpty() || (Geaendert && !vorherSpeichern()))
         return;
-    Laden(fassung);
-    restAbwarten(); // unnamed and changed only once it is whole
     // Never saved over the file it came from, nor over the version, without a question.
-    dateinameSetzen(QString());
-    verlauf->resetClean(); // no state of it is saved anywhere: undoing never makes it unchanged
-    Geaendert = true;
-    if (!Schlangen.empty())
-        Activ();
+    Laden(fassung, true);
 }
 
 // What a save could not keep as a version is told once, not at every save.
