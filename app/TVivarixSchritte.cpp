@@ -134,8 +134,8 @@ void TVivarix::bearbeitenAufbauen()
     Rueckgaengig1->setObjectName(QStringLiteral("Rueckgaengig1"));
     Rueckgaengig1->setShortcuts(QKeySequence::Undo);
     // Strg+Y and Strg+Umschalt+Z both, whatever the desktop binds.
-    QList<QKeySequence> wiederholen = QKeySequence::keyBindings(QKeySequence::Redo);
-    for (const QKeySequence &k : {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
+    QList<QKeySequence> wiederholen{QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
+    for (const QKeySequence &k : QKeySequence::keyBindings(QKeySequence::Redo))
         if (!wiederholen.contains(k))
             wiederholen << k;
     Wiederholen1 = Bearbeiten1->addAction(QString());

@@ -278,7 +278,7 @@ TEST_F(HilfeTest, JedeTasteUndJederBefehlDerHilfeGibtEsSo)
     // Every command of the menus by its caption as it reads, with its menu's title.
     QMap<QString, QAction *> befehle;
     QMap<QString, QString> menueVon;
-    for (QMenu *menue : {f.Datei1, f.Schlangen1, f.Hilfe1})
+    for (QMenu *menue : {f.Datei1, f.findChild<QMenu *>("Bearbeiten1"), f.Schlangen1, f.Hilfe1})
         for (QAction *a : menue->actions())
             if (!a->isSeparator()) {
                 befehle[OhneKuerzel(a->text())] = a;
