@@ -20,8 +20,10 @@ class TOptionen : public QDialog {
 public:
     explicit TOptionen(QWidget *parent = nullptr);
 
-    // Reads the settings file; when it cannot be read, tells the user
-    // "Optionsdatei "options.ini" nicht gefunden" and keeps what was read.
+    // Reads the settings file; when it cannot be read whole, tells the user
+    // why ("Optionsdatei "options.ini" nicht gefunden", too large, ...) and
+    // keeps what was read. "OK" then never writes over a file that is there
+    // but was not read whole.
     void OptionenLoad();
     // What OptionenLoad read last.
     const Optionen::Werte &geladen() const { return gelesen; }
@@ -76,5 +78,8 @@ private:
     void setFutterZeilen(const QStringList &zeilen);
     void tauschen(int mitZeile); // swaps the selected row with another and selects that one
 
+    static Optionen::Gelesen lesenUndMelden(Optionen::Werte &w, QWidget *besitzer);
+
     Optionen::Werte gelesen;
+    Optionen::Gelesen lesestand;
 };
