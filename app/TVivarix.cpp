@@ -854,7 +854,7 @@ void TVivarix::Laden(const QString &path)
     dateiStand = stand;
     Geaendert = false;
 
-    if (TOptionen::OptionenLesen(this).remember)
+    if (TOptionen::OptionenLesen(this, false).remember)
         FressCheckNachLaden();
 }
 

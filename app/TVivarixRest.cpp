@@ -181,7 +181,7 @@ void TVivarix::restUebernehmen()
     n->anzeige.reset();
     Activ();
     emit sammlungGanz();
-    if (TOptionen::OptionenLesen(this).remember)
+    if (TOptionen::OptionenLesen(this, false).remember)
         FressCheckNachLaden();
 }
 

@@ -475,10 +475,7 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
         {"autoload without a file line", QStringList{"autoload=1", "maximize=1", "futter=Maus"}, true, false,
          QStringList{fehlt}, keine},
         {"settings over 1 MiB", QStringList{"maximize=1", "futter=" + QString(2 << 20, u'x'), "autoload=1", d}, true,
-         false,
-         QStringList{"Fehler|Die Optionsdatei \"options.ini\" ist größer als 1024 KB und wurde nicht ganz gelesen.\n"
-                     "Vivarix überschreibt sie nicht, solange sie nicht ganz gelesen werden kann."},
-         keine},
+         false, QStringList{OptionenZuGross}, keine},
     };
     // Each case twice: as the window starts by itself, and as the program
     // starts it, with the collection read ahead while the window is built.

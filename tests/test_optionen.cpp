@@ -26,9 +26,6 @@
 namespace {
 
 const QString NichtGefunden = QStringLiteral("Fehler|Optionsdatei \"options.ini\" nicht gefunden");
-const QString ZuGross =
-    QStringLiteral("Fehler|Die Optionsdatei \"options.ini\" ist größer als 1024 KB und wurde nicht ganz gelesen.\n"
-                   "Vivarix überschreibt sie nicht, solange sie nicht ganz gelesen werden kann.");
 
 class OptionenTest : public DialogTestBasis {
 protected:
@@ -127,7 +124,7 @@ TEST_F(OptionenTest, FehlendeGrosseBinaereOderFremdeDateienStoerenNicht)
     EXPECT_TRUE(o.geladen().remember);
     EXPECT_TRUE(o.geladen().futter.isEmpty());
     EXPECT_FALSE(o.geladen().maximize);
-    EXPECT_EQ(DialogTest::protokoll(), QStringList{ZuGross});
+    EXPECT_EQ(DialogTest::protokoll(), QStringList{OptionenZuGross});
     DialogTest::zuruecksetzen();
 
     QByteArray binaer;
@@ -378,7 +375,7 @@ TEST_F(OptionenTest, OkSchreibtNieUeberWasNichtGelesenWurde)
     TOptionen dlg;
     EXPECT_EQ(Modal(&dlg), QDialog::Rejected);
     EXPECT_TRUE(offen);
-    EXPECT_EQ(DialogTest::protokoll(), (QStringList{ZuGross, ZuGross}));
+    EXPECT_EQ(DialogTest::protokoll(), (QStringList{OptionenZuGross, OptionenZuGross}));
     EXPECT_TRUE(dateiLesen(datei()) == gross) << "the file is kept byte for byte";
     DialogTest::zuruecksetzen();
 

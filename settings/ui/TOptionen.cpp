@@ -194,18 +194,18 @@ void TOptionen::OptionenLoad()
                                isVisible() ? this : parentWidget()); // a hidden dialog: the message sits over its owner
 }
 
-Optionen::Gelesen TOptionen::lesenUndMelden(Optionen::Werte &w, QWidget *besitzer)
+Optionen::Gelesen TOptionen::lesenUndMelden(Optionen::Werte &w, QWidget *besitzer, bool gesperrteMelden)
 {
     const Optionen::Gelesen g = Optionen::einlesen(w, Optionen::pfad());
-    if (!g.ganz)
+    if (!g.ganz && (gesperrteMelden || !g.gesperrt))
         MessageDlg(besitzer, g.meldung, MsgArt::Fehler, mbOK);
     return g;
 }
 
-Optionen::Werte TOptionen::OptionenLesen(QWidget *besitzer)
+Optionen::Werte TOptionen::OptionenLesen(QWidget *besitzer, bool gesperrteMelden)
 {
     Optionen::Werte w;
-    lesenUndMelden(w, besitzer);
+    lesenUndMelden(w, besitzer, gesperrteMelden);
     return w;
 }
 
