@@ -535,10 +535,8 @@ TEST_F(FensterTest, DateiAusDerBefehlszeileStattDerStartdatei)
         w->startDatei = name;
         if (vorab)
             w->vorab = Start::vorauslesen(name);
-        Bewacht(w.get(), [this] {
-            w->FormActivate();
-            w->restAbwarten();
-        });
+        Bewacht(w.get(), [this] { w->FormActivate(); });
+        ganzAbwarten(*w);
         return *w;
     };
     for (const bool vorab : {false, true}) {
