@@ -9,6 +9,9 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <optional>
+#include <utility>
+#include <vector>
 #include <functional>
 #include <memory>
 
@@ -85,6 +88,10 @@ public:
     // being loaded while Laden shows its first snake, else Dateiname.
     QString bildBezug() const { return ladeDatei.isEmpty() ? Dateiname : ladeDatei; }
     QString ladeDatei;
+    // Picture paths as they were before "Speichern unter..." stated them anew: snake and path.
+    using Bildpfade = std::vector<std::pair<std::size_t, QString>>;
+    std::optional<Bildpfade> bilderUmziehen(const QString &neu);
+    void bildDateiAbgleichen();
     void FressCheckNachLaden(); // the feeding check after a load, when the settings ask for it
     // The feeding evaluations: check, schedule and parade of the whole collection.
     void DateCheck();
