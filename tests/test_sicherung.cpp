@@ -6,6 +6,7 @@
 #include "data/Datendatei.h"
 #include "data/Einlesen.h"
 #include "data/Ersetzen.h"
+#include "data/Fassungen.h"
 #include "data/Fehler.h"
 #include "data/Systemaufrufe.h"
 #include "data/TSchlange.h"
@@ -34,6 +35,7 @@
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -694,11 +696,13 @@ TEST_F(SicherungTest, OrdnerOhneNeueDateienBekommtSeineDateiAnOrtUndStelleNeu)
         EXPECT_EQ(dateiLesen(Optionen::pfad()), Optionen::schreiben(w));
 
         // A rewrite that fails midway puts the old bytes back, also past the new end.
-        for (const char *aufruf : {"pwrite", "ftruncate", "fsync"}) {
+        // (The copy and its marker are written and flushed before the file.)
+        for (const auto &[aufruf, nach] : {std::pair{"pwrite", 2}, {"ftruncate", 0}, {"fsync", 3}}) {
             SCOPED_TRACE(aufruf);
             EXPECT_EQ(als([&] {
                           Protokoll p;
                           p.fehlerBei = aufruf;
+                          p.nach = nach;
                           p.fehlerNr = ENOSPC;
                           Eingesetzt e(p);
                           Datendatei::speichern(d, zwei);
@@ -784,6 +788,250 @@ TEST_F(SicherungTest, JederNameEinerMehrfachVerknuepftenDateiZeigtDieNeueSammlun
     EXPECT_EQ(dateiLesen(zweit), bytesVon(drei));
     EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{});
     EXPECT_EQ(Ersetzen::unterbrochen(d), std::nullopt);
+}
+
+// ---- The cache folder of in-place rewrites, and earlier versions ------------------
+
+namespace {
+// An environment variable set for one scope.
+class Umgebung {
+public:
+    Umgebung(const char *name, const QString &wert) : name_(name), vorher_(qgetenv(name))
+    {
+        qputenv(name, QFile::encodeName(wert));
+    }
+    ~Umgebung() { qputenv(name_, vorher_); }
+
+private:
+    const char *name_;
+    QByteArray vorher_;
+};
+
+QByteArray sn(const QString &p)
+{
+    return QFile::encodeName(p);
+}
+
+struct stat statVon(const QString &p)
+{
+    struct stat st {};
+    EXPECT_EQ(::stat(sn(p).constData(), &st), 0) << p.toStdString();
+    return st;
+}
+} // namespace
+
+TEST_F(SicherungTest, UnsichererOderVollerCacheOrdnerWirdGenanntUndDieDateiBleibtUnberuehrt)
+{
+    // A file with a second name is rewritten in place, through a copy in the cache.
+    const QString d = pfad("d.vix");
+    Datendatei::speichern(d, sammlung(4, 1));
+    ASSERT_EQ(::link(sn(d).constData(), sn(pfad("d2.vix")).constData()), 0);
+    std::optional<KleinesDateisystem> klein;
+    const struct {
+        const char *grund;
+        std::function<bool(const QByteArray &)> anlegen; // false: not here
+    } faelle[] = {
+        {"ist nicht sicher: er ist ein symbolischer Verweis", // to a folder of the keeper's
+         [&](const QByteArray &o) { return ::symlink(sn(dir.path()).constData(), o.constData()) == 0; }},
+        {"ist kein Ordner", [](const QByteArray &o) { return ::close(::creat(o.constData(), 0600)) == 0; }},
+        {"ist nicht sicher: auch andere Benutzer dürfen darin schreiben",
+         [](const QByteArray &o) { return ::mkdir(o.constData(), 0700) == 0 && ::chmod(o.constData(), 0770) == 0; }},
+        {"ist nicht sicher: er gehört einem anderen Benutzer",
+         [](const QByteArray &o) {
+             return ::mkdir(o.constData(), 0700) == 0 && ::chown(o.constData(), 65534, 0) == 0;
+         }},
+        {"nimmt keine Kopie auf: Zu wenig Speicherplatz", // smaller than the copy
+         [&](const QByteArray &o) {
+             return ::mkdir(o.constData(), 0700) == 0 && klein.emplace(QFile::decodeName(o), "64k").da &&
+                    ::chmod(o.constData(), 0700) == 0;
+         }},
+    };
+    for (const auto &fall : faelle) {
+        SCOPED_TRACE(fall.grund);
+        QTemporaryDir basis;
+        const QString o = basis.path() + QStringLiteral("/vivarix");
+        if (!fall.anlegen(sn(o))) {
+            std::cout << "[  SKIPPED ] needs root\n";
+            continue;
+        }
+        Umgebung cache("XDG_CACHE_HOME", basis.path());
+        QString gesagt;
+        try {
+            Datendatei::speichern(d, sammlung(6, 2));
+        } catch (const Ersetzen::ESicherungsOrdner &e) {
+            gesagt = e.message();
+        }
+        EXPECT_EQ(gesagt,
+                  QStringLiteral("Der Ordner für Sicherheitskopien „%1“ %2").arg(o, QString::fromUtf8(fall.grund)));
+        EXPECT_EQ(dateiLesen(d), bytesVon(sammlung(4, 1)));
+        EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("d2.vix")}));
+        EXPECT_TRUE(!klein || eintraege(o).isEmpty()) << "no part of a copy stays";
+        klein.reset();
+    }
+}
+
+// What an in-place rewrite killed at some point leaves, and what the next
+// start and load make of it; also when another file has got its inode number.
+TEST_F(SicherungTest, ResteGetoeteterUmschreibungenGehenOderWerdenNurIhrerDateiGemeldet)
+{
+    const TSchlangen alt = sammlung(3, 1), neu = sammlung(5, 2);
+    const QString d = pfad("d.vix"), d2 = pfad("d2.vix"), b = pfad("b.vix"), cache = Ersetzen::sicherungsOrdner();
+    // Kills a save of `d` (with a second name) at its `bei`-th write: the copy,
+    // the marker, then the file, half of whose new bytes are in by the 4th;
+    // with 0, as it removes its marker after the rewrite.
+    const auto toeten = [&](int bei) {
+        for (const QString &f : {d, d2, b})
+            QFile::remove(f);
+        Datendatei::speichern(d, alt);
+        EXPECT_EQ(::link(sn(d).constData(), sn(d2).constData()), 0);
+        struct Morden : Protokoll {
+            int bei = 0, n = 0;
+            ssize_t pwrite(int fd, const void *q, size_t len, off_t p) override
+            {
+                if (++n == bei)
+                    ::raise(SIGKILL);
+                return Protokoll::pwrite(fd, q, bei == 4 && n == 3 ? len / 2 : len, p);
+            }
+            int unlinkat(int o, const char *name, int f) override
+            {
+                if (bei == 0 && QByteArray(name).endsWith(".marke"))
+                    ::raise(SIGKILL);
+                return Protokoll::unlinkat(o, name, f);
+            }
+        };
+        return imKind([&] {
+            Morden m;
+            m.bei = bei;
+            Systemaufrufe::setzen(&m);
+            Datendatei::speichern(d, neu);
+            return 0;
+        });
+    };
+    // Before the marker the file is untouched, after the rewrite it is whole:
+    // neither is told, and the next start removes what is left.
+    for (const int bei : {2, 0}) {
+        ASSERT_EQ(toeten(bei), 255);
+        EXPECT_FALSE(eintraege(cache).isEmpty());
+        Ersetzen::resteAufraeumen();
+        EXPECT_EQ(eintraege(cache), QStringList{}) << bei;
+        EXPECT_EQ(Ersetzen::unterbrochen(d2), std::nullopt);
+    }
+    // Killed midway: the start leaves the copy, the next load of the file tells it.
+    ASSERT_EQ(toeten(4), 255);
+    ASSERT_NE(dateiLesen(d), bytesVon(alt));
+    ASSERT_NE(dateiLesen(d), bytesVon(neu));
+    Ersetzen::resteAufraeumen();
+    const std::optional<QString> kopie = Ersetzen::unterbrochen(d2);
+    ASSERT_TRUE(kopie);
+    EXPECT_EQ(dateiLesen(*kopie), bytesVon(alt));
+    QFile::remove(*kopie);
+    // Not so a file made after it was deleted, with its inode number (where
+    // the system gives another, the leftovers are renamed after the new one).
+    ASSERT_EQ(toeten(4), 255);
+    const auto kennung = [](const QString &f) {
+        const struct stat st = statVon(f);
+        return QString::number(st.st_dev, 16) + u'-' + QString::number(st.st_ino, 16);
+    };
+    const QString von = kennung(d);
+    QFile::remove(d);
+    QFile::remove(d2);
+    dateiSchreiben(b, "ein anderes Programm");
+    const QString zu = kennung(b);
+    for (const char *endung : {".kopie", ".marke"}) {
+        if (zu != von) {
+            ASSERT_TRUE(QFile::rename(cache + u'/' + von + endung, cache + u'/' + zu + endung));
+        }
+    }
+    EXPECT_EQ(Ersetzen::unterbrochen(b), std::nullopt);
+    EXPECT_EQ(dateiLesen(b), QByteArray("ein anderes Programm"));
+    EXPECT_EQ(eintraege(cache), QStringList{QStringLiteral("d vor dem Speichern 1.vix")}) << "kept out of its way";
+}
+
+// A file of the keepers saved by bob, and bob's own in a group he is not in:
+// the new file could not take their owner and group, so the file is
+// rewritten where it stands and keeps them.
+TEST_F(SicherungTest, FremdeDateiBehaeltBesitzerUndGruppe)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to hand files to other users";
+    const uid_t alice = 12345, bob = 34567;
+    const gid_t keepers = 23456;
+    const struct {
+        uid_t besitzer;
+        mode_t rechte;
+        std::vector<gid_t> bobsGruppen;
+    } faelle[] = {{alice, 0660, {keepers}}, {bob, 0666, {}}};
+    const QString d = pfad("geteilt.vix");
+    for (const auto &fall : faelle) {
+        Datendatei::speichern(d, sammlung(2, 1));
+        ASSERT_EQ(::chown(sn(d).constData(), fall.besitzer, keepers), 0);
+        ASSERT_EQ(::chmod(sn(d).constData(), fall.rechte), 0);
+        const struct stat vorher = statVon(d);
+        EXPECT_EQ(alsBenutzer(bob, bob, fall.bobsGruppen,
+                              [&] { return code([&] { Datendatei::speichern(d, sammlung(3, 7)); }); }),
+                  0);
+        const struct stat nachher = statVon(d);
+        EXPECT_EQ(dateiLesen(d), bytesVon(sammlung(3, 7)));
+        EXPECT_EQ((std::tuple{nachher.st_uid, nachher.st_gid, nachher.st_mode & 07777, nachher.st_ino}),
+                  (std::tuple{fall.besitzer, keepers, fall.rechte, vorher.st_ino}));
+    }
+}
+
+TEST_F(SicherungTest, FruehereFassungenJeTagDieLetztenSiebenUndNieAufKostenDesSpeicherns)
+{
+    QTemporaryDir daten;
+    std::optional<Umgebung> ort(std::in_place, "XDG_DATA_HOME", daten.path());
+    const QString d = pfad("d.vix");
+    const QDate erster(2026, 3, 30); // over a month's end
+    // Saves `s` on the day `heute`, keeping a version; what the keeper is told.
+    const auto speichern = [&](const TSchlangen &s, const QDate &heute) {
+        QString gesagt;
+        Datendatei::speichern(d, s, [&](const QString &p, const struct stat &alt, bool bleibt) {
+            gesagt = Fassungen::behalten(p, alt, bleibt, heute);
+        });
+        EXPECT_EQ(dateiLesen(d), bytesVon(s));
+        return gesagt;
+    };
+    // Two saves a day for ten days: the first of each day keeps the state before
+    // it (on the first day, that of the first save).
+    std::map<QDate, QByteArray> erwartet;
+    ino_t letzterAlter = 0;
+    for (int tag = 0; tag < 10; ++tag) {
+        erwartet[erster.addDays(tag)] = tag ? dateiLesen(d) : bytesVon(sammlung(1, 0));
+        letzterAlter = tag ? statVon(d).st_ino : 0;
+        EXPECT_EQ(speichern(sammlung(1, std::uint8_t(tag)), erster.addDays(tag)), QString());
+        EXPECT_EQ(speichern(sammlung(2, std::uint8_t(100 + tag)), erster.addDays(tag)), QString());
+    }
+    const std::vector<Fassungen::Fassung> fassungen = Fassungen::liste(d);
+    ASSERT_EQ(fassungen.size(), 7u);
+    EXPECT_EQ(QDir(Fassungen::ordnerFuer(d)).entryList(QDir::Files).size(), 7);
+    for (int i = 0; i < 7; ++i) {
+        const Fassungen::Fassung &f = fassungen[std::size_t(i)];
+        EXPECT_EQ(f.tag, erster.addDays(9 - i));
+        EXPECT_EQ(dateiLesen(f.pfad), erwartet[f.tag]) << i;
+        EXPECT_EQ(f.schlangen, 2u) << i;
+    }
+    // On the same file system the version is the old file itself, and the data
+    // file has no second name that would make the next save a rewrite.
+    EXPECT_EQ(statVon(fassungen[0].pfad).st_ino, letzterAlter);
+    EXPECT_EQ(statVon(d).st_nlink, 1u);
+    EXPECT_NE(Fassungen::ordnerFuer(pfad("anders/d.vix")), Fassungen::ordnerFuer(d));
+
+    // A file with a second name is rewritten in place: the version is a copy.
+    ASSERT_EQ(::link(sn(d).constData(), sn(pfad("d2.vix")).constData()), 0);
+    const QByteArray vorher = dateiLesen(d);
+    EXPECT_EQ(speichern(sammlung(2, 50), erster.addDays(10)), QString());
+    EXPECT_EQ(dateiLesen(Fassungen::liste(d).front().pfad), vorher);
+    EXPECT_EQ(dateiLesen(pfad("d2.vix")), bytesVon(sammlung(2, 50)));
+
+    // A version that cannot be kept is told, and the save is made all the same.
+    const QString stoerer = daten.path() + QStringLiteral("/kein-ordner");
+    dateiSchreiben(stoerer, "x");
+    ort.emplace("XDG_DATA_HOME", stoerer);
+    EXPECT_EQ(speichern(sammlung(3, 60), erster.addDays(11)),
+              QStringLiteral("Die frühere Fassung konnte nicht aufbewahrt werden: der Ordner „%1“ kann nicht angelegt "
+                             "werden: ein Teil seines Pfads ist kein Ordner. Gespeichert wurde trotzdem.")
+                  .arg(Fassungen::ordnerFuer(d)));
 }
 
 namespace {
