@@ -649,7 +649,7 @@ void TVivarix::FormActivate()
     const Optionen::Werte optionen = TOptionen::OptionenLesen(this);
     if (optionen.maximize)
         showMaximized();
-    if (const std::optional<QString> datei = optionen.startDatei()) {
+    if (const std::optional<QString> datei = startDatei ? startDatei : optionen.startDatei()) {
         // A large collection takes a moment: the keeper sees the window, not a
         // blank frame, meanwhile. What was read (or nearly) while the window
         // was built, or the first snake of a large one, is shown at once, in
@@ -875,7 +875,7 @@ void TVivarix::geladen(const QString &pfad, const Datendatei::Stand &stand, bool
     if (!Schlangen.empty())
         Activ();
     emit sammlungGanz();
-    if (TOptionen::OptionenLesen(this).remember)
+    if (TOptionen::OptionenLesen(this, false).remember)
         FressCheckNachLaden();
 }
 
