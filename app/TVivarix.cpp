@@ -130,6 +130,9 @@ TVivarix::TVivarix(QWidget *parent) : QMainWindow(parent)
     // Run once the window is on screen, so the journal area has its real width;
     // unless the start has already run it.
     BeimErstenZeigen(this, [this] {
+        // Centred before its frame was known: the title bar may push the
+        // status bar below a small screen.
+        QTimer::singleShot(0, this, [this] { RahmenEinpassen(this); });
         if (!gestartet)
             QTimer::singleShot(0, this, [this] { Bewacht(this, [&] { FormActivate(); }); });
     });
