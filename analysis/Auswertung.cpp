@@ -17,48 +17,6 @@ namespace {
 
 constexpr std::size_t DatumFeld = TSchlange::DatumKap + 1;
 
-// Up to `maxZiffern` decimal digits from `pos` on; -1 when there are none or
-// more. `ziffern` receives how many there were.
-int zahl(std::string_view t, std::size_t &pos, int maxZiffern, int &ziffern)
-{
-    int wert = 0;
-    ziffern = 0;
-    while (pos < t.size() && t[pos] >= '0' && t[pos] <= '9') {
-        if (++ziffern > maxZiffern)
-            return -1;
-        wert = wert * 10 + (t[pos] - '0');
-        ++pos;
-    }
-    return ziffern > 0 ? wert : -1;
-}
-
-std::optional<year_month_day> lesen(std::string_view t, const Jahrhundertfenster &fenster)
-{
-    std::size_t pos = 0;
-    int ziffern = 0;
-    const int tag = zahl(t, pos, 2, ziffern);
-    if (tag < 0 || pos >= t.size() || t[pos] != '.')
-        return std::nullopt;
-    ++pos;
-    const int monat = zahl(t, pos, 2, ziffern);
-    if (monat < 0 || pos >= t.size() || t[pos] != '.')
-        return std::nullopt;
-    ++pos;
-    int jahr = zahl(t, pos, 4, ziffern);
-    if (jahr < 0 || pos != t.size())
-        return std::nullopt;
-    // A year of three or four digits stands as written (there is no year 0);
-    // only a short one is placed in the window.
-    if (ziffern <= 2)
-        jahr = fenster.jahr(jahr);
-    else if (jahr == 0)
-        return std::nullopt;
-    const year_month_day d{year{jahr}, month{unsigned(monat)}, day{unsigned(tag)}};
-    if (!d.ok())
-        return std::nullopt;
-    return d;
-}
-
 // Orders dates as the calendar does: by year, then month, then day.
 constexpr int schluessel(int jahr, unsigned monat, unsigned tag)
 {
@@ -80,6 +38,7 @@ bool schaltjahr(int jahr)
 // each number can give, so that bytes which are no date index them harmlessly
 // before they are found out.
 struct Leser {
+    int diesesJahr;
     Jahrhundertfenster fenster;
     std::array<int, 128> jahrSchluessel{};  // schluessel(year of yy, 0, 0) for yy = 00..99
     std::array<std::uint8_t, 128> schalt{}; // 1 when the year of yy has a 29th of February
@@ -87,7 +46,7 @@ struct Leser {
     // bit 1 for a day of a leap year; the 29th of February has only the second.
     std::array<std::uint8_t, 16384> gueltig{};
 
-    explicit Leser(year diesesJahr) : fenster(int(diesesJahr))
+    explicit Leser(year jahr) : diesesJahr(int(jahr)), fenster(diesesJahr)
     {
         for (int yy = 0; yy < 100; ++yy) {
             jahrSchluessel[std::size_t(yy)] = schluessel(fenster.jahr(yy), 0, 0);
@@ -138,7 +97,8 @@ struct Leser {
             s = schluesselVon(t);
             return true;
         }
-        const auto d = Auswertung::lesen(std::string_view(reinterpret_cast<const char *>(slot + 1), n), fenster);
+        // Any other form goes by the rule every reader of journal dates shares.
+        const auto d = JournalDatum(std::string_view(reinterpret_cast<const char *>(slot + 1), n), diesesJahr);
         if (d)
             s = schluessel(int(d->year()), unsigned(d->month()), unsigned(d->day()));
         return d.has_value();
@@ -271,7 +231,7 @@ EUnlesbaresDatum::EUnlesbaresDatum(const QString &datum, const QString &schlange
 
 std::optional<year_month_day> DatumLesen(std::string_view text, year diesesJahr)
 {
-    return lesen(text, Jahrhundertfenster(int(diesesJahr)));
+    return JournalDatum(text, int(diesesJahr));
 }
 
 std::optional<year_month_day> LetzteFuetterung(const TSchlange &s, year diesesJahr)

@@ -24,11 +24,9 @@ inline std::chrono::year_month_day Kalendertag(const QDate &d)
                                        std::chrono::day{unsigned(d.day())}};
 }
 
-// Reads a journal date: day and month of one or two decimal digits, a year of
-// one to four, points between, nothing before or after. A one- or two-digit
-// year is placed in the hundred years that begin fifty years before
-// `diesesJahr`; a longer one stands as written. Nothing for anything else,
-// including a day the month does not have and the year 0.
+// Reads a journal date by the rule every reader shares (JournalDatum): the
+// evaluations' fast path for the form the journal commands write gives the
+// same day for it.
 std::optional<std::chrono::year_month_day> DatumLesen(std::string_view text, std::chrono::year diesesJahr);
 
 // A feeding date that cannot be read. The message names the date, and on a

@@ -1,5 +1,6 @@
 #include "app/TDateneingabe.h"
 
+#include "data/Bildpfad.h"
 #include "data/Fehler.h"
 #include "data/TSchlange.h"
 #include "bild/Bild.h"
@@ -170,7 +171,9 @@ void TDateneingabe::bildWaehlerEinrichten()
     OpenPictureDialog1.vorschau = true;
 }
 
-// The chooser opens where the snake's picture lies, else beside the data file.
+// The chooser opens where the snake's picture lies, else in the keeper's
+// pictures folder: never in the folder the program runs in, which for an
+// installed program is a hidden one of its own.
 void TDateneingabe::waehlerVorbereiten()
 {
     OpenPictureDialog1.vorschlag.clear();
@@ -183,20 +186,14 @@ void TDateneingabe::waehlerVorbereiten()
             return;
         }
     }
-    OpenPictureDialog1.verzeichnis = Datendatei.isEmpty() ? QDir::currentPath() : QFileInfo(Datendatei).absolutePath();
+    OpenPictureDialog1.verzeichnis = Bilderordner();
 }
 
 // A path the record can hold: the chosen one, or, when that is too long and lies
 // in or below the data file's folder, the part below that folder.
 QString TDateneingabe::speicherbar(const QString &pfad) const
 {
-    if (pfad.size() <= MaxBildPfad || Datendatei.isEmpty())
-        return pfad;
-    const QString relativ = QFileInfo(Datendatei).absoluteDir().relativeFilePath(pfad);
-    if (relativ.startsWith(QLatin1String("../")) || relativ == u".." || QDir::isAbsolutePath(relativ) ||
-        relativ.size() > MaxBildPfad)
-        return pfad;
-    return relativ;
+    return Bildpfad::speicherbar(pfad, Datendatei).value_or(pfad);
 }
 
 void TDateneingabe::Button1Click()

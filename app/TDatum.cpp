@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextCharFormat>
+#include <functional>
+#include <utility>
 
 namespace {
 // Sets the latest day the calendar offers once the dialog is on screen; the
@@ -21,17 +23,21 @@ namespace {
 // greyed, since the calendar draws them like any other day.
 class HeuteGrenze : public QObject {
 public:
-    HeuteGrenze(QCalendarWidget *k, const QDate &h) : QObject(k), kalender(k), heute(h) {}
+    HeuteGrenze(QCalendarWidget *k, const QDate &h, bool &s, std::function<void()> z)
+        : QObject(k), kalender(k), heute(h), stumm(s), zurueck(std::move(z))
+    {
+    }
 
 protected:
     bool eventFilter(QObject *, QEvent *e) override
     {
         if (e->type() == QEvent::Show || e->type() == QEvent::WindowActivate) {
             const QDate vorher = kalender->selectedDate();
+            const bool war = std::exchange(stumm, true);
             kalender->setMaximumDate(heute);
-            // The typed date field follows a day moved back.
+            stumm = war;
             if (kalender->selectedDate() != vorher)
-                emit kalender->selectionChanged();
+                zurueck();
             QTextCharFormat spaeter;
             spaeter.setForeground(kalender->palette().brush(QPalette::Disabled, QPalette::Text));
             // A page shows at most six weeks, so these are all it can show.
@@ -44,6 +50,8 @@ protected:
 private:
     QCalendarWidget *kalender;
     QDate heute;
+    bool &stumm;                   // set while the calendar's own signals are no choice
+    std::function<void()> zurueck; // told when a later day was moved back
 };
 
 // A key with a character typed while the calendar has the focus goes to the
@@ -95,7 +103,11 @@ TDatum::TDatum(QWidget *parent, const QDate &datumHeute) : QDialog(parent), heut
     MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     // Nothing older than the journals' two-digit years can name.
     MonthCalendar1->setMinimumDate(QDate(Jahrhundertfenster(heute.year()).beginn, 1, 1));
-    MonthCalendar1->installEventFilter(new HeuteGrenze(MonthCalendar1, heute));
+    // A day moved back by the calendar is no choice of the keeper's.
+    MonthCalendar1->installEventFilter(new HeuteGrenze(MonthCalendar1, heute, abgleich, [this] {
+        if (beruehrt)
+            kalenderGewaehlt();
+    }));
     // The calendar's own parts, as a screen reader reaches them.
     if (auto *tage = MonthCalendar1->findChild<QWidget *>(QStringLiteral("qt_calendar_calendarview")))
         tage->setAccessibleName(QStringLiteral("Tage des Monats"));
@@ -155,14 +167,15 @@ void TDatum::kalenderGewaehlt()
 {
     if (abgleich)
         return;
-    const QDate d = MonthCalendar1->selectedDate();
-    Edit1->setText(DatumText(d));
+    beruehrt = true;
+    Edit1->setText(DatumText(MonthCalendar1->selectedDate()));
     zeigeGelesen(DatumEingabeLesen(Edit1->text(), heute));
 }
 
 // A typed date is shown and selected at once; "OK" waits for a valid one.
 void TDatum::eingetippt()
 {
+    beruehrt = true;
     const DatumEingabe e = DatumEingabeLesen(Edit1->text(), heute);
     if (e.datum.isValid()) {
         abgleich = true;
@@ -179,19 +192,44 @@ void TDatum::zeigeGelesen(const DatumEingabe &e)
     Button2->setEnabled(e.datum.isValid());
 }
 
+void TDatum::vorgeben(const QString &text)
+{
+    vorgabe = text;
+    beruehrt = false;
+    const QDate gelesen = JournalDatum(text, heute);
+    abgleich = true;
+    if (gelesen.isValid())
+        MonthCalendar1->setSelectedDate(gelesen); // the nearest day it can show, where it cannot show this one
+    Edit1->setText(text);
+    abgleich = false;
+    if (gelesen.isValid()) {
+        // Shown as read, also where the calendar cannot follow: an old year
+        // written in full, or a day after today. "OK" keeps the text.
+        Label1->setText(langesDatum(gelesen));
+        Label1->setAccessibleName(QStringLiteral("Gelesenes Datum: ") + Label1->text());
+        Button2->setEnabled(true);
+    } else {
+        // A text that is none stands in the field to be corrected.
+        zeigeGelesen(DatumEingabeLesen(text, heute));
+        Edit1->setFocus(Qt::OtherFocusReason);
+        Edit1->selectAll();
+    }
+}
+
 QDate TDatum::datum() const
 {
+    if (!beruehrt)
+        return JournalDatum(vorgabe, heute);
     return DatumEingabeLesen(Edit1->text(), heute).datum;
 }
 
 std::optional<QString> TDatum::waehle(QWidget *parent, const QString &labelText, const QDate &heute)
 {
-    const QDate datum = DatumLesen(labelText, heute);
     TDatum dlg(parent, heute);
-    dlg.MonthCalendar1->setSelectedDate(datum);
-    dlg.kalenderGewaehlt(); // also when the calendar had that day selected already
+    dlg.vorgeben(labelText);
     Modal(&dlg);
     if (!dlg.ok || !dlg.datum().isValid())
         return std::nullopt;
-    return DatumText(dlg.datum());
+    // A date the keeper did not touch stays exactly as it was written.
+    return dlg.beruehrt ? DatumText(dlg.datum()) : labelText;
 }

@@ -17,9 +17,11 @@ class TDatum : public QDialog {
 public:
     TDatum(QWidget *parent, const QDate &heute);
 
-    // Chooses a date for a date label: reads `labelText` as a date (raising
-    // EConvertError before any dialog opens when it is none), shows the dialog
-    // modally and returns the chosen date as date text, or nothing on "Abbrechen".
+    // Chooses a date for a date label: shows the dialog modally on the date
+    // `labelText` names, or with the text in the field to be corrected when it
+    // names none, and returns the chosen date as date text, or nothing on
+    // "Abbrechen". "OK" on a date the keeper did not touch gives `labelText`
+    // back as it was, also one the calendar cannot show.
     static std::optional<QString> waehle(QWidget *parent, const QString &labelText, const QDate &heute);
 
     bool ok = false; // set only by "OK"
@@ -38,7 +40,10 @@ private:
     void kalenderGewaehlt();
     void eingetippt();
     void zeigeGelesen(const DatumEingabe &e);
+    void vorgeben(const QString &text);
 
     QDate heute;
     bool abgleich = false; // the calendar is following the field
+    QString vorgabe;       // the date text the dialog was opened on
+    bool beruehrt = true;  // the keeper changed the date in the calendar or the field
 };

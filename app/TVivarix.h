@@ -9,6 +9,9 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <optional>
+#include <utility>
+#include <vector>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -93,6 +96,10 @@ public:
     QString ladeDatei;
     // The data file the window shows: during a load the one coming in, else Dateiname.
     QString gezeigteDatei() const;
+    // Picture paths as they were before "Speichern unter..." stated them anew: snake and path.
+    using Bildpfade = std::vector<std::pair<std::size_t, QString>>;
+    std::optional<Bildpfade> bilderUmziehen(const QString &neu);
+    void bildDateiAbgleichen();
     void FressCheckNachLaden(); // the feeding check after a load, when the settings ask for it
     // The feeding evaluations: check, schedule and parade of the whole collection.
     void DateCheck();

@@ -3,6 +3,7 @@
 #include "app/TDatum.h"
 #include "app/TFutterEdit.h"
 #include "app/TVivarix.h"
+#include "data/Bildpfad.h"
 #include "data/Cp1252.h"
 #include "data/Ersetzen.h"
 #include "data/Fehler.h"
@@ -131,9 +132,58 @@ bool TVivarix::SpeichernUnter1Click()
     const std::optional<QString> pfad = SaveDialog1.speichern(this);
     if (!pfad)
         return false;
-    Speichern(*pfad);
+    // Relative picture paths name files beside the data file: saved into
+    // another folder they are stated anew for it, and a failed save puts them back.
+    const std::optional<Bildpfade> vorher = bilderUmziehen(*pfad);
+    if (!vorher)
+        return false;
+    try {
+        Speichern(*pfad);
+    } catch (...) {
+        for (const auto &[i, bild] : *vorher)
+            Schlangen[i].setBild(bild);
+        bildDateiAbgleichen();
+        throw;
+    }
     dateinameSetzen(*pfad);
     return true;
+}
+
+// Restates the relative picture paths for the data file `neu`; asks first
+// when some picture can no longer be reached by a path the record can hold.
+// Gives the paths as they were, or nothing when the keeper declined.
+std::optional<TVivarix::Bildpfade> TVivarix::bilderUmziehen(const QString &neu)
+{
+    const std::vector<Bildpfad::Umzug> umzuege = Bildpfad::umziehen(Schlangen, bildBezug(), neu);
+    QStringList verloren;
+    for (const Bildpfad::Umzug &u : umzuege)
+        if (!u.neu)
+            verloren << QStringLiteral("„%1“").arg(Schlangen[u.index].name());
+    if (!verloren.isEmpty() &&
+        MessageDlg(this,
+                   QStringLiteral("Vom neuen Ordner aus ist kein Pfad von höchstens %1 Zeichen zum Bild dieser "
+                                  "Schlangen möglich; sie verlieren ihr Bild: %2.\nTrotzdem speichern?")
+                       .arg(TSchlange::BildKap)
+                       .arg(verloren.join(QStringLiteral(", "))),
+                   MsgArt::Warnung, mbJa | mbAbbrechen, mbAbbrechen) != mbJa)
+        return std::nullopt;
+    Bildpfade vorher;
+    for (const Bildpfad::Umzug &u : umzuege) {
+        if (!u.neu)
+            continue;
+        vorher.emplace_back(u.index, Schlangen[u.index].bild());
+        Schlangen[u.index].setBild(*u.neu);
+    }
+    bildDateiAbgleichen();
+    return vorher;
+}
+
+// The snake on show keeps its picture path in the window as well.
+void TVivarix::bildDateiAbgleichen()
+{
+    const int i = TabControl1->currentIndex();
+    if (i >= 0 && std::size_t(i) < Schlangen.size())
+        Bilddatei = Schlangen[std::size_t(i)].bild();
 }
 
 void TVivarix::Beenden1Click()

@@ -1,8 +1,10 @@
 #include "bild/Bild.h"
+
 #include "bild/Libjpeg.h"
 #include "bild/Metadatei.h"
 
 #include "assets/Raster.h"
+#include "data/Bildpfad.h"
 #include "data/Einlesen.h"
 
 #include <QBuffer>
@@ -219,12 +221,17 @@ struct Quelle {
     JOCTET puffer[64 * 1024];
 };
 
+struct Fortschritt {
+    jpeg_progress_mgr pub;
+    qint64 bloecke = 0; // of a file read whole: every scan may pass over all of them
+};
+
 struct JpegKontext {
     const Libjpeg::Funktionen *jpeg = nullptr;
     jpeg_decompress_struct cinfo{};
     Fehlermanager fehler{};
     Quelle quelle{};
-    jpeg_progress_mgr fortschritt{};
+    Fortschritt fortschritt{};
     qint64 dateiLaenge = 0;
     QImage bild;
     QSize groesse;
@@ -297,10 +304,13 @@ void quelleUeberspringen(j_decompress_ptr cinfo, long anzahl)
     }
 }
 
+// Called for every row of blocks read: the scans, and the work they may make,
+// are bounded before the scan that would pass a bound is read.
 void fortschrittPruefen(j_common_ptr cinfo)
 {
     auto *d = reinterpret_cast<j_decompress_ptr>(cinfo);
-    if (d->input_scan_number > MaxJpegScans)
+    const auto *f = reinterpret_cast<const Fortschritt *>(d->progress);
+    if (d->input_scan_number > MaxJpegScans || qint64(d->input_scan_number) * f->bloecke > MaxJpegArbeit)
         ERREXIT(cinfo, JERR_NOT_COMPILED);
 }
 
@@ -358,8 +368,8 @@ bool dekodieren(JpegKontext &k)
     k.quelle.pub.resync_to_restart = jpeg.resync_to_restart;
     k.quelle.pub.term_source = quelleEnde;
     cinfo.src = &k.quelle.pub;
-    k.fortschritt.progress_monitor = fortschrittPruefen;
-    cinfo.progress = &k.fortschritt;
+    k.fortschritt.pub.progress_monitor = fortschrittPruefen;
+    cinfo.progress = &k.fortschritt.pub;
 
     jpeg.read_header(&cinfo, TRUE);
     if (cinfo.image_width == 0 || cinfo.image_height == 0) {
@@ -374,6 +384,7 @@ bool dekodieren(JpegKontext &k)
             jpeg.destroy_decompress(&cinfo);
             return false;
         }
+        k.fortschritt.bloecke = speicher / qint64(sizeof(JBLOCK));
     }
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_RGB; // grey comes out as RGB too
@@ -469,14 +480,7 @@ Geladen laden(const QString &path, int wartenMs)
 
 QString aufloesen(const QString &pfad, const QString &datendatei)
 {
-    if (pfad.isEmpty() || QDir::isAbsolutePath(pfad))
-        return pfad;
-    if (!datendatei.isEmpty()) {
-        const QString daneben = QFileInfo(datendatei).absoluteDir().filePath(pfad);
-        if (QFileInfo::exists(daneben))
-            return daneben;
-    }
-    return QDir::current().absoluteFilePath(pfad);
+    return Bildpfad::aufloesen(pfad, datendatei);
 }
 
 QStringList endungen()

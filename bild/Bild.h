@@ -43,6 +43,10 @@ constexpr qint64 JpegSpeicherJeByte = 128 * 8;
 // Every scan of a progressive JPEG passes over the whole picture again; real
 // files have a few dozen at most, a hostile one could have thousands.
 constexpr int MaxJpegScans = 200;
+// The work of reading such a JPEG: its 8 × 8 blocks times its scans. A scan of
+// nothing but end-of-band runs costs little file yet a pass over every block;
+// a photo of fifty million pixels in ten scans needs about eleven million.
+constexpr qint64 MaxJpegArbeit = qint64(1) << 24;
 // Bitmaps and icons are read whole by Qt; this many MiB at most.
 constexpr int MaxQtSpeicherMiB = 256;
 // Icons are small; larger icon files are not read at all.

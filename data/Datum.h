@@ -3,6 +3,9 @@
 // between ("06.12.26").
 #include <QDate>
 #include <QString>
+#include <chrono>
+#include <optional>
+#include <string_view>
 
 // The hundred years that begin fifty years before this year, in which a one- or
 // two-digit year is placed: in 2026, 76 is 1976 and 75 is 2075.
@@ -23,15 +26,25 @@ struct Jahrhundertfenster {
 // "dd.MM.yy" for a date.
 QString DatumText(const QDate &d);
 
-// Reads a date text: day, month and year separated by points, blanks around
-// it ignored. A one- or two-digit year is placed in the hundred years that
-// begin fifty years before the year of `heute`; a year of three or four digits
-// stands as it is. Raises EConvertError "'%s' ist kein gültiges Datum".
+// What a journal date is, the one rule for every reader: day and month of one
+// or two decimal digits, a year of one or two (placed in the window above) or
+// of four (standing as written; there is no year 0), points between, blanks
+// around each number allowed. Nothing for anything else: a day the month does
+// not have, a year of three digits or more than four, any other character.
+// The text is taken byte by byte (Windows-1252 or Latin-1: only ASCII counts).
+std::optional<std::chrono::year_month_day> JournalDatum(std::string_view text, int diesesJahr);
+
+// The same rule for a text on screen; an invalid date for none.
+QDate JournalDatum(const QString &text, const QDate &heute);
+
+// As JournalDatum, raising EConvertError "'%s' ist kein gültiges Datum" for a
+// text that is none.
 QDate DatumLesen(const QString &text, const QDate &heute);
 
-// A date as a keeper types it into the date dialog: "1.9.26", "01.09.2026",
-// "010926" or "01092026", blanks around it ignored. A one- or two-digit year
-// is placed in the window above.
+// A date as a keeper types it into the date dialog: a journal date ("1.9.26",
+// "01.09.2026", " 1 . 9 . 26"), the digits alone ("010926", "01092026"), or day
+// and month with no year ("1.9."), which is the latest such day not after
+// `heute`. A year of one digit or three is taken as not yet typed in full.
 struct DatumEingabe {
     QDate datum;    // valid exactly when the text names a date that may be chosen
     QString fehler; // otherwise a short word saying why not

@@ -30,7 +30,7 @@ void pruefen(bool ok)
         __builtin_trap();
 }
 
-// ---- The reference: a date as day and month of one or two digits, a year of one to four ----
+// ---- The reference: a date as day and month of one or two digits, a year of one, two or four, blanks around each ----
 
 struct Tag {
     int jahr, monat, tag;
@@ -53,8 +53,12 @@ std::optional<Tag> referenz(std::string_view t, int diesesJahr)
         const std::size_t ende = k < 2 ? t.find('.', pos) : t.size();
         if (ende == std::string_view::npos)
             return std::nullopt;
-        const std::string_view teil = t.substr(pos, ende - pos);
-        if (teil.empty() || teil.size() > (k < 2 ? 2u : 4u))
+        std::string_view teil = t.substr(pos, ende - pos);
+        while (!teil.empty() && (teil.front() == ' ' || teil.front() == '\t'))
+            teil.remove_prefix(1);
+        while (!teil.empty() && (teil.back() == ' ' || teil.back() == '\t'))
+            teil.remove_suffix(1);
+        if (teil.empty() || teil.size() > (k < 2 ? 2u : 4u) || (k == 2 && teil.size() == 3))
             return std::nullopt;
         if (k == 2)
             kurz = teil.size() <= 2;

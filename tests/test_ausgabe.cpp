@@ -422,7 +422,15 @@ TEST_F(AusgabeTest, DruckenInEinePdfDatei)
     if (pdftotext.isEmpty() || pdfinfo.isEmpty())
         GTEST_SKIP() << "pdftotext/pdfinfo (poppler-utils) not installed";
 
-    TVivarix &f = mit({kaa(), schlange(QStringLiteral("Nagini"), 200, 3)});
+    // A remark of 100 characters without a blank, wider than the paper.
+    QString langesWort = QStringLiteral("Anfang");
+    for (int i = 0; langesWort.size() < 96; ++i)
+        langesWort += QChar(u'a' + i % 26);
+    langesWort += QStringLiteral("Ende");
+    ASSERT_EQ(langesWort.size(), 100);
+    TSchlange nagini = schlange(QStringLiteral("Nagini"), 200, 3);
+    nagini.setBemerkung(1, langesWort);
+    TVivarix &f = mit({kaa(), nagini});
     const struct {
         int tab;
         QString pdf;
@@ -475,6 +483,8 @@ TEST_F(AusgabeTest, DruckenInEinePdfDatei)
     }
     EXPECT_EQ(eintraege, 200);
     EXPECT_TRUE(lang.last().contains("Häutung 2"));
+    // The long word is broken at the margin, every character of it on paper.
+    EXPECT_TRUE(QString(lang.last()).remove(QRegularExpression("\\s")).contains(langesWort));
 
     // Every word inside margins of 20 mm on the left and 15 mm elsewhere; the
     // pages after the first carry the name and their number at the top.

@@ -143,7 +143,8 @@ TEST(JournalDatum, KurzeJahreImFensterLangeWieGeschrieben)
         {"1.1.1890", 2026, QDate(1890, 1, 1)},
         {"29.2.2000", 2026, QDate(2000, 2, 29)},
         {"29.2.1900", 2026, QDate()},
-        {"1.1.026", 2026, QDate(26, 1, 1)},
+        {"1.1.026", 2026, QDate()}, // three digits are no year: junk, not the year 26
+        {"6.12.026", 2026, QDate()},
         {"1.1.0026", 2026, QDate(26, 1, 1)},
         {"1.1.0000", 2026, QDate()}, // there is no year 0
         {"1.1.000", 2026, QDate()},
@@ -156,8 +157,10 @@ TEST(JournalDatum, KurzeJahreImFensterLangeWieGeschrieben)
         {"31.04.26", 2026, QDate()},
         {"01.13.26", 2026, QDate()},
         {"01.00.26", 2026, QDate()},
-        {" 1.1.26", 2026, QDate()},
-        {"1.1.26 ", 2026, QDate()},
+        {" 1.1.26", 2026, QDate(2026, 1, 1)}, // blanks around the numbers, as the date dialog takes them
+        {"6.12.26 ", 2026, QDate(2026, 12, 6)},
+        {"6 . 12 .26", 2026, QDate(2026, 12, 6)},
+        {"6.1 2.26", 2026, QDate()},
         {"1.1.26.", 2026, QDate()},
         {"1..26", 2026, QDate()},
         {"01-01-26", 2026, QDate()},

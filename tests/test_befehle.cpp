@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <csignal>
+#include <functional>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -883,6 +884,49 @@ TEST_F(BefehleTest, AendernUndAbbrechen)
         f.ndern1->trigger(); // no dialog prepared: it must not open one
         EXPECT_EQ(f.Schlangen[0].futterAnzahl(), 0);
     }
+}
+
+TEST_F(BefehleTest, AendernLaesstEinAltesDatumUndKorrigiertEinUnlesbares)
+{
+    TSchlange s = schlange("Alt");
+    s.setBemerkDatum(0, "1.1.1960"); // written in full by another program, before the calendar's years
+    s.setBemerkung(0, "Schlupf");
+    s.setBemerkDatum(1, "31.02.26");
+    s.setBemerkung(1, "Häutung");
+    TVivarix &f = mitSchlangen({s});
+    const QByteArray vorher(reinterpret_cast<const char *>(f.Schlangen[0].data()), TSchlange::Groesse);
+    // "OK" in both dialogs with nothing touched: the date stays as written.
+    const auto aendern = [&](int zeile, const std::function<void(QDialog *)> &imDatum) {
+        f.StringGrid2->setRow(zeile);
+        DialogTest::naechsterDialog([&](QWidget *w) {
+            auto *datum1 = w->findChild<QWidget *>("datum1");
+            DialogTest::naechsterDialog([&](QWidget *d) { imDatum(static_cast<QDialog *>(d)); });
+            QTest::mouseClick(datum1, Qt::LeftButton);
+            EXPECT_FALSE(DialogTest::holeDialogHandler()) << "the date dialog opened";
+            w->findChild<QPushButton *>("Button2")->click();
+        });
+        imMenue(f.StringGrid2, f.PopupMenu1, f.ndern1);
+    };
+    aendern(1, [](QDialog *d) {
+        EXPECT_EQ(d->findChild<QLineEdit *>("Edit1")->text(), "1.1.1960");
+        EXPECT_EQ(d->findChild<QLabel *>("Label1")->text(), "Freitag, 1. Januar 1960");
+        QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+    });
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(f.Schlangen[0].data()), TSchlange::Groesse), vorher);
+
+    // A date that is none opens the dialog with the text to be corrected.
+    aendern(2, [](QDialog *d) {
+        auto *edit = d->findChild<QLineEdit *>("Edit1");
+        EXPECT_EQ(edit->text(), "31.02.26");
+        EXPECT_EQ(d->findChild<QLabel *>("Label1")->text(), "ungültig");
+        EXPECT_FALSE(d->findChild<QPushButton *>("Button2")->isEnabled());
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, "28.2.26");
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    EXPECT_EQ(f.Schlangen[0].bemerkDatum(1), "28.02.26");
+    EXPECT_EQ(f.Schlangen[0].bemerkDatum(0), "1.1.1960");
+    EXPECT_TRUE(gesagt().isEmpty());
 }
 
 TEST_F(BefehleTest, EnterFuegtImRichtigenJournalHinzu)

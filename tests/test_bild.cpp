@@ -527,6 +527,42 @@ QByteArray jpegMitScans(int verfeinert)
         32, 32, JCS_RGB, 3, false, [&](int y) { return const_cast<JSAMPLE *>(rgb.constScanLine(y)); }, skript);
 }
 
+// A grey progressive JPEG of `breite` × `hoehe` (each a multiple of 128) in
+// `scans` scans that code nothing but end-of-band runs: its DC scan takes one
+// bit per block, every further scan a few bytes, yet each scan passes over
+// all blocks. The AC scans take each coefficient alone in three steps of
+// precision, as a valid progression must.
+QByteArray leereScans(int breite, int hoehe, int scans)
+{
+    const auto segment = [](QByteArray &d, char marke, const QByteArray &inhalt) {
+        d += '\xFF';
+        d += marke;
+        d += char((inhalt.size() + 2) >> 8);
+        d += char((inhalt.size() + 2) & 0xFF);
+        d += inhalt;
+    };
+    const auto zahl16 = [](int n) { return QByteArray().append(char(n >> 8)).append(char(n & 0xFF)); };
+    QByteArray d("\xFF\xD8", 2);
+    segment(d, '\xDB', QByteArray(1, '\0') + QByteArray(64, '\1'));
+    segment(d, '\xC2', "\x08" + zahl16(hoehe) + zahl16(breite) + QByteArray("\x01\x01\x11\x00", 4));
+    // One code of one bit in each table: a DC difference of 0, and a run of 2^14 blocks without a coefficient.
+    segment(d, '\xC4', QByteArray("\x00\x01", 2) + QByteArray(15, '\0') + QByteArray(1, '\0'));
+    segment(d, '\xC4', QByteArray("\x10\x01", 2) + QByteArray(15, '\0') + QByteArray(1, '\xE0'));
+    const int bloecke = breite / 8 * (hoehe / 8);
+    const auto scan = [&](int ss, int se, int ah, int al, const QByteArray &daten) {
+        segment(d, '\xDA', QByteArray("\x01\x01\x00", 3) + char(ss) + char(se) + char(ah << 4 | al));
+        d += daten;
+    };
+    scan(0, 0, 0, 0, QByteArray(bloecke / 8, '\0'));
+    // Each run: the code 0 and fourteen bits 0, fifteen bits in all; eight runs fill fifteen bytes.
+    const QByteArray laeufe(bloecke / 16384 / 8 * 15, '\0');
+    for (int i = 1; i < scans; ++i) {
+        const int koeffizient = (i - 1) / 3 + 1, schritt = (i - 1) % 3;
+        scan(koeffizient, koeffizient, schritt == 0 ? 0 : 3 - schritt, 2 - schritt, laeufe);
+    }
+    return d + QByteArray("\xFF\xD9", 2);
+}
+
 TEST_F(BildTest, GrenzenFuerScansUndSymbole)
 {
     // Scans: each one costs a pass over the picture, so their number is bounded.
@@ -535,6 +571,18 @@ TEST_F(BildTest, GrenzenFuerScansUndSymbole)
     ASSERT_EQ(genug.ergebnis, Ergebnis::Ok);
     erwarteFarbe(genug.bild, QColor(120, 160, 60));
     EXPECT_EQ(Bild::laden(schreibe("zuviele.jpg", jpegMitScans(11))).ergebnis, Ergebnis::Unlesbar);
+    // And so is the work they make: 2^20 blocks in 16 scans are read, in 17
+    // they are not, nor in 190, as a hostile file of that frame would have
+    // it. The frame and the file stay inside the other bounds.
+    ASSERT_EQ(Bild::MaxJpegArbeit, qint64(16) << 20);
+    ASSERT_LE(qint64(1 << 20) * 128, Bild::MaxJpegSpeicher);
+    const Bild::Geladen sechzehn = Bild::laden(schreibe("sechzehn.jpg", leereScans(8192, 8192, 16)));
+    ASSERT_EQ(sechzehn.ergebnis, Ergebnis::Ok);
+    EXPECT_EQ(sechzehn.groesse, QSize(8192, 8192));
+    erwarteFarbe(sechzehn.bild, QColor(128, 128, 128));
+    for (const int scans : {17, 190})
+        EXPECT_EQ(Bild::laden(schreibe("leer.jpg", leereScans(8192, 8192, scans))).ergebnis, Ergebnis::Unlesbar)
+            << scans;
 
     // Icon files: a small icon padded to the limit reads, one byte more does not.
     ASSERT_TRUE(muster(16, 16).save(pfad("klein.ico"), "ICO"));

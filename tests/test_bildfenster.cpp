@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTextStream>
 #include <sys/stat.h>
@@ -193,11 +194,82 @@ TEST_F(BildFenster, RelativerPfadZuerstNebenDerDatendatei)
     EXPECT_EQ(f.Bilddatei, "bilder/nirgends.bmp");
 }
 
-TEST_F(BildFenster, WaehlerStartetBeimBildOderBeiDerDatendatei)
+TEST_F(BildFenster, SpeichernUnterFuehrtDieBildpfadeMitOderSagtWerSeinBildVerliert)
+{
+    QDir d(ordner.path());
+    ASSERT_TRUE(d.mkpath("sammlung/tief/Bilder_meiner_Schlangen_2026") && d.mkpath("usb/weit/weg") &&
+                d.mkpath("anderswo"));
+    ASSERT_TRUE(
+        QImage(10, 20, QImage::Format_RGB32).save(pfad("sammlung/tief/Bilder_meiner_Schlangen_2026/kaa_mai.bmp")));
+    ASSERT_TRUE(QImage(30, 40, QImage::Format_RGB32).save(pfad("sammlung/tief/b.bmp")));
+    const QString absolutA = pfad("sammlung/tief/Bilder_meiner_Schlangen_2026/kaa_mai.bmp");
+    const QString absolutB = pfad("sammlung/tief/b.bmp");
+    ASSERT_GT(absolutA.size(), TSchlange::BildKap) << "only a relative path reaches it";
+    ASSERT_LE(absolutB.size(), TSchlange::BildKap) << "the whole path fits";
+    TSchlange a = schlange("A"), b = schlange("B"), c = schlange("C");
+    a.setBild(QStringLiteral("Bilder_meiner_Schlangen_2026/kaa_mai.bmp"));
+    b.setBild(QStringLiteral("b.bmp"));
+    c.setBild(QStringLiteral("gibtsnicht.bmp")); // reached nothing before: left as it is
+    Datendatei::speichern(pfad("sammlung/tief/alt.vix"), {a, b, c});
+    ASSERT_TRUE(QDir::setCurrent(pfad("anderswo")));
+    optionen({"[Options]", "autoload=0"});
+    const auto bilder = [&](const QString &datei) {
+        TSchlangen s;
+        Datendatei::laden(datei, s);
+        return QStringList{s[0].bild(), s[1].bild(), s[2].bild()};
+    };
+
+    TVivarix &f = starten();
+    DialogTest::naechsterDateiname(pfad("sammlung/tief/alt.vix"));
+    ausloesen(f.findChild<QAction *>("Laden1"));
+    // One folder up: the paths are restated below it, or whole where that fits.
+    const QString neuB = absolutB;
+    DialogTest::naechsterDateiname(pfad("sammlung/neu.vix"));
+    ausloesen(f.findChild<QAction *>("SpeichernUnter1"));
+    EXPECT_TRUE(gesagt().isEmpty());
+    EXPECT_EQ(bilder(pfad("sammlung/neu.vix")),
+              (QStringList{"tief/Bilder_meiner_Schlangen_2026/kaa_mai.bmp", neuB, "gibtsnicht.bmp"}));
+
+    // The next start finds both pictures from the new file.
+    TVivarix &g = starten();
+    DialogTest::naechsterDateiname(pfad("sammlung/neu.vix"));
+    ausloesen(g.findChild<QAction *>("Laden1"));
+    const auto *image1 = g.findChild<QLabel *>("Image1");
+    EXPECT_EQ(image1->pixmap().size(), QSize(10, 20));
+    g.Upd(1);
+    EXPECT_EQ(image1->pixmap().size(), QSize(30, 40));
+    EXPECT_TRUE(gesagt().isEmpty());
+
+    // Far away no path of 50 characters reaches A's picture: the keeper is told
+    // before anything is written, and may stop.
+    const QString frage = QStringLiteral("Warnung|Vom neuen Ordner aus ist kein Pfad von höchstens 50 Zeichen zum "
+                                         "Bild dieser Schlangen möglich; sie verlieren ihr Bild: „A“.\nTrotzdem "
+                                         "speichern?");
+    g.Upd(0);
+    DialogTest::naechsterDateiname(pfad("usb/weit/weg/x.vix"));
+    DialogTest::naechsteAntwort(mbAbbrechen);
+    ausloesen(g.findChild<QAction *>("SpeichernUnter1"));
+    EXPECT_EQ(gesagt(), QStringList{frage});
+    EXPECT_FALSE(QFileInfo::exists(pfad("usb/weit/weg/x.vix")));
+    EXPECT_EQ(g.Schlangen[1].bild(), neuB);
+    DialogTest::naechsterDateiname(pfad("usb/weit/weg/x.vix"));
+    DialogTest::naechsteAntwort(mbJa);
+    ausloesen(g.findChild<QAction *>("SpeichernUnter1"));
+    EXPECT_EQ(gesagt(), QStringList{frage});
+    const QStringList weg = bilder(pfad("usb/weit/weg/x.vix"));
+    EXPECT_EQ(weg, (QStringList{"tief/Bilder_meiner_Schlangen_2026/kaa_mai.bmp", absolutB, "gibtsnicht.bmp"}));
+}
+
+TEST_F(BildFenster, WaehlerStartetBeimBildOderImBilderordner)
 {
     QDir d(ordner.path());
     const QString tief = "sammlung/" + QString(30, u'b') + "/" + QString(20, u'c');
-    ASSERT_TRUE(d.mkpath(tief) && d.mkpath("bilder") && d.mkpath("ausserhalb"));
+    ASSERT_TRUE(d.mkpath(tief) && d.mkpath("bilder") && d.mkpath("ausserhalb") && d.mkpath("Fotos") &&
+                d.mkpath("Dokumente") && d.mkpath("konfig"));
+    const QByteArray vorher[] = {qgetenv("XDG_CONFIG_HOME"), qgetenv("XDG_PICTURES_DIR"), qgetenv("XDG_DOCUMENTS_DIR")};
+    qputenv("XDG_CONFIG_HOME", pfad("konfig").toLocal8Bit());
+    qputenv("XDG_PICTURES_DIR", pfad("Fotos").toLocal8Bit());
+    qputenv("XDG_DOCUMENTS_DIR", pfad("Dokumente").toLocal8Bit());
     const QString datendatei = pfad("sammlung/mysnakes.vix");
     dateiSchreiben(pfad("bilder/kaa.jpg"), jpeg(Qt::red));
     ASSERT_TRUE(QDir::setCurrent(pfad("ausserhalb")));
@@ -214,9 +286,20 @@ TEST_F(BildFenster, WaehlerStartetBeimBildOderBeiDerDatendatei)
     EXPECT_EQ(startOrdner(pfad("bilder/kaa.jpg"), datendatei), pfad("bilder"));
     EXPECT_EQ(dlg.OpenPictureDialog1.vorschlag, "kaa.jpg");
     EXPECT_EQ(startOrdner(pfad("bilder/weg.jpg"), datendatei), pfad("bilder")) << "its folder is still there";
-    EXPECT_EQ(startOrdner(pfad("nichtda/weg.jpg"), datendatei), pfad("sammlung"));
-    EXPECT_EQ(startOrdner(QString(), datendatei), pfad("sammlung"));
-    EXPECT_EQ(startOrdner(QString(), QString()), pfad("ausserhalb"));
+    // Else the keeper's pictures folder, never the folder the program runs in.
+    EXPECT_EQ(startOrdner(pfad("nichtda/weg.jpg"), datendatei), pfad("Fotos"));
+    EXPECT_EQ(startOrdner(QString(), datendatei), pfad("Fotos"));
+    EXPECT_EQ(startOrdner(QString(), QString()), pfad("Fotos"));
+    dateiSchreiben(pfad("konfig/user-dirs.dirs"), "XDG_PICTURES_DIR=\"" + pfad("bilder").toUtf8() + "\"\n");
+    EXPECT_EQ(startOrdner(QString(), QString()), pfad("bilder")) << "the keeper's own setting comes first";
+    qputenv("XDG_PICTURES_DIR", pfad("weg").toLocal8Bit());
+    dateiSchreiben(pfad("konfig/user-dirs.dirs"), "");
+    const QString qtBilder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!QFileInfo(qtBilder).isDir() || QDir(qtBilder) == QDir::home())
+        EXPECT_EQ(startOrdner(QString(), QString()), pfad("Dokumente")) << "no pictures folder: the documents";
+    const char *namen[] = {"XDG_CONFIG_HOME", "XDG_PICTURES_DIR", "XDG_DOCUMENTS_DIR"};
+    for (int i = 0; i < 3; ++i)
+        vorher[i].isEmpty() ? qunsetenv(namen[i]) : qputenv(namen[i], vorher[i]);
 
     // The chooser lists exactly the kinds the card shows.
     EXPECT_EQ(dlg.OpenPictureDialog1.muster, "*.jpg *.jpeg *.bmp *.ico *.emf *.wmf");

@@ -527,7 +527,14 @@ TEST(DatumEingabeTest, WasEinHalterTipptUndWasAbgewiesenWird)
         {"011326", {}, "ungültig"},
         {"00.09.26", {}, "ungültig"},
         {"", {}, "unvollständig"},
-        {"01.09.", {}, "unvollständig"},
+        {"01.09.", september, ""}, // no year: the latest such day not after today
+        {" 1 . 9 .", september, ""},
+        {"8.12.", QDate(2025, 12, 8), ""},
+        {"7.12.", heute, ""},
+        {"29.2.", QDate(2024, 2, 29), ""},
+        {"31.4.", {}, "ungültig"},
+        {"6.12.026", {}, "unvollständig"},
+        {"1 .9. 26", september, ""},
         {"0109", {}, "unvollständig"},
         {"1.9.2", {}, "unvollständig"},
         {"1.9.202", {}, "unvollständig"},
@@ -537,7 +544,8 @@ TEST(DatumEingabeTest, WasEinHalterTipptUndWasAbgewiesenWird)
         {"+1.9.26", {}, "kein Datum"},
         {"010926x", {}, "kein Datum"},
         {"010920261", {}, "kein Datum"},
-        {"1. 9.26", {}, "kein Datum"},
+        {"1. 9.26", september, ""},
+        {"1.9 .2 6", {}, "kein Datum"},
         {"\u0660\u0661\u0660\u0669\u0662\u0666", {}, "kein Datum"}, // other digits than 0 to 9
     };
     for (const auto &f : faelle) {

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -232,6 +233,12 @@ TEST_F(OptionenTest, OhneDateiEnterFuegtHinzuEscapeSchliesstNichtOkLegtDieDateiA
         klick(d->CheckBox1);
         DialogTest::naechsterDateiname(gewaehlt);
         klick(d->Button1);
+        EXPECT_EQ(d->Edit1->text(), gewaehlt);
+        // "ändern..." starts at the start-up file's folder, wherever the last file dialog was.
+        d->OpenDialog1.verzeichnis = QDir::rootPath();
+        DialogTest::naechsterDateiname(std::nullopt);
+        klick(d->Button1);
+        EXPECT_EQ(d->OpenDialog1.verzeichnis, QFileInfo(gewaehlt).absolutePath());
         EXPECT_EQ(d->Edit1->text(), gewaehlt);
         QTest::keyClick(d->Edit1, Qt::Key_Return);
         QTest::keyClick(d->CheckBox2, Qt::Key_Enter);

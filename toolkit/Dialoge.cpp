@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QScreen>
 #include <QTreeView>
 #include <QDialog>
@@ -410,24 +411,47 @@ std::optional<QString> DateiDialog::speichern(QWidget *parent)
     return zeigeDateiDialog(*this, parent, true);
 }
 
-QString Dokumentenordner()
+namespace {
+// The folder `xdg-user-dir ART` names (the user's user-dirs.dirs, else
+// XDG_ART_DIR from the environment), when it exists; else nothing.
+QString benutzerOrdner(const QString &art)
 {
     const QString heim = QDir::homePath();
     QString konfig = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (konfig.isEmpty())
         konfig = heim + QStringLiteral("/.config");
+    const QString name = QStringLiteral("XDG_%1_DIR").arg(art);
     // Lines as in XDG_DOCUMENTS_DIR="$HOME/Dokumente"; the last one counts.
-    QString ordner = qEnvironmentVariable("XDG_DOCUMENTS_DIR");
+    QString ordner = qEnvironmentVariable(name.toLatin1().constData());
     const Einlesen::Inhalt datei = Einlesen::lesen(konfig + QStringLiteral("/user-dirs.dirs"), 64 * 1024);
-    static const QRegularExpression zeile(QStringLiteral("^\\s*XDG_DOCUMENTS_DIR=\"(.*)\"\\s*$"),
-                                          QRegularExpression::MultilineOption);
+    const QRegularExpression zeile(QStringLiteral("^\\s*%1=\"(.*)\"\\s*$").arg(name),
+                                   QRegularExpression::MultilineOption);
     for (const auto &m : zeile.globalMatch(QString::fromUtf8(datei.bytes)))
         ordner = m.captured(1);
     if (ordner.startsWith(QStringLiteral("$HOME")))
         ordner = heim + ordner.mid(5);
     ordner.replace(QStringLiteral("\\\""), QStringLiteral("\""));
     return !ordner.isEmpty() && QDir::isAbsolutePath(ordner) && QFileInfo(ordner).isDir() ? QDir::cleanPath(ordner)
-                                                                                          : heim;
+                                                                                          : QString();
+}
+} // namespace
+
+QString Dokumentenordner()
+{
+    const QString ordner = benutzerOrdner(QStringLiteral("DOCUMENTS"));
+    return ordner.isEmpty() ? QDir::homePath() : ordner;
+}
+
+QString Bilderordner()
+{
+    QString ordner = benutzerOrdner(QStringLiteral("PICTURES"));
+    if (ordner.isEmpty()) {
+        // Qt's own idea of it, where that folder is there and is not the home folder itself.
+        const QString qt = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        if (!qt.isEmpty() && QFileInfo(qt).isDir() && QDir(qt) != QDir::home())
+            ordner = QDir::cleanPath(qt);
+    }
+    return ordner.isEmpty() ? Dokumentenordner() : ordner;
 }
 
 namespace DialogTest {

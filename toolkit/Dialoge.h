@@ -71,6 +71,10 @@ struct DateiDialog {
 // else XDG_DOCUMENTS_DIR from the environment), when that folder exists; else
 // the home folder.
 QString Dokumentenordner();
+// The keeper's pictures folder, where the picture chooser starts for a snake
+// without a picture: `xdg-user-dir PICTURES` when that folder exists, else
+// Qt's pictures location when it exists, else the documents folder.
+QString Bilderordner();
 
 // Test hooks: answers handed out in order, before any real dialog is shown.
 namespace DialogTest {

@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -287,6 +289,12 @@ void TOptionen::CheckBox1Click()
 
 void TOptionen::Button1Click()
 {
+    // Starts at the start-up file's own folder, not wherever the last file
+    // dialog was; without one, in the documents folder.
+    const QFileInfo datei(Edit1->text());
+    const bool da = !Edit1->text().isEmpty() && datei.absoluteDir().exists();
+    OpenDialog1.verzeichnis = da ? datei.absolutePath() : Dokumentenordner();
+    OpenDialog1.vorschlag = da && datei.isFile() ? datei.fileName() : QString();
     // Only the name is taken; whether the file can be read shows at the next start.
     if (const std::optional<QString> pfad = OpenDialog1.oeffnen(this))
         Edit1->setText(*pfad);

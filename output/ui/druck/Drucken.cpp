@@ -107,6 +107,12 @@ void auftrag(const QTextDocument &vorlage, QPrinter &drucker)
     std::unique_ptr<QTextDocument> doc(vorlage.clone());
     doc->documentLayout()->setPaintDevice(&drucker);
     doc->setDocumentMargin(0);
+    // A word wider than the paper (a remark typed without a blank) is broken at
+    // the margin, not cut off at the paper's edge: the preview scrolls to show
+    // it whole, paper cannot.
+    QTextOption umbruch = doc->defaultTextOption();
+    umbruch.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    doc->setDefaultTextOption(umbruch);
     const Kopfzeile kopf(*doc, drucker);
     const QSizeF bereich = drucker.pageRect(QPrinter::DevicePixel).size();
     doc->setPageSize(QSizeF(bereich.width(), bereich.height() - kopf.hoehe));
