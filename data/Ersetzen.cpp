@@ -476,6 +476,14 @@ QByteArray sicherungsOrdnerName()
     return basis + "/vivarix";
 }
 
+// A marker names the kind of its sums, so that one left by an earlier version
+// (whose sums were of another kind) is never compared with the wrong sum.
+constexpr char SummenArt[] = "xxh3:";
+QByteArray summeText(std::uint64_t summe)
+{
+    return SummenArt + QByteArray::number(qulonglong(summe), 16);
+}
+
 // The copy of a file's old bytes that an in-place rewrite keeps in the cache
 // folder, "<device>-<inode>.kopie", and beside it the marker that says the
 // rewrite is under way, "<device>-<inode>.marke". Both are named after the
@@ -505,12 +513,12 @@ public:
         Deskriptor k(sys().openat(ordner_.get(), kopie().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
         if (k.get() < 0)
             scheitern(errno);
-        std::uint64_t summe = Pruefsumme::Anfang;
+        Pruefsumme::Summe summe;
         altN_ = umfuellen(datei_, k.get(), &summe);
         if (sys().fsync(k.get()) != 0)
             scheitern(errno);
-        const QByteArray text = QByteArray::number(qulonglong(summe), 16) + '\n' +
-                                QByteArray::number(qulonglong(Pruefsumme::von(neu, n)), 16) + '\n' + ziel + '\n';
+        const QByteArray text =
+            summeText(summe.wert()) + '\n' + summeText(Pruefsumme::von(neu, n)) + '\n' + ziel + '\n';
         const QByteArray vorlaeufig = marke() + ".tmp";
         Deskriptor m(
             sys().openat(ordner_.get(), vorlaeufig.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
@@ -558,11 +566,15 @@ public:
         if (marke.fehler != 0)
             return std::nullopt;
         const QList<QByteArray> zeilen = marke.bytes.split('\n');
-        const std::optional<std::uint64_t> jetzt = Pruefsumme::datei(pfad);
+        // A marker without the sum's name comes from an earlier version, which
+        // summed otherwise: its sums are compared with a sum made the same way.
+        const bool frueher = !zeilen[0].startsWith(SummenArt);
+        const std::optional<std::uint64_t> jetzt = Pruefsumme::datei(pfad, frueher);
         bool ganz = false;
         for (int i = 0; i < 2 && jetzt && zeilen.size() > 2; ++i) {
             bool ok = false;
-            ganz = ganz || (zeilen[i].toULongLong(&ok, 16) == *jetzt && ok);
+            const QByteArray zahl = frueher ? zeilen[i] : zeilen[i].mid(qsizetype(std::strlen(SummenArt)));
+            ganz = ganz || (zahl.toULongLong(&ok, 16) == *jetzt && ok);
         }
         if (ganz || sys().faccessat(ordner, (kenn + ".kopie").constData(), F_OK, 0) != 0) {
             if (sys().unlinkat(ordner, (kenn + ".marke").constData(), 0) == 0)
@@ -606,7 +618,7 @@ private:
     QByteArray marke() const { return kenn_ + ".marke"; }
 
     // Copies the whole of `von` into `nach`; with `summe`, sums the bytes.
-    static std::size_t umfuellen(int von, int nach, std::uint64_t *summe)
+    static std::size_t umfuellen(int von, int nach, Pruefsumme::Summe *summe)
     {
         std::unique_ptr<std::uint8_t[]> puffer(new (std::nothrow) std::uint8_t[Pruefsumme::Stueck]);
         if (!puffer)
@@ -616,7 +628,7 @@ private:
             const std::size_t n = allesLesen(von, puffer.get(), Pruefsumme::Stueck, off_t(gesamt));
             allesSchreiben(nach, puffer.get(), n, off_t(gesamt));
             if (summe)
-                *summe = Pruefsumme::von(puffer.get(), n, *summe);
+                summe->dazu(puffer.get(), n);
             gesamt += n;
             if (n < Pruefsumme::Stueck)
                 return gesamt;
