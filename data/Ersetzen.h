@@ -2,6 +2,8 @@
 // The safe replace of a file, for the data file, the settings and every
 // export alike: the old file is never destroyed before the new bytes are
 // complete and flushed.
+#include "data/Fehler.h"
+
 #include <QString>
 #include <cstddef>
 #include <optional>
@@ -21,7 +23,10 @@ namespace Ersetzen {
 // all be copied, one in a folder that takes no new file. Before such a rewrite
 // a whole copy of the old bytes is flushed to sicherungsOrdner() with a marker
 // that unterbrochen() finds should the rewrite not end; a failed rewrite puts
-// the old bytes back. Raises EInOutError (101 for a full disk, a file-size
+// the old bytes back. A cache folder that is not safe, or takes no copy, is
+// reported as such (ESicherungsOrdner) before the file is touched; no part of
+// a copy stays behind. Where the new file cannot get the old one's owner and
+// group, the file is rewritten in place too. Raises EInOutError (101 for a full disk, a file-size
 // limit or a short write). Returns what the system says of the file now;
 // nothing where it could not say.
 std::optional<struct stat> datei(const QString &path, const void *bytes, std::size_t n);
@@ -31,6 +36,19 @@ std::optional<struct stat> datei(const QString &path, const void *bytes, std::si
 // the cache folder, whose path is returned. Nothing when no rewrite was
 // interrupted, or when the file is whole anyway (then its leftovers go).
 std::optional<QString> unterbrochen(const QString &path);
+
+// Removes what in-place rewrites left in the cache folder that nobody needs:
+// the copies of files that are whole again, and those of saves that died
+// before their marker was in place. Copies of rewrites that were interrupted
+// stay for the next load of their file to tell.
+void resteAufraeumen();
+
+// A cache folder that cannot safely take a copy: a link, another user's, one
+// others may write in, no folder at all, or full. Names the folder.
+class ESicherungsOrdner : public EVivarix {
+public:
+    ESicherungsOrdner(const QString &ordner, const QString &grund);
+};
 
 // Where an in-place rewrite keeps its copy of the old bytes:
 // $XDG_CACHE_HOME/vivarix, else ~/.cache/vivarix.
