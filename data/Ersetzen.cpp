@@ -588,7 +588,8 @@ std::optional<Marke> markeLesen(int ordner, const QByteArray &name)
     m.alt = zeilen[0].mid(art).toULongLong(&ok1, 16);
     m.neu = zeilen[1].mid(art).toULongLong(&ok2, 16);
     m.pfad = zeilen[2];
-    m.geburt = zeilen.size() > 3 ? zeilen[3] : QByteArrayLiteral("-");
+    // An earlier version ended its marker after the path: no birth time known.
+    m.geburt = zeilen.size() > 3 && !zeilen[3].isEmpty() ? zeilen[3] : QByteArrayLiteral("-");
     if (!ok1 || !ok2 || !m.pfad.startsWith('/'))
         return std::nullopt;
     return m;
