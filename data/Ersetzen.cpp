@@ -450,7 +450,7 @@ void rechteSetzen(int fd, const struct stat *alt)
 
 // The safe replace: a new file, flushed, then renamed over the old one.
 std::optional<struct stat> ersetzen(const QByteArray &ziel, const struct stat *alt, const std::uint8_t *quelle,
-                                    std::size_t n)
+                                    std::size_t n, const Ersetzen::VorDemErsetzen &vorher)
 {
     const Attribute attribute = alt ? alteAttribute(ziel) : Attribute{};
     Deskriptor ordner(ordnerOeffnen(ordnerVon(ziel)));
@@ -464,6 +464,8 @@ std::optional<struct stat> ersetzen(const QByteArray &ziel, const struct stat *a
         attributeUebertragen(neu.fd(), attribute);
     if (sys().fsync(neu.fd()) != 0)
         scheitern(errno);
+    if (alt && vorher)
+        vorher(QFile::decodeName(ziel), *alt, true);
     neu.benennen(dateinameVon(ziel), alt != nullptr);
     // Makes the new name durable. The new file is complete, flushed and in
     // place by now, so a failure here is no reason to tell the user the save
@@ -491,46 +493,66 @@ QByteArray sicherungsOrdnerName()
 
 // A failed system call on the copy or its marker: the cache is to blame, not
 // the data file.
-[[noreturn]] void kopieFehler(int err)
+QString keineKopie(int err)
 {
-    ordnerFehler(QStringLiteral("nimmt keine Kopie auf: ") + EInOutError::messageFor(EInOutError::codeFromErrno(err)));
+    return QStringLiteral("nimmt keine Kopie auf: ") + EInOutError::messageFor(EInOutError::codeFromErrno(err));
 }
 
-// Opens the cache folder, made (readable by us alone) where it is missing.
-// Since a copy holds the whole collection, nobody else may put or redirect
-// anything in it: it is no link, it is ours, and only we may write in it.
-// Raises ESicherungsOrdner; without `anlegen`, a folder that is not there
-// gives -1.
-int sicherungsOrdnerOeffnen(bool anlegen)
+[[noreturn]] void kopieFehler(int err)
 {
-    const QByteArray o = sicherungsOrdnerName();
+    ordnerFehler(keineKopie(err));
+}
+
+// Opens the folder `o`, made (readable by us alone, with the folders above it)
+// where it is missing and `anlegen`. Nobody else may put or redirect anything
+// in it: it is no link, it is ours, and only we may write in it. Otherwise
+// -1, and `grund` says why (nothing for a folder not there without `anlegen`).
+int eigenerOrdnerOeffnen(const QByteArray &o, bool anlegen, QString &grund)
+{
+    const auto nicht = [&](const QString &warum) {
+        grund = warum;
+        return -1;
+    };
     if (anlegen) {
         // The folders above it as any program makes them; a failure shows in the last one.
         for (qsizetype schnitt = o.indexOf('/', 1); schnitt > 0; schnitt = o.indexOf('/', schnitt + 1))
             (void)sys().mkdir(o.left(schnitt).constData(), 0777);
         if (sys().mkdir(o.constData(), 0700) != 0 && errno != EEXIST)
-            kopieFehler(errno);
+            return nicht(errno == ENOENT || errno == ENOTDIR
+                             ? QStringLiteral("kann nicht angelegt werden: ein Teil seines Pfads ist kein Ordner")
+                             : keineKopie(errno));
     }
     Deskriptor ordner(sys().openat(AT_FDCWD, o.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0));
     if (ordner.get() < 0) {
         const int err = errno;
         struct stat l;
         if (!anlegen && err == ENOENT)
-            return -1;
+            return nicht({});
         if (sys().lstat(o.constData(), &l) == 0 && S_ISLNK(l.st_mode))
-            ordnerFehler(QStringLiteral("ist nicht sicher: er ist ein symbolischer Verweis"));
+            return nicht(QStringLiteral("ist nicht sicher: er ist ein symbolischer Verweis"));
         if (err == ENOTDIR)
-            ordnerFehler(QStringLiteral("ist kein Ordner"));
-        kopieFehler(err);
+            return nicht(QStringLiteral("ist kein Ordner"));
+        return nicht(keineKopie(err));
     }
     struct stat st;
     if (sys().fstat(ordner.get(), &st) != 0)
-        kopieFehler(errno);
+        return nicht(keineKopie(errno));
     if (st.st_uid != ::geteuid())
-        ordnerFehler(QStringLiteral("ist nicht sicher: er gehört einem anderen Benutzer"));
+        return nicht(QStringLiteral("ist nicht sicher: er gehört einem anderen Benutzer"));
     if (st.st_mode & (S_IWGRP | S_IWOTH))
-        ordnerFehler(QStringLiteral("ist nicht sicher: auch andere Benutzer dürfen darin schreiben"));
+        return nicht(QStringLiteral("ist nicht sicher: auch andere Benutzer dürfen darin schreiben"));
     return ordner.freigeben();
+}
+
+// The cache folder, checked as above; raises ESicherungsOrdner. Without
+// `anlegen`, a folder that is not there gives -1.
+int sicherungsOrdnerOeffnen(bool anlegen)
+{
+    QString grund;
+    const int fd = eigenerOrdnerOeffnen(sicherungsOrdnerName(), anlegen, grund);
+    if (fd < 0 && !grund.isEmpty())
+        ordnerFehler(grund);
+    return fd;
 }
 
 // The file's birth time where the file system keeps one: what tells a file
@@ -815,7 +837,7 @@ private:
 // (see Sicherung); a failed one puts the old bytes back. `urFehler` is why
 // the safe replace could not be made, reported for what is no regular file.
 std::optional<struct stat> imOrtSchreiben(const QByteArray &ziel, const std::uint8_t *quelle, std::size_t n,
-                                          int urFehler)
+                                          int urFehler, const Ersetzen::VorDemErsetzen &vorher)
 {
     Deskriptor fd(sys().openat(AT_FDCWD, ziel.constData(), O_RDWR | O_CLOEXEC, 0));
     if (fd.get() < 0)
@@ -826,6 +848,8 @@ std::optional<struct stat> imOrtSchreiben(const QByteArray &ziel, const std::uin
     if (!S_ISREG(st.st_mode))
         scheitern(urFehler);
     Sicherung sicherung(st, fd.get());
+    if (vorher)
+        vorher(QFile::decodeName(ziel), st, false);
     sicherung.anlegen(ziel, quelle, n);
     try {
         allesSchreiben(fd.get(), quelle, n);
@@ -896,12 +920,17 @@ ESicherungsOrdner::ESicherungsOrdner(const QString &ordner, const QString &grund
 {
 }
 
+int eigenerOrdner(const QString &pfad, QString &grund)
+{
+    return eigenerOrdnerOeffnen(QFile::encodeName(pfad), true, grund);
+}
+
 QString sicherungsOrdner()
 {
     return QFile::decodeName(sicherungsOrdnerName());
 }
 
-std::optional<struct stat> datei(const QString &path, const void *bytes, std::size_t n)
+std::optional<struct stat> datei(const QString &path, const void *bytes, std::size_t n, const VorDemErsetzen &vorher)
 {
     const QByteArray ziel = linkAufloesen(systemName(path));
     if (ziel.endsWith('/'))
@@ -930,7 +959,7 @@ std::optional<struct stat> datei(const QString &path, const void *bytes, std::si
     // A new file would leave the file's other names with the old bytes.
     if (!gibtEs || alt.st_nlink <= 1) {
         try {
-            return ersetzen(ziel, gibtEs ? &alt : nullptr, quelle, n);
+            return ersetzen(ziel, gibtEs ? &alt : nullptr, quelle, n, vorher);
         } catch (const AttributeBleiben &) {
             // Rewritten in place, the file keeps its owner and every attribute it has.
         } catch (const Fehlschlag &f) {
@@ -942,7 +971,7 @@ std::optional<struct stat> datei(const QString &path, const void *bytes, std::si
         }
     }
     try {
-        return imOrtSchreiben(ziel, quelle, n, urFehler);
+        return imOrtSchreiben(ziel, quelle, n, urFehler, vorher);
     } catch (const Fehlschlag &g) {
         fehler(g.err);
     }

@@ -6,10 +6,18 @@
 
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <sys/stat.h>
 
 namespace Ersetzen {
+
+// Told just before the old file at `pfad` (links followed), described by
+// `alt`, gets its new bytes. `bleibt`: the new file takes the name by a
+// rename and the old one lives on under no name, so a hard link to it keeps
+// its bytes; otherwise it is about to be rewritten where it stands, and only
+// a copy keeps them. It must not throw: the save goes on whatever it does.
+using VorDemErsetzen = std::function<void(const QString &pfad, const struct stat &alt, bool bleibt)>;
 
 // Replaces the file at `path` by `n` bytes: a link is followed, the old file's
 // rights are kept (a new file is readable by us alone until it is complete), a
@@ -29,7 +37,9 @@ namespace Ersetzen {
 // group, the file is rewritten in place too. Raises EInOutError (101 for a full disk, a file-size
 // limit or a short write). Returns what the system says of the file now;
 // nothing where it could not say.
-std::optional<struct stat> datei(const QString &path, const void *bytes, std::size_t n);
+// With `vorher`, told once just before the old file's bytes are replaced.
+std::optional<struct stat> datei(const QString &path, const void *bytes, std::size_t n,
+                                 const VorDemErsetzen &vorher = {});
 
 // An in-place rewrite of the file at `path` that was killed before it ended:
 // the whole copy of the file before that save, moved to a name of its own in
@@ -49,6 +59,13 @@ class ESicherungsOrdner : public EVivarix {
 public:
     ESicherungsOrdner(const QString &ordner, const QString &grund);
 };
+
+// Opens the folder at `pfad` for copies of the keeper's files, made (with
+// those above it) where it is missing: readable by the keeper alone, and no
+// link, nobody else's, nor one that others may write in. Returns its
+// descriptor (the caller closes it), else -1 and in `grund` why not, in words
+// that follow the folder's name ("ist nicht sicher: ...").
+int eigenerOrdner(const QString &pfad, QString &grund);
 
 // Where an in-place rewrite keeps its copy of the old bytes:
 // $XDG_CACHE_HOME/vivarix, else ~/.cache/vivarix.

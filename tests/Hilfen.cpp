@@ -63,10 +63,12 @@ int alsBenutzer(uid_t benutzer, gid_t gruppe, const std::vector<gid_t> &weitere,
         if (geteuid() == 0) {
             if (setgroups(weitere.size(), weitere.data()) != 0 || setgid(gruppe) != 0 || setuid(benutzer) != 0)
                 return 252;
-            // A cache folder of the user's own, inside the run's (which the mains open to all).
-            const QByteArray cache = qgetenv("XDG_CACHE_HOME");
-            if (!cache.isEmpty())
-                qputenv("XDG_CACHE_HOME", cache + '/' + QByteArray::number(benutzer));
+            // Cache and data folders of the user's own, inside the run's (which the mains open to all).
+            for (const char *variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME"}) {
+                const QByteArray ordner = qgetenv(variable);
+                if (!ordner.isEmpty())
+                    qputenv(variable, ordner + '/' + QByteArray::number(benutzer));
+            }
         }
         return f();
     });
