@@ -35,6 +35,9 @@ void imMenue(QWidget *feld, QMenu *menue, QAction *a);
 // The keeper clicks a snake's tab; the window is shown for it.
 void reiterKlicken(TVivarix &w, int reiter);
 
+// Waits until a large collection coming in is in whole (or has failed).
+void ganzAbwarten(const TVivarix &w);
+
 // The foods the main window's food box offers.
 QStringList futterAuswahl(const TVivarix &w);
 
