@@ -26,7 +26,7 @@ constexpr qint64 MalenSpaetestensMs = 1000;
 // A regular file that is read in two steps.
 bool zweiSchritte(const QString &pfad)
 {
-    const std::optional<Vorauslesen::Kennung> k = Vorauslesen::kennung(pfad);
+    const std::optional<Datendatei::Kennung> k = Datendatei::kennung(pfad);
     return k && Vorauslesen::anfangZuerst(k->groesse);
 }
 
@@ -39,21 +39,19 @@ EVivarix geaendert(const QString &pfad)
 
 // The rest as the ordinary load reads it, when the helper could not hand it
 // over: then the file failed (reported as any load reports it) or changed
-// since its beginning was read.
+// since its beginning was read. Only changed bytes count: a file merely
+// touched meanwhile is still the one whose beginning is on show.
 TSchlangen nachlesen(const QString &pfad, const Vorauslesen::Anfang &anfang, Datendatei::Stand &stand)
 {
-    const auto gleich = [&] { return Vorauslesen::kennung(pfad) == anfang.kennung; };
-    if (!gleich())
-        throw geaendert(pfad);
     TSchlangen alle;
     try {
         Datendatei::laden(pfad, alle, &stand);
     } catch (const EInOutError &e) {
-        if (!gleich())
+        if (Datendatei::kennung(pfad) != anfang.kennung)
             throw geaendert(pfad); // cut short or replaced while it was read again
         throw EInOutError::mitPfad(e, pfad);
     }
-    if (!gleich() || !anfang.gehoertZu(alle))
+    if (!Datendatei::haeltNoch(pfad, stand) || !anfang.gehoertZu(alle))
         throw geaendert(pfad);
     return alle;
 }

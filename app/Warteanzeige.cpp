@@ -10,6 +10,9 @@
 namespace {
 // Work that is done within this never shows a bar that would only flash.
 constexpr qint64 BalkenNachMs = 500;
+// The bar is painted anew at most this often: more often than the eye
+// follows only costs the work time.
+constexpr qint64 MalenAllerMs = 40;
 } // namespace
 
 Warteanzeige::Warteanzeige(QStatusBar *l, QProgressBar *b, const QString &text, std::uint64_t bytes, Art a)
@@ -61,11 +64,17 @@ void Warteanzeige::melden(std::uint64_t erledigt, std::uint64_t gesamt)
 {
     if (!leiste || gesamt == 0 || uhr.elapsed() < BalkenNachMs)
         return;
-    if (!balken->isVisible()) {
+    const bool neu = !balken->isVisible();
+    if (neu) {
         balken->setRange(0, 1000);
         balken->show();
-    }
-    balken->setValue(int(erledigt * 1000 / gesamt));
+    } else if (gemalt.isValid() && gemalt.elapsed() < MalenAllerMs && erledigt < gesamt)
+        return;
+    const int wert = int(erledigt * 1000 / gesamt);
+    if (!neu && wert == balken->value())
+        return;
+    balken->setValue(wert);
     if (art == Art::Warten)
         balken->repaint();
+    gemalt.start();
 }

@@ -43,5 +43,6 @@ private:
     QString meldung;
     QMetaObject::Connection wiederZeigen;
     QElapsedTimer uhr;
+    QElapsedTimer gemalt; // since the bar was last painted
     std::optional<Fortschritt::Rahmen> rahmen;
 };

@@ -46,6 +46,14 @@ std::int64_t zeitSchritt(const struct stat &st)
     return schritt == 1000000000 ? 2000000000 : schritt;
 }
 
+// A file system that keeps whole seconds may set the change time along with
+// the modification time (FAT, many network and cloud mounts): a program that
+// puts the modification time back then hides its change from both.
+bool ganzeSekunden(const struct stat &st)
+{
+    return zeitSchritt(st) >= 1000000000;
+}
+
 // The kernel stamps a change with its coarse clock, cut to the file system's
 // step. Once that clock has passed the file's times by a step, every later
 // change gets later times. Just after a save it has usually not yet ticked
@@ -56,6 +64,8 @@ constexpr std::int64_t HoechstensWarten = 50000000;
 
 bool zeitenReichen(const struct stat &st)
 {
+    if (ganzeSekunden(st))
+        return false;
     const std::int64_t ende = std::max(nanosekunden(st.st_mtim), nanosekunden(st.st_ctim)) + zeitSchritt(st);
     for (std::int64_t jetzt = uhrGrob(); jetzt < ende; jetzt = uhrGrob()) {
         if (ende - jetzt > HoechstensWarten)
@@ -66,23 +76,15 @@ bool zeitenReichen(const struct stat &st)
     return true;
 }
 
-// What the file `st` describes is, holding `bytes`. File systems keep their
-// times in coarse steps (and another machine's clock may run ahead), so a
-// file written moments ago can change again without its times showing it:
-// then the bytes' checksum is kept as well.
+// What the file `st` describes is, holding `bytes`. The bytes' checksum is
+// taken from memory (summing runs at memory speed), so that changed times
+// are settled by the content without reading the file twice.
 Stand standVon(const struct stat &st, const std::uint8_t *bytes, std::size_t n)
 {
     Stand s;
     s.bekannt = true;
-    s.geraet = std::uint64_t(st.st_dev);
-    s.knoten = std::uint64_t(st.st_ino);
-    s.groesse = std::uint64_t(std::max<off_t>(st.st_size, 0));
-    s.geaendert = nanosekunden(st.st_mtim);
-    s.umgeschrieben = nanosekunden(st.st_ctim);
-    timespec jetzt{};
-    ::clock_gettime(CLOCK_REALTIME, &jetzt);
-    if (std::max(s.geaendert, s.umgeschrieben) > nanosekunden(jetzt) - std::int64_t(2000000000))
-        s.pruefsumme = Pruefsumme::von(bytes, n);
+    s.datei = Datendatei::Kennung::von(st);
+    s.pruefsumme = Pruefsumme::von(bytes, n);
     s.zeitenReichen = zeitenReichen(st);
     return s;
 }
@@ -178,21 +180,40 @@ void laden(const QString &path, TSchlangen &ziel, Stand *stand)
     einlesen(datei, ziel, stand);
 }
 
+Kennung Kennung::von(const struct stat &st)
+{
+    return {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(std::max<off_t>(st.st_size, 0)),
+            nanosekunden(st.st_mtim), nanosekunden(st.st_ctim)};
+}
+
+std::optional<Kennung> kennung(const QString &pfad)
+{
+    struct stat st {};
+    if (pfad.isEmpty() || sys().stat(QFile::encodeName(pfad).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return Kennung::von(st);
+}
+
+bool haeltNoch(const QString &path, const Stand &stand)
+{
+    const std::optional<Kennung> jetzt = kennung(path);
+    if (!stand.bekannt || !jetzt)
+        return false;
+    if (*jetzt == stand.datei && stand.zeitenReichen)
+        return true;
+    // Times changed (by a touch, new rights or links as much as by new bytes),
+    // or times too coarse to tell: the bytes decide. Owner, rights, links and
+    // attributes alone never count as a change.
+    if (!stand.pruefsumme || jetzt->groesse != stand.datei.groesse)
+        return !stand.pruefsumme && *jetzt == stand.datei;
+    return Pruefsumme::datei(path) == stand.pruefsumme;
+}
+
 bool unveraendert(const QString &path, const Stand &stand)
 {
-    struct stat st;
-    if (!stand.bekannt || path.isEmpty() || sys().stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (!stand.bekannt || !kennung(path))
         return true; // gone, or a failure the save itself then reports
-    const bool gleich = std::uint64_t(st.st_dev) == stand.geraet && std::uint64_t(st.st_ino) == stand.knoten &&
-                        std::uint64_t(std::max<off_t>(st.st_size, 0)) == stand.groesse &&
-                        nanosekunden(st.st_mtim) == stand.geaendert && nanosekunden(st.st_ctim) == stand.umgeschrieben;
-    if (gleich && (!stand.pruefsumme || stand.zeitenReichen))
-        return true;
-    // Times that cannot be trusted, or changed where the bytes may not have:
-    // the bytes decide.
-    if (!stand.pruefsumme || std::uint64_t(std::max<off_t>(st.st_size, 0)) != stand.groesse)
-        return false;
-    return Pruefsumme::datei(path) == stand.pruefsumme;
+    return haeltNoch(path, stand);
 }
 
 void laden(const QString &path, TSchlangen &ziel, std::uint64_t hoechstens)

@@ -5,17 +5,27 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <sys/stat.h>
 
 namespace Datendatei {
+// What a file is: which one, how large, and when it last changed.
+struct Kennung {
+    std::uint64_t geraet = 0, knoten = 0, groesse = 0;
+    std::int64_t geaendert = 0, umgeschrieben = 0; // modification and change time, in nanoseconds
+    bool operator==(const Kennung &) const = default;
+    static Kennung von(const struct stat &st);
+};
+// Nothing for a missing file or anything but a regular file.
+std::optional<Kennung> kennung(const QString &pfad);
+
 // What a data file was when this program last loaded or saved it, so that a
 // save notices another program's change in between.
 struct Stand {
     bool bekannt = false;
-    std::uint64_t geraet = 0, knoten = 0, groesse = 0;
-    std::int64_t geaendert = 0, umgeschrieben = 0; // modification and change time, in nanoseconds
-    // A checksum of the bytes, kept where the file was written moments before
-    // it was looked at: times changed since then may hide the same bytes (a
-    // file merely touched), times unchanged may hide other bytes.
+    Kennung datei;
+    // A checksum of the bytes: times changed since may hide the same bytes (a
+    // file merely touched or given other rights), times unchanged may hide
+    // other bytes where the file system keeps them coarsely.
     std::optional<std::uint64_t> pruefsumme;
     // Every later change shows in the file's times: they are kept finely and
     // the clock that stamps them had moved on past the last change. Unchanged
@@ -34,8 +44,11 @@ void laden(const QString &path, TSchlangen &ziel);
 void laden(const QString &path, TSchlangen &ziel, Stand *stand);
 void laden(const QString &path, TSchlangen &ziel, std::uint64_t hoechstens);
 
-// True when the file at `path` is still the one `stand` describes, or is not
-// there any more (then no other program's work can be lost by saving).
+// True when the file at `path` still holds the bytes `stand` describes: its
+// times and size say so where they can be trusted, else its checksum does.
+bool haeltNoch(const QString &path, const Stand &stand);
+// True as well when the file is not there any more (then no other program's
+// work can be lost by saving).
 bool unveraendert(const QString &path, const Stand &stand);
 
 // The largest data file that is loaded: half the memory the system has left.

@@ -577,7 +577,16 @@ QByteArray absolut(const QByteArray &pfad)
 struct Marke {
     std::uint64_t alt = 0, neu = 0;
     QByteArray pfad, geburt;
+    bool frueher = false; // sums of the kind an earlier version wrote
 };
+
+// A marker names the kind of its sums, so that one left by an earlier version
+// (whose sums were of another kind) is never compared with the wrong sum.
+constexpr char SummenArt[] = "xxh3:";
+QByteArray summeText(std::uint64_t summe)
+{
+    return SummenArt + QByteArray::number(qulonglong(summe), 16);
+}
 
 std::optional<Marke> markeLesen(int ordner, const QByteArray &name)
 {
@@ -595,11 +604,14 @@ std::optional<Marke> markeLesen(int ordner, const QByteArray &name)
     if (zeilen.size() < 3)
         return std::nullopt;
     Marke m;
+    m.frueher = !zeilen[0].startsWith(SummenArt);
+    const qsizetype art = m.frueher ? 0 : qsizetype(std::strlen(SummenArt));
     bool ok1 = false, ok2 = false;
-    m.alt = zeilen[0].toULongLong(&ok1, 16);
-    m.neu = zeilen[1].toULongLong(&ok2, 16);
+    m.alt = zeilen[0].mid(art).toULongLong(&ok1, 16);
+    m.neu = zeilen[1].mid(art).toULongLong(&ok2, 16);
     m.pfad = zeilen[2];
-    m.geburt = zeilen.size() > 3 ? zeilen[3] : QByteArrayLiteral("-");
+    // An earlier version ended its marker after the path: no birth time known.
+    m.geburt = zeilen.size() > 3 && !zeilen[3].isEmpty() ? zeilen[3] : QByteArrayLiteral("-");
     if (!ok1 || !ok2 || !m.pfad.startsWith('/'))
         return std::nullopt;
     return m;
@@ -653,13 +665,12 @@ public:
                 kopieFehler(errno);
             angelegt_ = true;
             (void)::flock(k.get(), LOCK_EX); // until the marker is in place: see waiseEntfernen
-            std::uint64_t summe = Pruefsumme::Anfang;
+            Pruefsumme::Summe summe;
             altN_ = umfuellen(datei_, k.get(), &summe, true);
             if (sys().fsync(k.get()) != 0)
                 kopieFehler(errno);
-            const QByteArray text = QByteArray::number(qulonglong(summe), 16) + '\n' +
-                                    QByteArray::number(qulonglong(Pruefsumme::von(neu, n)), 16) + '\n' + absolut(ziel) +
-                                    '\n' + geburt(datei_, "") + '\n';
+            const QByteArray text = summeText(summe.wert()) + '\n' + summeText(Pruefsumme::von(neu, n)) + '\n' +
+                                    absolut(ziel) + '\n' + geburt(datei_, "") + '\n';
             Deskriptor m(sys().openat(ordner_.get(), vorlaeufig.constData(),
                                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
             if (m.get() < 0)
@@ -736,7 +747,7 @@ public:
         // where it is unknown, the path must still lead to that inode.
         const bool dieselbe = da && (m->geburt == "-" || geboren == "-" || m->geburt == geboren);
         if (dieselbe) {
-            const std::optional<std::uint64_t> jetzt = Pruefsumme::datei(QFile::decodeName(m->pfad));
+            const std::optional<std::uint64_t> jetzt = Pruefsumme::datei(QFile::decodeName(m->pfad), m->frueher);
             const bool ganz = jetzt && (*jetzt == m->alt || *jetzt == m->neu);
             if (ganz || sys().faccessat(ordner, (kenn + ".kopie").constData(), F_OK, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (sys().unlinkat(ordner, (kenn + ".marke").constData(), 0) == 0)
@@ -790,7 +801,7 @@ private:
 
     // Copies the whole of `von` into `nach`; with `summe`, sums the bytes.
     // Where `nachIstKopie`, a failed write is the cache's fault.
-    static std::size_t umfuellen(int von, int nach, std::uint64_t *summe, bool nachIstKopie)
+    static std::size_t umfuellen(int von, int nach, Pruefsumme::Summe *summe, bool nachIstKopie)
     {
         std::unique_ptr<std::uint8_t[]> puffer(new (std::nothrow) std::uint8_t[Pruefsumme::Stueck]);
         if (!puffer)
@@ -806,7 +817,7 @@ private:
                 throw;
             }
             if (summe)
-                *summe = Pruefsumme::von(puffer.get(), n, *summe);
+                summe->dazu(puffer.get(), n);
             gesamt += n;
             if (n < Pruefsumme::Stueck)
                 return gesamt;

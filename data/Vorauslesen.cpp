@@ -14,17 +14,6 @@
 namespace {
 struct Abgebrochen {};
 
-std::int64_t nanosekunden(const timespec &t)
-{
-    return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-Vorauslesen::Kennung kennungVon(const struct stat &st)
-{
-    return {std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(st.st_size), nanosekunden(st.st_mtim),
-            nanosekunden(st.st_ctim)};
-}
-
 // Reads exactly `n` bytes at `pos`: false on a failure or at the end of the file.
 bool ganzLesen(int fd, void *ziel, std::size_t n, std::uint64_t pos)
 {
@@ -74,21 +63,14 @@ Vorauslesen::~Vorauslesen()
         helfer.join();
 }
 
-std::optional<Vorauslesen::Kennung> Vorauslesen::kennung(const QString &pfad)
-{
-    struct stat st {};
-    if (pfad.isEmpty() || sys().stat(QFile::encodeName(pfad).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    return kennungVon(st);
-}
-
-std::optional<Vorauslesen::Anfang> Vorauslesen::anfangLesen(const QString &pfad, const Kennung &vorher) const
+std::optional<Vorauslesen::Anfang> Vorauslesen::anfangLesen(const QString &pfad,
+                                                            const Datendatei::Kennung &vorher) const
 {
     // Positioned reads of the few bytes needed, never a mapping: a file cut
     // short meanwhile gives a short read, not a signal that ends the program.
     Einlesen::Lesedatei datei(pfad);
     struct stat st {};
-    if (datei.fehler() != 0 || sys().fstat(datei.deskriptor(), &st) != 0 || !(kennungVon(st) == vorher) ||
+    if (datei.fehler() != 0 || sys().fstat(datei.deskriptor(), &st) != 0 || Datendatei::Kennung::von(st) != vorher ||
         !anfangZuerst(vorher.groesse) || !Datendatei::ladbar(vorher.groesse))
         return std::nullopt; // the ordinary load then meets it, and says what it is
     Anfang a;
@@ -114,7 +96,7 @@ std::optional<Vorauslesen::Anfang> Vorauslesen::anfangLesen(const QString &pfad,
 void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
 {
     QString pfad;
-    std::optional<Kennung> vorher;
+    std::optional<Datendatei::Kennung> vorher;
     TSchlangen neu;
     Datendatei::Stand stand;
     bool ganz = false;
@@ -124,7 +106,7 @@ void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
             std::lock_guard<std::mutex> l(schutz);
             pfad_ = pfad;
         }
-        vorher = kennung(pfad);
+        vorher = Datendatei::kennung(pfad);
         std::optional<Anfang> anfang = vorher && anfangsNamen > 0 ? anfangLesen(pfad, *vorher) : std::nullopt;
         {
             std::unique_lock<std::mutex> l(schutz);
@@ -152,14 +134,14 @@ void Vorauslesen::lesen(const std::function<QString()> &welcheDatei)
     } catch (...) {
         // Whatever went wrong, the ordinary load meets it again and says so.
     }
-    // The file must not have changed while it was read, nor since its
-    // beginning was read.
-    const bool gleich = ganz && kennung(pfad) == vorher && (!anfang_ || anfang_->gehoertZu(neu));
+    // The file's bytes must not have changed while it was read, nor since its
+    // beginning was read; new times alone (a touch) do not count.
+    const bool gleich = ganz && Datendatei::haeltNoch(pfad, stand) && (!anfang_ || anfang_->gehoertZu(neu));
     std::function<void()> melden;
     {
         std::lock_guard<std::mutex> l(schutz);
         if (gleich) {
-            gelesen = vorher;
+            gelesen = true;
             saetze = std::move(neu);
             stand_ = stand;
         }
@@ -246,7 +228,7 @@ std::optional<TSchlangen> Vorauslesen::abholen(const QString &pfad, Datendatei::
             l.lock();
         }
     }
-    if (abgeholt || !gelesen || pfad != pfad_ || kennung(pfad_) != gelesen)
+    if (abgeholt || !gelesen || pfad != pfad_ || !Datendatei::haeltNoch(pfad_, stand_))
         return std::nullopt;
     abgeholt = true;
     if (stand)

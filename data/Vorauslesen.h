@@ -55,19 +55,10 @@ public:
 
     // Waits for the helper, meanwhile reporting its progress through
     // Fortschritt on the calling thread. Returns the records when the helper
-    // read the whole file at `pfad`, and it is still the same file with the
-    // same size and times; else nothing. Hands them over once only, with
+    // read the whole file at `pfad`, and the file still holds those bytes;
+    // else nothing. Hands them over once only, with
     // what the file was when it was read in `stand`.
     std::optional<TSchlangen> abholen(const QString &pfad, Datendatei::Stand *stand = nullptr);
-
-    // What a file is: compared before, after and at the hand-over.
-    struct Kennung {
-        std::uint64_t geraet = 0, knoten = 0, groesse = 0;
-        std::int64_t geaendert = 0, umgeschrieben = 0; // modification and change time, in nanoseconds
-        bool operator==(const Kennung &) const = default;
-    };
-    // Nothing for a missing file or anything but a regular file.
-    static std::optional<Kennung> kennung(const QString &pfad);
 
     // Files up to this size are read whole at once: that costs less than a
     // quarter of a millisecond.
@@ -85,7 +76,7 @@ public:
         std::uint64_t anzahl = 0;                 // records in the file
         TSchlange erste{TSchlange::Ungefuellt{}}; // record 0
         QStringList namen;                        // the names of records 0, 1, ...: as many as asked for, or all
-        Kennung kennung;                          // what the file was when they were read
+        Datendatei::Kennung kennung;              // what the file was when they were read
         // Whether the records `alle` are those this beginning was read from.
         bool gehoertZu(const TSchlangen &alle) const;
     };
@@ -102,7 +93,7 @@ public:
 
 private:
     void lesen(const std::function<QString()> &welcheDatei);
-    std::optional<Anfang> anfangLesen(const QString &pfad, const Kennung &vorher) const;
+    std::optional<Anfang> anfangLesen(const QString &pfad, const Datendatei::Kennung &vorher) const;
 
     std::atomic<std::uint64_t> erledigt{0}, gesamt{0};
     std::atomic<bool> aufhoeren{false};
@@ -117,7 +108,7 @@ private:
     bool weiter_ = false; // set by the asking thread
     std::optional<Anfang> anfang_;
     QString pfad_;
-    std::optional<Kennung> gelesen;
+    bool gelesen = false;
     TSchlangen saetze;
     Datendatei::Stand stand_;
     bool abgeholt = false;

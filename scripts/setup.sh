@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 pakete=(cmake ninja-build g++ pkg-config
         qt6-base-dev qt6-base-private-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n
-        libjpeg62-turbo-dev libwmf-dev fonts-urw-base35 libemf2svg-dev
+        libjpeg62-turbo-dev libwmf-dev fonts-urw-base35 libemf2svg-dev libxxhash-dev
         libgtest-dev libbenchmark-dev dbus-daemon
         desktop-file-utils appstream shared-mime-info
         poppler-utils)

@@ -8,6 +8,7 @@
 #include "data/Ersetzen.h"
 #include "data/Fassungen.h"
 #include "data/Fehler.h"
+#include "data/Pruefsumme.h"
 #include "data/Systemaufrufe.h"
 #include "data/TSchlange.h"
 #include "output/Export.h"
@@ -392,9 +393,50 @@ TEST_F(SicherungTest, NachDemEigenenSpeichernLiestDasNaechsteNichtsZurueck)
     const timespec zeiten[2] = {st.st_atim, st.st_mtim};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(d).constData(), zeiten, 0), 0);
     EXPECT_FALSE(Datendatei::unveraendert(d, stand));
-    // Written back as it was, only touched: the bytes decide, and they are ours.
+    // Written back as it was, only touched, given other rights or a second
+    // name: the bytes decide, and they are ours.
     dateiSchreiben(d, bytesVon(drei));
     EXPECT_TRUE(Datendatei::unveraendert(d, stand));
+    ASSERT_EQ(::chmod(QFile::encodeName(d).constData(), 0640), 0);
+    ASSERT_EQ(::link(QFile::encodeName(d).constData(), QFile::encodeName(pfad("zweit.vix")).constData()), 0);
+    EXPECT_TRUE(Datendatei::unveraendert(d, stand));
+}
+
+// A file system that keeps whole seconds and sets the change time with the
+// modification time (as FAT and many network mounts do).
+class GanzeSekunden : public Systemaufrufe {
+public:
+    int stat(const char *pfad, struct stat *st) override { return grob(Systemaufrufe::stat(pfad, st), st); }
+    int fstat(int fd, struct stat *st) override { return grob(Systemaufrufe::fstat(fd, st), st); }
+
+private:
+    static int grob(int r, struct stat *st)
+    {
+        st->st_mtim.tv_nsec = 0;
+        st->st_ctim = st->st_mtim;
+        return r;
+    }
+};
+
+TEST_F(SicherungTest, GanzeSekundenVerbergenKeineAenderungGleicherGroesse)
+{
+    // Loaded long after it was written: its times looked settled.
+    const QString d = pfad("d.vix");
+    dateiSchreiben(d, bytesVon(sammlung(3, 1)));
+    const timespec alt[2] = {{1600000000, 0}, {1600000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(d).constData(), alt, 0), 0);
+    GanzeSekunden grob;
+    Eingesetzt e(grob);
+    TSchlangen geladen;
+    Datendatei::Stand stand;
+    Datendatei::laden(d, geladen, &stand);
+    EXPECT_TRUE(Datendatei::unveraendert(d, stand));
+    // Another program changes a byte and puts the time back: both times read as before.
+    QByteArray fremd = bytesVon(geladen);
+    fremd[7] = char(fremd[7] ^ 4);
+    dateiSchreiben(d, fremd);
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(d).constData(), alt, 0), 0);
+    EXPECT_FALSE(Datendatei::unveraendert(d, stand));
 }
 
 // ---- Failing system calls ----------------------------------------------------------
@@ -597,6 +639,22 @@ TEST_F(SicherungTest, AbgebrochenesSpeichernLaesstAltOderNeuGanzOderSagtWoDasAlt
         EXPECT_EQ(dateiLesen(d), bytesA);
         EXPECT_EQ(Ersetzen::unterbrochen(d), std::nullopt);
         EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{});
+
+        // What an earlier version left after a rewrite it ended: its marker
+        // holds sums of the earlier kind, which the whole file still matches.
+        if (w.weg == Weg::ZweiterName) {
+            struct stat st;
+            ASSERT_EQ(::stat(QFile::encodeName(d).constData(), &st), 0);
+            const QString kenn = Ersetzen::sicherungsOrdner() + u'/' + QString::number(st.st_dev, 16) + u'-' +
+                                 QString::number(st.st_ino, 16);
+            const auto *roh = reinterpret_cast<const std::uint8_t *>(bytesA.constData());
+            dateiSchreiben(kenn + ".kopie", bytesB);
+            dateiSchreiben(kenn + ".marke",
+                           QByteArray::number(qulonglong(Pruefsumme::frueherVon(roh, std::size_t(bytesA.size()))), 16) +
+                               "\n1\n" + QFile::encodeName(d) + '\n');
+            EXPECT_EQ(Ersetzen::unterbrochen(d), std::nullopt);
+            EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{});
+        }
     }
     EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("fest"), QStringLiteral("h.vix"),
                                         QStringLiteral("h2.vix")}));

@@ -96,6 +96,15 @@ TEST_F(VorauslesenTest, UebergibtNurDieUnveraenderteDateiDieVerlangtWird)
              f.write("\x05Anaco");
          },
          a, false},
+        {"only touched", [&] { ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(a).constData(), nullptr, 0), 0); }, a,
+         true},
+        {"other rights and a second name",
+         [&] {
+             ASSERT_EQ(::chmod(QFile::encodeName(a).constData(), 0640), 0);
+             QFile::remove(pfad("zweit.vix"));
+             ASSERT_EQ(::link(QFile::encodeName(a).constData(), QFile::encodeName(pfad("zweit.vix")).constData()), 0);
+         },
+         a, true},
         {"removed", [&] { QFile::remove(a); }, a, false},
         {"a folder now",
          [&] {
