@@ -36,10 +36,6 @@ public:
     }
 };
 
-// The record keeps this many characters of the picture path; typing stops
-// there, but a chosen file's path may be longer.
-constexpr int MaxBildPfad = 50;
-
 QLineEdit *eingabe(QWidget *parent, const QString &name, int maxLaenge)
 {
     auto *e = new QLineEdit(parent);
@@ -55,7 +51,7 @@ void bildPfadZuLang(QWidget *parent, qsizetype laenge)
                QStringLiteral("Der Pfad der Bilddatei ist %1 Zeichen lang; gespeichert werden können höchstens "
                               "%2 Zeichen. Bitte wähle eine Datei mit kürzerem Pfad.")
                    .arg(laenge)
-                   .arg(MaxBildPfad),
+                   .arg(TSchlange::BildKap),
                MsgArt::Fehler, mbOK);
 }
 } // namespace
@@ -97,8 +93,8 @@ void TDateneingabe::eingabenAnlegen(QWidget *rahmen)
     ComboBox2 = new QComboBox(rahmen);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->addItems({QStringLiteral("männlich"), QStringLiteral("weiblich"), QStringLiteral("unbekannt")});
-    Edit3 = eingabe(rahmen, QStringLiteral("Edit3"), 10);
-    Edit4 = eingabe(rahmen, QStringLiteral("Edit4"), MaxBildPfad);
+    Edit3 = eingabe(rahmen, QStringLiteral("Edit3"), TSchlange::SchlupfKap);
+    Edit4 = eingabe(rahmen, QStringLiteral("Edit4"), TSchlange::BildKap) // a chosen file's path may be longer;
     Button1 = Knopf(rahmen, QStringLiteral("Wählen..."), QStringLiteral("Button1"));
     Button1->setAutoDefault(true);
 
@@ -190,11 +186,11 @@ void TDateneingabe::waehlerVorbereiten()
 // in or below the data file's folder, the part below that folder.
 QString TDateneingabe::speicherbar(const QString &pfad) const
 {
-    if (pfad.size() <= MaxBildPfad || Datendatei.isEmpty())
+    if (pfad.size() <= TSchlange::BildKap || Datendatei.isEmpty())
         return pfad;
     const QString relativ = QFileInfo(Datendatei).absoluteDir().relativeFilePath(pfad);
     if (relativ.startsWith(QLatin1String("../")) || relativ == u".." || QDir::isAbsolutePath(relativ) ||
-        relativ.size() > MaxBildPfad)
+        relativ.size() > TSchlange::BildKap)
         return pfad;
     return relativ;
 }
@@ -208,7 +204,7 @@ void TDateneingabe::Button1Click()
             return;
         const QString pfad = speicherbar(*gewaehlt);
         // The field would cut a longer path silently and so name another file.
-        if (pfad.size() > MaxBildPfad) {
+        if (pfad.size() > TSchlange::BildKap) {
             bildPfadZuLang(this, pfad.size());
             return;
         }
@@ -232,7 +228,7 @@ void TDateneingabe::Button2Click()
             ComboBox1->setFocus();
             return;
         }
-        if (Edit4->text().size() > MaxBildPfad) {
+        if (Edit4->text().size() > TSchlange::BildKap) {
             bildPfadZuLang(this, Edit4->text().size());
             Edit4->setFocus();
             return;

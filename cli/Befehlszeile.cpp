@@ -5,7 +5,7 @@
 #include "cli/Erinnerung.h"
 #include "data/Datendatei.h"
 #include "data/Fehler.h"
-#include "output/Einzeilig.h"
+#include "data/Einzeilig.h"
 #include "settings/Optionen.h"
 
 #include <QCoreApplication>
@@ -67,7 +67,7 @@ Ergebnis auswerten(const QString &option, const QStringList &argumente, std::chr
         QString text;
         for (const Auswertung::Zeile &z : e.zeilen) {
             // One snake, one line, whatever bytes the name holds.
-            text += Ausgabe::einzeilig(z.text);
+            text += Zeile::einzeilig(z.text);
             text += u'\n';
         }
         return {text.toUtf8(), {}, e.zeilen.empty() ? NichtsGelistet : Gelistet};
