@@ -94,7 +94,8 @@ void TDateneingabe::eingabenAnlegen(QWidget *rahmen)
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->addItems({QStringLiteral("männlich"), QStringLiteral("weiblich"), QStringLiteral("unbekannt")});
     Edit3 = eingabe(rahmen, QStringLiteral("Edit3"), TSchlange::SchlupfKap);
-    Edit4 = eingabe(rahmen, QStringLiteral("Edit4"), TSchlange::BildKap) // a chosen file's path may be longer;
+    // Typing stops at the record's capacity; a chosen file's path may be longer.
+    Edit4 = eingabe(rahmen, QStringLiteral("Edit4"), TSchlange::BildKap);
     Button1 = Knopf(rahmen, QStringLiteral("Wählen..."), QStringLiteral("Button1"));
     Button1->setAutoDefault(true);
 

@@ -1024,5 +1024,3 @@ void TVivarix::TabControl1Change(int index)
         restAbwarten(); // a snake not yet read
     Upd(index);
 }
-
-// Commands that come with later parts of the program.

@@ -220,7 +220,7 @@ private:
                   Datendatei::Stand &stand);     // the file's records, with feedback while it takes
     bool vorabBereit(const QString &path) const; // read ahead, or so nearly that waiting needs no feedback
     void jetztMalen();                           // paints the window at once, once the window system shows it
-    void bearbeitbar(bool an);                   // the sixteen controls and commands Activ and Neu switch
+    void bearbeitbar(bool an);                   // the seventeen controls and commands Activ and Neu switch
     void dateinameSetzen(const QString &pfad);
     void dateiFeldZeigen();
     void datenDialogOrdner(DateiDialog &d) const; // a data dialog opens where the data file is

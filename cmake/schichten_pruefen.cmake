@@ -1,4 +1,5 @@
 # cmake -DLISTE=<build>/schichten.cmake -DWURZEL=<source root> [-DPROBE=target:header] -P schichten_pruefen.cmake
+cmake_minimum_required(VERSION 3.22)
 # Fails when a source of a target, or a header of its own that it includes,
 # includes a header of a library the target does not link (see
 # Schichten.cmake). PROBE adds one include to a target, to show that the check
@@ -8,10 +9,10 @@ include(${LISTE})
 # The libraries a header "folder/Name.h" (or the generated "Version.h") belongs to.
 function(eigner_von kopf ergebnis)
   string(REGEX REPLACE "\\.h$" "" stamm "${kopf}")
-  set(eigner ${eigner:${stamm}})
+  set(eigner ${eigner__${stamm}})
   if(NOT eigner)
     get_filename_component(ordner "${stamm}" DIRECTORY)
-    set(eigner ${ordner:${ordner}})
+    set(eigner ${ordner__${ordner}})
   endif()
   set(${ergebnis} ${eigner} PARENT_SCOPE)
 endfunction()
@@ -27,7 +28,7 @@ function(pruefe_include ziel datei kopf)
     return()
   endif()
   foreach(e IN LISTS eigner)
-    if(e IN_LIST huelle:${ziel})
+    if(e IN_LIST huelle__${ziel})
       return()
     endif()
   endforeach()
@@ -36,7 +37,7 @@ function(pruefe_include ziel datei kopf)
 endfunction()
 
 foreach(ziel IN LISTS ziele)
-  set(offen ${quellen:${ziel}})
+  set(offen ${quellen__${ziel}})
   set(gesehen ${offen})
   while(offen)
     list(POP_FRONT offen datei)

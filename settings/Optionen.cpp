@@ -182,7 +182,8 @@ QByteArray schreiben(const Werte &w)
     QString text = QStringLiteral("[Options]\r\n");
     for (const Einstellung &e : Einstellungen) {
         const QString inhalt = std::visit([&](auto feld) { return alsText(w.*feld); }, e.ziel);
-        text += QLatin1String(e.name) + u'=' + Zeile::einzeilig(inhalt, QStringView(AuchDateiEnde)) + QStringLiteral("\r\n");
+        text += QLatin1String(e.name) + u'=' + Zeile::einzeilig(inhalt, QStringView(AuchDateiEnde)) +
+                QStringLiteral("\r\n");
     }
     return Cp1252::encode(text);
 }

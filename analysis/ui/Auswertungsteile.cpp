@@ -27,8 +27,7 @@ private:
 };
 } // namespace
 
-TErgebnisfenster::TErgebnisfenster(QWidget *parent, const QString &name, const QString &ueberschrift)
-    : QDialog(parent)
+TErgebnisfenster::TErgebnisfenster(QWidget *parent, const QString &name, const QString &ueberschrift) : QDialog(parent)
 {
     setObjectName(name);
     setWindowTitle(ueberschrift);

@@ -63,11 +63,9 @@ void setzen(QLabel *l, const QString &text)
 }
 } // namespace
 
-TCharts::TCharts(QWidget *parent)
-    : TErgebnisfenster(parent, QStringLiteral("Charts"), QStringLiteral("Fress-Parade"))
+TCharts::TCharts(QWidget *parent) : TErgebnisfenster(parent, QStringLiteral("Charts"), QStringLiteral("Fress-Parade"))
 {
-    Label1 =
-        TextLabel(Bevel1, QStringLiteral("Welche Schlange ist am gierigsten:"), QStringLiteral("Label1"));
+    Label1 = TextLabel(Bevel1, QStringLiteral("Welche Schlange ist am gierigsten:"), QStringLiteral("Label1"));
 
     Image1 = new QLabel(Bevel1);
     Image1->setObjectName(QStringLiteral("Image1"));

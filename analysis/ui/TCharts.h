@@ -3,7 +3,6 @@
 #include "analysis/Auswertung.h"
 #include "analysis/ui/Auswertungsteile.h"
 
-
 class QFrame;
 class QLabel;
 class QPushButton;
