@@ -1,6 +1,7 @@
 #include "app/Start.h"
 
 #include "app/TVivarix.h"
+#include "data/Ersetzen.h"
 #include "data/Vorauslesen.h"
 #include "settings/Optionen.h"
 #include "toolkit/Dialoge.h"
@@ -73,6 +74,8 @@ int ausfuehren(int &argc, char **argv, const std::function<void(TVivarix &)> &vo
     if (vorDemZeigen)
         vorDemZeigen(Vivarix);
     Vivarix.show();
+    // Once the window shows: what saves that are long over left in the cache.
+    QTimer::singleShot(0, &Vivarix, [] { Ersetzen::resteAufraeumen(); });
     if (!meldung.isEmpty())
         QTimer::singleShot(0, &Vivarix, [&Vivarix, meldung] { MessageDlg(&Vivarix, meldung, MsgArt::Warnung, mbOK); });
     return app.exec();

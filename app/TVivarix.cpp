@@ -6,6 +6,7 @@
 #include "data/Cp1252.h"
 #include "data/Datendatei.h"
 #include "data/Datum.h"
+#include "data/Fassungen.h"
 #include "data/Fehler.h"
 #include "data/Vorauslesen.h"
 #include "settings/ui/TOptionen.h"
@@ -348,6 +349,8 @@ void TVivarix::menueAufbauen()
                          &TVivarix::Speichern1Click, "speichern");
     SpeichernUnter1 =
         eintrag(Datei1, "SpeichernUnter1", QStringLiteral("Speichern &unter..."), {}, &TVivarix::SpeichernUnter1Click);
+    FruehereFassung1 = eintrag(Datei1, "FruehereFassung1", QStringLiteral("&Frühere Fassung öffnen..."), {},
+                               &TVivarix::FruehereFassung1Click);
     trenner(Datei1, "N1");
     Beenden1 = eintrag(Datei1, "Beenden1", QStringLiteral("&Beenden"), {}, &TVivarix::Beenden1Click);
 
@@ -378,8 +381,8 @@ void TVivarix::menueAufbauen()
                      "hilfe");
     ber1 = eintrag(Hilfe1, "ber1", QStringLiteral("&Info..."), QKeySequence(Qt::Key_F10), &TVivarix::ber1Click);
     // One letter of each caption is its mnemonic (Alt and the letter), unique within its menu.
-    for (QAction *a : {Neu1, Laden1, Speichern1, SpeichernUnter1, Beenden1, NeueSchlange1, Schlangelschen1, FressCheck1,
-                       FressTermine1, FressParade1, Optionen1, Hilfe2, ber1})
+    for (QAction *a : {Neu1, Laden1, Speichern1, SpeichernUnter1, FruehereFassung1, Beenden1, NeueSchlange1,
+                       Schlangelschen1, FressCheck1, FressTermine1, FressParade1, Optionen1, Hilfe2, ber1})
         a->setStatusTip(OhneKuerzel(a->text()).remove(QStringLiteral("...")));
 }
 
@@ -927,16 +930,23 @@ void TVivarix::Speichern(const QString &path)
 {
     restAbwarten(); // never a part of the collection
     const std::uint64_t bytes = Schlangen.size() * TSchlange::Groesse;
+    QString fassung;
     {
         const Warteanzeige warten(statusBar(), fortschrittsBalken,
                                   Warteanzeige::text(QStringLiteral("Speichere"), bytes), bytes);
         try {
-            dateiStand = Datendatei::speichern(path, Schlangen);
+            // The file as it was before is kept as an earlier version; what
+            // cannot be kept never stops the save.
+            dateiStand =
+                Datendatei::speichern(path, Schlangen, [&](const QString &p, const struct stat &alt, bool bleibt) {
+                    fassung = Fassungen::behalten(p, alt, bleibt, heute());
+                });
         } catch (const EInOutError &e) {
             throw EInOutError::mitPfad(e, path);
         }
     }
     Geaendert = false;
+    fassungMelden(fassung);
 }
 
 // ---------------------------------------------------------------------------

@@ -115,7 +115,8 @@ public:
     QAction *Neu1, *Laden1, *Speichern1, *SpeichernUnter1, *Beenden1;
     QAction *NeueSchlange1, *Schlangelschen1, *FressCheck1, *FressTermine1, *FressParade1, *Optionen1;
     QAction *Hilfe2, *ber1;
-    QAction *GeheZu1 = nullptr; // "Gehe zu Schlange..." in "Verwaltung"
+    QAction *GeheZu1 = nullptr;          // "Gehe zu Schlange..." in "Verwaltung"
+    QAction *FruehereFassung1 = nullptr; // "Frühere Fassung öffnen..." in "Datei"
     QToolBar *ToolBar1;
     QAction *ToolButton1, *ToolButton2, *ToolButton3, *ToolButton5, *ToolButton6, *ToolButton9, *ToolButton11,
         *ToolButton12, *ToolButton8;
@@ -132,6 +133,7 @@ public slots:
     void Laden1Click();
     bool Speichern1Click(); // true when the collection was saved
     bool SpeichernUnter1Click();
+    void FruehereFassung1Click();
     void Beenden1Click();
     // Journal entries
     void ok1Click();
@@ -227,6 +229,8 @@ private:
     bool vorherSpeichern();
     bool fremdeAenderungKlaeren(bool &speichernUnter); // before "Speichern" replaces a file another program changed
     void unterbrochenMelden(const QString &path);      // an in-place save of the file that never ended
+    void fassungMelden(const QString &meldung);        // a version a save could not keep
+    QString fassungGemeldet;                           // what was last told of it
     QString haltbar(const QString &eingabe);           // what the data file can hold of a typed text
     void stammdatenUebernehmen(const TDateneingabe &d);
     bool eintragHinzufuegen(TStringGrid *grid, TKlickLabel *datum, const QString &text);

@@ -204,11 +204,11 @@ void laden(const QString &path, TSchlangen &ziel, std::uint64_t hoechstens)
     einlesen(datei, ziel);
 }
 
-Stand speichern(const QString &path, const TSchlange *records, std::size_t n)
+Stand speichern(const QString &path, const TSchlange *records, std::size_t n, const Ersetzen::VorDemErsetzen &vorher)
 {
     // TSchlange is exactly its bytes, so the array is the file image.
     const auto *bytes = reinterpret_cast<const std::uint8_t *>(records);
-    const std::optional<struct stat> st = Ersetzen::datei(path, bytes, n * TSchlange::Groesse);
+    const std::optional<struct stat> st = Ersetzen::datei(path, bytes, n * TSchlange::Groesse, vorher);
     return st ? standVon(*st, bytes, n * TSchlange::Groesse) : Stand{};
 }
 

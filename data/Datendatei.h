@@ -1,5 +1,6 @@
 #pragma once
 // The data file: the records back to back, 44,432 bytes each, nothing else.
+#include "data/Ersetzen.h"
 #include "data/TSchlange.h"
 #include <QString>
 #include <cstdint>
@@ -47,10 +48,12 @@ bool ladbar(std::uint64_t groesse);
 // (Ersetzen::datei): the old file is never destroyed. Raises EInOutError (101
 // for a full disk, a file-size limit or a short write) and then leaves the old
 // file as it was. Returns what the file is now.
-Stand speichern(const QString &path, const TSchlange *records, std::size_t n);
-inline Stand speichern(const QString &path, const TSchlangen &s)
+// With `vorher`, told before the old file is replaced (to keep it).
+Stand speichern(const QString &path, const TSchlange *records, std::size_t n,
+                const Ersetzen::VorDemErsetzen &vorher = {});
+inline Stand speichern(const QString &path, const TSchlangen &s, const Ersetzen::VorDemErsetzen &vorher = {})
 {
-    return speichern(path, s.data(), s.size());
+    return speichern(path, s.data(), s.size(), vorher);
 }
 
 } // namespace Datendatei

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -21,6 +22,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <new>
+#include <sys/file.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
@@ -72,6 +74,7 @@ public:
     }
     int get() const { return fd_; }
     void uebernehmen(int fd) { fd_ = fd; }
+    int freigeben() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
@@ -329,8 +332,9 @@ private:
 // The extended attributes of a file, its access control list among them.
 using Attribute = std::vector<std::pair<QByteArray, QByteArray>>;
 
-// Raised where the new file cannot be given the old one's attributes: the
-// file is then rewritten in place instead, so that nobody gains or loses access.
+// Raised where the new file cannot be given the old one's owner, group or
+// attributes: the file is then rewritten in place instead, so that nobody
+// gains or loses access.
 struct AttributeBleiben {};
 
 // Reads one list or value whose length is asked first; it may grow meanwhile.
@@ -418,44 +422,50 @@ void attributeUebertragen(int fd, const Attribute &alt)
     }
 }
 
-// The old file's owner, group and rights, or those of a new file. The new
-// content is written while only we may read it and gets these rights once it
-// is complete, just before it takes the file's name; a save killed before then
-// leaves nothing another user could read. The owner first, since a change of
-// owner clears the set-id bits.
+// The new file gets the old one's owner and group before a byte is in it.
+// Where we cannot give it them (another user's file, a group we are not in),
+// the file is rewritten in place instead, so that its owner keeps it.
+void besitzUebertragen(int fd, const struct stat &alt)
+{
+    struct stat neu;
+    if (sys().fstat(fd, &neu) != 0)
+        scheitern(errno);
+    if (neu.st_uid == alt.st_uid && neu.st_gid == alt.st_gid)
+        return;
+    if (sys().fchown(fd, neu.st_uid == alt.st_uid ? uid_t(-1) : alt.st_uid,
+                     neu.st_gid == alt.st_gid ? gid_t(-1) : alt.st_gid) != 0)
+        throw AttributeBleiben{};
+}
+
+// The old file's rights, or those of a new file. The new content is written
+// while only we may read it and gets these rights once it is complete, just
+// before it takes the file's name; a save killed before then leaves nothing
+// another user could read. They follow the change of owner, which clears the
+// set-id bits.
 void rechteSetzen(int fd, const struct stat *alt)
 {
-    if (!alt) {
-        if (sys().fchmod(fd, neueRechte()) != 0)
-            scheitern(errno);
-        return;
-    }
-    if (::geteuid() == 0) {
-        if (sys().fchown(fd, alt->st_uid, alt->st_gid) != 0)
-            scheitern(errno);
-    } else if (alt->st_gid != ::getegid()) {
-        // A shared file keeps its group where we belong to it; otherwise it
-        // takes ours, as any newly written file would.
-        (void)sys().fchown(fd, uid_t(-1), alt->st_gid);
-    }
-    if (sys().fchmod(fd, alt->st_mode & 07777) != 0)
+    if (sys().fchmod(fd, alt ? alt->st_mode & 07777 : neueRechte()) != 0)
         scheitern(errno);
 }
 
 // The safe replace: a new file, flushed, then renamed over the old one.
 std::optional<struct stat> ersetzen(const QByteArray &ziel, const struct stat *alt, const std::uint8_t *quelle,
-                                    std::size_t n)
+                                    std::size_t n, const Ersetzen::VorDemErsetzen &vorher)
 {
     const Attribute attribute = alt ? alteAttribute(ziel) : Attribute{};
     Deskriptor ordner(ordnerOeffnen(ordnerVon(ziel)));
     resteEntfernen(ordner.get());
     NeueDatei neu(ordner.get());
+    if (alt)
+        besitzUebertragen(neu.fd(), *alt);
     allesSchreiben(neu.fd(), quelle, n);
     rechteSetzen(neu.fd(), alt);
     if (alt)
         attributeUebertragen(neu.fd(), attribute);
     if (sys().fsync(neu.fd()) != 0)
         scheitern(errno);
+    if (alt && vorher)
+        vorher(QFile::decodeName(ziel), *alt, true);
     neu.benennen(dateinameVon(ziel), alt != nullptr);
     // Makes the new name durable. The new file is complete, flushed and in
     // place by now, so a failure here is no reason to tell the user the save
@@ -476,63 +486,211 @@ QByteArray sicherungsOrdnerName()
     return basis + "/vivarix";
 }
 
+[[noreturn]] void ordnerFehler(const QString &grund)
+{
+    throw Ersetzen::ESicherungsOrdner(QFile::decodeName(sicherungsOrdnerName()), grund);
+}
+
+// A failed system call on the copy or its marker: the cache is to blame, not
+// the data file.
+QString keineKopie(int err)
+{
+    return QStringLiteral("nimmt keine Kopie auf: ") + EInOutError::messageFor(EInOutError::codeFromErrno(err));
+}
+
+[[noreturn]] void kopieFehler(int err)
+{
+    ordnerFehler(keineKopie(err));
+}
+
+// Opens the folder `o`, made (readable by us alone, with the folders above it)
+// where it is missing and `anlegen`. Nobody else may put or redirect anything
+// in it: it is no link, it is ours, and only we may write in it. Otherwise
+// -1, and `grund` says why (nothing for a folder not there without `anlegen`).
+int eigenerOrdnerOeffnen(const QByteArray &o, bool anlegen, QString &grund)
+{
+    const auto nicht = [&](const QString &warum) {
+        grund = warum;
+        return -1;
+    };
+    if (anlegen) {
+        // The folders above it as any program makes them; a failure shows in the last one.
+        for (qsizetype schnitt = o.indexOf('/', 1); schnitt > 0; schnitt = o.indexOf('/', schnitt + 1))
+            (void)sys().mkdir(o.left(schnitt).constData(), 0777);
+        if (sys().mkdir(o.constData(), 0700) != 0 && errno != EEXIST)
+            return nicht(keineKopie(errno));
+    }
+    Deskriptor ordner(sys().openat(AT_FDCWD, o.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0));
+    if (ordner.get() < 0) {
+        const int err = errno;
+        struct stat l;
+        if (!anlegen && err == ENOENT)
+            return nicht({});
+        if (sys().lstat(o.constData(), &l) == 0 && S_ISLNK(l.st_mode))
+            return nicht(QStringLiteral("ist nicht sicher: er ist ein symbolischer Verweis"));
+        if (err == ENOTDIR)
+            return nicht(QStringLiteral("ist kein Ordner"));
+        return nicht(keineKopie(err));
+    }
+    struct stat st;
+    if (sys().fstat(ordner.get(), &st) != 0)
+        return nicht(keineKopie(errno));
+    if (st.st_uid != ::geteuid())
+        return nicht(QStringLiteral("ist nicht sicher: er gehört einem anderen Benutzer"));
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        return nicht(QStringLiteral("ist nicht sicher: auch andere Benutzer dürfen darin schreiben"));
+    return ordner.freigeben();
+}
+
+// The cache folder, checked as above; raises ESicherungsOrdner. Without
+// `anlegen`, a folder that is not there gives -1.
+int sicherungsOrdnerOeffnen(bool anlegen)
+{
+    QString grund;
+    const int fd = eigenerOrdnerOeffnen(sicherungsOrdnerName(), anlegen, grund);
+    if (fd < 0 && !grund.isEmpty())
+        ordnerFehler(grund);
+    return fd;
+}
+
+// The file's birth time where the file system keeps one: what tells a file
+// from a later one that got its inode number after it was deleted.
+QByteArray geburt(int fd, const char *pfad)
+{
+    struct statx sx;
+    if (::statx(fd, pfad, fd >= 0 && !pfad[0] ? AT_EMPTY_PATH : 0, STATX_BTIME, &sx) != 0 ||
+        !(sx.stx_mask & STATX_BTIME))
+        return QByteArrayLiteral("-");
+    return QByteArray::number(qlonglong(sx.stx_btime.tv_sec)) + '.' + QByteArray::number(sx.stx_btime.tv_nsec);
+}
+
+// The path made absolute, for a marker read from another folder later.
+QByteArray absolut(const QByteArray &pfad)
+{
+    return pfad.startsWith('/') ? pfad : QFile::encodeName(QFileInfo(QFile::decodeName(pfad)).absoluteFilePath());
+}
+
+// What a marker says: the checksums of the old and the new bytes, the path of
+// the file and its birth time ("-" where unknown).
+struct Marke {
+    std::uint64_t alt = 0, neu = 0;
+    QByteArray pfad, geburt;
+};
+
+std::optional<Marke> markeLesen(int ordner, const QByteArray &name)
+{
+    Deskriptor fd(sys().openat(ordner, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0));
+    if (fd.get() < 0)
+        return std::nullopt;
+    QByteArray text(1 << 16, '\0');
+    try {
+        text.truncate(qsizetype(
+            allesLesen(fd.get(), reinterpret_cast<std::uint8_t *>(text.data()), std::size_t(text.size()), 0)));
+    } catch (const Fehlschlag &) {
+        return std::nullopt;
+    }
+    const QList<QByteArray> zeilen = text.split('\n');
+    if (zeilen.size() < 3)
+        return std::nullopt;
+    Marke m;
+    bool ok1 = false, ok2 = false;
+    m.alt = zeilen[0].toULongLong(&ok1, 16);
+    m.neu = zeilen[1].toULongLong(&ok2, 16);
+    m.pfad = zeilen[2];
+    m.geburt = zeilen.size() > 3 ? zeilen[3] : QByteArrayLiteral("-");
+    if (!ok1 || !ok2 || !m.pfad.startsWith('/'))
+        return std::nullopt;
+    return m;
+}
+
+// Removes the copy of a save that died before it put its marker in place
+// (the data file was never touched), and the marker it was writing. A save
+// still making the copy holds a lock on it, and puts the marker in place
+// before it lets go.
+void waiseEntfernen(int ordner, const QByteArray &kenn)
+{
+    const QByteArray name = kenn + ".kopie";
+    Deskriptor k(sys().openat(ordner, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0));
+    if (k.get() >= 0 && ::flock(k.get(), LOCK_EX | LOCK_NB) != 0)
+        return;
+    if (sys().faccessat(ordner, (kenn + ".marke").constData(), F_OK, AT_SYMLINK_NOFOLLOW) == 0)
+        return;
+    (void)sys().unlinkat(ordner, (kenn + ".marke.tmp").constData(), 0);
+    if (k.get() >= 0)
+        (void)sys().unlinkat(ordner, name.constData(), 0);
+}
+
 // The copy of a file's old bytes that an in-place rewrite keeps in the cache
 // folder, "<device>-<inode>.kopie", and beside it the marker that says the
 // rewrite is under way, "<device>-<inode>.marke". Both are named after the
-// file itself, so every hard link of it finds them. The marker holds the
-// checksums of the file's old and of its new bytes, and its path.
+// file itself, so every hard link of it finds them; the marker names the file
+// by its path and birth time as well, so that a file that later gets the same
+// inode number is never taken for it.
 class Sicherung {
 public:
     Sicherung(const struct stat &st, int datei) : datei_(datei)
     {
         kenn_ = kennung(st);
-        const QByteArray o = sicherungsOrdnerName();
-        // The folders above it as any program makes them; a failure shows in the last one.
-        for (qsizetype schnitt = o.indexOf('/', 1); schnitt > 0; schnitt = o.indexOf('/', schnitt + 1))
-            (void)sys().mkdir(o.left(schnitt).constData(), 0777);
-        if (sys().mkdir(o.constData(), 0700) != 0 && errno != EEXIST)
-            scheitern(errno);
-        ordner_.uebernehmen(sys().openat(AT_FDCWD, o.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
-        if (ordner_.get() < 0)
-            scheitern(errno);
+        ordner_.uebernehmen(sicherungsOrdnerOeffnen(true));
     }
 
     // Copies the old bytes, flushes them, and then puts the marker in place.
+    // A failure leaves no part of a copy behind.
     void anlegen(const QByteArray &ziel, const std::uint8_t *neu, std::size_t n)
     {
         // The copy of an earlier rewrite that nobody has seen yet stays.
-        (void)aufraeumen(ordner_.get(), kenn_, QFile::decodeName(ziel));
-        Deskriptor k(sys().openat(ordner_.get(), kopie().constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-        if (k.get() < 0)
-            scheitern(errno);
-        std::uint64_t summe = Pruefsumme::Anfang;
-        altN_ = umfuellen(datei_, k.get(), &summe);
-        if (sys().fsync(k.get()) != 0)
-            scheitern(errno);
-        const QByteArray text = QByteArray::number(qulonglong(summe), 16) + '\n' +
-                                QByteArray::number(qulonglong(Pruefsumme::von(neu, n)), 16) + '\n' + ziel + '\n';
+        (void)aufraeumen(ordner_.get(), kenn_, Aufraeumen::Beiseite, QFile::decodeName(ziel));
+        // What a save killed before its marker left (the folder is ours alone).
+        (void)sys().unlinkat(ordner_.get(), kopie().constData(), 0);
         const QByteArray vorlaeufig = marke() + ".tmp";
-        Deskriptor m(
-            sys().openat(ordner_.get(), vorlaeufig.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-        if (m.get() < 0)
-            scheitern(errno);
-        allesSchreiben(m.get(), reinterpret_cast<const std::uint8_t *>(text.constData()), std::size_t(text.size()));
-        if (sys().fsync(m.get()) != 0)
-            scheitern(errno);
-        if (sys().renameat(ordner_.get(), vorlaeufig.constData(), ordner_.get(), marke().constData()) != 0)
-            scheitern(errno);
-        if (sys().fsync(ordner_.get()) != 0)
-            scheitern(errno);
-        angelegt_ = true;
+        (void)sys().unlinkat(ordner_.get(), vorlaeufig.constData(), 0);
+        try {
+            Deskriptor k(sys().openat(ordner_.get(), kopie().constData(),
+                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            if (k.get() < 0)
+                kopieFehler(errno);
+            angelegt_ = true;
+            (void)::flock(k.get(), LOCK_EX); // until the marker is in place: see waiseEntfernen
+            std::uint64_t summe = Pruefsumme::Anfang;
+            altN_ = umfuellen(datei_, k.get(), &summe, true);
+            if (sys().fsync(k.get()) != 0)
+                kopieFehler(errno);
+            const QByteArray text = QByteArray::number(qulonglong(summe), 16) + '\n' +
+                                    QByteArray::number(qulonglong(Pruefsumme::von(neu, n)), 16) + '\n' + absolut(ziel) +
+                                    '\n' + geburt(datei_, "") + '\n';
+            Deskriptor m(sys().openat(ordner_.get(), vorlaeufig.constData(),
+                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            if (m.get() < 0)
+                kopieFehler(errno);
+            try {
+                allesSchreiben(m.get(), reinterpret_cast<const std::uint8_t *>(text.constData()),
+                               std::size_t(text.size()));
+            } catch (const Fehlschlag &f) {
+                kopieFehler(f.err);
+            }
+            if (sys().fsync(m.get()) != 0 ||
+                sys().renameat(ordner_.get(), vorlaeufig.constData(), ordner_.get(), marke().constData()) != 0 ||
+                sys().fsync(ordner_.get()) != 0)
+                kopieFehler(errno);
+        } catch (...) {
+            // The data file is untouched yet: nothing of this copy is wanted.
+            (void)sys().unlinkat(ordner_.get(), vorlaeufig.constData(), 0);
+            if (angelegt_) {
+                (void)sys().unlinkat(ordner_.get(), marke().constData(), 0);
+                (void)sys().unlinkat(ordner_.get(), kopie().constData(), 0);
+            }
+            angelegt_ = false;
+            throw;
+        }
     }
     std::size_t altN() const { return altN_; }
 
     // Puts the old bytes back after a rewrite that failed; true when it worked.
     bool zurueckschreiben()
     {
-        Deskriptor k(sys().openat(ordner_.get(), kopie().constData(), O_RDONLY | O_CLOEXEC, 0));
+        Deskriptor k(sys().openat(ordner_.get(), kopie().constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0));
         try {
-            if (k.get() < 0 || umfuellen(k.get(), datei_, nullptr) != altN_)
+            if (k.get() < 0 || umfuellen(k.get(), datei_, nullptr, false) != altN_)
                 return false;
         } catch (const Fehlschlag &) {
             return false;
@@ -547,29 +705,52 @@ public:
             (void)sys().unlinkat(ordner_.get(), kopie().constData(), 0);
     }
 
-    // Looks at what a rewrite of the file at `pfad` left: nothing when there
-    // is no marker, or the file holds its old or its new bytes whole (then the
-    // marker and copy go); else the copy is kept under a name of its own,
-    // which is returned.
-    static std::optional<QByteArray> aufraeumen(int ordner, const QByteArray &kenn, const QString &pfad)
+    enum class Aufraeumen {
+        Beiseite, // a copy still wanted is put aside under a name of its own
+        NurGanze  // only what nobody needs goes; the rest stays for the next load
+    };
+
+    // Looks at what a rewrite of the file with the identity `kenn` left:
+    // nothing when there is no marker, or the file holds its old or its new
+    // bytes whole (then marker and copy go). Otherwise, with
+    // Aufraeumen::Beiseite, the copy is kept under a name of its own; its path
+    // is returned where it is the copy of that very file, whose rewrite was
+    // interrupted.
+    // The copy is named after `name` where given (the name the keeper used),
+    // else after the marker's path.
+    static std::optional<QByteArray> aufraeumen(int ordner, const QByteArray &kenn, Aufraeumen art,
+                                                const QString &name = {})
     {
-        const Einlesen::Inhalt marke =
-            Einlesen::lesen(QFile::decodeName(sicherungsOrdnerName() + '/' + kenn + ".marke"), 1 << 16);
-        if (marke.fehler != 0)
-            return std::nullopt;
-        const QList<QByteArray> zeilen = marke.bytes.split('\n');
-        const std::optional<std::uint64_t> jetzt = Pruefsumme::datei(pfad);
-        bool ganz = false;
-        for (int i = 0; i < 2 && jetzt && zeilen.size() > 2; ++i) {
-            bool ok = false;
-            ganz = ganz || (zeilen[i].toULongLong(&ok, 16) == *jetzt && ok);
-        }
-        if (ganz || sys().faccessat(ordner, (kenn + ".kopie").constData(), F_OK, 0) != 0) {
-            if (sys().unlinkat(ordner, (kenn + ".marke").constData(), 0) == 0)
-                (void)sys().unlinkat(ordner, (kenn + ".kopie").constData(), 0);
+        const std::optional<Marke> m = markeLesen(ordner, kenn + ".marke");
+        if (!m) {
+            if (sys().faccessat(ordner, (kenn + ".marke").constData(), F_OK, AT_SYMLINK_NOFOLLOW) != 0)
+                waiseEntfernen(ordner, kenn);
             return std::nullopt;
         }
-        return beiseiteLegen(ordner, kenn, QFileInfo(pfad));
+        struct stat st;
+        const bool da = sys().stat(m->pfad.constData(), &st) == 0 && kennung(st) == kenn;
+        const QByteArray geboren = da ? geburt(AT_FDCWD, m->pfad.constData()) : QByteArray();
+        // The birth time tells a file from a later one of the same inode number;
+        // where it is unknown, the path must still lead to that inode.
+        const bool dieselbe = da && (m->geburt == "-" || geboren == "-" || m->geburt == geboren);
+        if (dieselbe) {
+            const std::optional<std::uint64_t> jetzt = Pruefsumme::datei(QFile::decodeName(m->pfad));
+            const bool ganz = jetzt && (*jetzt == m->alt || *jetzt == m->neu);
+            if (ganz || sys().faccessat(ordner, (kenn + ".kopie").constData(), F_OK, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (sys().unlinkat(ordner, (kenn + ".marke").constData(), 0) == 0)
+                    (void)sys().unlinkat(ordner, (kenn + ".kopie").constData(), 0);
+                return std::nullopt;
+            }
+        }
+        if (art != Aufraeumen::Beiseite)
+            return std::nullopt;
+        // The file it names is gone (or on a drive not there now): its copy
+        // stays, out of the way of a file that takes its inode number.
+        const QByteArray wo =
+            beiseiteLegen(ordner, kenn, QFileInfo(dieselbe && !name.isEmpty() ? name : QFile::decodeName(m->pfad)));
+        if (!dieselbe)
+            return std::nullopt;
+        return wo;
     }
 
     static QByteArray kennung(const struct stat &st)
@@ -606,7 +787,8 @@ private:
     QByteArray marke() const { return kenn_ + ".marke"; }
 
     // Copies the whole of `von` into `nach`; with `summe`, sums the bytes.
-    static std::size_t umfuellen(int von, int nach, std::uint64_t *summe)
+    // Where `nachIstKopie`, a failed write is the cache's fault.
+    static std::size_t umfuellen(int von, int nach, std::uint64_t *summe, bool nachIstKopie)
     {
         std::unique_ptr<std::uint8_t[]> puffer(new (std::nothrow) std::uint8_t[Pruefsumme::Stueck]);
         if (!puffer)
@@ -614,7 +796,13 @@ private:
         std::size_t gesamt = 0;
         for (;;) {
             const std::size_t n = allesLesen(von, puffer.get(), Pruefsumme::Stueck, off_t(gesamt));
-            allesSchreiben(nach, puffer.get(), n, off_t(gesamt));
+            try {
+                allesSchreiben(nach, puffer.get(), n, off_t(gesamt));
+            } catch (const Fehlschlag &f) {
+                if (nachIstKopie)
+                    kopieFehler(f.err);
+                throw;
+            }
             if (summe)
                 *summe = Pruefsumme::von(puffer.get(), n, *summe);
             gesamt += n;
@@ -636,7 +824,7 @@ private:
 // (see Sicherung); a failed one puts the old bytes back. `urFehler` is why
 // the safe replace could not be made, reported for what is no regular file.
 std::optional<struct stat> imOrtSchreiben(const QByteArray &ziel, const std::uint8_t *quelle, std::size_t n,
-                                          int urFehler)
+                                          int urFehler, const Ersetzen::VorDemErsetzen &vorher)
 {
     Deskriptor fd(sys().openat(AT_FDCWD, ziel.constData(), O_RDWR | O_CLOEXEC, 0));
     if (fd.get() < 0)
@@ -647,6 +835,8 @@ std::optional<struct stat> imOrtSchreiben(const QByteArray &ziel, const std::uin
     if (!S_ISREG(st.st_mode))
         scheitern(urFehler);
     Sicherung sicherung(st, fd.get());
+    if (vorher)
+        vorher(QFile::decodeName(ziel), st, false);
     sicherung.anlegen(ziel, quelle, n);
     try {
         allesSchreiben(fd.get(), quelle, n);
@@ -674,14 +864,52 @@ std::optional<QString> unterbrochen(const QString &path)
     struct stat st;
     if (path.isEmpty() || sys().stat(QFile::encodeName(path).constData(), &st) != 0)
         return std::nullopt;
-    Deskriptor ordner(
-        sys().openat(AT_FDCWD, sicherungsOrdnerName().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+    Deskriptor ordner;
+    try {
+        ordner.uebernehmen(sicherungsOrdnerOeffnen(false));
+    } catch (const ESicherungsOrdner &) {
+        return std::nullopt; // what lies in a folder others may change is not offered; the next save says why
+    }
     if (ordner.get() < 0)
         return std::nullopt;
-    const std::optional<QByteArray> kopie = Sicherung::aufraeumen(ordner.get(), Sicherung::kennung(st), path);
+    const std::optional<QByteArray> kopie =
+        Sicherung::aufraeumen(ordner.get(), Sicherung::kennung(st), Sicherung::Aufraeumen::Beiseite, path);
     if (!kopie)
         return std::nullopt;
     return QFile::decodeName(*kopie);
+}
+
+void resteAufraeumen()
+{
+    Deskriptor ordner;
+    try {
+        ordner.uebernehmen(sicherungsOrdnerOeffnen(false));
+    } catch (const ESicherungsOrdner &) {
+        return;
+    }
+    if (ordner.get() < 0)
+        return;
+    QSet<QByteArray> kennungen;
+    for (const QString &name : QDir(sicherungsOrdner()).entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QByteArray n = QFile::encodeName(name);
+        for (const char *endung : {".kopie", ".marke", ".marke.tmp"})
+            if (n.endsWith(endung)) {
+                kennungen.insert(n.chopped(qsizetype(std::strlen(endung))));
+                break;
+            }
+    }
+    for (const QByteArray &kenn : std::as_const(kennungen))
+        (void)Sicherung::aufraeumen(ordner.get(), kenn, Sicherung::Aufraeumen::NurGanze);
+}
+
+ESicherungsOrdner::ESicherungsOrdner(const QString &ordner, const QString &grund)
+    : EVivarix(QStringLiteral("Der Ordner für Sicherheitskopien „%1“ %2").arg(ordner, grund))
+{
+}
+
+int eigenerOrdner(const QString &pfad, QString &grund)
+{
+    return eigenerOrdnerOeffnen(QFile::encodeName(pfad), true, grund);
 }
 
 QString sicherungsOrdner()
@@ -689,7 +917,7 @@ QString sicherungsOrdner()
     return QFile::decodeName(sicherungsOrdnerName());
 }
 
-std::optional<struct stat> datei(const QString &path, const void *bytes, std::size_t n)
+std::optional<struct stat> datei(const QString &path, const void *bytes, std::size_t n, const VorDemErsetzen &vorher)
 {
     const QByteArray ziel = linkAufloesen(systemName(path));
     if (ziel.endsWith('/'))
@@ -718,9 +946,9 @@ std::optional<struct stat> datei(const QString &path, const void *bytes, std::si
     // A new file would leave the file's other names with the old bytes.
     if (!gibtEs || alt.st_nlink <= 1) {
         try {
-            return ersetzen(ziel, gibtEs ? &alt : nullptr, quelle, n);
+            return ersetzen(ziel, gibtEs ? &alt : nullptr, quelle, n, vorher);
         } catch (const AttributeBleiben &) {
-            // Rewritten in place, the file keeps every attribute it has.
+            // Rewritten in place, the file keeps its owner and every attribute it has.
         } catch (const Fehlschlag &f) {
             // A folder that takes no new file (no write right, immutable, sticky
             // with another owner) may still let us write the file itself.
@@ -730,7 +958,7 @@ std::optional<struct stat> datei(const QString &path, const void *bytes, std::si
         }
     }
     try {
-        return imOrtSchreiben(ziel, quelle, n, urFehler);
+        return imOrtSchreiben(ziel, quelle, n, urFehler, vorher);
     } catch (const Fehlschlag &g) {
         fehler(g.err);
     }

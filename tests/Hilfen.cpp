@@ -57,20 +57,27 @@ int imKind(const std::function<int()> &f)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
 }
 
-int alsNobody(const std::function<int()> &f)
+int alsBenutzer(uid_t benutzer, gid_t gruppe, const std::vector<gid_t> &weitere, const std::function<int()> &f)
 {
     return imKind([&] {
         if (geteuid() == 0) {
-            const uid_t nobody = 65534;
-            if (setgroups(0, nullptr) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
+            if (setgroups(weitere.size(), weitere.data()) != 0 || setgid(gruppe) != 0 || setuid(benutzer) != 0)
                 return 252;
-            // A cache folder of nobody's own, inside the run's (which the mains open to all).
-            const QByteArray cache = qgetenv("XDG_CACHE_HOME");
-            if (!cache.isEmpty())
-                qputenv("XDG_CACHE_HOME", cache + "/nobody");
+            // Cache and data folders of the user's own, inside the run's (which the mains open to all).
+            for (const char *variable : {"XDG_CACHE_HOME", "XDG_DATA_HOME"}) {
+                const QByteArray ordner = qgetenv(variable);
+                if (!ordner.isEmpty())
+                    qputenv(variable, ordner + '/' + QByteArray::number(benutzer));
+            }
         }
         return f();
     });
+}
+
+int alsNobody(const std::function<int()> &f)
+{
+    const uid_t nobody = 65534;
+    return alsBenutzer(nobody, nobody, {}, f);
 }
 
 KleinesDateisystem::KleinesDateisystem(const QString &p, const char *groesse) : pfad(QFile::encodeName(p))

@@ -11,6 +11,8 @@
 #include <memory>
 #include <gtest/gtest.h>
 #include <ostream>
+#include <sys/types.h>
+#include <vector>
 
 class QCoreApplication;
 
@@ -52,6 +54,9 @@ inline int code(const std::function<void()> &f, QString *text = nullptr)
 // user "nobody") and returns the child's exit code; 255 when it crashed. Lets
 // access-right tests hold when the suite runs as root.
 int alsNobody(const std::function<int()> &f);
+
+// The same as the user `benutzer` of the group `gruppe` and the groups `weitere`.
+int alsBenutzer(uid_t benutzer, gid_t gruppe, const std::vector<gid_t> &weitere, const std::function<int()> &f);
 
 // Runs `f` in a forked child and returns its exit code (255 on a crash).
 int imKind(const std::function<int()> &f);

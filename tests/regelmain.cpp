@@ -5,16 +5,20 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <utility>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 int main(int argc, char **argv)
 {
     auto app = std::make_unique<QCoreApplication>(argc, argv);
-    // What saves keep in the cache folder stays in a folder of this run, open
-    // to all like /tmp, so that tests run as another user find theirs in it.
-    QTemporaryDir cache;
-    ::chmod(QFile::encodeName(cache.path()).constData(), 01777);
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
+    // What saves keep in the cache and data folders stays in folders of this
+    // run, open to all like /tmp, so that tests run as another user find
+    // theirs in them.
+    QTemporaryDir cache, daten;
+    for (const auto &[variable, ordner] : {std::pair{"XDG_CACHE_HOME", &cache}, std::pair{"XDG_DATA_HOME", &daten}}) {
+        ::chmod(QFile::encodeName(ordner->path()).constData(), 01777);
+        qputenv(variable, QFile::encodeName(ordner->path()));
+    }
     return testsAusfuehren(std::move(app), argc, argv);
 }

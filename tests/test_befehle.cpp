@@ -27,6 +27,7 @@
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <csignal>
@@ -1219,4 +1220,36 @@ TEST_F(BefehleTest, TypischerWeg)
     EXPECT_EQ(b.mid(24131, 8), QByteArray("\x07H\xe4utung"));
     EXPECT_EQ(b.at(206), 0);
     EXPECT_EQ(b.at(207), 0);
+}
+
+TEST_F(BefehleTest, FruehereFassungOeffnenHoltDenStandVorDemSpeichernUnbenanntZurueck)
+{
+    const TSchlangen alt{schlange("Kaa", 3), schlange("Nagini", 2), schlange("Monty", 1)};
+    TVivarix &f = geladen("d.vix", alt);
+    const QByteArray altBytes = dateiLesen(pfad("d.vix"));
+    // A slip, saved: a feeding for the wrong snake.
+    f.futter1->setEditText(QStringLiteral("Maus"));
+    QTest::mouseClick(f.ok1, Qt::LeftButton);
+    ausloesen(f.Speichern1);
+    const QByteArray gespeichert = dateiLesen(pfad("d.vix"));
+    ASSERT_NE(gespeichert, altBytes);
+
+    bool gezeigt = false;
+    DialogTest::naechsterDialog([&](QWidget *dlg) {
+        gezeigt = true;
+        EXPECT_EQ(dlg->objectName(), QStringLiteral("FruehereFassung"));
+        auto *liste = dlg->findChild<QTreeWidget *>(QStringLiteral("liste"));
+        auto *oeffnen = dlg->findChild<QPushButton *>(QStringLiteral("oeffnen"));
+        ASSERT_TRUE(liste && oeffnen);
+        EXPECT_FALSE(liste->accessibleName().isEmpty());
+        ASSERT_EQ(liste->topLevelItemCount(), 1);
+        EXPECT_EQ(liste->topLevelItem(0)->text(1), QStringLiteral("3"));
+        QTest::mouseClick(oeffnen, Qt::LeftButton);
+    });
+    ausloesen(f.findChild<QAction *>(QStringLiteral("FruehereFassung1")));
+    EXPECT_TRUE(gezeigt);
+    EXPECT_TRUE(gesagt().isEmpty());
+    EXPECT_EQ(bytesVon(f.Schlangen), altBytes);
+    EXPECT_EQ(f.findChild<QLabel *>(QStringLiteral("dateiFeld"))->text(), QStringLiteral("Neue Sammlung *"));
+    EXPECT_EQ(dateiLesen(pfad("d.vix")), gespeichert) << "the file itself stays as saved";
 }

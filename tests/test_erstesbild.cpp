@@ -40,6 +40,7 @@ const std::vector<std::pair<const char *, std::vector<Eintrag>>> &alleMenues()
           {"Laden...", "Ctrl+L"},
           {"Speichern", "Ctrl+S"},
           {"Speichern unter...", "Alt+U"},
+          {"Frühere Fassung öffnen...", "Alt+F"},
           {"", ""},
           {"Beenden", "Alt+B"}}},
         {"Schlangen1",

@@ -6,6 +6,7 @@
 #include "data/Datendatei.h"
 #include "data/Einlesen.h"
 #include "data/Ersetzen.h"
+#include "data/Fassungen.h"
 #include "data/Fehler.h"
 #include "data/Systemaufrufe.h"
 #include "data/TSchlange.h"
@@ -699,11 +700,13 @@ TEST_F(SicherungTest, OrdnerOhneNeueDateienBekommtSeineDateiAnOrtUndStelleNeu)
         EXPECT_EQ(dateiLesen(Optionen::pfad()), Optionen::schreiben(w));
 
         // A rewrite that fails midway puts the old bytes back, also past the new end.
-        for (const char *aufruf : {"pwrite", "ftruncate", "fsync"}) {
+        // (The copy and its marker are written and flushed before the file.)
+        for (const auto &[aufruf, nach] : {std::pair{"pwrite", 2}, {"ftruncate", 0}, {"fsync", 3}}) {
             SCOPED_TRACE(aufruf);
             EXPECT_EQ(als([&] {
                           Protokoll p;
                           p.fehlerBei = aufruf;
+                          p.nach = nach;
                           p.fehlerNr = ENOSPC;
                           Eingesetzt e(p);
                           Datendatei::speichern(d, zwei);
@@ -790,6 +793,340 @@ TEST_F(SicherungTest, JederNameEinerMehrfachVerknuepftenDateiZeigtDieNeueSammlun
     EXPECT_EQ(dateiLesen(zweit), bytesVon(drei));
     EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{});
     EXPECT_EQ(Ersetzen::unterbrochen(d), std::nullopt);
+}
+
+// ---- The cache folder of in-place rewrites --------------------------------------
+
+namespace {
+// The cache folder for one scope.
+class Cache {
+public:
+    explicit Cache(const QString &basis) : vorher_(qgetenv("XDG_CACHE_HOME"))
+    {
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(basis));
+    }
+    ~Cache() { qputenv("XDG_CACHE_HOME", vorher_); }
+
+private:
+    QByteArray vorher_;
+};
+
+// The message of a save refused for its cache folder; empty when none was.
+QString cacheMeldung(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const Ersetzen::ESicherungsOrdner &e) {
+        return e.message();
+    }
+    return {};
+}
+} // namespace
+
+TEST_F(SicherungTest, UnsichererOderVollerCacheOrdnerWirdGenanntUndDieDateiBleibtUnberuehrt)
+{
+    // A file with a second name is rewritten in place, through a copy in the cache.
+    const QString d = pfad("d.vix");
+    const TSchlangen alt = sammlung(4, 1), neu = sammlung(6, 2);
+    Datendatei::speichern(d, alt);
+    ASSERT_EQ(::link(QFile::encodeName(d).constData(), QFile::encodeName(pfad("d2.vix")).constData()), 0);
+    const QString opfer = pfad("opfer.txt"), fremd = pfad("fremd");
+    dateiSchreiben(opfer, "unberührt");
+    ASSERT_TRUE(QDir().mkdir(fremd));
+    const bool root = ::geteuid() == 0;
+
+    enum class Art { VerweisAufOrdner, VerweisAufDatei, Datei, GruppeSchreibt, FremderBesitzer, Voll };
+    const struct {
+        Art art;
+        QString grund;
+    } faelle[] = {
+        {Art::VerweisAufOrdner, QStringLiteral("ist nicht sicher: er ist ein symbolischer Verweis")},
+        {Art::VerweisAufDatei, QStringLiteral("ist nicht sicher: er ist ein symbolischer Verweis")},
+        {Art::Datei, QStringLiteral("ist kein Ordner")},
+        {Art::GruppeSchreibt, QStringLiteral("ist nicht sicher: auch andere Benutzer dürfen darin schreiben")},
+        {Art::FremderBesitzer, QStringLiteral("ist nicht sicher: er gehört einem anderen Benutzer")},
+        {Art::Voll, QStringLiteral("nimmt keine Kopie auf: Zu wenig Speicherplatz")},
+    };
+    for (const auto &fall : faelle) {
+        SCOPED_TRACE(int(fall.art));
+        QTemporaryDir basis;
+        const QString o = basis.path() + QStringLiteral("/vivarix");
+        const QByteArray on = QFile::encodeName(o);
+        std::optional<KleinesDateisystem> klein;
+        switch (fall.art) {
+        case Art::VerweisAufOrdner: // a planted link where the copy would go
+            ASSERT_EQ(::symlink(QFile::encodeName(fremd).constData(), on.constData()), 0);
+            ASSERT_EQ(::symlink(QFile::encodeName(opfer).constData(),
+                                QFile::encodeName(fremd + QStringLiteral("/x.kopie")).constData()),
+                      0);
+            break;
+        case Art::VerweisAufDatei:
+            ASSERT_EQ(::symlink(QFile::encodeName(opfer).constData(), on.constData()), 0);
+            break;
+        case Art::Datei:
+            dateiSchreiben(o, "kein Ordner");
+            break;
+        case Art::GruppeSchreibt:
+            ASSERT_TRUE(QDir().mkdir(o));
+            ASSERT_EQ(::chmod(on.constData(), 0770), 0);
+            break;
+        case Art::FremderBesitzer:
+            if (!root) {
+                std::cout << "[  SKIPPED ] a folder of another user: needs root\n";
+                continue;
+            }
+            ASSERT_TRUE(QDir().mkdir(o));
+            ASSERT_EQ(::chown(on.constData(), 65534, 65534), 0);
+            ASSERT_EQ(::chmod(on.constData(), 0700), 0);
+            break;
+        case Art::Voll: // smaller than the copy
+            ASSERT_TRUE(QDir().mkdir(o));
+            ASSERT_EQ(::chmod(on.constData(), 0700), 0);
+            klein.emplace(o, "64k");
+            if (!klein->da) {
+                std::cout << "[  SKIPPED ] a full cache: needs root to mount a small file system\n";
+                continue;
+            }
+            ASSERT_EQ(::chmod(on.constData(), 0700), 0);
+            break;
+        }
+        Cache c(basis.path());
+        EXPECT_EQ(cacheMeldung([&] { Datendatei::speichern(d, neu); }),
+                  QStringLiteral("Der Ordner für Sicherheitskopien „%1“ %2").arg(o, fall.grund));
+        EXPECT_EQ(dateiLesen(d), bytesVon(alt));
+        EXPECT_EQ(dateiLesen(opfer), QByteArray("unberührt"));
+        EXPECT_EQ(Ersetzen::unterbrochen(d), std::nullopt);
+        if (fall.art == Art::Voll) {
+            EXPECT_EQ(eintraege(o), QStringList{}) << "no part of a copy stays";
+        }
+    }
+    EXPECT_EQ(eintraege(fremd), QStringList{QStringLiteral("x.kopie")});
+}
+
+// What an in-place rewrite killed at some point leaves, and what the next
+// start and load make of it; also when another file has got its inode number.
+TEST_F(SicherungTest, ResteEinesGetoetetenUmschreibensGehenOderWerdenDerRichtigenDateiGemeldet)
+{
+    const TSchlangen alt = sammlung(3, 1), neu = sammlung(5, 2);
+    const QString d = pfad("d.vix"), d2 = pfad("d2.vix"), b = pfad("b.vix");
+    const QString cache = Ersetzen::sicherungsOrdner();
+    // Kills a save of `d` (which has a second name) at the point `wo` names.
+    enum class Wo { VorDerMarke, ImUmschreiben, VorDemEntfernen };
+    const auto toeten = [&](Wo wo) {
+        struct Morden : Protokoll {
+            Wo wo;
+            int schreiben = 0;
+            ssize_t pwrite(int fd, const void *q, size_t n, off_t p) override
+            {
+                ++schreiben; // the copy, the marker, then the file
+                if ((wo == Wo::VorDerMarke && schreiben == 2) || (wo == Wo::ImUmschreiben && schreiben == 4))
+                    ::raise(SIGKILL);
+                if (wo == Wo::ImUmschreiben && schreiben == 3)
+                    n /= 2; // half of the new bytes are in when the save dies
+                return Protokoll::pwrite(fd, q, n, p);
+            }
+            int unlinkat(int o, const char *name, int f) override
+            {
+                if (wo == Wo::VorDemEntfernen && QByteArray(name).endsWith(".marke"))
+                    ::raise(SIGKILL);
+                return Protokoll::unlinkat(o, name, f);
+            }
+        };
+        return imKind([&] {
+            Morden m;
+            m.wo = wo;
+            Systemaufrufe::setzen(&m);
+            Datendatei::speichern(d, neu);
+            return 0;
+        });
+    };
+    const auto anfangen = [&] {
+        for (const QString &f : {d, d2, b})
+            QFile::remove(f);
+        Datendatei::speichern(d, alt);
+        ASSERT_EQ(::link(QFile::encodeName(d).constData(), QFile::encodeName(d2).constData()), 0);
+    };
+
+    // Before the marker the file is untouched; after the rewrite it is whole:
+    // neither is told, and the next start removes the copy.
+    for (const Wo wo : {Wo::VorDerMarke, Wo::VorDemEntfernen}) {
+        SCOPED_TRACE(int(wo));
+        anfangen();
+        ASSERT_EQ(toeten(wo), 255);
+        EXPECT_NE(eintraege(cache), QStringList{});
+        EXPECT_EQ(dateiLesen(d2), bytesVon(wo == Wo::VorDerMarke ? alt : neu));
+        Ersetzen::resteAufraeumen();
+        EXPECT_EQ(eintraege(cache), QStringList{});
+        EXPECT_EQ(Ersetzen::unterbrochen(d2), std::nullopt);
+    }
+
+    // Killed midway: the next start leaves the copy for the load, which tells
+    // the file's own rewrite, not that of another file that got its inode.
+    struct stat st;
+    const auto kennung = [&](const QString &f) {
+        EXPECT_EQ(::stat(QFile::encodeName(f).constData(), &st), 0);
+        return QString::number(st.st_dev, 16) + u'-' + QString::number(st.st_ino, 16);
+    };
+    // A file that got the inode number (where the system gives it another, the
+    // leftovers take the new file's).
+    const auto nachfolger = [&](const QString &nach) {
+        const QString von = kennung(d);
+        for (const QString &f : {d, d2})
+            QFile::remove(f);
+        dateiSchreiben(nach, "ein anderes Programm");
+        const QString zu = kennung(nach);
+        if (zu != von) { // else the system has given it the number itself
+            for (const QString &endung : {QStringLiteral(".kopie"), QStringLiteral(".marke")})
+                ASSERT_TRUE(QFile::rename(cache + u'/' + von + endung, cache + u'/' + zu + endung));
+        }
+    };
+    for (const int fall : {0, 1, 2}) {
+        SCOPED_TRACE(fall);
+        anfangen();
+        ASSERT_EQ(toeten(Wo::ImUmschreiben), 255);
+        const QByteArray halb = dateiLesen(d);
+        ASSERT_NE(halb, bytesVon(alt));
+        ASSERT_NE(halb, bytesVon(neu));
+        Ersetzen::resteAufraeumen();
+        ASSERT_EQ(eintraege(cache).size(), 2);
+        if (fall == 0) {
+            const std::optional<QString> kopie = Ersetzen::unterbrochen(d2);
+            ASSERT_TRUE(kopie);
+            EXPECT_EQ(dateiLesen(*kopie), bytesVon(alt));
+            QFile::remove(*kopie);
+            continue;
+        }
+        const QString neueDatei = fall == 1 ? b : d; // elsewhere, or at the same path
+        struct statx sx;
+        if (fall == 2 && (::statx(AT_FDCWD, "/", 0, STATX_BTIME, &sx) != 0 || !(sx.stx_mask & STATX_BTIME))) {
+            std::cout << "[  SKIPPED ] the same path: the file system keeps no birth time\n";
+            continue;
+        }
+        nachfolger(neueDatei);
+        EXPECT_EQ(Ersetzen::unterbrochen(neueDatei), std::nullopt);
+        EXPECT_EQ(dateiLesen(neueDatei), QByteArray("ein anderes Programm"));
+        // The deleted file's copy stays, out of the new file's way.
+        EXPECT_EQ(eintraege(cache), QStringList{QStringLiteral("d vor dem Speichern 1.vix")});
+        QFile::remove(cache + QStringLiteral("/d vor dem Speichern 1.vix"));
+    }
+}
+
+// Another user's file, or one of a group we are not in, that we may write:
+// the new file cannot take its owner and group, so the file is rewritten where
+// it stands and keeps them.
+TEST_F(SicherungTest, FremdeDateiBehaeltBesitzerUndGruppe)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to hand files to other users";
+    const uid_t alice = 12345, bob = 34567;
+    const gid_t keepers = 23456;
+    const TSchlangen neu = sammlung(3, 7);
+    const struct {
+        uid_t besitzer;
+        gid_t gruppe;
+        mode_t rechte;
+        std::vector<gid_t> bobsGruppen;
+    } faelle[] = {
+        {alice, keepers, 0660, {keepers}}, // a shared file of the keepers, saved by bob
+        {bob, keepers, 0666, {}},          // bob's own, in a group he is not in
+    };
+    for (const auto &fall : faelle) {
+        SCOPED_TRACE(fall.besitzer);
+        const QString d = pfad("geteilt.vix");
+        const QByteArray dn = QFile::encodeName(d);
+        Datendatei::speichern(d, sammlung(2, 1));
+        ASSERT_EQ(::chown(dn.constData(), fall.besitzer, fall.gruppe), 0);
+        ASSERT_EQ(::chmod(dn.constData(), fall.rechte), 0);
+        struct stat vorher, nachher;
+        ASSERT_EQ(::stat(dn.constData(), &vorher), 0);
+        EXPECT_EQ(alsBenutzer(bob, bob, fall.bobsGruppen, [&] { return code([&] { Datendatei::speichern(d, neu); }); }),
+                  0);
+        ASSERT_EQ(::stat(dn.constData(), &nachher), 0);
+        EXPECT_EQ(dateiLesen(d), bytesVon(neu));
+        EXPECT_EQ(nachher.st_uid, fall.besitzer);
+        EXPECT_EQ(nachher.st_gid, fall.gruppe);
+        EXPECT_EQ(nachher.st_mode & 07777, fall.rechte);
+        EXPECT_EQ(nachher.st_ino, vorher.st_ino);
+        QFile::remove(d);
+    }
+}
+
+// ---- Earlier versions ------------------------------------------------------------
+
+TEST_F(SicherungTest, FruehereFassungenJeTagDieLetztenSiebenUndNieAufKostenDesSpeicherns)
+{
+    QTemporaryDir daten;
+    const QByteArray datenVorher = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(daten.path()));
+    const QString d = pfad("d.vix");
+    const QDate erster(2026, 3, 30); // over a month's end
+    // Saves `s` on the day `heute`, keeping a version; what the keeper is told.
+    const auto speichern = [&](const TSchlangen &s, const QDate &heute) {
+        QString gesagt;
+        Datendatei::speichern(d, s, [&](const QString &p, const struct stat &alt, bool bleibt) {
+            gesagt = Fassungen::behalten(p, alt, bleibt, heute);
+        });
+        EXPECT_EQ(dateiLesen(d), bytesVon(s));
+        return gesagt;
+    };
+    const auto inode = [](const QString &f) {
+        struct stat st;
+        EXPECT_EQ(::stat(QFile::encodeName(f).constData(), &st), 0);
+        return std::pair{st.st_ino, st.st_nlink};
+    };
+    // Two saves a day for ten days: the first of each day keeps the day before's last state.
+    std::map<QDate, QByteArray> erwartet;
+    std::pair<ino_t, nlink_t> vorDemLetzten{};
+    for (int tag = 0; tag < 10; ++tag) {
+        const QDate heute = erster.addDays(tag);
+        if (tag == 9)
+            vorDemLetzten = inode(d);
+        if (QFile::exists(d))
+            erwartet[heute] = dateiLesen(d);
+        EXPECT_EQ(speichern(sammlung(tag + 1, std::uint8_t(tag)), heute), QString());
+        if (tag == 0)
+            erwartet[heute] = dateiLesen(d); // the first save made the file; the second keeps it
+        EXPECT_EQ(speichern(sammlung(1, std::uint8_t(100 + tag)), heute), QString());
+    }
+    const std::vector<Fassungen::Fassung> fassungen = Fassungen::liste(d);
+    ASSERT_EQ(fassungen.size(), 7u);
+    for (int i = 0; i < 7; ++i) {
+        const QDate tag = erster.addDays(9 - i);
+        EXPECT_EQ(fassungen[std::size_t(i)].tag, tag);
+        EXPECT_EQ(dateiLesen(fassungen[std::size_t(i)].pfad), erwartet[tag]) << i;
+        EXPECT_EQ(fassungen[std::size_t(i)].schlangen, 1u) << i; // the second save of each day had one
+    }
+    EXPECT_EQ(fassungen[6].tag, erster.addDays(3));
+    EXPECT_EQ(QDir(Fassungen::ordnerFuer(d)).entryList(QDir::Files).size(), 7);
+    // On the same file system the version is the old file itself, and the data
+    // file has no second name that would make the next save a rewrite.
+    EXPECT_EQ(inode(fassungen[0].pfad), (std::pair{vorDemLetzten.first, nlink_t(1)}));
+    EXPECT_EQ(inode(d).second, nlink_t(1));
+
+    // A file of the same name in another folder has versions of its own.
+    ASSERT_TRUE(QDir().mkdir(pfad("anders")));
+    EXPECT_NE(Fassungen::ordnerFuer(pfad("anders/d.vix")), Fassungen::ordnerFuer(d));
+    EXPECT_TRUE(Fassungen::liste(pfad("anders/d.vix")).empty());
+
+    // A file with a second name is rewritten in place: the version is a copy.
+    ASSERT_EQ(::link(QFile::encodeName(d).constData(), QFile::encodeName(pfad("d2.vix")).constData()), 0);
+    const QByteArray vorher = dateiLesen(d);
+    EXPECT_EQ(speichern(sammlung(2, 50), erster.addDays(10)), QString());
+    const Fassungen::Fassung neueste = Fassungen::liste(d).front();
+    EXPECT_EQ(dateiLesen(neueste.pfad), vorher);
+    EXPECT_NE(inode(neueste.pfad).first, inode(d).first);
+    EXPECT_EQ(dateiLesen(pfad("d2.vix")), bytesVon(sammlung(2, 50)));
+
+    // A version that cannot be kept is told, and the save is made all the same.
+    const QString stoerer = daten.path() + QStringLiteral("/kein-ordner");
+    dateiSchreiben(stoerer, "x");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(stoerer));
+    const QString gesagt = speichern(sammlung(3, 60), erster.addDays(11));
+    EXPECT_TRUE(
+        gesagt.startsWith(QStringLiteral("Die frühere Fassung konnte nicht aufbewahrt werden: der Ordner „") + stoerer))
+        << gesagt.toStdString();
+    EXPECT_TRUE(gesagt.endsWith(QStringLiteral("Gespeichert wurde trotzdem."))) << gesagt.toStdString();
+    qputenv("XDG_DATA_HOME", datenVorher);
 }
 
 namespace {
