@@ -52,8 +52,11 @@ protected:
 
 TEST_F(OptionenTest, PfadIstVerzeichnisPlusDateiname)
 {
-    Optionen::setVerzeichnis(QStringLiteral("/a/b/"));
-    EXPECT_EQ(Optionen::pfad(), QStringLiteral("/a/b//options.ini"));
+    // options.ini in the folder, whether the folder is given with a final slash or not.
+    for (const QString &ordner : {dir.path(), dir.path() + u'/'}) {
+        Optionen::setVerzeichnis(ordner);
+        EXPECT_EQ(QDir::cleanPath(Optionen::pfad()), dir.filePath(QStringLiteral("options.ini")));
+    }
 }
 
 TEST_F(OptionenTest, DialogZeigtDieDateiUndSchreibtGenauSechsZeilen)
