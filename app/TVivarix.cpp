@@ -646,9 +646,6 @@ void TVivarix::FormActivate()
         if (isVisible() && !vorabBereit(*datei) && !ersteKarteMoeglich(*datei))
             jetztMalen();
         Laden(*datei);
-        dateinameSetzen(*datei);
-        if (!Schlangen.empty() && !restOffen())
-            Activ();
     }
     vorab.reset(); // not needed, or already taken: its memory goes
     futterListeSetzen(optionen.futter);
@@ -673,8 +670,12 @@ void TVivarix::Upd(int index)
 {
     if (index < 0 || size_t(index) >= Schlangen.size())
         return;
-    const TSchlange &r = Schlangen[size_t(index)];
     TabControl1->setCurrentIndex(index);
+    karteZeigen(Schlangen[size_t(index)]);
+}
+
+void TVivarix::karteZeigen(const TSchlange &r)
+{
     name->setText(r.name());
     gattung->setText(r.gattung());
     schlupf->setText(r.schlupf());
@@ -750,7 +751,6 @@ void TVivarix::bildZeigen(int wartenMs)
 
 void TVivarix::Merken()
 {
-    restAbwarten(); // the record goes into the whole collection
     const int i = TabControl1->currentIndex();
     if (i < 0 || size_t(i) >= Schlangen.size())
         return;
@@ -773,11 +773,18 @@ void TVivarix::Merken()
 
 void TVivarix::bearbeitbar(bool an)
 {
+    offen = an;
+    // The collection the commands would see during a load is the one before
+    // it, which the keeper has let go: nothing reads or changes it.
+    const bool ganz = !nachladen;
     for (QWidget *w : std::initializer_list<QWidget *>{StringGrid1, StringGrid2, datum1, datum2, futter1, futter2, ok1,
                                                        ok2, Button1, Button2, Button3})
-        w->setEnabled(an);
+        w->setEnabled(an && ganz);
     for (QAction *a : {Speichern1, SpeichernUnter1, ToolButton3, Schlangelschen1, ToolButton6, GeheZu1})
-        a->setEnabled(an);
+        a->setEnabled(an && ganz);
+    for (QAction *a : {NeueSchlange1, ToolButton5, FressCheck1, ToolButton9, FressTermine1, ToolButton11, FressParade1,
+                       ToolButton12, FruehereFassung1})
+        a->setEnabled(ganz);
 }
 
 void TVivarix::Activ()
@@ -787,22 +794,24 @@ void TVivarix::Activ()
 
 void TVivarix::Neu()
 {
-    restVerwerfen();
+    restVerwerfen(); // a load still coming in stops
     Schlangen.clear();
     Schlangen.shrink_to_fit();
     TabControl1->clear();
-    name->setText(QStringLiteral("unbekannt"));
-    gattung->setText(QStringLiteral("-"));
-    schlupf->setText(QStringLiteral("-"));
-    tage->setText(QStringLiteral("-"));
-    Bilddatei.clear();
-    farbe->setText(QStringLiteral("-"));
-    geschlecht->setText(QStringLiteral("-"));
-    StringGrid1->setZeilen({});
-    StringGrid2->setZeilen({});
+    karteLeeren(QStringLiteral("unbekannt"), QStringLiteral("-"));
     bearbeitbar(false);
     Dateiname.clear();
     Geaendert = false;
+}
+
+void TVivarix::karteLeeren(const QString &n, const QString &sonst)
+{
+    name->setText(n);
+    for (TWertLabel *l : {gattung, schlupf, tage, farbe, geschlecht})
+        l->setText(sonst);
+    Bilddatei.clear();
+    StringGrid1->setZeilen({});
+    StringGrid2->setZeilen({});
     BildZeigen();
 }
 
@@ -816,15 +825,15 @@ QString teilweiseGelesen(std::size_t n)
 }
 } // namespace
 
-void TVivarix::Laden(const QString &path)
+void TVivarix::Laden(const QString &path, bool unbenannt)
 {
-    restAbwarten(); // the collection on show is whole before it is replaced
+    ladenAufgeben(); // a load still coming in gives way: the collection before it is the one replaced
     TSchlangen neu;
     Datendatei::Stand stand;
     const QScopedValueRollback<QString> bezug(ladeDatei, path); // for the pictures of the snake shown first
     unterbrochenMelden(path);
-    if (ersteKarteZuerst(path))
-        return; // the rest follows
+    if (ersteKarteZuerst(path, unbenannt))
+        return; // the whole collection follows, and comes in at once
     try {
         einlesen(path, neu, stand);
     } catch (const EInOutError &e) {
@@ -843,9 +852,18 @@ void TVivarix::Laden(const QString &path)
         throw StillerAbbruch{}; // the rest of the command does not happen
     }
     uebernehmen(std::move(neu));
-    dateiStand = stand;
-    Geaendert = false;
+    geladen(path, stand, unbenannt);
+}
 
+void TVivarix::geladen(const QString &pfad, const Datendatei::Stand &stand, bool unbenannt)
+{
+    // Unnamed, never saved over the file it came from without a question.
+    dateinameSetzen(unbenannt ? QString() : pfad);
+    dateiStand = stand;
+    Geaendert = unbenannt;
+    if (!Schlangen.empty())
+        Activ();
+    emit sammlungGanz();
     if (TOptionen::OptionenLesen(this).remember)
         FressCheckNachLaden();
 }
@@ -896,7 +914,7 @@ void TVivarix::uebernehmen(TSchlangen &&neu)
 
 TVivarix::Gezeigt TVivarix::beiseite()
 {
-    return {std::move(Schlangen), TabControl1->currentIndex(), Dateiname, Geaendert, Speichern1->isEnabled()};
+    return {std::move(Schlangen), TabControl1->currentIndex(), Dateiname, Geaendert, offen};
 }
 
 void TVivarix::zurueck(Gezeigt &&g)
@@ -928,7 +946,6 @@ void TVivarix::zeigen(int index)
 
 void TVivarix::Speichern(const QString &path)
 {
-    restAbwarten(); // never a part of the collection
     const std::uint64_t bytes = Schlangen.size() * TSchlange::Groesse;
     QString fassung;
     {
@@ -1024,13 +1041,15 @@ void TVivarix::dateiFeldZeigen()
 {
     if (!dateiFeld)
         return; // still being built
-    const QString datei = Dateiname.isEmpty() ? QStringLiteral("Neue Sammlung") : QFileInfo(Dateiname).fileName();
+    const QString gezeigt = gezeigteDatei();
+    const QString datei = gezeigt.isEmpty() ? QStringLiteral("Neue Sammlung") : QFileInfo(gezeigt).fileName();
     dateiFeld->setText(Geaendert ? datei + QStringLiteral(" *") : datei);
 }
 
 void TVivarix::TabControl1Change(int index)
 {
-    if (index >= 0 && size_t(index) >= Schlangen.size())
-        restAbwarten(); // a snake not yet read
-    Upd(index);
+    if (restOffen())
+        vorschauZeigen(index); // the tabs are the preview's
+    else
+        Upd(index);
 }

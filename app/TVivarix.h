@@ -51,15 +51,14 @@ public:
     // being built (see Start::vorauslesen); the first Laden of that file takes
     // it over, any other load lets it go.
     std::unique_ptr<Vorauslesen> vorab;
-    // A large collection shows its first snake and its tabs at once, and its
-    // rest comes in while the window answers. Tests hold the rest back here to
-    // look at the window in between.
+    // A large collection shows a preview at once (its first snake and its
+    // tabs), and is read whole while the window answers; then it replaces the
+    // collection in one step. Tests hold the rest back here to look at the
+    // window in between.
     bool restAnhalten = false;
-    // The rest of a large collection is still being read.
+    // A large collection is still being read: the window shows its preview,
+    // and the commands that need a collection are off.
     bool restOffen() const { return nachladen != nullptr; }
-    // Waits for that rest, with the feedback of a load. Raises the load's
-    // failure, and then the window shows again what it showed before.
-    void restAbwarten();
 
     // State
     TSchlangen Schlangen;
@@ -78,13 +77,17 @@ public:
     void Merken();
     void Activ();
     void Neu();
-    void Laden(const QString &path);
+    // `unbenannt`: the collection takes no file name and counts as changed
+    // (a version the saves kept, opened as a new collection).
+    void Laden(const QString &path, bool unbenannt = false);
     void Speichern(const QString &path);
     void BildZeigen(); // shows Bilddatei in Image1, or the default picture
     // The data file whose folder a relative picture path starts from: the one
-    // being loaded while Laden shows its first snake, else Dateiname.
-    QString bildBezug() const { return ladeDatei.isEmpty() ? Dateiname : ladeDatei; }
+    // being loaded while Laden shows its first snake, else the one on show.
+    QString bildBezug() const { return ladeDatei.isEmpty() ? gezeigteDatei() : ladeDatei; }
     QString ladeDatei;
+    // The data file the window shows: during a load the one coming in, else Dateiname.
+    QString gezeigteDatei() const;
     void FressCheckNachLaden(); // the feeding check after a load, when the settings ask for it
     // The feeding evaluations: check, schedule and parade of the whole collection.
     void DateCheck();
@@ -197,6 +200,9 @@ private:
     QWidget *journalHaelfte(const QString &titel, TStringGrid *&grid, TKlickLabel *&datum, QWidget *eingabe,
                             QToolButton *&ok);
     void uebernehmen(TSchlangen &&neu); // makes a loaded collection the one on show
+    // A whole new collection's file becomes the collection's own; then the
+    // feeding check, when the settings ask for it.
+    void geladen(const QString &pfad, const Datendatei::Stand &stand, bool unbenannt);
     // The collection on show with its tab, name, changes and commands: put
     // aside by a load, and back should the load fail.
     struct Gezeigt {
@@ -207,22 +213,30 @@ private:
     };
     Gezeigt beiseite();
     void zurueck(Gezeigt &&g);
-    // The first snake and the tabs of a large collection, its rest read after the paint.
-    bool ersteKarteZuerst(const QString &path);
+    // A large collection: a preview of its first snake and its tabs, the
+    // whole collection read after the paint and swapped in at once.
+    bool ersteKarteZuerst(const QString &path, bool unbenannt);
     bool ersteKarteMoeglich(const QString &path);
-    void restLoslassen(); // lets the helper read the rest, once the first card is painted
-    void restPruefen();   // progress, and the rest taken over once it is in
+    void vorschauZeigen(int index); // the card of tab `index` as far as the preview knows it
+    void restLoslassen();           // lets the helper read the rest, once the first card is painted
+    void restPruefen();             // progress, and the swap once the whole collection is in
     void restUebernehmen();
-    void restVerwerfen();
+    void restVerwerfen(); // the read stops; the preview goes with it
+    void ladenAufgeben(); // the read stops, and the collection before it is on show again
     struct Nachladen;
     std::unique_ptr<Nachladen> nachladen;
     QTimer *restUhr = nullptr;
     void zeigen(int index); // tabs for the whole collection, snake `index` on show
+    void karteZeigen(const TSchlange &r);
+    void karteLeeren(const QString &name, const QString &sonst); // a card of no record
     void einlesen(const QString &path, TSchlangen &neu,
                   Datendatei::Stand &stand);     // the file's records, with feedback while it takes
     bool vorabBereit(const QString &path) const; // read ahead, or so nearly that waiting needs no feedback
     void jetztMalen();                           // paints the window at once, once the window system shows it
-    void bearbeitbar(bool an);                   // the seventeen controls and commands Activ and Neu switch
+    // The one switch of the commands: `an` for the open state (Activ, Neu);
+    // and off, while a load's preview is on show, whatever needs a collection.
+    void bearbeitbar(bool an);
+    bool offen = false; // the open state: what the switch was last set to
     void dateinameSetzen(const QString &pfad);
     void dateiFeldZeigen();
     void datenDialogOrdner(DateiDialog &d) const; // a data dialog opens where the data file is

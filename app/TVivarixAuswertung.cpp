@@ -3,22 +3,19 @@
 #include "analysis/ui/TCharts.h"
 #include "app/TVivarix.h"
 
-// Each reads the whole collection: a large one still coming in is waited for.
+// Each reads the whole collection; they are off while a large one comes in.
 void TVivarix::DateCheck()
 {
-    restAbwarten();
     TAlarm::FressCheck(this, Schlangen, Auswertung::Kalendertag(heute()));
 }
 
 void TVivarix::TerminCheck()
 {
-    restAbwarten();
     TAlarm::FressTermine(this, Schlangen, Auswertung::Kalendertag(heute()));
 }
 
 void TVivarix::ParadeCheck()
 {
-    restAbwarten();
     TCharts::FressParade(this, Schlangen);
 }
 

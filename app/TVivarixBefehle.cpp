@@ -61,8 +61,8 @@ void TVivarix::datenDialogOrdner(DateiDialog &d) const
 {
     // Not the folder the program runs in: an installed program runs in a hidden
     // folder of its own, where a keeper would never find the collection again.
-    if (!Dateiname.isEmpty())
-        d.verzeichnis = QFileInfo(Dateiname).absolutePath();
+    if (const QString datei = gezeigteDatei(); !datei.isEmpty())
+        d.verzeichnis = QFileInfo(datei).absolutePath();
     else
         d.verzeichnis = Dokumentenordner();
 }
@@ -74,20 +74,16 @@ void TVivarix::Laden1Click()
     datenDialogOrdner(OpenDialog1);
     // The open dialog proposes the collection's own file, and no name of a file
     // that is not there.
-    OpenDialog1.vorschlag =
-        !Dateiname.isEmpty() && QFileInfo(Dateiname).isFile() ? QFileInfo(Dateiname).fileName() : QString();
+    const QFileInfo datei(gezeigteDatei());
+    OpenDialog1.vorschlag = datei.isFile() ? datei.fileName() : QString();
     const std::optional<QString> pfad = OpenDialog1.oeffnen(this);
     if (!pfad)
         return;
     Laden(*pfad);
-    dateinameSetzen(*pfad);
-    if (!Schlangen.empty() && !restOffen())
-        Activ(); // else once the rest is in
 }
 
 bool TVivarix::Speichern1Click()
 {
-    restAbwarten(); // what the file was when it was read is known once it is in
     bool speichernUnter = Dateiname.isEmpty();
     if (!speichernUnter && !fremdeAenderungKlaeren(speichernUnter))
         return false;
@@ -152,9 +148,10 @@ void TVivarix::closeEvent(QCloseEvent *e)
         bool weiter = false;
         schliessen = Bewacht(this, [&] { weiter = vorherSpeichern(); }) && weiter; // a failed save keeps it open
     }
-    if (schliessen)
+    if (schliessen) {
+        restVerwerfen(); // a load still coming in stops
         e->accept();
-    else
+    } else
         e->ignore();
 }
 
@@ -381,7 +378,6 @@ void TVivarix::stammdatenUebernehmen(const TDateneingabe &d)
 
 void TVivarix::NeueSchlange1Click()
 {
-    restAbwarten(); // the new snake goes after the last one
     TDateneingabe dlg(this);
     dlg.Edit1->clear();
     dlg.Edit2->clear();
@@ -434,7 +430,6 @@ void TVivarix::Button1Click()
 
 void TVivarix::Schlangelschen1Click()
 {
-    restAbwarten();
     const int k = TabControl1->currentIndex();
     if (k < 0)
         return;

@@ -11,13 +11,8 @@ void TVivarix::FruehereFassung1Click()
     const QString fassung = dlg.gewaehlt();
     if (fassung.isEmpty() || (Geaendert && !vorherSpeichern()))
         return;
-    Laden(fassung);
-    restAbwarten(); // unnamed and changed only once it is whole
     // Never saved over the file it came from, nor over the version, without a question.
-    dateinameSetzen(QString());
-    Geaendert = true;
-    if (!Schlangen.empty())
-        Activ();
+    Laden(fassung, true);
 }
 
 // What a save could not keep as a version is told once, not at every save.

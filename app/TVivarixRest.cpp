@@ -1,8 +1,10 @@
-// A large collection on screen before it is read whole: its first snake and
-// its first tabs come from a few small reads, the rest from a helper thread
-// while the window answers. Until the rest is in, nothing can be edited, and
-// commands that need every snake wait for it. Should the rest fail, the window
-// shows again what it showed before the load, as after any failed load.
+// A large collection on screen before it is read whole: a preview of its
+// first snake and its first tabs comes from a few small reads, the whole
+// collection from a helper thread while the window answers, and then replaces
+// the collection before it in one step. Until then the commands see the
+// collection before, and every command that needs a collection is off: none
+// waits, and none can meet a part. Should the read fail, the window shows again
+// what it showed before the load, as after any failed load.
 #include "app/Nachladen.h"
 #include "app/TVivarix.h"
 #include "app/Warteanzeige.h"
@@ -62,7 +64,7 @@ bool TVivarix::ersteKarteMoeglich(const QString &path)
     return vorab ? vorab->anfang(path).has_value() : zweiSchritte(path);
 }
 
-bool TVivarix::ersteKarteZuerst(const QString &path)
+bool TVivarix::ersteKarteZuerst(const QString &path, bool unbenannt)
 {
     if (!vorab && zweiSchritte(path))
         vorab = std::make_unique<Vorauslesen>([path] { return path; }, Vorauslesen::ErsteNamen);
@@ -75,21 +77,22 @@ bool TVivarix::ersteKarteZuerst(const QString &path)
     auto n = std::make_unique<Nachladen>();
     n->leser = std::move(vorab);
     n->pfad = path;
-    n->vorher = beiseite();
-    Schlangen = TSchlangen{anfang->erste};
-    QStringList namen = anfang->namen;
-    namen.resize(qsizetype(anfang->anzahl)); // the others get their names with the rest
+    n->unbenannt = unbenannt;
+    n->vorherTab = TabControl1->currentIndex();
+    n->vorherGeaendert = Geaendert;
     n->anfang = std::move(*anfang);
+    QStringList namen = n->anfang.namen;
+    namen.resize(qsizetype(n->anfang.anzahl)); // the others get their names with the swap
     nachladen = std::move(n);
     try {
-        bearbeitbar(false);
+        bearbeitbar(offen);
         TabControl1->setTabs(namen);
-        Upd(0);
+        vorschauZeigen(0);
     } catch (...) {
-        std::unique_ptr<Nachladen> weg = std::move(nachladen);
-        zurueck(std::move(weg->vorher));
+        ladenAufgeben();
         throw;
     }
+    // Let go when the load began (the keeper was asked); back should it fail.
     Geaendert = false;
     const std::uint64_t bytes = nachladen->anfang.anzahl * TSchlange::Groesse;
     nachladen->anzeige.emplace(statusBar(), fortschrittsBalken, Warteanzeige::text(QStringLiteral("Lade"), bytes),
@@ -145,44 +148,69 @@ void TVivarix::restPruefen()
     restUebernehmen();
 }
 
-void TVivarix::restAbwarten()
+void TVivarix::vorschauZeigen(int index)
 {
-    if (!nachladen)
-        return;
-    const std::uint64_t bytes = nachladen->anfang.anzahl * TSchlange::Groesse;
-    const Warteanzeige warten(statusBar(), fortschrittsBalken, Warteanzeige::text(QStringLiteral("Lade"), bytes),
-                              bytes);
-    restUebernehmen();
+    TabControl1->setCurrentIndex(index);
+    if (index == 0)
+        karteZeigen(nachladen->anfang.erste);
+    else // shown with the swap
+        karteLeeren(TabControl1->tabText(index).isEmpty() ? QStringLiteral("…") : TabControl1->tabText(index),
+                    QStringLiteral("…"));
+}
+
+QString TVivarix::gezeigteDatei() const
+{
+    return nachladen ? nachladen->pfad : Dateiname;
 }
 
 void TVivarix::restUebernehmen()
 {
     restUhr->stop();
-    // Taken out first: a dialog opened from here cannot take it over twice.
-    const std::unique_ptr<Nachladen> n = std::move(nachladen);
     Datendatei::Stand stand;
     TSchlangen alle;
     try {
-        std::optional<TSchlangen> gelesen = n->leser->abholen(n->pfad, &stand);
-        n->leser.reset();
-        alle = gelesen ? std::move(*gelesen) : nachlesen(n->pfad, n->anfang, stand);
+        std::optional<TSchlangen> gelesen = nachladen->leser->abholen(nachladen->pfad, &stand);
+        alle = gelesen ? std::move(*gelesen) : nachlesen(nachladen->pfad, nachladen->anfang, stand);
     } catch (...) {
-        zurueck(std::move(n->vorher));
+        ladenAufgeben();
         throw;
     }
-    // The first snake on show is the first of these; the tabs get their names.
-    Schlangen = std::move(alle);
-    QStringList namen;
-    namen.reserve(qsizetype(Schlangen.size()));
-    for (const TSchlange &s : Schlangen)
-        namen << s.name();
-    TabControl1->setTabTexts(namen);
-    dateiStand = stand;
+    // Taken out first: a dialog opened from here cannot take it over twice.
+    const std::unique_ptr<Nachladen> n = std::move(nachladen);
     n->anzeige.reset();
-    Activ();
-    emit sammlungGanz();
-    if (TOptionen::OptionenLesen(this).remember)
-        FressCheckNachLaden();
+    // The swap. The tabs are those of the preview: they get their names, and a
+    // tab chosen meanwhile its snake; the first snake is on show already.
+    Schlangen = std::move(alle);
+    try {
+        QStringList namen;
+        namen.reserve(qsizetype(Schlangen.size()));
+        for (const TSchlange &s : Schlangen)
+            namen << s.name();
+        TabControl1->setTabTexts(namen);
+        if (const int i = TabControl1->currentIndex(); i != 0)
+            Upd(i);
+    } catch (...) {
+        // Shown as far as it goes; the collection takes its file's name all the same.
+    }
+    geladen(n->pfad, stand, n->unbenannt);
+}
+
+void TVivarix::ladenAufgeben()
+{
+    if (!nachladen)
+        return;
+    const int tab = nachladen->vorherTab;
+    const bool geaendert = nachladen->vorherGeaendert;
+    const QString datei = Dateiname; // kept by the empty state too
+    restVerwerfen();
+    try {
+        zeigen(tab);
+    } catch (...) {
+        // Shown as far as it goes; the collection and its name are the same all the same.
+    }
+    dateinameSetzen(datei);
+    Geaendert = geaendert;
+    bearbeitbar(offen);
 }
 
 void TVivarix::restVerwerfen()

@@ -30,11 +30,15 @@ void beenden()
 struct NachDemMalen : QObject {
     const TVivarix *fenster;
     bool mitSammlung, ganz;
+    bool gemalt = false;
     NachDemMalen(const TVivarix *f, bool mitSammlung, bool ganz) : fenster(f), mitSammlung(mitSammlung), ganz(ganz) {}
     bool eventFilter(QObject *o, QEvent *e) override
     {
-        if (o == fenster && e->type() == QEvent::Paint && (!mitSammlung || !fenster->Schlangen.empty()) &&
-            (!ganz || !fenster->restOffen()))
+        if (o != fenster || e->type() != QEvent::Paint)
+            return QObject::eventFilter(o, e);
+        // The first card of a large collection is painted before the collection is in.
+        gemalt = true;
+        if ((!mitSammlung || !fenster->Schlangen.empty() || fenster->restOffen()) && (!ganz || !fenster->restOffen()))
             beenden();
         return QObject::eventFilter(o, e);
     }
@@ -53,6 +57,9 @@ int main(int argc, char **argv)
         beobachter = std::make_unique<NachDemMalen>(&Vivarix, mitSammlung, ganz);
         Vivarix.installEventFilter(beobachter.get());
         if (ganz)
-            QObject::connect(&Vivarix, &TVivarix::sammlungGanz, qApp, &beenden);
+            QObject::connect(&Vivarix, &TVivarix::sammlungGanz, qApp, [&] {
+                if (beobachter->gemalt) // else its paint comes next
+                    beenden();
+            });
     });
 }

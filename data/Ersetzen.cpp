@@ -518,7 +518,9 @@ int eigenerOrdnerOeffnen(const QByteArray &o, bool anlegen, QString &grund)
         for (qsizetype schnitt = o.indexOf('/', 1); schnitt > 0; schnitt = o.indexOf('/', schnitt + 1))
             (void)sys().mkdir(o.left(schnitt).constData(), 0777);
         if (sys().mkdir(o.constData(), 0700) != 0 && errno != EEXIST)
-            return nicht(keineKopie(errno));
+            return nicht(errno == ENOENT || errno == ENOTDIR
+                             ? QStringLiteral("kann nicht angelegt werden: ein Teil seines Pfads ist kein Ordner")
+                             : keineKopie(errno));
     }
     Deskriptor ordner(sys().openat(AT_FDCWD, o.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC, 0));
     if (ordner.get() < 0) {

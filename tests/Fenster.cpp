@@ -92,6 +92,11 @@ void imMenue(QWidget *feld, QMenu *menue, QAction *a)
     EXPECT_TRUE(*an) << "the command " << a->objectName().toStdString() << " is disabled";
 }
 
+void ganzAbwarten(const TVivarix &w)
+{
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.restOffen(); }, 10000));
+}
+
 void reiterKlicken(TVivarix &w, int reiter)
 {
     if (!w.isVisible())
@@ -132,11 +137,9 @@ TVivarix &FensterTest::starten(bool zeigen, bool vorab)
 {
     bauen(vorab);
     // Started before it is shown, so showing it does not start it a second
-    // time; a large collection's rest is in before the test goes on.
-    Bewacht(w.get(), [this] {
-        w->FormActivate();
-        w->restAbwarten();
-    });
+    // time; a large collection is in whole before the test goes on.
+    Bewacht(w.get(), [this] { w->FormActivate(); });
+    ganzAbwarten(*w);
     if (zeigen) {
         w->show();
         w->activateWindow();
@@ -278,7 +281,7 @@ const QSet<QString> Bearbeitbar{"StringGrid1",
                                 "ToolButton6",
                                 "GeheZu1"};
 
-QSet<QString> eingeschaltet(const QWidget &w)
+QSet<QString> eingeschalteteNamen(const QWidget &w)
 {
     QSet<QString> an;
     for (const QWidget *c : w.findChildren<QWidget *>())

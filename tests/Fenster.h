@@ -38,10 +38,13 @@ void imMenue(QWidget *feld, QMenu *menue, QAction *a);
 extern const QSet<QString> Bearbeitbar;
 // The object names of `w`'s controls and commands that are switched on; a
 // control counts by its own switch, whatever its parent's.
-QSet<QString> eingeschaltet(const QWidget &w);
+QSet<QString> eingeschalteteNamen(const QWidget &w);
 
 // The keeper clicks a snake's tab; the window is shown for it.
 void reiterKlicken(TVivarix &w, int reiter);
+
+// Waits until a large collection coming in is in whole (or has failed).
+void ganzAbwarten(const TVivarix &w);
 
 // The foods the main window's food box offers.
 QStringList futterAuswahl(const TVivarix &w);

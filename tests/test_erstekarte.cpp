@@ -1,7 +1,8 @@
-// A large collection: its first snake and first tabs on screen before the rest
-// is read; commands that need every snake wait for it or are off until it is
-// in; a rest that fails, or a file changed between the two reads, brings back
-// what the window showed before.
+// A large collection: a preview of its first snake and first tabs on screen
+// before the rest is read; the collection before stays the one the commands
+// see, and every command that needs a collection is off, until the whole new
+// one is swapped in; a rest that fails, a file changed between the two reads,
+// or a load given up brings back what the window showed before.
 #include "Fenster.h"
 #include "Hilfen.h"
 
@@ -38,10 +39,30 @@ namespace {
 
 constexpr int Anzahl = 200; // more snakes than names are read first, and more than a whole read at once
 
-// How many of the controls and commands that loading enables are on.
-qsizetype bearbeitbar(const TVivarix &w)
+// Every control and command of the window by name: those that need a
+// collection, and those that stay on while one comes in.
+const QStringList MitSammlung =
+    QStringLiteral("StringGrid1 StringGrid2 datum1 datum2 futter1 futter2 ok1 ok2 Button1 Button2 Button3 "
+                   "Speichern1 SpeichernUnter1 ToolButton3 Schlangelschen1 ToolButton6 GeheZu1 NeueSchlange1 "
+                   "ToolButton5 FressCheck1 ToolButton9 FressTermine1 ToolButton11 FressParade1 ToolButton12 "
+                   "FruehereFassung1")
+        .split(' ');
+const QStringList BeimLaden =
+    QStringLiteral("Neu1 ToolButton1 Laden1 ToolButton2 Beenden1 Optionen1 Hilfe2 ToolButton8 ber1").split(' ');
+const QStringList Alle = MitSammlung + BeimLaden;
+
+// The names of those that are on, in that order.
+QStringList eingeschaltet(const TVivarix &w)
 {
-    return (eingeschaltet(w) & Bearbeitbar).size();
+    QStringList an;
+    for (const QString &name : Alle) {
+        const QAction *a = w.findChild<QAction *>(name);
+        const QWidget *c = w.findChild<QWidget *>(name);
+        EXPECT_TRUE(a || c) << qPrintable(name);
+        if (a ? a->isEnabled() : c && c->isEnabled())
+            an << name;
+    }
+    return an;
 }
 
 // The first paints: how many records and tabs the window held, and the card's name.
@@ -117,7 +138,9 @@ protected:
         DialogTest::naechsterDateiname(pfad("viele.vix"));
         ausloesen(f.Laden1);
         EXPECT_TRUE(f.restOffen());
-        EXPECT_EQ(f.Schlangen.size(), 1u);
+        EXPECT_TRUE(f.Schlangen == aGeaendert) << "the collection before, whole, until the swap";
+        EXPECT_EQ(f.Dateiname, pfad("a.vix"));
+        EXPECT_EQ(f.dateiFeld->text(), "viele.vix");
         EXPECT_EQ(gesagt(), QStringList{"Warnung|Vorher noch speichern?"});
         return f;
     }
@@ -134,7 +157,7 @@ protected:
         EXPECT_EQ(f.Dateiname, pfad("a.vix"));
         EXPECT_TRUE(f.Geaendert);
         EXPECT_EQ(f.dateiFeld->text(), "a.vix *");
-        EXPECT_EQ(bearbeitbar(f), Bearbeitbar.size());
+        EXPECT_EQ(eingeschaltet(f), Alle);
         ausloesen(f.Speichern1);
         EXPECT_TRUE(gesagt().isEmpty()) << "a.vix is unchanged: no question";
         TSchlangen inA;
@@ -198,29 +221,31 @@ TEST_F(ErsteKarteTest, ErsteKarteUndReiterStehenVorDemRest)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
         QTRY_VERIFY(!maler.bilder.empty());
         // The first paint shows the first snake under all the tabs; the rest
-        // is not read.
-        EXPECT_EQ(maler.bilder.front().schlangen, 1u);
+        // is not read, and there is no collection yet, not even a part.
+        EXPECT_EQ(maler.bilder.front().schlangen, 0u);
         EXPECT_EQ(maler.bilder.front().reiter, Anzahl);
         EXPECT_EQ(maler.bilder.front().name, viele[0].name());
         EXPECT_TRUE(f.restOffen());
-        EXPECT_EQ(f.Schlangen.size(), 1u);
+        EXPECT_TRUE(f.Schlangen.empty());
         EXPECT_EQ(angezeigt(f), gespeichert(viele[0]));
         EXPECT_EQ(f.TabControl1->currentIndex(), 0);
         EXPECT_EQ(f.TabControl1->tabText(1), viele[1].name());
         EXPECT_EQ(f.TabControl1->tabText(Vorauslesen::ErsteNamen - 1), viele[Vorauslesen::ErsteNamen - 1].name());
         EXPECT_EQ(f.TabControl1->tabText(Vorauslesen::ErsteNamen), "") << "named once read";
-        EXPECT_EQ(f.Dateiname, pfad("viele.vix"));
+        EXPECT_EQ(f.Dateiname, "") << "the collection's own once it is in";
+        EXPECT_EQ(f.dateiFeld->text(), "viele.vix");
         EXPECT_FALSE(f.Geaendert);
-        EXPECT_EQ(bearbeitbar(f), 0) << "nothing to edit before the rest is in";
+        EXPECT_EQ(eingeschaltet(f), BeimLaden);
         EXPECT_TRUE(gesagt().isEmpty());
 
         QSignalSpy ganz(&f, &TVivarix::sammlungGanz);
         restFreigeben();
         EXPECT_EQ(ganz.size(), 1);
         EXPECT_TRUE(f.Schlangen == viele);
+        EXPECT_EQ(f.Dateiname, pfad("viele.vix"));
         EXPECT_EQ(f.TabControl1->tabText(Anzahl - 1), viele[Anzahl - 1].name());
         EXPECT_EQ(angezeigt(f), gespeichert(viele[0]));
-        EXPECT_EQ(bearbeitbar(f), Bearbeitbar.size());
+        EXPECT_EQ(eingeschaltet(f), Alle);
         EXPECT_FALSE(f.Geaendert);
         EXPECT_TRUE(gesagt().isEmpty());
         ausloesen(f.Speichern1);
@@ -269,95 +294,94 @@ TEST_F(ErsteKarteTest, LadeMeldungKommtNachEinemHinweisZurueck)
     EXPECT_EQ(leiste->currentMessage(), QString());
     w.reset();
 
-    // A click on a snake not yet read waits for the rest; the message ends
-    // with the load, before the feeding check that follows it.
+    // The message ends with the load, before the feeding check that follows it.
     TVivarix &g = angehaltenStarten(false, QStringLiteral("gross.vix"), {"remember=1"});
     QString waehrendDesChecks = QStringLiteral("kein Fress-Check");
     DialogTest::naechsterDialog([&](QWidget *d) {
         waehrendDesChecks = g.statusBar()->currentMessage();
         static_cast<QDialog *>(d)->reject();
     });
-    reiterKlicken(g, 3);
-    EXPECT_FALSE(g.restOffen());
+    restFreigeben();
     EXPECT_EQ(waehrendDesChecks, QString());
 }
 
-TEST_F(ErsteKarteTest, BefehleWartenAufDenRestOderSindBisDahinAus)
+TEST_F(ErsteKarteTest, BisZumTauschSindDieBefehleDerSammlungAus)
 {
-    struct Fall {
+    TVivarix &f = mitAenderungVieleLaden();
+    EXPECT_EQ(eingeschaltet(f), BeimLaden);
+    // Their keys do nothing: no window opens, nothing waits.
+    for (const QKeySequence &k :
+         {QKeySequence(Qt::CTRL | Qt::Key_S), QKeySequence(Qt::Key_F2), QKeySequence(Qt::Key_F3),
+          QKeySequence(Qt::Key_F4), QKeySequence(Qt::CTRL | Qt::Key_N), QKeySequence(Qt::CTRL | Qt::Key_D),
+          QKeySequence(Qt::CTRL | Qt::Key_G)})
+        QTest::keySequence(&f, k);
+    EXPECT_TRUE(f.restOffen());
+    // A save that ran all the same writes the collection the commands see:
+    // the one before, whole, into its own file; never a part of the new one.
+    EXPECT_TRUE(f.Speichern1Click());
+    TSchlangen inA, inViele;
+    Datendatei::laden(pfad("a.vix"), inA);
+    Datendatei::laden(pfad("viele.vix"), inViele);
+    EXPECT_TRUE(inA == aGeaendert);
+    EXPECT_TRUE(inViele == viele);
+    // A tab of a snake not yet read is chosen at once; its card follows the swap.
+    reiterKlicken(f, 3);
+    EXPECT_EQ(angezeigt(f).mid(1, 2), (QStringList{viele[3].name(), "…"}));
+    restFreigeben();
+    EXPECT_EQ(eingeschaltet(f), Alle);
+    EXPECT_TRUE(f.Schlangen == viele);
+    EXPECT_EQ(f.TabControl1->currentIndex(), 3);
+    EXPECT_EQ(angezeigt(f), gespeichert(viele[3]));
+    EXPECT_EQ(f.Dateiname, pfad("viele.vix"));
+    EXPECT_FALSE(f.Geaendert);
+    EXPECT_TRUE(gesagt().isEmpty());
+}
+
+TEST_F(ErsteKarteTest, NeuLadenUndSchliessenBrechenDenRestAb)
+{
+    datei("b.vix", {bunt(4)});
+    const struct {
         const char *was;
         std::function<void(TVivarix &)> tun;
         std::function<void(TVivarix &)> danach;
-    };
-    int geoeffnet = 0;
-    std::size_t schlangenImFenster = 0;
-    const auto fenster = [&] {
-        DialogTest::naechsterDialog([&](QWidget *d) {
-            ++geoeffnet;
-            schlangenImFenster = w->Schlangen.size();
-            static_cast<QDialog *>(d)->reject();
-        });
-    };
-    const Fall faelle[] = {
-        {"Fress-Check",
-         [&](TVivarix &f) {
-             fenster();
-             ausloesen(f.FressCheck1);
-         },
-         [&](TVivarix &) {
-             EXPECT_EQ(geoeffnet, 1);
-             EXPECT_EQ(schlangenImFenster, std::size_t(Anzahl)) << "the check saw every snake";
+    } faelle[] = {
+        {"Neu", [](TVivarix &f) { ausloesen(f.Neu1); },
+         [](TVivarix &f) {
+             EXPECT_TRUE(f.Schlangen.empty());
+             EXPECT_EQ(f.TabControl1->count(), 0);
+             EXPECT_EQ(f.Dateiname, "");
+             EXPECT_FALSE(eingeschaltet(f).contains("Speichern1"));
+             EXPECT_TRUE(eingeschaltet(f).contains("FressCheck1"));
          }},
-        {"Fress-Parade",
-         [&](TVivarix &f) {
-             fenster();
-             ausloesen(f.FressParade1);
+        {"Laden...",
+         [this](TVivarix &f) {
+             DialogTest::naechsterDateiname(pfad("b.vix"));
+             ausloesen(f.Laden1);
          },
-         [&](TVivarix &) { EXPECT_EQ(schlangenImFenster, std::size_t(Anzahl)); }},
-        {"a click on a tab not yet read",
-         [&](TVivarix &f) {
-             QWidget *strip = f.TabControl1->findChild<QWidget *>(QStringLiteral("TabControl1Strip"));
-             ASSERT_NE(strip, nullptr);
-             QTest::mouseClick(strip, Qt::LeftButton, {}, f.TabControl1->tabRect(3).center() - strip->pos());
-         },
-         [&](TVivarix &f) {
-             EXPECT_EQ(f.TabControl1->currentIndex(), 3);
-             EXPECT_EQ(angezeigt(f), gespeichert(viele[3]));
+         [this](TVivarix &f) {
+             EXPECT_TRUE(f.Schlangen == TSchlangen{bunt(4)});
+             EXPECT_EQ(f.Dateiname, pfad("b.vix"));
+             EXPECT_EQ(eingeschaltet(f), Alle);
          }},
-        {"Neue Schlange",
-         [&](TVivarix &f) {
-             DialogTest::naechsterDialog([](QWidget *d) {
-                 auto *dlg = static_cast<TDateneingabe *>(d);
-                 dlg->Edit1->setText(QStringLiteral("Neu"));
-                 dlg->ComboBox1->setEditText(QStringLiteral("7"));
-                 dlg->Button2->click();
-             });
-             ausloesen(f.NeueSchlange1);
+        {"Laden... of a file that is not there",
+         [this](TVivarix &f) {
+             DialogTest::naechsterDateiname(pfad("fehlt.vix"));
+             ausloesen(f.Laden1);
+             EXPECT_EQ(gesagt().size(), 1);
          },
-         [&](TVivarix &f) {
-             ASSERT_EQ(f.Schlangen.size(), std::size_t(Anzahl + 1));
-             EXPECT_TRUE(TSchlangen(f.Schlangen.begin(), f.Schlangen.end() - 1) == viele);
-             EXPECT_EQ(f.Schlangen.back().name(), "Neu");
-             EXPECT_EQ(f.TabControl1->currentIndex(), Anzahl);
-             EXPECT_TRUE(f.Geaendert);
-         }},
+         [this](TVivarix &f) { wieVorher(f); }},
+        {"closing", [](TVivarix &f) { EXPECT_TRUE(f.close()); }, [](TVivarix &) {}},
     };
-    for (const Fall &fall : faelle) {
+    for (const auto &fall : faelle) {
         SCOPED_TRACE(fall.was);
-        geoeffnet = 0;
-        TVivarix &f = angehaltenStarten(false);
-        ASSERT_TRUE(f.restOffen());
-        // Off until the rest is in: editing, saving, deleting, going to a snake.
-        EXPECT_EQ(bearbeitbar(f), 0);
-        QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier);
-        EXPECT_TRUE(f.restOffen());
-        // Waits for the rest, then does what was asked.
-        fall.tun(f);
-        EXPECT_FALSE(f.restOffen());
-        EXPECT_GE(f.Schlangen.size(), std::size_t(Anzahl));
-        EXPECT_EQ(bearbeitbar(f), Bearbeitbar.size());
-        fall.danach(f);
+        TVivarix &f = mitAenderungVieleLaden();
+        fall.tun(f); // no question: the changes before were let go when the load began
+        EXPECT_FALSE(f.restOffen()) << "the read stops";
         EXPECT_TRUE(gesagt().isEmpty());
+        TSchlangen inA;
+        Datendatei::laden(pfad("a.vix"), inA);
+        EXPECT_TRUE(inA == (TSchlangen{bunt(7), bunt(8), bunt(9)})) << "nothing saved unasked";
+        fall.danach(f);
         w.reset();
     }
 }

@@ -42,7 +42,7 @@ const QString nichtGefunden = QStringLiteral("Fehler|Optionsdatei \"options.ini\
 // Which of the controls and commands that Activ enables and Neu disables are on.
 QSet<QString> bearbeitbar(const TVivarix &w)
 {
-    return eingeschaltet(w) & Bearbeitbar;
+    return eingeschalteteNamen(w) & Bearbeitbar;
 }
 const QSet<QString> &alleAn = Bearbeitbar, alleAus;
 } // namespace
@@ -151,9 +151,9 @@ TEST_F(FensterTest, NeuUndActivSchaltenGenauDieSiebzehn)
 {
     TVivarix &f = geladen("a.vix", {bunt(1, 2, 2)});
     f.Geaendert = true;
-    const QSet<QString> vorher = eingeschaltet(f);
+    const QSet<QString> vorher = eingeschalteteNamen(f);
     f.Neu();
-    EXPECT_EQ(vorher - eingeschaltet(f), Bearbeitbar) << "Neu switches these off and nothing else";
+    EXPECT_EQ(vorher - eingeschalteteNamen(f), Bearbeitbar) << "Neu switches these off and nothing else";
     EXPECT_EQ(bearbeitbar(f), alleAus);
     EXPECT_TRUE(f.Schlangen.empty());
     EXPECT_EQ(f.TabControl1->count(), 0);
@@ -165,9 +165,9 @@ TEST_F(FensterTest, NeuUndActivSchaltenGenauDieSiebzehn)
     EXPECT_EQ(angezeigt(f), (QStringList{"", "unbekannt", "-", "-", "-", "-", "-", ""}));
     EXPECT_EQ(f.Image1->pixmap().size(), Bild::standardBild().size());
     EXPECT_EQ(f.datum1->text(), "07.12.26");
-    const QSet<QString> leer = eingeschaltet(f);
+    const QSet<QString> leer = eingeschalteteNamen(f);
     f.Activ();
-    EXPECT_EQ(eingeschaltet(f) - leer, Bearbeitbar) << "Activ switches these on and nothing else";
+    EXPECT_EQ(eingeschalteteNamen(f) - leer, Bearbeitbar) << "Activ switches these on and nothing else";
     for (QAction *a : {f.Neu1, f.Laden1, f.NeueSchlange1, f.FressCheck1, f.Optionen1, f.Hilfe2, f.Beenden1})
         EXPECT_TRUE(a->isEnabled());
 }

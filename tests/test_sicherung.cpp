@@ -35,6 +35,7 @@
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -795,31 +796,33 @@ TEST_F(SicherungTest, JederNameEinerMehrfachVerknuepftenDateiZeigtDieNeueSammlun
     EXPECT_EQ(Ersetzen::unterbrochen(d), std::nullopt);
 }
 
-// ---- The cache folder of in-place rewrites --------------------------------------
+// ---- The cache folder of in-place rewrites, and earlier versions ------------------
 
 namespace {
-// The cache folder for one scope.
-class Cache {
+// An environment variable set for one scope.
+class Umgebung {
 public:
-    explicit Cache(const QString &basis) : vorher_(qgetenv("XDG_CACHE_HOME"))
+    Umgebung(const char *name, const QString &wert) : name_(name), vorher_(qgetenv(name))
     {
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(basis));
+        qputenv(name, QFile::encodeName(wert));
     }
-    ~Cache() { qputenv("XDG_CACHE_HOME", vorher_); }
+    ~Umgebung() { qputenv(name_, vorher_); }
 
 private:
+    const char *name_;
     QByteArray vorher_;
 };
 
-// The message of a save refused for its cache folder; empty when none was.
-QString cacheMeldung(const std::function<void()> &f)
+QByteArray sn(const QString &p)
 {
-    try {
-        f();
-    } catch (const Ersetzen::ESicherungsOrdner &e) {
-        return e.message();
-    }
-    return {};
+    return QFile::encodeName(p);
+}
+
+struct stat statVon(const QString &p)
+{
+    struct stat st {};
+    EXPECT_EQ(::stat(sn(p).constData(), &st), 0) << p.toStdString();
+    return st;
 }
 } // namespace
 
@@ -827,237 +830,163 @@ TEST_F(SicherungTest, UnsichererOderVollerCacheOrdnerWirdGenanntUndDieDateiBleib
 {
     // A file with a second name is rewritten in place, through a copy in the cache.
     const QString d = pfad("d.vix");
-    const TSchlangen alt = sammlung(4, 1), neu = sammlung(6, 2);
-    Datendatei::speichern(d, alt);
-    ASSERT_EQ(::link(QFile::encodeName(d).constData(), QFile::encodeName(pfad("d2.vix")).constData()), 0);
-    const QString opfer = pfad("opfer.txt"), fremd = pfad("fremd");
-    dateiSchreiben(opfer, "unberührt");
-    ASSERT_TRUE(QDir().mkdir(fremd));
-    const bool root = ::geteuid() == 0;
-
-    enum class Art { VerweisAufOrdner, VerweisAufDatei, Datei, GruppeSchreibt, FremderBesitzer, Voll };
+    Datendatei::speichern(d, sammlung(4, 1));
+    ASSERT_EQ(::link(sn(d).constData(), sn(pfad("d2.vix")).constData()), 0);
+    std::optional<KleinesDateisystem> klein;
     const struct {
-        Art art;
-        QString grund;
+        const char *grund;
+        std::function<bool(const QByteArray &)> anlegen; // false: not here
     } faelle[] = {
-        {Art::VerweisAufOrdner, QStringLiteral("ist nicht sicher: er ist ein symbolischer Verweis")},
-        {Art::VerweisAufDatei, QStringLiteral("ist nicht sicher: er ist ein symbolischer Verweis")},
-        {Art::Datei, QStringLiteral("ist kein Ordner")},
-        {Art::GruppeSchreibt, QStringLiteral("ist nicht sicher: auch andere Benutzer dürfen darin schreiben")},
-        {Art::FremderBesitzer, QStringLiteral("ist nicht sicher: er gehört einem anderen Benutzer")},
-        {Art::Voll, QStringLiteral("nimmt keine Kopie auf: Zu wenig Speicherplatz")},
+        {"ist nicht sicher: er ist ein symbolischer Verweis", // to a folder of the keeper's
+         [&](const QByteArray &o) { return ::symlink(sn(dir.path()).constData(), o.constData()) == 0; }},
+        {"ist kein Ordner", [](const QByteArray &o) { return ::close(::creat(o.constData(), 0600)) == 0; }},
+        {"ist nicht sicher: auch andere Benutzer dürfen darin schreiben",
+         [](const QByteArray &o) { return ::mkdir(o.constData(), 0700) == 0 && ::chmod(o.constData(), 0770) == 0; }},
+        {"ist nicht sicher: er gehört einem anderen Benutzer",
+         [](const QByteArray &o) {
+             return ::mkdir(o.constData(), 0700) == 0 && ::chown(o.constData(), 65534, 0) == 0;
+         }},
+        {"nimmt keine Kopie auf: Zu wenig Speicherplatz", // smaller than the copy
+         [&](const QByteArray &o) {
+             return ::mkdir(o.constData(), 0700) == 0 && klein.emplace(QFile::decodeName(o), "64k").da &&
+                    ::chmod(o.constData(), 0700) == 0;
+         }},
     };
     for (const auto &fall : faelle) {
-        SCOPED_TRACE(int(fall.art));
+        SCOPED_TRACE(fall.grund);
         QTemporaryDir basis;
         const QString o = basis.path() + QStringLiteral("/vivarix");
-        const QByteArray on = QFile::encodeName(o);
-        std::optional<KleinesDateisystem> klein;
-        switch (fall.art) {
-        case Art::VerweisAufOrdner: // a planted link where the copy would go
-            ASSERT_EQ(::symlink(QFile::encodeName(fremd).constData(), on.constData()), 0);
-            ASSERT_EQ(::symlink(QFile::encodeName(opfer).constData(),
-                                QFile::encodeName(fremd + QStringLiteral("/x.kopie")).constData()),
-                      0);
-            break;
-        case Art::VerweisAufDatei:
-            ASSERT_EQ(::symlink(QFile::encodeName(opfer).constData(), on.constData()), 0);
-            break;
-        case Art::Datei:
-            dateiSchreiben(o, "kein Ordner");
-            break;
-        case Art::GruppeSchreibt:
-            ASSERT_TRUE(QDir().mkdir(o));
-            ASSERT_EQ(::chmod(on.constData(), 0770), 0);
-            break;
-        case Art::FremderBesitzer:
-            if (!root) {
-                std::cout << "[  SKIPPED ] a folder of another user: needs root\n";
-                continue;
-            }
-            ASSERT_TRUE(QDir().mkdir(o));
-            ASSERT_EQ(::chown(on.constData(), 65534, 65534), 0);
-            ASSERT_EQ(::chmod(on.constData(), 0700), 0);
-            break;
-        case Art::Voll: // smaller than the copy
-            ASSERT_TRUE(QDir().mkdir(o));
-            ASSERT_EQ(::chmod(on.constData(), 0700), 0);
-            klein.emplace(o, "64k");
-            if (!klein->da) {
-                std::cout << "[  SKIPPED ] a full cache: needs root to mount a small file system\n";
-                continue;
-            }
-            ASSERT_EQ(::chmod(on.constData(), 0700), 0);
-            break;
+        if (!fall.anlegen(sn(o))) {
+            std::cout << "[  SKIPPED ] needs root\n";
+            continue;
         }
-        Cache c(basis.path());
-        EXPECT_EQ(cacheMeldung([&] { Datendatei::speichern(d, neu); }),
-                  QStringLiteral("Der Ordner für Sicherheitskopien „%1“ %2").arg(o, fall.grund));
-        EXPECT_EQ(dateiLesen(d), bytesVon(alt));
-        EXPECT_EQ(dateiLesen(opfer), QByteArray("unberührt"));
-        EXPECT_EQ(Ersetzen::unterbrochen(d), std::nullopt);
-        if (fall.art == Art::Voll) {
-            EXPECT_EQ(eintraege(o), QStringList{}) << "no part of a copy stays";
+        Umgebung cache("XDG_CACHE_HOME", basis.path());
+        QString gesagt;
+        try {
+            Datendatei::speichern(d, sammlung(6, 2));
+        } catch (const Ersetzen::ESicherungsOrdner &e) {
+            gesagt = e.message();
         }
+        EXPECT_EQ(gesagt,
+                  QStringLiteral("Der Ordner für Sicherheitskopien „%1“ %2").arg(o, QString::fromUtf8(fall.grund)));
+        EXPECT_EQ(dateiLesen(d), bytesVon(sammlung(4, 1)));
+        EXPECT_EQ(eintraege(), (QStringList{QStringLiteral("d.vix"), QStringLiteral("d2.vix")}));
+        EXPECT_TRUE(!klein || eintraege(o).isEmpty()) << "no part of a copy stays";
+        klein.reset();
     }
-    EXPECT_EQ(eintraege(fremd), QStringList{QStringLiteral("x.kopie")});
 }
 
 // What an in-place rewrite killed at some point leaves, and what the next
 // start and load make of it; also when another file has got its inode number.
-TEST_F(SicherungTest, ResteEinesGetoetetenUmschreibensGehenOderWerdenDerRichtigenDateiGemeldet)
+TEST_F(SicherungTest, ResteGetoeteterUmschreibungenGehenOderWerdenNurIhrerDateiGemeldet)
 {
     const TSchlangen alt = sammlung(3, 1), neu = sammlung(5, 2);
-    const QString d = pfad("d.vix"), d2 = pfad("d2.vix"), b = pfad("b.vix");
-    const QString cache = Ersetzen::sicherungsOrdner();
-    // Kills a save of `d` (which has a second name) at the point `wo` names.
-    enum class Wo { VorDerMarke, ImUmschreiben, VorDemEntfernen };
-    const auto toeten = [&](Wo wo) {
+    const QString d = pfad("d.vix"), d2 = pfad("d2.vix"), b = pfad("b.vix"), cache = Ersetzen::sicherungsOrdner();
+    // Kills a save of `d` (with a second name) at its `bei`-th write: the copy,
+    // the marker, then the file, half of whose new bytes are in by the 4th;
+    // with 0, as it removes its marker after the rewrite.
+    const auto toeten = [&](int bei) {
+        for (const QString &f : {d, d2, b})
+            QFile::remove(f);
+        Datendatei::speichern(d, alt);
+        EXPECT_EQ(::link(sn(d).constData(), sn(d2).constData()), 0);
         struct Morden : Protokoll {
-            Wo wo;
-            int schreiben = 0;
-            ssize_t pwrite(int fd, const void *q, size_t n, off_t p) override
+            int bei = 0, n = 0;
+            ssize_t pwrite(int fd, const void *q, size_t len, off_t p) override
             {
-                ++schreiben; // the copy, the marker, then the file
-                if ((wo == Wo::VorDerMarke && schreiben == 2) || (wo == Wo::ImUmschreiben && schreiben == 4))
+                if (++n == bei)
                     ::raise(SIGKILL);
-                if (wo == Wo::ImUmschreiben && schreiben == 3)
-                    n /= 2; // half of the new bytes are in when the save dies
-                return Protokoll::pwrite(fd, q, n, p);
+                return Protokoll::pwrite(fd, q, bei == 4 && n == 3 ? len / 2 : len, p);
             }
             int unlinkat(int o, const char *name, int f) override
             {
-                if (wo == Wo::VorDemEntfernen && QByteArray(name).endsWith(".marke"))
+                if (bei == 0 && QByteArray(name).endsWith(".marke"))
                     ::raise(SIGKILL);
                 return Protokoll::unlinkat(o, name, f);
             }
         };
         return imKind([&] {
             Morden m;
-            m.wo = wo;
+            m.bei = bei;
             Systemaufrufe::setzen(&m);
             Datendatei::speichern(d, neu);
             return 0;
         });
     };
-    const auto anfangen = [&] {
-        for (const QString &f : {d, d2, b})
-            QFile::remove(f);
-        Datendatei::speichern(d, alt);
-        ASSERT_EQ(::link(QFile::encodeName(d).constData(), QFile::encodeName(d2).constData()), 0);
-    };
-
-    // Before the marker the file is untouched; after the rewrite it is whole:
-    // neither is told, and the next start removes the copy.
-    for (const Wo wo : {Wo::VorDerMarke, Wo::VorDemEntfernen}) {
-        SCOPED_TRACE(int(wo));
-        anfangen();
-        ASSERT_EQ(toeten(wo), 255);
-        EXPECT_NE(eintraege(cache), QStringList{});
-        EXPECT_EQ(dateiLesen(d2), bytesVon(wo == Wo::VorDerMarke ? alt : neu));
+    // Before the marker the file is untouched, after the rewrite it is whole:
+    // neither is told, and the next start removes what is left.
+    for (const int bei : {2, 0}) {
+        ASSERT_EQ(toeten(bei), 255);
+        EXPECT_FALSE(eintraege(cache).isEmpty());
         Ersetzen::resteAufraeumen();
-        EXPECT_EQ(eintraege(cache), QStringList{});
+        EXPECT_EQ(eintraege(cache), QStringList{}) << bei;
         EXPECT_EQ(Ersetzen::unterbrochen(d2), std::nullopt);
     }
-
-    // Killed midway: the next start leaves the copy for the load, which tells
-    // the file's own rewrite, not that of another file that got its inode.
-    struct stat st;
-    const auto kennung = [&](const QString &f) {
-        EXPECT_EQ(::stat(QFile::encodeName(f).constData(), &st), 0);
+    // Killed midway: the start leaves the copy, the next load of the file tells it.
+    ASSERT_EQ(toeten(4), 255);
+    ASSERT_NE(dateiLesen(d), bytesVon(alt));
+    ASSERT_NE(dateiLesen(d), bytesVon(neu));
+    Ersetzen::resteAufraeumen();
+    const std::optional<QString> kopie = Ersetzen::unterbrochen(d2);
+    ASSERT_TRUE(kopie);
+    EXPECT_EQ(dateiLesen(*kopie), bytesVon(alt));
+    QFile::remove(*kopie);
+    // Not so a file made after it was deleted, with its inode number (where
+    // the system gives another, the leftovers are renamed after the new one).
+    ASSERT_EQ(toeten(4), 255);
+    const auto kennung = [](const QString &f) {
+        const struct stat st = statVon(f);
         return QString::number(st.st_dev, 16) + u'-' + QString::number(st.st_ino, 16);
     };
-    // A file that got the inode number (where the system gives it another, the
-    // leftovers take the new file's).
-    const auto nachfolger = [&](const QString &nach) {
-        const QString von = kennung(d);
-        for (const QString &f : {d, d2})
-            QFile::remove(f);
-        dateiSchreiben(nach, "ein anderes Programm");
-        const QString zu = kennung(nach);
-        if (zu != von) { // else the system has given it the number itself
-            for (const QString &endung : {QStringLiteral(".kopie"), QStringLiteral(".marke")})
-                ASSERT_TRUE(QFile::rename(cache + u'/' + von + endung, cache + u'/' + zu + endung));
+    const QString von = kennung(d);
+    QFile::remove(d);
+    QFile::remove(d2);
+    dateiSchreiben(b, "ein anderes Programm");
+    const QString zu = kennung(b);
+    for (const char *endung : {".kopie", ".marke"}) {
+        if (zu != von) {
+            ASSERT_TRUE(QFile::rename(cache + u'/' + von + endung, cache + u'/' + zu + endung));
         }
-    };
-    for (const int fall : {0, 1, 2}) {
-        SCOPED_TRACE(fall);
-        anfangen();
-        ASSERT_EQ(toeten(Wo::ImUmschreiben), 255);
-        const QByteArray halb = dateiLesen(d);
-        ASSERT_NE(halb, bytesVon(alt));
-        ASSERT_NE(halb, bytesVon(neu));
-        Ersetzen::resteAufraeumen();
-        ASSERT_EQ(eintraege(cache).size(), 2);
-        if (fall == 0) {
-            const std::optional<QString> kopie = Ersetzen::unterbrochen(d2);
-            ASSERT_TRUE(kopie);
-            EXPECT_EQ(dateiLesen(*kopie), bytesVon(alt));
-            QFile::remove(*kopie);
-            continue;
-        }
-        const QString neueDatei = fall == 1 ? b : d; // elsewhere, or at the same path
-        struct statx sx;
-        if (fall == 2 && (::statx(AT_FDCWD, "/", 0, STATX_BTIME, &sx) != 0 || !(sx.stx_mask & STATX_BTIME))) {
-            std::cout << "[  SKIPPED ] the same path: the file system keeps no birth time\n";
-            continue;
-        }
-        nachfolger(neueDatei);
-        EXPECT_EQ(Ersetzen::unterbrochen(neueDatei), std::nullopt);
-        EXPECT_EQ(dateiLesen(neueDatei), QByteArray("ein anderes Programm"));
-        // The deleted file's copy stays, out of the new file's way.
-        EXPECT_EQ(eintraege(cache), QStringList{QStringLiteral("d vor dem Speichern 1.vix")});
-        QFile::remove(cache + QStringLiteral("/d vor dem Speichern 1.vix"));
     }
+    EXPECT_EQ(Ersetzen::unterbrochen(b), std::nullopt);
+    EXPECT_EQ(dateiLesen(b), QByteArray("ein anderes Programm"));
+    EXPECT_EQ(eintraege(cache), QStringList{QStringLiteral("d vor dem Speichern 1.vix")}) << "kept out of its way";
 }
 
-// Another user's file, or one of a group we are not in, that we may write:
-// the new file cannot take its owner and group, so the file is rewritten where
-// it stands and keeps them.
+// A file of the keepers saved by bob, and bob's own in a group he is not in:
+// the new file could not take their owner and group, so the file is
+// rewritten where it stands and keeps them.
 TEST_F(SicherungTest, FremdeDateiBehaeltBesitzerUndGruppe)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to hand files to other users";
     const uid_t alice = 12345, bob = 34567;
     const gid_t keepers = 23456;
-    const TSchlangen neu = sammlung(3, 7);
     const struct {
         uid_t besitzer;
-        gid_t gruppe;
         mode_t rechte;
         std::vector<gid_t> bobsGruppen;
-    } faelle[] = {
-        {alice, keepers, 0660, {keepers}}, // a shared file of the keepers, saved by bob
-        {bob, keepers, 0666, {}},          // bob's own, in a group he is not in
-    };
+    } faelle[] = {{alice, 0660, {keepers}}, {bob, 0666, {}}};
+    const QString d = pfad("geteilt.vix");
     for (const auto &fall : faelle) {
-        SCOPED_TRACE(fall.besitzer);
-        const QString d = pfad("geteilt.vix");
-        const QByteArray dn = QFile::encodeName(d);
         Datendatei::speichern(d, sammlung(2, 1));
-        ASSERT_EQ(::chown(dn.constData(), fall.besitzer, fall.gruppe), 0);
-        ASSERT_EQ(::chmod(dn.constData(), fall.rechte), 0);
-        struct stat vorher, nachher;
-        ASSERT_EQ(::stat(dn.constData(), &vorher), 0);
-        EXPECT_EQ(alsBenutzer(bob, bob, fall.bobsGruppen, [&] { return code([&] { Datendatei::speichern(d, neu); }); }),
+        ASSERT_EQ(::chown(sn(d).constData(), fall.besitzer, keepers), 0);
+        ASSERT_EQ(::chmod(sn(d).constData(), fall.rechte), 0);
+        const struct stat vorher = statVon(d);
+        EXPECT_EQ(alsBenutzer(bob, bob, fall.bobsGruppen,
+                              [&] { return code([&] { Datendatei::speichern(d, sammlung(3, 7)); }); }),
                   0);
-        ASSERT_EQ(::stat(dn.constData(), &nachher), 0);
-        EXPECT_EQ(dateiLesen(d), bytesVon(neu));
-        EXPECT_EQ(nachher.st_uid, fall.besitzer);
-        EXPECT_EQ(nachher.st_gid, fall.gruppe);
-        EXPECT_EQ(nachher.st_mode & 07777, fall.rechte);
-        EXPECT_EQ(nachher.st_ino, vorher.st_ino);
-        QFile::remove(d);
+        const struct stat nachher = statVon(d);
+        EXPECT_EQ(dateiLesen(d), bytesVon(sammlung(3, 7)));
+        EXPECT_EQ((std::tuple{nachher.st_uid, nachher.st_gid, nachher.st_mode & 07777, nachher.st_ino}),
+                  (std::tuple{fall.besitzer, keepers, fall.rechte, vorher.st_ino}));
     }
 }
-
-// ---- Earlier versions ------------------------------------------------------------
 
 TEST_F(SicherungTest, FruehereFassungenJeTagDieLetztenSiebenUndNieAufKostenDesSpeicherns)
 {
     QTemporaryDir daten;
-    const QByteArray datenVorher = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(daten.path()));
+    std::optional<Umgebung> ort(std::in_place, "XDG_DATA_HOME", daten.path());
     const QString d = pfad("d.vix");
     const QDate erster(2026, 3, 30); // over a month's end
     // Saves `s` on the day `heute`, keeping a version; what the keeper is told.
@@ -1069,64 +998,46 @@ TEST_F(SicherungTest, FruehereFassungenJeTagDieLetztenSiebenUndNieAufKostenDesSp
         EXPECT_EQ(dateiLesen(d), bytesVon(s));
         return gesagt;
     };
-    const auto inode = [](const QString &f) {
-        struct stat st;
-        EXPECT_EQ(::stat(QFile::encodeName(f).constData(), &st), 0);
-        return std::pair{st.st_ino, st.st_nlink};
-    };
-    // Two saves a day for ten days: the first of each day keeps the day before's last state.
+    // Two saves a day for ten days: the first of each day keeps the state before
+    // it (on the first day, that of the first save).
     std::map<QDate, QByteArray> erwartet;
-    std::pair<ino_t, nlink_t> vorDemLetzten{};
+    ino_t letzterAlter = 0;
     for (int tag = 0; tag < 10; ++tag) {
-        const QDate heute = erster.addDays(tag);
-        if (tag == 9)
-            vorDemLetzten = inode(d);
-        if (QFile::exists(d))
-            erwartet[heute] = dateiLesen(d);
-        EXPECT_EQ(speichern(sammlung(tag + 1, std::uint8_t(tag)), heute), QString());
-        if (tag == 0)
-            erwartet[heute] = dateiLesen(d); // the first save made the file; the second keeps it
-        EXPECT_EQ(speichern(sammlung(1, std::uint8_t(100 + tag)), heute), QString());
+        erwartet[erster.addDays(tag)] = tag ? dateiLesen(d) : bytesVon(sammlung(1, 0));
+        letzterAlter = tag ? statVon(d).st_ino : 0;
+        EXPECT_EQ(speichern(sammlung(1, std::uint8_t(tag)), erster.addDays(tag)), QString());
+        EXPECT_EQ(speichern(sammlung(2, std::uint8_t(100 + tag)), erster.addDays(tag)), QString());
     }
     const std::vector<Fassungen::Fassung> fassungen = Fassungen::liste(d);
     ASSERT_EQ(fassungen.size(), 7u);
-    for (int i = 0; i < 7; ++i) {
-        const QDate tag = erster.addDays(9 - i);
-        EXPECT_EQ(fassungen[std::size_t(i)].tag, tag);
-        EXPECT_EQ(dateiLesen(fassungen[std::size_t(i)].pfad), erwartet[tag]) << i;
-        EXPECT_EQ(fassungen[std::size_t(i)].schlangen, 1u) << i; // the second save of each day had one
-    }
-    EXPECT_EQ(fassungen[6].tag, erster.addDays(3));
     EXPECT_EQ(QDir(Fassungen::ordnerFuer(d)).entryList(QDir::Files).size(), 7);
+    for (int i = 0; i < 7; ++i) {
+        const Fassungen::Fassung &f = fassungen[std::size_t(i)];
+        EXPECT_EQ(f.tag, erster.addDays(9 - i));
+        EXPECT_EQ(dateiLesen(f.pfad), erwartet[f.tag]) << i;
+        EXPECT_EQ(f.schlangen, 2u) << i;
+    }
     // On the same file system the version is the old file itself, and the data
     // file has no second name that would make the next save a rewrite.
-    EXPECT_EQ(inode(fassungen[0].pfad), (std::pair{vorDemLetzten.first, nlink_t(1)}));
-    EXPECT_EQ(inode(d).second, nlink_t(1));
-
-    // A file of the same name in another folder has versions of its own.
-    ASSERT_TRUE(QDir().mkdir(pfad("anders")));
+    EXPECT_EQ(statVon(fassungen[0].pfad).st_ino, letzterAlter);
+    EXPECT_EQ(statVon(d).st_nlink, 1u);
     EXPECT_NE(Fassungen::ordnerFuer(pfad("anders/d.vix")), Fassungen::ordnerFuer(d));
-    EXPECT_TRUE(Fassungen::liste(pfad("anders/d.vix")).empty());
 
     // A file with a second name is rewritten in place: the version is a copy.
-    ASSERT_EQ(::link(QFile::encodeName(d).constData(), QFile::encodeName(pfad("d2.vix")).constData()), 0);
+    ASSERT_EQ(::link(sn(d).constData(), sn(pfad("d2.vix")).constData()), 0);
     const QByteArray vorher = dateiLesen(d);
     EXPECT_EQ(speichern(sammlung(2, 50), erster.addDays(10)), QString());
-    const Fassungen::Fassung neueste = Fassungen::liste(d).front();
-    EXPECT_EQ(dateiLesen(neueste.pfad), vorher);
-    EXPECT_NE(inode(neueste.pfad).first, inode(d).first);
+    EXPECT_EQ(dateiLesen(Fassungen::liste(d).front().pfad), vorher);
     EXPECT_EQ(dateiLesen(pfad("d2.vix")), bytesVon(sammlung(2, 50)));
 
     // A version that cannot be kept is told, and the save is made all the same.
     const QString stoerer = daten.path() + QStringLiteral("/kein-ordner");
     dateiSchreiben(stoerer, "x");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(stoerer));
-    const QString gesagt = speichern(sammlung(3, 60), erster.addDays(11));
-    EXPECT_TRUE(
-        gesagt.startsWith(QStringLiteral("Die frühere Fassung konnte nicht aufbewahrt werden: der Ordner „") + stoerer))
-        << gesagt.toStdString();
-    EXPECT_TRUE(gesagt.endsWith(QStringLiteral("Gespeichert wurde trotzdem."))) << gesagt.toStdString();
-    qputenv("XDG_DATA_HOME", datenVorher);
+    ort.emplace("XDG_DATA_HOME", stoerer);
+    EXPECT_EQ(speichern(sammlung(3, 60), erster.addDays(11)),
+              QStringLiteral("Die frühere Fassung konnte nicht aufbewahrt werden: der Ordner „%1“ kann nicht angelegt "
+                             "werden: ein Teil seines Pfads ist kein Ordner. Gespeichert wurde trotzdem.")
+                  .arg(Fassungen::ordnerFuer(d)));
 }
 
 namespace {
