@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTimer>
@@ -39,8 +40,10 @@ void anwendungEinrichten(QApplication &app)
     Stil::einrichten();
 }
 
-std::unique_ptr<Vorauslesen> vorauslesen()
+std::unique_ptr<Vorauslesen> vorauslesen(const std::optional<QString> &datei)
 {
+    if (datei)
+        return std::make_unique<Vorauslesen>([datei = *datei] { return datei; }, Vorauslesen::ErsteNamen);
     // Settings and data file are both read on the helper: the window's
     // start-up reads the settings again, with its messages, and decides.
     // A large collection only as far as its first paint needs, the rest after it.
@@ -61,16 +64,21 @@ QString startmeldung()
     return meldung;
 }
 
-int ausfuehren(int &argc, char **argv, const std::function<void(TVivarix &)> &vorDemZeigen)
+int ausfuehren(int &argc, char **argv, const std::optional<QString> &datei,
+               const std::function<void(TVivarix &)> &vorDemZeigen)
 {
     prozessEinrichten();
     const QString meldung = startmeldung();
-    std::unique_ptr<Vorauslesen> vorab = vorauslesen(); // read while Qt and the window start
+    // The name as the window keeps and shows it: whole, whatever folder the program works in.
+    const std::optional<QString> pfad =
+        datei && !datei->isEmpty() ? std::optional(QFileInfo(*datei).absoluteFilePath()) : datei;
+    std::unique_ptr<Vorauslesen> vorab = vorauslesen(pfad); // read while Qt and the window start
     QApplication app(argc, argv);
     anwendungEinrichten(app);
 
     TVivarix Vivarix;
     Vivarix.vorab = std::move(vorab);
+    Vivarix.startDatei = pfad;
     if (vorDemZeigen)
         vorDemZeigen(Vivarix);
     Vivarix.show();

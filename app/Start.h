@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QApplication;
 class TVivarix;
@@ -20,12 +21,12 @@ void prozessEinrichten();
 // Called right after the application object is made.
 void anwendungEinrichten(QApplication &app);
 
-// Begins reading, on a helper thread, the collection that the settings in the
-// current folder load at start, so the main window is built meanwhile and
+// Begins reading, on a helper thread, `datei`, else the collection that the
+// settings in the current folder load at start, so the main window is built meanwhile and
 // shows the snakes in its first paint; of a large collection only what that
 // paint needs, the rest after it. The settings are read silently: their
 // messages come from the window's own start-up.
-std::unique_ptr<Vorauslesen> vorauslesen();
+std::unique_ptr<Vorauslesen> vorauslesen(const std::optional<QString> &datei = std::nullopt);
 
 // What the launcher has to tell before the program starts, and only it: it
 // could not make the keeper's data folder and started the program in a
@@ -36,7 +37,10 @@ std::unique_ptr<Vorauslesen> vorauslesen();
 QString startmeldung();
 
 // The whole program: the steps above, the main window shown (with the
-// launcher's message over it, if it left one), the event loop.
+// launcher's message over it, if it left one), the event loop. The window
+// opens `datei` (named on the command line, from the current folder) in place
+// of the settings' start-up file, as "Laden..." would.
 // `vorDemZeigen` lets a benchmark watch the window before it is shown.
-int ausfuehren(int &argc, char **argv, const std::function<void(TVivarix &)> &vorDemZeigen = {});
+int ausfuehren(int &argc, char **argv, const std::optional<QString> &datei = std::nullopt,
+               const std::function<void(TVivarix &)> &vorDemZeigen = {});
 } // namespace Start

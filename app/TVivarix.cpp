@@ -123,6 +123,9 @@ TVivarix::TVivarix(QWidget *parent) : QMainWindow(parent)
     // Run once the window is on screen, so the journal area has its real width;
     // unless the start has already run it.
     BeimErstenZeigen(this, [this] {
+        // Centred before its frame was known: the title bar may push the
+        // status bar below a small screen.
+        QTimer::singleShot(0, this, [this] { RahmenEinpassen(this); });
         if (!gestartet)
             QTimer::singleShot(0, this, [this] { Bewacht(this, [&] { FormActivate(); }); });
     });
@@ -638,7 +641,7 @@ void TVivarix::FormActivate()
     const Optionen::Werte optionen = TOptionen::OptionenLesen(this);
     if (optionen.maximize)
         showMaximized();
-    if (const std::optional<QString> datei = optionen.startDatei()) {
+    if (const std::optional<QString> datei = startDatei ? startDatei : optionen.startDatei()) {
         // A large collection takes a moment: the keeper sees the window, not a
         // blank frame, meanwhile. What was read (or nearly) while the window
         // was built, or the first snake of a large one, is shown at once, in
@@ -864,7 +867,7 @@ void TVivarix::geladen(const QString &pfad, const Datendatei::Stand &stand, bool
     if (!Schlangen.empty())
         Activ();
     emit sammlungGanz();
-    if (TOptionen::OptionenLesen(this).remember)
+    if (TOptionen::OptionenLesen(this, false).remember)
         FressCheckNachLaden();
 }
 

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -51,6 +52,9 @@ public:
     // being built (see Start::vorauslesen); the first Laden of that file takes
     // it over, any other load lets it go.
     std::unique_ptr<Vorauslesen> vorab;
+    // A data file named on the command line: the start opens it in place of
+    // the one the settings name, whatever they say about loading at start.
+    std::optional<QString> startDatei;
     // A large collection shows a preview at once (its first snake and its
     // tabs), and is read whole while the window answers; then it replaces the
     // collection in one step. Tests hold the rest back here to look at the

@@ -455,9 +455,9 @@ void TVivarix::Optionen1Click()
 {
     TOptionen dlg(this);
     Modal(&dlg);
-    // Whatever way it closed, the food list follows the file as it is now.
-    dlg.OptionenLoad();
-    futterListeSetzen(dlg.geladen().futter);
+    // Whatever way it closed, the food list follows the file as it is now
+    // (a file not read whole the dialog has just told of).
+    futterListeSetzen(TOptionen::OptionenLesen(this, false).futter);
 }
 
 void TVivarix::Hilfe2Click()

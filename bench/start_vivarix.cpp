@@ -49,7 +49,7 @@ int main(int argc, char **argv)
 {
     const bool ganz = argc > 1 && QByteArray(argv[1]) == "ganz";
     std::unique_ptr<NachDemMalen> beobachter;
-    return Start::ausfuehren(argc, argv, [&](TVivarix &Vivarix) {
+    return Start::ausfuehren(argc, argv, std::nullopt, [&](TVivarix &Vivarix) {
         // The settings in the start folder say whether a collection comes.
         Optionen::Werte werte;
         const bool mitSammlung =

@@ -3,6 +3,7 @@
 #include "toolkit/Klartext.h"
 
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QHelpEvent>
 #include <QToolTip>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace {
 constexpr int Rand = 4;               // white margin around the drawing
@@ -83,45 +85,55 @@ const TChart::Masse &TChart::masse() const
         return cache;
     Masse m;
     const QFontMetrics fm = fontMetrics();
+    const QFontMetricsF fmf(font());
     // Shaping ten thousand labels one by one would cost more than the rest of
-    // the window together: add up the widths of their characters instead, each
-    // measured once, and measure the widest label exactly. The characters of
-    // Windows-1252 names are looked up in a plain table, others in a hash.
-    std::array<int, 256> latin;
+    // the window together: add up the advances of their characters instead,
+    // each measured once and kept unrounded (rounded, ten narrow letters beat
+    // ten wider ones), and measure exactly the labels that come near the
+    // widest. The characters of Windows-1252 names are looked up in a plain
+    // table, others in a hash.
+    std::array<qreal, 256> latin;
     latin.fill(-1);
-    QHash<char16_t, int> zeichen;
+    QHash<char16_t, qreal> zeichen;
     auto geschaetzt = [&](const QString &text) {
-        int w = 0;
+        qreal w = 0;
         for (const QChar c : text) {
             if (c.unicode() < latin.size()) {
-                int &b = latin[c.unicode()];
+                qreal &b = latin[c.unicode()];
                 if (b < 0)
-                    b = fm.horizontalAdvance(c);
+                    b = fmf.horizontalAdvance(c);
                 w += b;
                 continue;
             }
             auto it = zeichen.find(c.unicode());
             if (it == zeichen.end())
-                it = zeichen.insert(c.unicode(), fm.horizontalAdvance(c));
+                it = zeichen.insert(c.unicode(), fmf.horizontalAdvance(c));
             w += *it;
         }
         return w;
     };
-    int breiteste = -1;
+    std::vector<std::pair<qreal, int>> breiten; // estimated width, bar
+    breiten.reserve(std::size_t(balkenSerie->Count()));
     for (int i = 0; i < balkenSerie->Count(); ++i) {
         const TBalkenSerie::Balken &b = (*balkenSerie)[i];
         if (i == 0 || b.wert < m.minWert)
             m.minWert = b.wert;
         if (i == 0 || b.wert > m.maxWert)
             m.maxWert = b.wert;
-        const int w = geschaetzt(b.beschriftung);
-        if (w > m.labelBreite) {
-            m.labelBreite = w;
-            breiteste = i;
-        }
+        breiten.emplace_back(geschaetzt(b.beschriftung), i);
     }
-    if (breiteste >= 0) // +2: a label that fits is never cut
-        m.labelBreite = std::max(m.labelBreite, fm.horizontalAdvance((*balkenSerie)[breiteste].beschriftung)) + 2;
+    if (!breiten.empty()) {
+        // Kerning and shaping move a label at most a character's width from
+        // its sum; of those within that of the widest, the widest few are measured.
+        constexpr std::size_t Genau = 32;
+        const std::size_t k = std::min(Genau, breiten.size());
+        std::partial_sort(breiten.begin(), breiten.begin() + std::ptrdiff_t(k), breiten.end(),
+                          [](const auto &a, const auto &b) { return a.first > b.first; });
+        qreal breiteste = breiten.front().first;
+        for (std::size_t j = 0; j < k && breiten[j].first >= breiten.front().first - fmf.maxWidth(); ++j)
+            breiteste = std::max(breiteste, fmf.horizontalAdvance((*balkenSerie)[breiten[j].second].beschriftung));
+        m.labelBreite = int(std::ceil(breiteste)) + 2; // +2: a label that fits is never cut
+    }
     // The widest mark belongs to one of the extreme values.
     if (balkenSerie->Count() > 0)
         m.markeBreite =

@@ -5,13 +5,14 @@
 #include "cli/Erinnerung.h"
 #include "data/Datendatei.h"
 #include "data/Fehler.h"
-#include "data/Einzeilig.h"
 #include "settings/Optionen.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstdio>
 #include <new>
 
@@ -25,10 +26,13 @@ const QString Erinnern = QStringLiteral("--erinnern");
 const QString Hilfe = QStringLiteral("--help");
 const QString Version = QStringLiteral("--version");
 
+const QString Aufruf = QStringLiteral("Aufruf: vivarix [DATEI]\n"
+                                      "       vivarix OPTION [DATEI]\n");
+
 QString hilfetext()
 {
-    return QStringLiteral("Aufruf: vivarix [OPTION [DATEI]]\n"
-                          "Ohne Option öffnet sich das Programmfenster.\n"
+    return Aufruf +
+           QStringLiteral("Ohne Option öffnet sich das Programmfenster, mit DATEI gleich mit dieser Datendatei.\n"
                           "\n"
                           "Optionen:\n"
                           "  --fress-check [DATEI]    Schlangen, die überfällig sind, mit den Tagen seit Fälligkeit\n"
@@ -45,29 +49,49 @@ QString hilfetext()
                           "aufgeführt ist; 2, wenn die Datei oder ein Datum nicht gelesen werden kann.\n");
 }
 
+// A message for the terminal: each of its lines made safe to print.
+QByteArray alsZeilen(const QString &text)
+{
+    QStringList zeilen = text.split(u'\n');
+    for (QString &z : zeilen)
+        z = sichtbar(z);
+    return zeilen.join(u'\n').toUtf8();
+}
+
 Ergebnis fehler(const QString &meldung)
 {
-    return {{}, (meldung + u'\n').toUtf8(), Fehler};
+    return {{}, alsZeilen(meldung + u'\n'), Fehler};
 }
 
 Ergebnis falscherAufruf(const QString &meldung)
 {
-    return fehler(meldung + QStringLiteral("\n\"vivarix --help\" zeigt die Optionen."));
+    return fehler(meldung + u'\n' + Aufruf + QStringLiteral("\"vivarix --help\" zeigt die Optionen."));
+}
+
+bool istOption(const QString &argument)
+{
+    return argument == FressCheck || argument == FressTermine || argument == Erinnern || argument == Hilfe ||
+           argument == u"-h" || argument == Version;
+}
+
+// The direction marks and overrides, which reorder what follows them on the line.
+bool richtungszeichen(char16_t c)
+{
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 Ergebnis auswerten(const QString &option, const QStringList &argumente, std::chrono::year_month_day heute,
                    const QString &ordner)
 {
     try {
-        // A relative name counts from the folder the program works in, as the window's does.
-        const QString datei = QDir(ordner).filePath(argumente.size() > 1 ? argumente[1] : startDatei(ordner));
+        const QString datei = argumente.size() > 1 ? QDir(ordner).filePath(argumente[1]) : startPfad(ordner);
         const TSchlangen schlangen = lesen(datei);
         const Auswertung::Ergebnis e = option == FressCheck ? Auswertung::FressCheck(schlangen, heute)
                                                             : Auswertung::FressTermine(schlangen, heute);
         QString text;
         for (const Auswertung::Zeile &z : e.zeilen) {
             // One snake, one line, whatever bytes the name holds.
-            text += Zeile::einzeilig(z.text);
+            text += sichtbar(z.text);
             text += u'\n';
         }
         return {text.toUtf8(), {}, e.zeilen.empty() ? NichtsGelistet : Gelistet};
@@ -91,46 +115,83 @@ bool sitzungsbusDa()
     return !laufzeit.isEmpty() && QFileInfo::exists(laufzeit + QStringLiteral("/bus"));
 }
 
-void schreiben(std::FILE *ziel, const QByteArray &bytes)
+// False when the bytes did not all arrive (a full disk, a closed pipe).
+bool schreiben(std::FILE *ziel, const QByteArray &bytes)
 {
-    if (!bytes.isEmpty())
-        std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), ziel);
+    if (!bytes.isEmpty() &&
+        std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), ziel) != std::size_t(bytes.size()))
+        return false;
+    return std::fflush(ziel) == 0 && !std::ferror(ziel);
 }
 
 } // namespace
 
-bool istBefehl(const QStringList &argumente)
+QStringList argumente(int argc, char **argv)
 {
-    if (argumente.isEmpty())
-        return false;
-    const QString &erstes = argumente[0];
-    return erstes == FressCheck || erstes == FressTermine || erstes == Erinnern || erstes == Hilfe || erstes == u"-h" ||
-           erstes == Version;
+    QStringList liste;
+    for (int i = 1; i < argc; ++i)
+        liste << QFile::decodeName(argv[i]);
+    return liste;
 }
 
-bool istBefehl(int argc, char **argv)
+std::optional<QString> fensterDatei(const QStringList &argumente)
 {
-    QStringList argumente;
-    for (int i = 1; i < argc; ++i)
-        argumente << QString::fromLocal8Bit(argv[i]);
-    return istBefehl(argumente);
+    const qsizetype anfang = argumente.value(0) == u"--" ? 1 : 0;
+    if (argumente.size() != anfang + 1 || (anfang == 0 && argumente[0].startsWith(u'-')))
+        return std::nullopt;
+    return argumente[anfang];
+}
+
+bool istBefehl(const QStringList &argumente)
+{
+    return !argumente.isEmpty() && argumente != QStringList{QStringLiteral("--")} && !fensterDatei(argumente);
+}
+
+QString sichtbar(const QString &text)
+{
+    QString aus;
+    aus.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'\r' || u == u'\n')
+            aus += u' ';
+        else if (u == u'\t')
+            aus += QStringLiteral("\\t");
+        else if (u < 0x20 || (u >= 0x7F && u < 0xA0))
+            aus += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else if (richtungszeichen(u))
+            aus += QStringLiteral("\\u%1").arg(int(u), 4, 16, QLatin1Char('0'));
+        else
+            aus += c;
+    }
+    return aus;
 }
 
 QString startDatei(const QString &ordner)
 {
     Optionen::Werte optionen;
-    if (!Optionen::laden(optionen, Optionen::pfad(ordner)))
-        throw KeineStartdatei(Optionen::nichtGefunden());
+    if (const Optionen::Gelesen g = Optionen::einlesen(optionen, Optionen::pfad(ordner)); !g.ganz)
+        throw KeineStartdatei(g.meldung);
     if (const std::optional<QString> datei = optionen.startDatei())
         return *datei;
     throw KeineStartdatei(
         QStringLiteral("In der Optionsdatei \"options.ini\" ist keine Datei zum Laden beim Start eingestellt"));
 }
 
+QString startPfad(const QString &ordner)
+{
+    const QString name = startDatei(ordner);
+    return name.isEmpty() ? name : QDir(ordner).filePath(name);
+}
+
 TSchlangen lesen(const QString &pfad)
 {
     TSchlangen schlangen;
-    Datendatei::laden(pfad, schlangen);
+    try {
+        Datendatei::laden(pfad, schlangen);
+    } catch (const EInOutError &e) {
+        throw EInOutError::mitPfad(e, pfad);
+    }
     return schlangen;
 }
 
@@ -138,8 +199,10 @@ Ergebnis ausfuehren(const QStringList &argumente, std::chrono::year_month_day he
 {
     const QString option = argumente.value(0);
     const qsizetype hoechstens = option == FressCheck || option == FressTermine ? 2 : 1;
-    if (!istBefehl(argumente))
-        return falscherAufruf(QStringLiteral("Unbekannte Option \"%1\"").arg(option));
+    if (option.startsWith(u'-') && !istOption(option))
+        return falscherAufruf(QStringLiteral("Unbekannte Option „%1“").arg(option));
+    if (!istOption(option)) // more than the one data file the window opens
+        return falscherAufruf(QStringLiteral("Zu viele Angaben: Das Programmfenster öffnet eine Datei"));
     if (argumente.size() > hoechstens)
         return falscherAufruf(QStringLiteral("Zu viele Angaben nach %1").arg(option));
     if (option == Erinnern) // needs the session bus: hauptprogramm runs it
@@ -160,7 +223,13 @@ int hauptprogramm(int &argc, char **argv)
     if (argumente.value(0) == Erinnern && argumente.size() == 1)
         return sitzungsbusDa() ? Erinnerung::erinnern(QDBusConnection::sessionBus(), QDir::currentPath(), heute) : 0;
     const Ergebnis e = ausfuehren(argumente, heute, QDir::currentPath());
-    schreiben(stdout, e.aus);
+    // Output that did not arrive is no answer: a script must not take it for "nothing due".
+    if (!schreiben(stdout, e.aus)) {
+        const int grund = errno;
+        schreiben(stderr, alsZeilen(QStringLiteral("Die Ausgabe kann nicht geschrieben werden: %1.\n")
+                                        .arg(EInOutError::messageFor(EInOutError::codeFromErrno(grund)))));
+        return Fehler;
+    }
     schreiben(stderr, e.fehler);
     return e.status;
 }

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDir>
+#include <QFileInfo>
 #include <QEventLoop>
 #include <QProcess>
 #include <QTimer>
@@ -55,6 +56,18 @@ QDBusMessage aufruf(const QString &methode)
     return QDBusMessage::createMethodCall(Dienst, Pfad, Dienst, methode);
 }
 
+// The notification for a start-up file that is there but cannot be read,
+// with the window's message; nothing when there is no such file.
+std::optional<Meldung> unlesbar(const QString &datei, const QString &warum)
+{
+    if (datei.isEmpty() || !QFileInfo::exists(datei))
+        return std::nullopt;
+    Meldung m;
+    m.zusammenfassung = QStringLiteral("Vivarix: Die Sammlung kann nicht gelesen werden");
+    m.zeilen << MitPunkt(warum);
+    return m;
+}
+
 } // namespace
 
 std::optional<Meldung> meldung(const TSchlangen &schlangen, std::chrono::year_month_day heute)
@@ -91,15 +104,23 @@ std::optional<Meldung> meldung(const TSchlangen &schlangen, std::chrono::year_mo
 int erinnern(QDBusConnection bus, const QString &ordner, std::chrono::year_month_day heute,
              std::chrono::milliseconds warten, std::function<void()> oeffnen)
 {
-    // No settings, no start-up file, a file or date that cannot be read: at
-    // login that is no reason for a message; the window says it when opened.
+    // No settings, no start-up file, a date that cannot be read: at login that
+    // is no reason for a message; the window says it when opened. A start-up
+    // file that is there but cannot be read (too large for the memory left,
+    // damaged, locked away) is: every due snake would go unmentioned, every day.
     std::optional<Meldung> m;
+    QString datei;
     try {
-        m = meldung(Befehlszeile::lesen(QDir(ordner).filePath(Befehlszeile::startDatei(ordner))), heute);
-    } catch (const EVivarix &) {
+        datei = Befehlszeile::startPfad(ordner);
+        const TSchlangen schlangen = Befehlszeile::lesen(datei);
+        datei.clear(); // read: what fails from here is no failure of the file
+        m = meldung(schlangen, heute);
+    } catch (const Befehlszeile::KeineStartdatei &) {
         return 0;
+    } catch (const EVivarix &e) {
+        m = unlesbar(datei, e.message());
     } catch (const std::bad_alloc &) {
-        return 0;
+        m = unlesbar(datei, QStringLiteral("Zu wenig Arbeitsspeicher"));
     }
     if (!m || !bus.isConnected())
         return 0;

@@ -8,7 +8,7 @@ pakete=(cmake ninja-build g++ pkg-config
         qt6-base-dev qt6-base-private-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins qt6-translations-l10n
         libjpeg62-turbo-dev libwmf-dev fonts-urw-base35 libemf2svg-dev
         libgtest-dev libbenchmark-dev dbus-daemon
-        desktop-file-utils appstream
+        desktop-file-utils appstream shared-mime-info
         poppler-utils)
 source scripts/pakete.sh
 pakete_installieren "${pakete[@]}"

@@ -6,6 +6,7 @@
 #include "data/Ersetzen.h"
 #include "data/Fehler.h"
 
+#include <cerrno>
 #include <variant>
 
 namespace {
@@ -168,13 +169,41 @@ bool laden(Werte &w)
     return laden(w, pfad());
 }
 
-bool laden(Werte &w, const QString &datei)
+Gelesen einlesen(Werte &w, const QString &datei)
 {
     // Only a regular file is read: a folder or a pipe of that name counts as a
-    // file that cannot be read, and a pipe must not block the program.
+    // file that is not there, and a pipe must not block the program.
     const Einlesen::Inhalt inhalt = Einlesen::lesen(datei, HoechsteLaenge);
-    w = werte(lesen(inhalt.fehler == 0 && !inhalt.gekappt ? inhalt.bytes : ganzeZeilen(inhalt.bytes)));
-    return inhalt.fehler == 0;
+    // What follows a Ctrl-Z is no part of the settings: cut there, the file was read whole.
+    const bool gekappt = inhalt.gekappt && !inhalt.bytes.contains('\x1A');
+    w = werte(lesen(inhalt.fehler == 0 && !gekappt ? inhalt.bytes : ganzeZeilen(inhalt.bytes)));
+    Gelesen g;
+    switch (inhalt.fehler) {
+    case 0:
+        if (gekappt)
+            g = {false, true,
+                 QStringLiteral("Die Optionsdatei \"options.ini\" ist größer als %1 KB und wurde nicht ganz gelesen")
+                     .arg(HoechsteLaenge / 1024)};
+        break;
+    case ENOENT:
+    case ENOTDIR:
+    case EISDIR:
+    case EINVAL:
+        g = {false, false, nichtGefunden()};
+        break;
+    default:
+        g = {false, true,
+             QStringLiteral("Die Optionsdatei \"options.ini\" kann nicht gelesen werden: %1")
+                 .arg(EInOutError::messageFor(EInOutError::codeFromErrno(inhalt.fehler)))};
+    }
+    if (g.gesperrt)
+        g.meldung += QStringLiteral(".\nVivarix überschreibt sie nicht, solange sie nicht ganz gelesen werden kann.");
+    return g;
+}
+
+bool laden(Werte &w, const QString &datei)
+{
+    return einlesen(w, datei).ganz;
 }
 
 QByteArray schreiben(const Werte &w)

@@ -51,8 +51,21 @@ struct Werte {
 // a name missing from the table gives the default.
 Werte werte(const Tabelle &tabelle);
 
+// How a settings file was read.
+struct Gelesen {
+    bool ganz = true; // read to its end (or to its Ctrl-Z)
+    // A file stands there that was not read whole (too large, unreadable):
+    // written over, what was never read would be lost.
+    bool gesperrt = false;
+    QString meldung; // what a reader tells the keeper when not `ganz`, as it stands
+};
+
+// Reads the settings file at `datei` into `werte` (replacing them, with what
+// could be read of a file not read whole).
+Gelesen einlesen(Werte &werte, const QString &datei);
+
 // Reads the settings file into `werte` (replacing them). Returns false when the
-// file cannot be opened or read; `werte` then holds what was read before.
+// file cannot be opened or read whole; `werte` then holds what was read.
 bool laden(Werte &werte);
 // The same from the settings file at `datei`.
 bool laden(Werte &werte, const QString &datei);

@@ -29,6 +29,12 @@ void dateiSchreiben(const QString &path, const QByteArray &bytes);
 void vollschreiben(const QString &path);
 
 // The bytes of a collection as the data file holds them.
+// What the start and the options dialog say about a settings file beyond the
+// 1 MiB the reader takes (as the message log writes it).
+inline const QString OptionenZuGross =
+    QStringLiteral("Fehler|Die Optionsdatei \"options.ini\" ist größer als 1024 KB und wurde nicht ganz gelesen.\n"
+                   "Vivarix überschreibt sie nicht, solange sie nicht ganz gelesen werden kann.");
+
 inline QByteArray bytesVon(const TSchlangen &s)
 {
     return QByteArray(reinterpret_cast<const char *>(s.data()), qsizetype(s.size() * TSchlange::Groesse));

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the build into a temporary DESTDIR and checks what a desktop needs.
 #   installation.sh dateien  BUILD SOURCE   the installed files, nothing more, nothing less
-#   installation.sh desktop  BUILD SOURCE   the menu entry passes desktop-file-validate
+#   installation.sh desktop  BUILD SOURCE   the menu and autostart entries pass desktop-file-validate,
+#                                           the data file's type passes update-mime-database
 #   installation.sh appstream BUILD SOURCE  the metadata passes appstreamcli validate
 #   installation.sh vorlage  BUILD SOURCE   the build copies the default settings only when missing
 # Exit 77 (skipped) when a validator is not installed.
@@ -28,6 +29,7 @@ dateien)
         echo share/vivarix/options.ini
         echo share/icons/hicolor/scalable/apps/de.vivarix.Vivarix.svg
         echo share/applications/de.vivarix.Vivarix.desktop
+        echo share/mime/packages/de.vivarix.Vivarix.xml
         echo share/metainfo/de.vivarix.Vivarix.metainfo.xml
     } | sort > "$tmp/soll"
     diff -u "$tmp/soll" "$tmp/ist" || falsch "installierte Dateien weichen ab"
@@ -37,6 +39,9 @@ dateien)
         || falsch "außerhalb des Präfixes: $(cat "$tmp/ausserhalb")"
     grep -qx 'Exec=vivarix-start --erinnern' "$ziel/etc/xdg/autostart/de.vivarix.Vivarix.Erinnerung.desktop" \
         || falsch "Autostart startet nicht vivarix-start --erinnern"
+    # Left behind after the program is removed (it is a conffile), it is skipped.
+    grep -qx 'TryExec=vivarix-start' "$ziel/etc/xdg/autostart/de.vivarix.Vivarix.Erinnerung.desktop" \
+        || falsch "Autostart ohne TryExec=vivarix-start"
 
     [ -x "$root/bin/vivarix" ] || falsch "bin/vivarix ist nicht ausführbar"
     [ -x "$root/bin/vivarix-bild" ] || falsch "bin/vivarix-bild ist nicht ausführbar"
@@ -59,15 +64,16 @@ dateien)
     cmp "$tmp/erwartet.ini" "$root/share/vivarix/options.ini" || falsch "options.ini ist nicht die Vorgabe"
     for f in "$root/share/icons/hicolor/scalable/apps/de.vivarix.Vivarix.svg" \
              "$root/share/applications/de.vivarix.Vivarix.desktop" \
-             "$root/share/metainfo/de.vivarix.Vivarix.metainfo.xml" "$root/share/vivarix/options.ini"; do
+             "$root/share/metainfo/de.vivarix.Vivarix.metainfo.xml" "$root/share/vivarix/options.ini" \
+             "$root/share/mime/packages/de.vivarix.Vivarix.xml"; do
         [ ! -x "$f" ] || falsch "$f ist ausführbar"
     done
 
     # The menu entry names what was installed.
     [ "$(eintrag Name)" = "Vivarix" ] || falsch "Name ist '$(eintrag Name)'"
     [ -n "$(eintrag Comment)" ] || falsch "Comment fehlt"
-    [ "$(eintrag Exec)" = "vivarix-start" ] || falsch "Exec ist '$(eintrag Exec)'"
-    [ -x "$root/bin/$(eintrag Exec)" ] || falsch "Exec nennt kein installiertes Programm"
+    [ "$(eintrag Exec)" = "vivarix-start %f" ] || falsch "Exec ist '$(eintrag Exec)'"
+    [ -x "$root/bin/$(eintrag TryExec)" ] || falsch "TryExec nennt kein installiertes Programm"
     [ -f "$root/share/icons/hicolor/scalable/apps/$(eintrag Icon).svg" ] || falsch "Icon '$(eintrag Icon)' fehlt"
     # The metadata names the menu entry and a screenshot of the shipped size.
     meta="$root/share/metainfo/de.vivarix.Vivarix.metainfo.xml"
@@ -84,6 +90,16 @@ dateien)
 desktop)
     command -v desktop-file-validate > /dev/null || { echo "desktop-file-validate fehlt: übersprungen"; exit 77; }
     installieren
+    # A data file is of the type the menu entry opens, shown with the program's icon.
+    if command -v update-mime-database > /dev/null; then
+        mkdir -p "$tmp/mime/packages"
+        cp "$root/share/mime/packages/de.vivarix.Vivarix.xml" "$tmp/mime/packages/"
+        ausgabe=$(XDG_DATA_DIRS="$tmp" update-mime-database "$tmp/mime" 2>&1) || falsch "update-mime-database: $ausgabe"
+        [ -z "$ausgabe" ] || falsch "update-mime-database: $ausgabe"
+        grep -qx 'application/x-vivarix:\*\.vix' "$tmp/mime/globs" || falsch "*.vix ist nicht application/x-vivarix"
+        grep -qx 'application/x-vivarix:de.vivarix.Vivarix' "$tmp/mime/icons" || falsch "application/x-vivarix ohne Icon"
+        [ "$(eintrag MimeType)" = "application/x-vivarix;" ] || falsch "MimeType ist '$(eintrag MimeType)'"
+    fi
     # It reports hints too; any output is a finding.
     for datei in "$root/share/applications/de.vivarix.Vivarix.desktop" \
                  "$ziel/etc/xdg/autostart/de.vivarix.Vivarix.Erinnerung.desktop"; do

@@ -27,7 +27,7 @@ starte() {
     shift
     mkdir -p "$tmp/anderswo"
     rc=0
-    ( cd "$tmp/anderswo" && env -i PATH=/usr/bin:/bin PROTOKOLL="$protokoll" "$@" "$starter" a "b c" ) || rc=$?
+    ( cd "$tmp/anderswo" && env -i PATH=/usr/bin:/bin PROTOKOLL="$protokoll" "$@" "$starter" a "/b c" -- -d ) || rc=$?
 }
 # pruefe NAME ORDNER: the stand-in ran in ORDNER, which holds the default settings.
 pruefe() {
@@ -36,7 +36,10 @@ pruefe() {
     [ -f "$protokoll" ] || { falsch "$1: Programm nicht gestartet"; return; }
     [ "$(sed -n 1p "$protokoll")" = "$(cd "$2" && pwd -P)" ] || falsch "$1: gestartet in $(sed -n 1p "$protokoll")"
     [ "$(sed -n 2p "$protokoll")" = mit-optionen ] || falsch "$1: options.ini fehlte beim Start"
-    [ "$(sed -n 3p "$protokoll")" = "2:a b c" ] || falsch "$1: Argumente $(sed -n 3p "$protokoll")"
+    # A file named from where the launcher started is still found from the data folder.
+    anderswo=$(cd "$tmp/anderswo" && pwd -P)
+    [ "$(sed -n 3p "$protokoll")" = "4:$anderswo/a /b c -- $anderswo/-d" ] \
+        || falsch "$1: Argumente $(sed -n 3p "$protokoll")"
     cmp "$tmp/erwartet.ini" "$2/options.ini" || falsch "$1: options.ini ist nicht die Vorgabe"
     [ "$(ls -A "$2")" = options.ini ] || falsch "$1: im Ordner liegt $(ls -A "$2")"
 }

@@ -2,6 +2,7 @@
 // reaches of every window, and whether the windows fit a small screen.
 #include "Fenster.h"
 #include "Hilfen.h"
+#include "toolkit/Fensterteile.h"
 #include "toolkit/TKlickLabel.h"
 #include "toolkit/TStringGrid.h"
 
@@ -131,6 +132,12 @@ TEST_F(AnsichtTest, PasstAufEinenKleinenBildschirmBei150Prozent)
     ASSERT_LE(frei.height(), 512);
 
     TVivarix &f = offen();
+    QTest::qWait(50);
+    EXPECT_TRUE(frei.contains(f.frameGeometry())) << "placed with its whole frame on the screen";
+    // A frame that sticks out below (a title bar the window system added) is moved in.
+    f.move(frei.left() + 40, frei.bottom() - f.frameGeometry().height() / 2);
+    RahmenEinpassen(&f);
+    EXPECT_TRUE(frei.contains(f.frameGeometry()));
     f.resize(f.minimumSize());
     QTest::qWait(50);
     EXPECT_TRUE(frei.contains(QRect(QPoint(0, 0), f.frameGeometry().size())))

@@ -11,6 +11,8 @@
 
 #include <QDBusConnection>
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QMutex>
 #include <QProcess>
 #include <QStandardPaths>
@@ -20,6 +22,7 @@
 #include <optional>
 #include <tuple>
 #include <cstring>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using namespace Auswertung;
@@ -384,10 +387,17 @@ TEST(Befehlszeile, SaetzeStartdateiUndRueckgabewerte)
     struct Fall {
         QStringList argumente;
         const char *aus;
-        const char *fehler;
+        QByteArray fehler;
         int status;
     };
     const QString datei = sammlung.ordner.filePath("s.vix");
+    const QByteArray rohr = QFile::encodeName(sammlung.ordner.filePath("rohr.vix"));
+    ASSERT_EQ(::mkfifo(rohr.constData(), 0600), 0);
+    const QByteArray aufruf = "Aufruf: vivarix [DATEI]\n       vivarix OPTION [DATEI]\n\"vivarix --help\" zeigt "
+                              "die Optionen.\n";
+    const QByteArray fehlt = "Datei nicht gefunden.\n\"" + sammlung.ordner.filePath("fehlt.vix").toUtf8() + "\"\n";
+    const QByteArray keineDatei =
+        "Ungültiger Dateiname.\n\"" + rohr + "\" ist keine gewöhnliche Datei.\n"; // as the window says it
     const Fall faelle[] = {
         {{"--fress-check"}, "Kaa: seit 10 Tagen überfällig !\nNagini: seit 1 Tag überfällig !\n", "", 1},
         {{"--fress-check", datei}, "Kaa: seit 10 Tagen überfällig !\nNagini: seit 1 Tag überfällig !\n", "", 1},
@@ -397,18 +407,18 @@ TEST(Befehlszeile, SaetzeStartdateiUndRueckgabewerte)
          "Ohne: sollte sofort gefüttert werden !\n",
          "",
          1},
-        {{"--fress-check", sammlung.ordner.filePath("fehlt.vix")}, "", "Datei nicht gefunden.\n", 2},
+        {{"--fress-check", sammlung.ordner.filePath("fehlt.vix")}, "", fehlt, 2},
+        {{"--fress-termine", "rohr.vix"}, "", keineDatei, 2},
         {{"--version"}, "Vivarix " VIVARIX_VERSION "\n", "", 0},
-        {{"--fress-check", datei, "mehr"},
-         "",
-         "Zu viele Angaben nach --fress-check\n\"vivarix --help\" zeigt die Optionen.\n",
-         2},
-        {{"--versio"}, "", "Unbekannte Option \"--versio\"\n\"vivarix --help\" zeigt die Optionen.\n", 2},
+        {{"--fress-check", datei, "mehr"}, "", "Zu viele Angaben nach --fress-check\n" + aufruf, 2},
+        {{"--versio"}, "", "Unbekannte Option „--versio“\n" + aufruf, 2},
+        {{"s.vix", "--fress-check"}, "", "Zu viele Angaben: Das Programmfenster öffnet eine Datei\n" + aufruf, 2},
     };
     for (const Fall &f : faelle) {
         const Befehlszeile::Ergebnis e = sammlung.befehl(f.argumente);
         EXPECT_EQ(QString::fromUtf8(e.aus), QString::fromUtf8(f.aus)) << f.argumente.join(' ').toStdString();
         EXPECT_EQ(QString::fromUtf8(e.fehler), QString::fromUtf8(f.fehler)) << f.argumente.join(' ').toStdString();
+        EXPECT_TRUE(Befehlszeile::istBefehl(f.argumente)) << "no window for " << f.argumente.join(' ').toStdString();
         EXPECT_EQ(e.status, f.status) << f.argumente.join(' ').toStdString();
     }
     EXPECT_TRUE(sammlung.befehl({"--help"}).aus.contains("--fress-termine [DATEI]"));
@@ -425,10 +435,37 @@ TEST(Befehlszeile, SaetzeStartdateiUndRueckgabewerte)
         EXPECT_EQ(e.fehler, "In der Optionsdatei \"options.ini\" ist keine Datei zum Laden beim Start eingestellt\n");
         EXPECT_EQ(e.status, 2);
     }
+    // Loading at start, with no file named: as in the window, no such file.
+    EXPECT_EQ(Sammlung({}, "autoload=1\r\nfile=").befehl({"--fress-check"}).fehler, "Datei nicht gefunden.\n");
     QTemporaryDir leer;
     const Befehlszeile::Ergebnis ohne = Befehlszeile::ausfuehren({"--fress-termine"}, heute, leer.path());
     EXPECT_EQ(ohne.fehler, "Optionsdatei \"options.ini\" nicht gefunden\n");
     EXPECT_EQ(ohne.status, 2);
+
+    // The window takes nothing, or one data file.
+    for (const QStringList &fenster : {QStringList{}, {"s.vix"}, {"--", "-s.vix"}, {"--"}})
+        EXPECT_FALSE(Befehlszeile::istBefehl(fenster)) << fenster.join(' ').toStdString();
+    EXPECT_EQ(Befehlszeile::fensterDatei({"--", "-s.vix"}), "-s.vix");
+    EXPECT_EQ(Befehlszeile::fensterDatei({"/a/s.vix"}), "/a/s.vix");
+    EXPECT_EQ(Befehlszeile::fensterDatei({"--fress-check"}), std::nullopt);
+}
+
+TEST(Befehlszeile, SteuerzeichenSichtbar)
+{
+    const struct {
+        const char16_t *text, *gedruckt;
+    } faelle[] = {
+        {u"\x1b]0;Titel\x07Kaa", u"\\x1b]0;Titel\\x07Kaa"},
+        {u"A\x1b[2J\x1b[3JB\x7f", u"A\\x1b[2J\\x1b[3JB\\x7f"},
+        {u"C1\x9b"
+         "2J\x85",
+         u"C1\\x9b2J\\x85"},
+        {u"\u202egnalhcS\u202c \u2066x\u2069\u200f", u"\\u202egnalhcS\\u202c \\u2066x\\u2069\\u200f"},
+        {u"Tab\tZeile\r\nEnde", u"Tab\\tZeile  Ende"},
+        {u"Müller’s Kaa 🐍 \u00a0", u"Müller’s Kaa 🐍 \u00a0"},
+    };
+    for (const auto &f : faelle)
+        EXPECT_EQ(Befehlszeile::sichtbar(QString::fromUtf16(f.text)), QString::fromUtf16(f.gedruckt));
 }
 
 TEST(Befehlszeile, LaeuftOhneBildschirmUndOhneFenster)
@@ -451,7 +488,36 @@ TEST(Befehlszeile, LaeuftOhneBildschirmUndOhneFenster)
               std::tuple(1, QStringLiteral("Ohne: sollte sofort gefüttert werden !\n"), QString()));
     EXPECT_EQ(lauf({"--version"}), std::tuple(0, QStringLiteral("Vivarix " VIVARIX_VERSION "\n"), QString()));
     EXPECT_EQ(lauf({"--fress-check", "fehlt.vix"}),
-              std::tuple(2, QString(), QStringLiteral("Datei nicht gefunden.\n")));
+              std::tuple(2, QString(), "Datei nicht gefunden.\n\"" + sammlung.ordner.filePath("fehlt.vix") + "\"\n"));
+    // A wrong call is answered on the terminal, never with a window (which without a display would abort).
+    for (const QStringList &falsch : {QStringList{"--fress-chek"}, {"-x", "s.vix"}, {"s.vix", "t.vix"}}) {
+        const auto [status, aus, fehler] = lauf(falsch);
+        EXPECT_EQ(status, 2) << falsch.join(' ').toStdString();
+        EXPECT_TRUE(aus.isEmpty());
+        EXPECT_TRUE(fehler.contains("Aufruf: vivarix [DATEI]")) << fehler.toStdString();
+    }
+    EXPECT_TRUE(std::get<2>(lauf({"--fress-chek"})).startsWith("Unbekannte Option „--fress-chek“\n"));
+    // Output that cannot be written is a failure, not "nothing listed".
+    {
+        QProcess p;
+        p.setProcessEnvironment(umgebung);
+        p.setWorkingDirectory(sammlung.ordner.path());
+        p.setStandardOutputFile(QStringLiteral("/dev/full"));
+        p.start(QStringLiteral(VIVARIX_PROGRAMM), {"--fress-termine"});
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitCode(), 2);
+        EXPECT_EQ(p.readAllStandardError(), "Die Ausgabe kann nicht geschrieben werden: Zu wenig Speicherplatz.\n");
+    }
+    // A name that would steer the terminal reaches it as visible text, byte for byte.
+    Datendatei::speichern(sammlung.ordner.filePath("boese.vix"),
+                          {schlange("\x1b[2J\x1b]0;weg\x07Kaa", 0, {}), schlange("Nagini\x1b[1A\x1b[2K", 0, {})});
+    QProcess p;
+    p.setProcessEnvironment(umgebung);
+    p.setWorkingDirectory(sammlung.ordner.path());
+    p.start(QStringLiteral(VIVARIX_PROGRAMM), {"--fress-termine", "boese.vix"});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.readAllStandardOutput(), "\\x1b[2J\\x1b]0;weg\\x07Kaa: sollte sofort gefüttert werden !\n"
+                                         "Nagini\\x1b[1A\\x1b[2K: sollte sofort gefüttert werden !\n");
     // No bus to tell, named or at its usual place: the reminder ends quietly.
     umgebung.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), "unix:path=" + sammlung.ordner.filePath("kein-bus"));
     EXPECT_EQ(lauf({"--erinnern"}), std::tuple(0, QString(), QString()));
@@ -637,6 +703,16 @@ TEST_F(ErinnerungTest, StillWennNichtsFaelligOderNiemandZuhoert)
     QTemporaryDir ohneOptionen;
     EXPECT_EQ(Erinnerung::erinnern(bus, ohneOptionen.path(), heute), 0);
     EXPECT_TRUE(dienst.notizen().empty());
+
+    // A start-up file that is there but cannot be read is told once, in the window's words.
+    const Sammlung kaputt({schlange("Kaa", 7, {vor(9)})});
+    QFile::remove(kaputt.ordner.filePath("s.vix"));
+    ASSERT_TRUE(QDir(kaputt.ordner.path()).mkdir("s.vix"));
+    EXPECT_EQ(Erinnerung::erinnern(bus, kaputt.ordner.path(), heute, std::chrono::seconds(20), [] {}), 0);
+    ASSERT_EQ(dienst.notizen().size(), 1u);
+    EXPECT_EQ(dienst.notizen()[0].zusammenfassung, "Vivarix: Die Sammlung kann nicht gelesen werden");
+    EXPECT_EQ(dienst.notizen()[0].text,
+              "Ungültiger Dateiname.\n\"" + kaputt.ordner.filePath("s.vix") + "\" ist ein Ordner.");
 }
 
 #include "test_auswertung.moc"

@@ -205,24 +205,25 @@ TEST_F(FensterFehlerTest, OptionsdateiAlsOrdnerBinaerOderMitRiesigerZeile)
         const char *name;
         Datei art;
         QByteArray inhalt;
-        bool gefunden;      // no "not found" message
+        QString meldung;    // what the start and the dialog say on reading it; empty: nothing
         int schlangen;      // the collection loaded at start
         QStringList futter; // the food list of the window and of the options dialog
     } faelle[] = {
-        {"folder", Ordner, {}, false, 0, {}},
-        {"pipe", Rohr, {}, false, 0, {}},
+        {"folder", Ordner, {}, NichtGefunden, 0, {}},
+        {"pipe", Rohr, {}, NichtGefunden, 0, {}},
         // Binary bytes are text in Windows-1252: the whole lines before them still count.
-        {"binary after the settings", Daten, gut + binaer, true, 2, {"Maus", "Ratte"}},
-        {"binary only", Daten, binaer, true, 0, {}},
-        // The lines before the huge one count; it and what follows lie beyond the limit.
+        {"binary after the settings", Daten, gut + binaer, {}, 2, {"Maus", "Ratte"}},
+        {"binary only", Daten, binaer, {}, 0, {}},
+        // The lines before the huge one count; it and what follows lie beyond
+        // the limit, and the keeper is told the file was not read whole.
         {"huge line after the settings",
          Daten,
          gut + "futter=" + riesig + "\r\nfutter=Heimchen\r\n",
-         true,
+         OptionenZuGross,
          2,
          {"Maus", "Ratte"}},
-        {"huge first line", Daten, "futter=" + riesig + "\r\n" + gut, true, 0, {}},
-        {"huge line without end", Daten, gut + riesig, true, 2, {"Maus", "Ratte"}},
+        {"huge first line", Daten, "futter=" + riesig + "\r\n" + gut, OptionenZuGross, 0, {}},
+        {"huge line without end", Daten, gut + riesig, OptionenZuGross, 2, {"Maus", "Ratte"}},
     };
     for (const Fall &fall : faelle) {
         SCOPED_TRACE(fall.name);
@@ -235,10 +236,11 @@ TEST_F(FensterFehlerTest, OptionsdateiAlsOrdnerBinaerOderMitRiesigerZeile)
         else
             dateiSchreiben(pfad("options.ini"), fall.inhalt);
 
-        if (!fall.gefunden)
+        const QStringList gemeldet = fall.meldung.isEmpty() ? QStringList{} : QStringList{fall.meldung};
+        if (!fall.meldung.isEmpty())
             DialogTest::naechsteAntwort(mbOK);
         TVivarix &f = starten();
-        EXPECT_EQ(gesagt(), fall.gefunden ? QStringList{} : QStringList{NichtGefunden});
+        EXPECT_EQ(gesagt(), gemeldet);
         EXPECT_EQ(int(f.Schlangen.size()), fall.schlangen);
         EXPECT_EQ(f.TabControl1->count(), fall.schlangen);
         EXPECT_EQ(f.Dateiname, fall.schlangen ? pfad("d.vix") : QString());
@@ -251,12 +253,13 @@ TEST_F(FensterFehlerTest, OptionsdateiAlsOrdnerBinaerOderMitRiesigerZeile)
             imDialog = d->futterZeilen();
             d->Button3->click();
         });
-        if (!fall.gefunden) {
-            DialogTest::naechsteAntwort(mbOK); // the dialog's own read
-            DialogTest::naechsteAntwort(mbOK); // the window's read of the file as it is now
-        }
+        // A missing file is told again as the window reads the file as it is
+        // now; one too large only by the dialog.
+        const QStringList nochmal = fall.meldung == NichtGefunden ? gemeldet : QStringList{};
+        for (int i = 0; i < int(gemeldet.size() + nochmal.size()); ++i)
+            DialogTest::naechsteAntwort(mbOK);
         ausloesen(f.Optionen1);
-        EXPECT_EQ(gesagt(), fall.gefunden ? QStringList{} : (QStringList{NichtGefunden, NichtGefunden}));
+        EXPECT_EQ(gesagt(), gemeldet + nochmal);
         EXPECT_EQ(imDialog, fall.futter.isEmpty() ? QStringList{QString()} : fall.futter);
         EXPECT_EQ(futterAuswahl(f), fall.futter);
         if (fall.art == Daten) {

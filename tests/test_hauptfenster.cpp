@@ -470,6 +470,8 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
          bericht("Datei nicht gefunden", "weg/drei.vix", "\nDer Ordner existiert nicht mehr"), keine},
         {"autoload without a file line", QStringList{"autoload=1", "maximize=1", "futter=Maus"}, true, false,
          QStringList{fehlt}, keine},
+        {"settings over 1 MiB", QStringList{"maximize=1", "futter=" + QString(2 << 20, u'x'), "autoload=1", d}, true,
+         false, QStringList{OptionenZuGross}, keine},
     };
     // Each case twice: as the window starts by itself, and as the program
     // starts it, with the collection read ahead while the window is built.
@@ -515,6 +517,39 @@ TEST_F(FensterTest, StartWieEinNutzerIhnErlebt)
             EXPECT_GE(f.minimumHeight(), 609);
             w.reset();
         }
+}
+
+TEST_F(FensterTest, DateiAusDerBefehlszeileStattDerStartdatei)
+{
+    // "vivarix DATEI" opens that file as "Laden..." would, whatever the settings load at start.
+    datei("drei.vix", {bunt(1), bunt(2), bunt(3)});
+    datei("eine.vix", {bunt(4)});
+    optionen({"autoload=1", "file=" + pfad("eine.vix"), "futter=Maus"});
+    const auto start = [&](const QString &name, bool vorab) -> TVivarix & {
+        w = std::make_unique<TVivarix>();
+        einrichten(*w);
+        w->startDatei = name;
+        if (vorab)
+            w->vorab = Start::vorauslesen(name);
+        Bewacht(w.get(), [this] { w->FormActivate(); });
+        ganzAbwarten(*w);
+        return *w;
+    };
+    for (const bool vorab : {false, true}) {
+        SCOPED_TRACE(vorab ? "read ahead" : "window alone");
+        TVivarix &f = start(pfad("drei.vix"), vorab);
+        const auto *tabs = f.findChild<TTabControl *>(QStringLiteral("TabControl1"));
+        ASSERT_NE(tabs, nullptr);
+        EXPECT_EQ(tabs->count(), 3);
+        EXPECT_EQ(tabs->tabText(2), bunt(3).name());
+        EXPECT_EQ(f.findChild<TWertLabel *>(QStringLiteral("dateiFeld"))->text(), "drei.vix");
+        EXPECT_EQ(futterAuswahl(f), QStringList{"Maus"});
+        EXPECT_TRUE(gesagt().isEmpty());
+    }
+    // One that is not there: the window's message, and nothing loaded in its place.
+    TVivarix &f = start(pfad("fehlt.vix"), false);
+    EXPECT_EQ(gesagt(), QStringList{"Bericht|Datei nicht gefunden.\n\"" + pfad("fehlt.vix") + "\""});
+    EXPECT_EQ(f.findChild<TTabControl *>(QStringLiteral("TabControl1"))->count(), 0);
 }
 
 TEST_F(FensterTest, VorausGelesenZaehltNurWasDieDateiBeimStartNochIst)

@@ -117,15 +117,18 @@ TEST_F(OptionenTest, FehlgeschlagenesSpeichernLaesstDieAlteDateiStehen)
 
 TEST_F(OptionenTest, FehlendeGrosseBinaereOderFremdeDateienStoerenNicht)
 {
-    // Beyond the first MiB nothing is read, and the line cut there is dropped.
+    // Beyond the first MiB nothing is read, and the line cut there is dropped: said.
     QByteArray gross = "remember=1\r\nfutter=";
     gross.append(QByteArray(3 << 20, 'x'));
     gross.append("\r\nmaximize=1\r\n");
     TOptionen o;
+    DialogTest::naechsteAntwort(mbOK);
     ladeDatei(o, gross);
     EXPECT_TRUE(o.geladen().remember);
     EXPECT_TRUE(o.geladen().futter.isEmpty());
     EXPECT_FALSE(o.geladen().maximize);
+    EXPECT_EQ(DialogTest::protokoll(), QStringList{OptionenZuGross});
+    DialogTest::zuruecksetzen();
 
     QByteArray binaer;
     for (int i = 0; i < 4096; ++i)
@@ -344,6 +347,51 @@ TEST_F(OptionenTest, OkMitFehlschlagendemSchreibenBleibtOffen)
     EXPECT_EQ(gesagt[0], NichtGefunden);
     EXPECT_EQ(gesagt[1], QStringLiteral("Bericht|Datei nicht gefunden."));
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
+}
+
+TEST_F(OptionenTest, OkSchreibtNieUeberWasNichtGelesenWurde)
+{
+    // 110,000 foods: more than the reader takes. "OK" leaves the file as it is,
+    // the dialog open; once the file is small again, "OK" writes.
+    QStringList futter;
+    for (int i = 0; i < 110000; ++i)
+        futter << QStringLiteral("Futter %1").arg(i);
+    const QByteArray gross =
+        "[Options]\r\nautoload=0\r\nfile=\r\nremember=0\r\nmaximize=0\r\nfutter=" + futter.join(u'|').toLatin1() +
+        "\r\n";
+    ASSERT_GT(gross.size(), 1 << 20);
+    dateiSchreiben(datei(), gross);
+    bool offen = false;
+    DialogTest::naechsteAntwort(mbOK);
+    DialogTest::naechsterDialog([&](QWidget *w) {
+        auto *d = static_cast<TOptionen *>(w);
+        auto *maximiert = d->findChild<QCheckBox *>(QStringLiteral("CheckBox3"));
+        auto *ok = d->findChild<QPushButton *>(QStringLiteral("Button2"));
+        ASSERT_NE(maximiert, nullptr);
+        ASSERT_NE(ok, nullptr);
+        QTest::mouseClick(maximiert, Qt::LeftButton);
+        DialogTest::naechsteAntwort(mbOK);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        offen = d->isVisible();
+        d->findChild<QPushButton *>(QStringLiteral("Button3"))->click();
+    });
+    TOptionen dlg;
+    EXPECT_EQ(Modal(&dlg), QDialog::Rejected);
+    EXPECT_TRUE(offen);
+    EXPECT_EQ(DialogTest::protokoll(), (QStringList{OptionenZuGross, OptionenZuGross}));
+    EXPECT_TRUE(dateiLesen(datei()) == gross) << "the file is kept byte for byte";
+    DialogTest::zuruecksetzen();
+
+    dateiSchreiben(datei(), "maximize=0\r\n");
+    DialogTest::naechsterDialog([&](QWidget *w) {
+        auto *d = static_cast<TOptionen *>(w);
+        QTest::mouseClick(d->findChild<QCheckBox *>(QStringLiteral("CheckBox3")), Qt::LeftButton);
+        QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("Button2")), Qt::LeftButton);
+    });
+    TOptionen wieder;
+    EXPECT_EQ(Modal(&wieder), QDialog::Accepted);
+    EXPECT_TRUE(dateiLesen(datei()).contains("maximize=1\r\n"));
+    EXPECT_TRUE(DialogTest::protokoll().isEmpty());
 }
 
 namespace {

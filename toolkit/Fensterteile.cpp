@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 #include <QStyle>
 
 QLabel *TextLabel(QWidget *parent, const QString &text, const QString &name)
@@ -134,6 +135,20 @@ void EscapeSperren(QDialog *dialog)
 void BeimErstenZeigen(QWidget *fenster, std::function<void()> befehl)
 {
     fenster->installEventFilter(new ErstesZeigen(fenster, std::move(befehl)));
+}
+
+void RahmenEinpassen(QWidget *fenster)
+{
+    const QScreen *bildschirm = fenster->screen();
+    if (!fenster->isWindow() || fenster->isMaximized() || fenster->isFullScreen() || !bildschirm)
+        return;
+    const QRect frei = bildschirm->availableGeometry();
+    const QRect rahmen = fenster->frameGeometry();
+    // A window's position is its frame's top left corner.
+    const QPoint ziel(std::max(frei.left(), std::min(rahmen.left(), frei.right() + 1 - rahmen.width())),
+                      std::max(frei.top(), std::min(rahmen.top(), frei.bottom() + 1 - rahmen.height())));
+    if (ziel != rahmen.topLeft())
+        fenster->move(ziel);
 }
 
 DialogGeruest GeruestBauen(QDialog *dialog, const QString &caption, const QString &titel, QWidget *inhalt)

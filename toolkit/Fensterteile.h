@@ -51,6 +51,12 @@ void EscapeSperren(QDialog *dialog);
 // after the window's own show handling.
 void BeimErstenZeigen(QWidget *fenster, std::function<void()> befehl);
 
+// Moves a window so its whole frame, title bar included as far as the window
+// system has told it, lies within the available area of its screen (not
+// below a panel or the screen's edge); one larger than that area keeps its
+// top left corner in it.
+void RahmenEinpassen(QWidget *fenster);
+
 // Connects `signal` of `sender` to `befehl`, run behind the error guard of `ziel`,
 // so no failure reaches Qt's event loop. `befehl` takes the signal's values or none.
 template <typename Sender, typename Signal, typename Befehl>

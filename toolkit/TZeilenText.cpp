@@ -174,8 +174,12 @@ public:
                 QString s;
                 if (r.format.fontWeight() >= QFont::Bold)
                     s += QStringLiteral("font-weight:bold;");
-                if (r.format.foreground().style() != Qt::NoBrush)
-                    s += QStringLiteral("color:%1;").arg(r.format.foreground().color().name());
+                // Written as Qt's own text widgets write it: the bridge to the
+                // screen reader reads "rgb(r,g,b)", not "#rrggbb".
+                if (r.format.foreground().style() != Qt::NoBrush) {
+                    const QColor c = r.format.foreground().color();
+                    s += QStringLiteral("color:rgb(%1,%2,%3);").arg(c.red()).arg(c.green()).arg(c.blue());
+                }
                 return s;
             }
             if (r.start + r.length <= i)

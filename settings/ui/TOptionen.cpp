@@ -186,14 +186,22 @@ QWidget *TOptionen::seiteFutterarten()
 
 void TOptionen::OptionenLoad()
 {
-    gelesen = OptionenLesen(isVisible() ? this : parentWidget()); // a hidden dialog: the message sits over its owner
+    lesestand = lesenUndMelden(gelesen,
+                               isVisible() ? this : parentWidget()); // a hidden dialog: the message sits over its owner
 }
 
-Optionen::Werte TOptionen::OptionenLesen(QWidget *besitzer)
+Optionen::Gelesen TOptionen::lesenUndMelden(Optionen::Werte &w, QWidget *besitzer, bool gesperrteMelden)
+{
+    const Optionen::Gelesen g = Optionen::einlesen(w, Optionen::pfad());
+    if (!g.ganz && (gesperrteMelden || !g.gesperrt))
+        MessageDlg(besitzer, g.meldung, MsgArt::Fehler, mbOK);
+    return g;
+}
+
+Optionen::Werte TOptionen::OptionenLesen(QWidget *besitzer, bool gesperrteMelden)
 {
     Optionen::Werte w;
-    if (!Optionen::laden(w))
-        MessageDlg(besitzer, Optionen::nichtGefunden(), MsgArt::Fehler, mbOK);
+    lesenUndMelden(w, besitzer, gesperrteMelden);
     return w;
 }
 
@@ -372,6 +380,11 @@ void TOptionen::Button2Click()
                                   "Sie werden als \"?\" gespeichert.")
                        .arg(zeichenListe(fremd)),
                    MsgArt::Warnung, mbOK);
+    // What was not read is not written over: the dialog stays open, and "Abbrechen" leaves the file as it is.
+    if (lesestand.gesperrt) {
+        MessageDlg(this, lesestand.meldung, MsgArt::Fehler, mbOK);
+        return;
+    }
     // A failed write leaves the dialog open with everything the user set.
     OptionenSave();
     accept();

@@ -20,14 +20,18 @@ class TOptionen : public QDialog {
 public:
     explicit TOptionen(QWidget *parent = nullptr);
 
-    // Reads the settings file; when it cannot be read, tells the user
-    // "Optionsdatei "options.ini" nicht gefunden" and keeps what was read.
+    // Reads the settings file; when it cannot be read whole, tells the user
+    // why ("Optionsdatei "options.ini" nicht gefunden", too large, ...) and
+    // keeps what was read. "OK" then never writes over a file that is there
+    // but was not read whole.
     void OptionenLoad();
     // What OptionenLoad read last.
     const Optionen::Werte &geladen() const { return gelesen; }
     // What OptionenLoad reads, with the same message when it cannot, for a
-    // reader that would otherwise build the whole dialog just to ask.
-    static Optionen::Werte OptionenLesen(QWidget *besitzer);
+    // reader that would otherwise build the whole dialog just to ask. Without
+    // `gesperrteMelden`, a file that is there but was not read whole is not
+    // told again (the start and the dialog tell it); a missing one is.
+    static Optionen::Werte OptionenLesen(QWidget *besitzer, bool gesperrteMelden = true);
     // Writes what the dialog's controls hold; raises EInOutError when it cannot.
     void OptionenSave();
     // What the controls hold, as the settings file keeps it.
@@ -76,5 +80,8 @@ private:
     void setFutterZeilen(const QStringList &zeilen);
     void tauschen(int mitZeile); // swaps the selected row with another and selects that one
 
+    static Optionen::Gelesen lesenUndMelden(Optionen::Werte &w, QWidget *besitzer, bool gesperrteMelden = true);
+
     Optionen::Werte gelesen;
+    Optionen::Gelesen lesestand;
 };
