@@ -37,10 +37,6 @@ public:
     }
 };
 
-// The record keeps this many characters of the picture path; typing stops
-// there, but a chosen file's path may be longer.
-constexpr int MaxBildPfad = 50;
-
 QLineEdit *eingabe(QWidget *parent, const QString &name, int maxLaenge)
 {
     auto *e = new QLineEdit(parent);
@@ -56,7 +52,7 @@ void bildPfadZuLang(QWidget *parent, qsizetype laenge)
                QStringLiteral("Der Pfad der Bilddatei ist %1 Zeichen lang; gespeichert werden können höchstens "
                               "%2 Zeichen. Bitte wähle eine Datei mit kürzerem Pfad.")
                    .arg(laenge)
-                   .arg(MaxBildPfad),
+                   .arg(TSchlange::BildKap),
                MsgArt::Fehler, mbOK);
 }
 } // namespace
@@ -98,8 +94,9 @@ void TDateneingabe::eingabenAnlegen(QWidget *rahmen)
     ComboBox2 = new QComboBox(rahmen);
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
     ComboBox2->addItems({QStringLiteral("männlich"), QStringLiteral("weiblich"), QStringLiteral("unbekannt")});
-    Edit3 = eingabe(rahmen, QStringLiteral("Edit3"), 10);
-    Edit4 = eingabe(rahmen, QStringLiteral("Edit4"), MaxBildPfad);
+    Edit3 = eingabe(rahmen, QStringLiteral("Edit3"), TSchlange::SchlupfKap);
+    // Typing stops at the record's capacity; a chosen file's path may be longer.
+    Edit4 = eingabe(rahmen, QStringLiteral("Edit4"), TSchlange::BildKap);
     Button1 = Knopf(rahmen, QStringLiteral("Wählen..."), QStringLiteral("Button1"));
     Button1->setAutoDefault(true);
 
@@ -205,7 +202,7 @@ void TDateneingabe::Button1Click()
             return;
         const QString pfad = speicherbar(*gewaehlt);
         // The field would cut a longer path silently and so name another file.
-        if (pfad.size() > MaxBildPfad) {
+        if (pfad.size() > TSchlange::BildKap) {
             bildPfadZuLang(this, pfad.size());
             return;
         }
@@ -229,7 +226,7 @@ void TDateneingabe::Button2Click()
             ComboBox1->setFocus();
             return;
         }
-        if (Edit4->text().size() > MaxBildPfad) {
+        if (Edit4->text().size() > TSchlange::BildKap) {
             bildPfadZuLang(this, Edit4->text().size());
             Edit4->setFocus();
             return;

@@ -120,9 +120,7 @@ TDatum::TDatum(QWidget *parent, const QDate &datumHeute) : QDialog(parent), heut
     Edit1->setMaxLength(12);
     Edit1->setStatusTip(QStringLiteral("Datum eintippen, zum Beispiel 1.9.26 oder 01092026"));
     Edit1->setToolTip(QStringLiteral("zum Beispiel 1.9.26, 01.09.2026 oder 010926"));
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
+    Label1 = TextLabel(this, {}, QStringLiteral("Label1"));
     Label1->setMinimumWidth(Label1->fontMetrics().horizontalAdvance(langesDatum(QDate(2026, 9, 30))) + 8);
     auto *caption = new QLabel(QStringLiteral("Eingabe:"), this);
     Beschriften(caption, Edit1);

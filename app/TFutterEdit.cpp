@@ -1,6 +1,7 @@
 #include "app/TFutterEdit.h"
 
 #include "app/TDatum.h"
+#include "data/TSchlange.h"
 #include "toolkit/Dialoge.h"
 #include "toolkit/Fensterteile.h"
 #include "toolkit/TKlickLabel.h"
@@ -26,7 +27,7 @@ TFutterEdit::TFutterEdit(QWidget *parent, const QDate &datumHeute) : QDialog(par
     Label2->setObjectName(QStringLiteral("Label2"));
     futter1 = new QLineEdit(inhalt);
     futter1->setObjectName(QStringLiteral("futter1"));
-    futter1->setMaxLength(100);
+    futter1->setMaxLength(TSchlange::TextKap);
     LaengeZeigen(futter1);
     futter1->setMinimumWidth(320);
     Beschriften(Label2, futter1);

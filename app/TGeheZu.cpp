@@ -84,9 +84,7 @@ TGeheZu::TGeheZu(QWidget *parent, const QStringList &namen, int aktuell) : QDial
     liste->setMinimumSize(320, 240);
     liste->setAccessibleName(QStringLiteral("Gefundene Schlangen"));
 
-    Label2 = new QLabel(this);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setTextFormat(Qt::PlainText);
+    Label2 = TextLabel(this, {}, QStringLiteral("Label2"));
 
     Button3 = Knopf(this, QStringLiteral("Abbrechen"), QStringLiteral("Button3"));
     Button2 = Knopf(this, QStringLiteral("OK"), QStringLiteral("Button2"));

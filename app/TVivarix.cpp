@@ -71,13 +71,6 @@ void hinweis(QWidget *w, const QString &text)
     w->setAccessibleDescription(text);
 }
 
-QLabel *textLabel(const QString &text, QWidget *parent)
-{
-    auto *l = new QLabel(text, parent);
-    l->setTextFormat(Qt::PlainText);
-    return l;
-}
-
 // Data row k shows slot k-1; an empty journal shows one empty row. A journal that
 // another program filled to all 201 slots (without an end mark) shows whole.
 void journalZeigen(const TSchlange::Journal &j, TStringGrid *grid)
@@ -305,16 +298,12 @@ void TVivarix::futterAuswahlFertig()
 // The pop-up menu of both journals' rows.
 void TVivarix::journalMenueAufbauen()
 {
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    ndern1 = PopupMenu1->addAction(QStringLiteral("&Ändern"));
-    ndern1->setObjectName(QStringLiteral("ndern1"));
-    Lschen1 = PopupMenu1->addAction(QStringLiteral("&Löschen"));
-    Lschen1->setObjectName(QStringLiteral("Lschen1"));
-    NachOben1 = PopupMenu1->addAction(QStringLiteral("Nach &Oben"));
-    NachOben1->setObjectName(QStringLiteral("NachOben1"));
-    NachUnten1 = PopupMenu1->addAction(QStringLiteral("Nach &Unten"));
-    NachUnten1->setObjectName(QStringLiteral("NachUnten1"));
+    const ZeilenMenue m = ZeilenMenueBauen(this, true, QStringLiteral("NachOben1"), QStringLiteral("NachUnten1"));
+    PopupMenu1 = m.menue;
+    ndern1 = m.aendern;
+    Lschen1 = m.loeschen;
+    NachOben1 = m.oben;
+    NachUnten1 = m.unten;
     verbinde(ndern1, &QAction::triggered, &TVivarix::ndern1Click);
     verbinde(Lschen1, &QAction::triggered, &TVivarix::Lschen1Click);
     verbinde(NachOben1, &QAction::triggered, &TVivarix::NachOben1Click);
@@ -482,7 +471,7 @@ QWidget *TVivarix::stammdatenteil(QWidget *karte)
     // A caption and its value; a value too long for the room left is cut with "…".
     auto feld = [&](TWertLabel *&wert, const char *objekt, const QString &titel, const QString &hint,
                     QHBoxLayout *zelle = nullptr) {
-        QLabel *caption = textLabel(titel, daten);
+        QLabel *caption = TextLabel(daten, titel);
         wert = new TWertLabel(titel.chopped(1), daten);
         wert->setObjectName(QLatin1String(objekt));
         wert->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -510,7 +499,7 @@ QWidget *TVivarix::stammdatenteil(QWidget *karte)
     feld(schlupf, "schlupf", QStringLiteral("Schlupfmonat:"), QStringLiteral("Wann ist sie aus dem Ei gekrochen?"));
     // The interval is a short number: its field is a few digits wide and "Tage" follows it.
     const QString tageHint = QStringLiteral("In welchem Abstand sollte sie Futter zu sich nehmen?");
-    QLabel *tageEinheit = textLabel(QStringLiteral("Tage"), daten);
+    QLabel *tageEinheit = TextLabel(daten, QStringLiteral("Tage"));
     hinweis(tageEinheit, tageHint);
     auto *intervall = new QHBoxLayout;
     intervall->addWidget(tageEinheit);
@@ -549,7 +538,7 @@ QWidget *TVivarix::journalHaelfte(const QString &titel, TStringGrid *&grid, TKli
     auto *panel = new QWidget;
     auto *v = new QVBoxLayout(panel);
     v->setContentsMargins(2, 2, 2, 2);
-    QLabel *ueberschrift = textLabel(titel, panel);
+    QLabel *ueberschrift = TextLabel(panel, titel);
     QFont f = ueberschrift->font();
     f.setBold(true);
     ueberschrift->setFont(f);
@@ -1072,5 +1061,3 @@ void TVivarix::TabControl1Change(int index)
     else
         Upd(index);
 }
-
-// Commands that come with later parts of the program.

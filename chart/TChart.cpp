@@ -1,5 +1,7 @@
 #include "chart/TChart.h"
 
+#include "toolkit/Klartext.h"
+
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QHash>
@@ -70,9 +72,7 @@ bool TChart::event(QEvent *e)
     if (i >= 0 && i < balkenSerie->Count() && hilfe->pos().x() <= r.labelRechts &&
         sichtbareBeschriftung(i) != (*balkenSerie)[i].beschriftung) {
         // A tooltip reads markup: show the label as the text it is.
-        QToolTip::showText(
-            hilfe->globalPos(),
-            QStringLiteral("<p style='white-space:pre'>") + (*balkenSerie)[i].beschriftung.toHtmlEscaped(), this);
+        QToolTip::showText(hilfe->globalPos(), KlartextTooltip((*balkenSerie)[i].beschriftung), this);
     } else {
         QToolTip::hideText();
     }

@@ -3,7 +3,7 @@
 #include "analysis/Auswertung.h"
 #include "cli/Befehlszeile.h"
 #include "data/Fehler.h"
-#include "output/Einzeilig.h"
+#include "data/Einzeilig.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -81,7 +81,7 @@ std::optional<Meldung> meldung(const TSchlangen &schlangen, std::chrono::year_mo
             return;
         genannt[std::size_t(z.index)] = true;
         if (++m.anzahl <= HoechstensZeilen)
-            m.zeilen << Ausgabe::einzeilig(z.text);
+            m.zeilen << Zeile::einzeilig(z.text);
     };
     // The most overdue first, with their days; then those due today, in tab order.
     for (const Auswertung::Zeile &z : check.zeilen)

@@ -141,7 +141,7 @@ void einlesen(Einlesen::Lesedatei &datei, TSchlangen &ziel, Stand *stand = nullp
     if (err != 0)
         fehler(err);
     if (got < want)
-        throw EInOutError(100);
+        throw EInOutError(EInOutError::HinterDateiende);
     if (const int e = datei.schliessen())
         fehler(e);
     if (stand)

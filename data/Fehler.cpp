@@ -41,7 +41,7 @@ QString wasDaIst(const QString &pfad)
 
 EInOutError EInOutError::mitPfad(const EInOutError &e, const QString &pfad)
 {
-    if ((e.code() != 2 && e.code() != 3) || pfad.isEmpty())
+    if ((e.code() != NichtGefunden && e.code() != UngueltigerName) || pfad.isEmpty())
         return e;
     return EInOutError(e.code(), e.message() + QStringLiteral(".\n\"") + pfad + u'"' + wasDaIst(pfad));
 }
@@ -49,19 +49,19 @@ EInOutError EInOutError::mitPfad(const EInOutError &e, const QString &pfad)
 QString EInOutError::messageFor(int code)
 {
     switch (code) {
-    case 2:
+    case NichtGefunden:
         return QStringLiteral("Datei nicht gefunden");
-    case 3:
+    case UngueltigerName:
         return QStringLiteral("Ungültiger Dateiname");
-    case 4:
+    case ZuVieleDateien:
         return QStringLiteral("Zu viele geöffnete Dateien");
-    case 5:
+    case ZugriffVerweigert:
         return QStringLiteral("Dateizugriff verweigert");
-    case 100:
+    case HinterDateiende:
         return QStringLiteral("Versuch hinter dem Dateiende zu lesen");
-    case 101:
+    case ZuWenigPlatz:
         return QStringLiteral("Zu wenig Speicherplatz");
-    case 106:
+    case KeineZahl:
         return QStringLiteral("Ungültige numerische Eingabe");
     default:
         return QStringLiteral("E/A-Fehler %1").arg(code);
@@ -90,27 +90,27 @@ int EInOutError::codeFromErrno(int err)
     switch (err) {
     case ENOENT:
     case ENOTDIR:
-        return 2;
+        return NichtGefunden;
     case ENAMETOOLONG:
     case EINVAL:
     case EISDIR:
     case ELOOP:
-        return 3;
+        return UngueltigerName;
     case EMFILE:
     case ENFILE:
-        return 4;
+        return ZuVieleDateien;
     case EACCES:
     case EPERM:
     case EROFS:
     case ETXTBSY:
-        return 5;
+        return ZugriffVerweigert;
     case ENOSPC:
     case EFBIG:
     case EDQUOT:
-        return 101;
+        return ZuWenigPlatz;
     case EIO:
         // The system's number for a device failure would read as "access denied".
-        return 31;
+        return Geraetefehler;
     default:
         return err;
     }

@@ -18,6 +18,19 @@ private:
 // An input/output error with the error code the user is told about.
 class EInOutError : public EVivarix {
 public:
+    // The codes of our own failures and of the system's we name; another
+    // system error keeps its number.
+    enum Code : int {
+        NichtGefunden = 2,     // "Datei nicht gefunden"
+        UngueltigerName = 3,   // "Ungültiger Dateiname"
+        ZuVieleDateien = 4,    // "Zu viele geöffnete Dateien"
+        ZugriffVerweigert = 5, // "Dateizugriff verweigert"
+        Geraetefehler = 31,    // a device failure (EIO)
+        HinterDateiende = 100, // "Versuch hinter dem Dateiende zu lesen"
+        ZuWenigPlatz = 101,    // "Zu wenig Speicherplatz"
+        KeineZahl = 106,       // "Ungültige numerische Eingabe"
+    };
+
     explicit EInOutError(int code);
     int code() const { return errorCode; }
 

@@ -55,7 +55,7 @@ inline Systemaufrufe &sys()
     return Systemaufrufe::aktuell();
 }
 
-// Linux moves at most about 2 GiB per read or write call.
+// Linux moves at most about 2 GiB per read or write call; a gibibyte at a time stays well below.
 constexpr std::size_t MaxJeAufruf = std::size_t(1) << 30;
 
 // Moves `n` bytes with one read or write after another, over partial moves and

@@ -8,6 +8,7 @@
 #include "bild/Wandeln.h"
 #include "bild/Bild.h"
 #include "bild/Metadatei.h"
+#include "Ordner.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -34,10 +35,7 @@ inline const std::string &ordner()
 {
     // Never destroyed: the clean-up at exit still needs it.
     static const std::string &o = *new std::string([] {
-        const char *tmp = std::getenv("TMPDIR");
-        std::string muster = std::string(tmp && *tmp ? tmp : "/tmp") + "/fuzz_bild.XXXXXX";
-        if (!::mkdtemp(muster.data()))
-            std::abort();
+        std::string muster = fuzz::neuerOrdner("fuzz_bild");
         std::atexit([] {
             for (const QString &endung : Bild::endungen())
                 ::unlink((ordner() + "/bild." + endung.toStdString()).c_str());

@@ -3,6 +3,7 @@
 // unchanged and that storing a field's own text back changes no byte. The
 // saved file has a second name, so it is rewritten in place; a file is still
 // what was loaded or saved until another writer changes a byte of it.
+#include "Ordner.h"
 #include "data/Datendatei.h"
 #include "data/Ersetzen.h"
 #include "data/Fehler.h"
@@ -22,10 +23,7 @@ const std::string &ordner()
 {
     // Never destroyed: the clean-up at exit still needs it.
     static const std::string &o = *new std::string([] {
-        const char *tmp = std::getenv("TMPDIR");
-        std::string muster = std::string(tmp && *tmp ? tmp : "/tmp") + "/fuzz_datendatei.XXXXXX";
-        if (!::mkdtemp(muster.data()))
-            std::abort();
+        std::string muster = fuzz::neuerOrdner("fuzz_datendatei");
         std::atexit([] {
             for (const char *n : {"/ein.vix", "/aus.vix", "/aus2.vix"})
                 ::unlink((ordner() + n).c_str());

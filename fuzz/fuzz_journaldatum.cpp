@@ -149,32 +149,6 @@ std::vector<Wert> geordnet(std::vector<Wert> w, bool absteigend)
     return w;
 }
 
-Auswertung::Farbe checkFarbe(std::int64_t v)
-{
-    if (v <= 2)
-        return {0, 255, 0};
-    if (v <= 4)
-        return {200, 255, 0};
-    if (v <= 6)
-        return {255, 255, 0};
-    if (v <= 8)
-        return {255, 128, 0};
-    return {255, 0, 0};
-}
-
-Auswertung::Farbe terminFarbe(std::int64_t v)
-{
-    if (v == 0)
-        return {255, 0, 0};
-    if (v <= 2)
-        return {255, 128, 0};
-    if (v <= 4)
-        return {255, 255, 0};
-    if (v <= 6)
-        return {200, 255, 0};
-    return {0, 255, 0};
-}
-
 void zeilePruefen(const Auswertung::Zeile &z, const QString &name, const QString &mitte, const QString &zahl,
                   const QString &schluss)
 {
@@ -234,7 +208,7 @@ void fressCheck(const TSchlangen &s, const std::vector<Journal> &j, year_month_d
     for (std::size_t k = 0; k < saetze.size(); ++k)
         zeilePruefen(e.zeilen[k], s[saetze[k].index].name(), QStringLiteral(": seit "), QString::number(saetze[k].wert),
                      saetze[k].wert == 1 ? QStringLiteral(" Tag überfällig !") : QStringLiteral(" Tagen überfällig !"));
-    balkenPruefen(e.balken, geordnet(w, false), s, checkFarbe);
+    balkenPruefen(e.balken, geordnet(w, false), s, Auswertung::CheckFarbe);
 }
 
 void fressTermine(const TSchlangen &s, const std::vector<Journal> &j, year_month_day heute)
@@ -266,7 +240,7 @@ void fressTermine(const TSchlangen &s, const std::vector<Journal> &j, year_month
                          v == 1 ? QStringLiteral(" Tag gefüttert werden !")
                                 : QStringLiteral(" Tagen gefüttert werden !"));
     }
-    balkenPruefen(e.balken, geordnet(w, true), s, terminFarbe);
+    balkenPruefen(e.balken, geordnet(w, true), s, Auswertung::TerminFarbe);
 }
 
 void fressParade(const TSchlangen &s)

@@ -2,14 +2,14 @@
 
 #include "data/Cp1252.h"
 #include "data/Ersetzen.h"
-#include "output/Einzeilig.h"
+#include "data/Einzeilig.h"
 
 namespace {
 const QString Tab = QStringLiteral("\t");
 
 void zeile(QByteArray &aus, const QString &text)
 {
-    aus += Cp1252::encode(Ausgabe::einzeilig(text));
+    aus += Cp1252::encode(Zeile::einzeilig(text));
     aus += "\r\n";
 }
 

@@ -1,6 +1,6 @@
 #include "output/Kontrollausdruck.h"
 
-#include "output/Einzeilig.h"
+#include "data/Einzeilig.h"
 
 namespace Kontrollausdruck {
 
@@ -60,7 +60,7 @@ std::vector<Absatz> absaetze(const TSchlange &s)
     ganz(seite, QStringLiteral("Diese Seite wurde mit dem Vivarix erstellt. (Infos unter ") + Webadresse + u')',
          Format::Fusszeile);
     for (Absatz &a : seite)
-        a.text = Ausgabe::einzeilig(a.text);
+        a.text = Zeile::einzeilig(a.text);
     return seite;
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/Cp1252.h"
 #include "data/Einlesen.h"
+#include "data/Einzeilig.h"
 #include "data/Ersetzen.h"
 #include "data/Fehler.h"
 
@@ -17,7 +18,7 @@ QString einstellungsVerzeichnis = QStringLiteral(".");
 // ours, and reading stops there rather than filling memory.
 constexpr qsizetype HoechsteLaenge = 1 << 20;
 
-constexpr char16_t DateiEnde = 0x1A; // Ctrl-Z
+using Zeile::DateiEnde;
 
 // Cuts text into lines at CR, LF or CR LF; a final line end opens no empty line.
 QStringList zeilen(const QString &text)
@@ -41,18 +42,7 @@ QStringList zeilen(const QString &text)
 
 // A value must stay on its line: a line end would start a line of its own
 // (another setting, read back), a Ctrl-Z would end the file early.
-bool istZeilenbrecher(QChar c)
-{
-    return c == u'\r' || c == u'\n' || c == DateiEnde;
-}
-
-QString einzeilig(QString wert)
-{
-    for (QChar &c : wert)
-        if (istZeilenbrecher(c))
-            c = u' ';
-    return wert;
-}
+constexpr char16_t AuchDateiEnde[] = {DateiEnde, 0};
 
 // Of a file read only in part, the lines that were read completely; a line
 // cut off in the middle would give a wrong value.
@@ -221,7 +211,8 @@ QByteArray schreiben(const Werte &w)
     QString text = QStringLiteral("[Options]\r\n");
     for (const Einstellung &e : Einstellungen) {
         const QString inhalt = std::visit([&](auto feld) { return alsText(w.*feld); }, e.ziel);
-        text += QLatin1String(e.name) + u'=' + einzeilig(inhalt) + QStringLiteral("\r\n");
+        text += QLatin1String(e.name) + u'=' + Zeile::einzeilig(inhalt, QStringView(AuchDateiEnde)) +
+                QStringLiteral("\r\n");
     }
     return Cp1252::encode(text);
 }
@@ -253,7 +244,7 @@ QStringList nichtSpeicherbar(const QString &wert)
 {
     QStringList fremd = Cp1252::nichtDarstellbar(wert);
     for (const QChar c : wert)
-        if (istZeilenbrecher(c) && !fremd.contains(c))
+        if (Zeile::bricht(c, QStringView(AuchDateiEnde)) && !fremd.contains(c))
             fremd << QString(c);
     return fremd;
 }

@@ -262,3 +262,33 @@ QStringList FensterTest::gespeichert(const TSchlange &s)
         l << QStringLiteral("B ") + s.bemerkDatum(i) + u'|' + s.bemerkung(i);
     return l;
 }
+
+const QSet<QString> Bearbeitbar{"StringGrid1",
+                                "StringGrid2",
+                                "datum1",
+                                "datum2",
+                                "futter1",
+                                "futter2",
+                                "ok1",
+                                "ok2",
+                                "Button1",
+                                "Button2",
+                                "Button3",
+                                "Speichern1",
+                                "SpeichernUnter1",
+                                "ToolButton3",
+                                "Schlangelschen1",
+                                "ToolButton6",
+                                "GeheZu1"};
+
+QSet<QString> eingeschalteteNamen(const QWidget &w)
+{
+    QSet<QString> an;
+    for (const QWidget *c : w.findChildren<QWidget *>())
+        if (!c->objectName().isEmpty() && !c->testAttribute(Qt::WA_ForceDisabled))
+            an << c->objectName();
+    for (const QAction *a : w.findChildren<QAction *>())
+        if (!a->objectName().isEmpty() && a->isEnabled())
+            an << a->objectName();
+    return an;
+}

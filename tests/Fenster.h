@@ -7,6 +7,7 @@
 #include "toolkit/Dialoge.h"
 
 #include <QDate>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -31,6 +32,13 @@ void tippen(QWidget *w, const QString &text);
 void menueOeffnen(QWidget *feld, QMenu *menue);
 // ... or chooses `a` in it with Enter; `a` must be enabled.
 void imMenue(QWidget *feld, QMenu *menue, QAction *a);
+
+// The main window's controls and commands that "Neu" disables and loading or
+// "Activ" enables, by their object names.
+extern const QSet<QString> Bearbeitbar;
+// The object names of `w`'s controls and commands that are switched on; a
+// control counts by its own switch, whatever its parent's.
+QSet<QString> eingeschalteteNamen(const QWidget &w);
 
 // The keeper clicks a snake's tab; the window is shown for it.
 void reiterKlicken(TVivarix &w, int reiter);

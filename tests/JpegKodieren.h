@@ -1,6 +1,7 @@
 #pragma once
 // JPEG files for the picture tests, encoded through libjpeg directly.
 #include <QByteArray>
+#include <QColor>
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,4 +44,19 @@ QByteArray jpegAusZeilen(int w, int h, J_COLOR_SPACE raum, int komponenten, bool
     jpeg_destroy_compress(&c);
     std::free(puffer);
     return daten;
+}
+
+// Encodes a w × h JPEG whose every pixel is `pixel` (components as the colour
+// space wants them).
+inline QByteArray jpegKodieren(int w, int h, J_COLOR_SPACE raum, const std::vector<JSAMPLE> &pixel)
+{
+    std::vector<JSAMPLE> zeile;
+    for (int x = 0; x < w; ++x)
+        zeile.insert(zeile.end(), pixel.begin(), pixel.end());
+    return jpegAusZeilen(w, h, raum, int(pixel.size()), false, [&](int) { return zeile.data(); });
+}
+
+inline QByteArray rgbJpeg(int w, int h, QColor farbe)
+{
+    return jpegKodieren(w, h, JCS_RGB, {JSAMPLE(farbe.red()), JSAMPLE(farbe.green()), JSAMPLE(farbe.blue())});
 }

@@ -54,7 +54,13 @@ dateien)
     ! grep -E 'libQt6(PrintSupport|Svg)' "$tmp/ldd" || falsch "bin/vivarix lädt sie beim Start"
     ldd "$root/lib/vivarix/vivarix-druck.so" | grep -q libQt6PrintSupport || falsch "vivarix-druck.so druckt nicht"
     [ "$(head -n 1 "$root/bin/vivarix-start")" = "#!/bin/sh" ] || falsch "bin/vivarix-start ist kein sh-Skript"
-    diff -r "$quelle/help/hilfe" "$root/share/vivarix/hilfe" || falsch "Hilfeseiten weichen ab"
+    # The pages as written, with the version of the build where they name it.
+    for seite in "$quelle"/help/hilfe/*; do
+        sed "s/@PROJECT_VERSION@/$VIVARIX_VERSION/g" "$seite" | cmp - "$root/share/vivarix/hilfe/${seite##*/}" \
+            || falsch "Hilfeseite ${seite##*/} weicht ab"
+    done
+    grep -q "„Vivarix $VIVARIX_VERSION“" "$root/share/vivarix/hilfe/hauptfenster.htm" \
+        || falsch "die Hilfe nennt nicht die Version $VIVARIX_VERSION"
     cmp "$tmp/erwartet.ini" "$root/share/vivarix/options.ini" || falsch "options.ini ist nicht die Vorgabe"
     for f in "$root/share/icons/hicolor/scalable/apps/de.vivarix.Vivarix.svg" \
              "$root/share/applications/de.vivarix.Vivarix.desktop" \

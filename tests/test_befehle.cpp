@@ -517,6 +517,7 @@ TEST_F(BefehleTest, ZweiFensterAufEinerDateiUeberschreibenNichtsUngefragt)
     DialogTest::naechsteAntwort(mbUeberschreiben);
     ausloesen(a.Speichern1);
     EXPECT_EQ(gesagt(), QStringList{frage});
+    EXPECT_EQ(DialogTest::vorgabe(), mbAbbrechen) << "Enter must not overwrite the other program's file";
     EXPECT_EQ(dateiLesen(pfad("start.vix")), bytesVon(a.Schlangen));
     EXPECT_FALSE(a.Geaendert);
     fuettern(a, "Maus");

@@ -38,21 +38,6 @@ QByteArray jpegAusBild(const QImage &bild, bool progressiv = false)
                          [&](int y) { return const_cast<JSAMPLE *>(rgb.constScanLine(y)); });
 }
 
-// Encodes a w × h JPEG whose every pixel is `pixel` (components as the colour
-// space wants them).
-QByteArray jpegKodieren(int w, int h, J_COLOR_SPACE raum, const std::vector<JSAMPLE> &pixel)
-{
-    std::vector<JSAMPLE> zeile;
-    for (int x = 0; x < w; ++x)
-        zeile.insert(zeile.end(), pixel.begin(), pixel.end());
-    return jpegAusZeilen(w, h, raum, int(pixel.size()), false, [&](int) { return zeile.data(); });
-}
-
-QByteArray rgbJpeg(int w, int h, QColor farbe)
-{
-    return jpegKodieren(w, h, JCS_RGB, {JSAMPLE(farbe.red()), JSAMPLE(farbe.green()), JSAMPLE(farbe.blue())});
-}
-
 // The same file with the frame header's height and width replaced (baseline or
 // progressive frame).
 QByteArray mitGroesse(QByteArray jpeg, quint16 w, quint16 h)

@@ -46,10 +46,7 @@ QImage standard()
 // A 64 × 64 JPEG in one colour.
 QByteArray jpeg(QColor farbe)
 {
-    std::vector<JSAMPLE> zeile;
-    for (int x = 0; x < 64; ++x)
-        zeile.insert(zeile.end(), {JSAMPLE(farbe.red()), JSAMPLE(farbe.green()), JSAMPLE(farbe.blue())});
-    return jpegAusZeilen(64, 64, JCS_RGB, 3, false, [&](int) { return zeile.data(); });
+    return rgbJpeg(64, 64, farbe);
 }
 
 class BildFenster : public FensterTest {

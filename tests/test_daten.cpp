@@ -333,8 +333,8 @@ TEST_F(DatendateiTest, OeffnenScheitertMitSeinemCode)
 {
     TSchlangen s;
     EXPECT_EQ(meldung([&] { Datendatei::laden(pfad("fehlt.vix"), s); }), QStringLiteral("2 Datei nicht gefunden"));
-    EXPECT_EQ(code([&] { Datendatei::speichern(dir.path(), s); }), 3);
-    EXPECT_EQ(code([&] { Datendatei::speichern(pfad("nicht/da.vix"), s); }), 2);
+    EXPECT_EQ(code([&] { Datendatei::speichern(dir.path(), s); }), EInOutError::UngueltigerName);
+    EXPECT_EQ(code([&] { Datendatei::speichern(pfad("nicht/da.vix"), s); }), EInOutError::NichtGefunden);
 
     // What is no regular file is refused at once, by the loader and the bounded
     // reader alike: a named pipe without waiting for a writer, an endless device
@@ -343,14 +343,14 @@ TEST_F(DatendateiTest, OeffnenScheitertMitSeinemCode)
     ASSERT_TRUE(QDir().mkdir(pfad("ordner.vix")));
     ASSERT_TRUE(QFile::link(pfad("ordner.vix"), pfad("link.vix")));
     const std::pair<QString, int> faelle[] = {
-        {pfad("fehlt.vix"), 2},
-        {QString(), 2},
-        {dir.path(), 3},
-        {pfad("rohr.vix"), 3},
-        {pfad("ordner.vix"), 3},
-        {pfad("link.vix"), 3},
-        {QStringLiteral("/dev/zero"), 3},
-        {QStringLiteral("/dev/null"), 3},
+        {pfad("fehlt.vix"), EInOutError::NichtGefunden},
+        {QString(), EInOutError::NichtGefunden},
+        {dir.path(), EInOutError::UngueltigerName},
+        {pfad("rohr.vix"), EInOutError::UngueltigerName},
+        {pfad("ordner.vix"), EInOutError::UngueltigerName},
+        {pfad("link.vix"), EInOutError::UngueltigerName},
+        {QStringLiteral("/dev/zero"), EInOutError::UngueltigerName},
+        {QStringLiteral("/dev/null"), EInOutError::UngueltigerName},
     };
     for (const auto &[p, c] : faelle) {
         SCOPED_TRACE(p.toStdString());
@@ -397,14 +397,14 @@ TEST_F(DatendateiTest, ZugriffsrechteAlsGewoehnlicherBenutzer)
             return code([&] { Datendatei::laden(p, s); });
         });
     };
-    EXPECT_EQ(ladenCode(pfad("gesperrt.vix")), 5);
+    EXPECT_EQ(ladenCode(pfad("gesperrt.vix")), EInOutError::ZugriffVerweigert);
 
     // A file we may not write is not replaced, though the folder would allow it.
     TSchlangen zwei{TSchlange(), TSchlange()};
     const auto speichernCode = [&](const QString &p) {
         return alsNobody([&] { return code([&] { Datendatei::speichern(p, zwei); }); });
     };
-    EXPECT_EQ(speichernCode(pfad("nurlesen.vix")), 5);
+    EXPECT_EQ(speichernCode(pfad("nurlesen.vix")), EInOutError::ZugriffVerweigert);
     EXPECT_EQ(dateiLesen(pfad("nurlesen.vix")), bild);
 }
 

@@ -39,19 +39,12 @@
 namespace {
 const QString nichtGefunden = QStringLiteral("Fehler|Optionsdatei \"options.ini\" nicht gefunden");
 
-// The sixteen controls and commands that Activ enables and Neu disables.
-std::vector<bool> bearbeitbar(const TVivarix &w)
+// Which of the controls and commands that Activ enables and Neu disables are on.
+QSet<QString> bearbeitbar(const TVivarix &w)
 {
-    std::vector<bool> an;
-    for (const QWidget *e :
-         std::initializer_list<const QWidget *>{w.StringGrid1, w.StringGrid2, w.datum1, w.datum2, w.futter1, w.futter2,
-                                                w.ok1, w.ok2, w.Button1, w.Button2, w.Button3})
-        an.push_back(e->isEnabled());
-    for (const QAction *a : {w.Speichern1, w.SpeichernUnter1, w.ToolButton3, w.Schlangelschen1, w.ToolButton6})
-        an.push_back(a->isEnabled());
-    return an;
+    return eingeschalteteNamen(w) & Bearbeitbar;
 }
-const std::vector<bool> alleAn(16, true), alleAus(16, false);
+const QSet<QString> &alleAn = Bearbeitbar, alleAus;
 } // namespace
 
 TEST(Start, DieMeldungDesStartersWirdEinmalGenommen)
@@ -154,11 +147,13 @@ TEST_F(FensterTest, MerkenSchreibtJournalMitEndmarkeUndLaesstRestUnberuehrt)
     EXPECT_FALSE(f.Geaendert);
 }
 
-TEST_F(FensterTest, NeuUndActivSchaltenGenauDieSechzehn)
+TEST_F(FensterTest, NeuUndActivSchaltenGenauDieSiebzehn)
 {
     TVivarix &f = geladen("a.vix", {bunt(1, 2, 2)});
     f.Geaendert = true;
+    const QSet<QString> vorher = eingeschalteteNamen(f);
     f.Neu();
+    EXPECT_EQ(vorher - eingeschalteteNamen(f), Bearbeitbar) << "Neu switches these off and nothing else";
     EXPECT_EQ(bearbeitbar(f), alleAus);
     EXPECT_TRUE(f.Schlangen.empty());
     EXPECT_EQ(f.TabControl1->count(), 0);
@@ -170,8 +165,9 @@ TEST_F(FensterTest, NeuUndActivSchaltenGenauDieSechzehn)
     EXPECT_EQ(angezeigt(f), (QStringList{"", "unbekannt", "-", "-", "-", "-", "-", ""}));
     EXPECT_EQ(f.Image1->pixmap().size(), Bild::standardBild().size());
     EXPECT_EQ(f.datum1->text(), "07.12.26");
+    const QSet<QString> leer = eingeschalteteNamen(f);
     f.Activ();
-    EXPECT_EQ(bearbeitbar(f), alleAn);
+    EXPECT_EQ(eingeschalteteNamen(f) - leer, Bearbeitbar) << "Activ switches these on and nothing else";
     for (QAction *a : {f.Neu1, f.Laden1, f.NeueSchlange1, f.FressCheck1, f.Optionen1, f.Hilfe2, f.Beenden1})
         EXPECT_TRUE(a->isEnabled());
 }

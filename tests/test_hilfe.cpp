@@ -127,6 +127,14 @@ TEST_F(HilfeTest, BilderUndStilvorlagenNurAusDemHilfeordnerOhneZuWarten)
     rot.fill(Qt::red);
     ASSERT_TRUE(rot.save(pfad("hilfe/gut.png")));
     ASSERT_TRUE(rot.save(pfad("fremd.png")));
+    // A folder beside the help whose name begins like it is outside it too.
+    ASSERT_TRUE(QDir(ordner.path()).mkpath("hilfe-alt"));
+    ASSERT_TRUE(rot.save(pfad("hilfe-alt/alt.png")));
+    // Between the two limits: a picture of that size is shown, a style sheet is not read.
+    QByteArray mittel = dateiLesen(pfad("fremd.png"));
+    mittel.append(Hilfeort::SeiteHoechstens + 1 - mittel.size(), '\0');
+    dateiSchreiben(pfad("hilfe/mittel.png"), mittel);
+    dateiSchreiben(pfad("hilfe/mittel.css"), "p.c { color: #0000ff }" + QByteArray(Hilfeort::SeiteHoechstens, ' '));
     dateiSchreiben(pfad("hilfe/gut.css"), "p.a { color: #00ff00 }");
     dateiSchreiben(pfad("fremd.css"), "p.b { color: #ff0000 }");
     for (const char *n : {"hilfe/rohr.png", "hilfe/rohr.css"})
@@ -138,7 +146,9 @@ TEST_F(HilfeTest, BilderUndStilvorlagenNurAusDemHilfeordnerOhneZuWarten)
                    "<html><head><link rel=\"stylesheet\" type=\"text/css\" href=\"gut.css\">"
                    "<link rel=\"stylesheet\" type=\"text/css\" href=\"../fremd.css\">"
                    "<link rel=\"stylesheet\" type=\"text/css\" href=\"rohr.css\">"
-                   "<link rel=\"stylesheet\" type=\"text/css\" href=\"null.css\"></head><body>"
+                   "<link rel=\"stylesheet\" type=\"text/css\" href=\"null.css\">"
+                   "<link rel=\"stylesheet\" type=\"text/css\" href=\"mittel.css\"></head><body>"
+                   "<p class=\"c\">Blau</p><img src=\"mittel.png\"><img src=\"../hilfe-alt/alt.png\">"
                    "<p class=\"a\">Gruen</p><p class=\"b\">Schwarz</p><img src=\"gut.png\"><img src=\"rohr.png\">"
                    "<img src=\"null.png\"><img src=\"gross.png\"><img src=\"../fremd.png\"></body></html>");
     // In the current folder, tried first: a page far too large to be help.
@@ -157,9 +167,12 @@ TEST_F(HilfeTest, BilderUndStilvorlagenNurAusDemHilfeordnerOhneZuWarten)
         QTextDocument *d = b->document();
         EXPECT_EQ(d->find("Gruen").charFormat().foreground().color(), QColor("#00ff00"));
         EXPECT_NE(d->find("Schwarz").charFormat().foreground().color(), QColor("#ff0000"));
-        for (const char *n : {"hilfe/gut.png", "hilfe/rohr.png", "hilfe/null.png", "hilfe/gross.png", "fremd.png"}) {
+        EXPECT_NE(d->find("Blau").charFormat().foreground().color(), QColor("#0000ff"));
+        for (const char *n : {"hilfe/gut.png", "hilfe/mittel.png", "hilfe/rohr.png", "hilfe/null.png",
+                              "hilfe/gross.png", "fremd.png", "hilfe-alt/alt.png"}) {
             const QVariant bild = d->resource(QTextDocument::ImageResource, QUrl::fromLocalFile(pfad(n)));
-            EXPECT_EQ(bild.userType() == QMetaType::QPixmap, n == std::string("hilfe/gut.png")) << n;
+            const bool gezeigt = n == std::string("hilfe/gut.png") || n == std::string("hilfe/mittel.png");
+            EXPECT_EQ(bild.userType() == QMetaType::QPixmap, gezeigt) << n;
         }
         gesehen = true;
         static_cast<THilfe *>(w)->Button1->click();

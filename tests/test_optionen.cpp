@@ -53,8 +53,11 @@ protected:
 
 TEST_F(OptionenTest, PfadIstVerzeichnisPlusDateiname)
 {
-    Optionen::setVerzeichnis(QStringLiteral("/a/b/"));
-    EXPECT_EQ(Optionen::pfad(), QStringLiteral("/a/b//options.ini"));
+    // options.ini in the folder, whether the folder is given with a final slash or not.
+    for (const QString &ordner : {dir.path(), dir.path() + u'/'}) {
+        Optionen::setVerzeichnis(ordner);
+        EXPECT_EQ(QDir::cleanPath(Optionen::pfad()), dir.filePath(QStringLiteral("options.ini")));
+    }
 }
 
 TEST_F(OptionenTest, DialogZeigtDieDateiUndSchreibtGenauSechsZeilen)
@@ -90,7 +93,7 @@ TEST_F(OptionenTest, DialogZeigtDieDateiUndSchreibtGenauSechsZeilen)
 TEST_F(OptionenTest, FehlgeschlagenesSpeichernLaesstDieAlteDateiStehen)
 {
     // nobody may write the file but not the folder: it is rewritten in place.
-    // Then the folder but not the file: refused with code 5, the old file kept.
+    // Then the folder but not the file: refused as access denied, the old file kept.
     const QByteArray alt = "maximize=1\r\n";
     const QString ordner = dir.path() + QStringLiteral("/gesperrt");
     ASSERT_TRUE(QDir().mkdir(ordner));
@@ -108,7 +111,7 @@ TEST_F(OptionenTest, FehlgeschlagenesSpeichernLaesstDieAlteDateiStehen)
 
     ASSERT_EQ(::chmod(QFile::encodeName(Optionen::pfad()).constData(), 0444), 0);
     ASSERT_EQ(::chmod(ordnerName.constData(), 0777), 0);
-    EXPECT_EQ(alsNobody(versuch), 5);
+    EXPECT_EQ(alsNobody(versuch), EInOutError::ZugriffVerweigert);
     EXPECT_EQ(dateiLesen(Optionen::pfad()), alt);
     EXPECT_EQ(QDir(ordner).entryList(QDir::Files), QStringList{QStringLiteral("options.ini")});
 }

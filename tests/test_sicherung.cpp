@@ -227,7 +227,10 @@ TEST_F(SicherungTest, DateigroessengrenzeLaesstDasSpeichernScheiternNichtDasProg
             const int daten = code([&] { Datendatei::speichern(pfad("d.vix"), sammlung(3, 20)); });
             const int optionen = code([&] { Optionen::speichern(w); });
             const int ausgabe = code([&] { Export::schreiben(pfad("Kaa.txt"), sammlung(1, 20)[0]); });
-            return daten == 101 && optionen == 101 && ausgabe == 101 ? 0 : 1;
+            return daten == EInOutError::ZuWenigPlatz && optionen == EInOutError::ZuWenigPlatz &&
+                           ausgabe == EInOutError::ZuWenigPlatz
+                       ? 0
+                       : 1;
         });
     };
     // Without it the signal ends the process: that is the fault the start-up prevents.
@@ -449,9 +452,11 @@ TEST_F(SicherungTest, ScheiternderAufrufLaesstDieAltenDateienBytegenauUndKeinenR
         int code;
     };
     const Fall faelle[] = {
-        {"pwrite", ENOSPC, 101}, {"pwrite", EFBIG, 101}, {"pwrite", EDQUOT, 101},
-        {"fsync", ENOSPC, 101},  {"fsync", EIO, 31},     {"fchmod", EROFS, 5},
-        {"linkat", ENOSPC, 101}, {"renameat", EIO, 31},  {"openat", EMFILE, 4},
+        {"pwrite", ENOSPC, EInOutError::ZuWenigPlatz},   {"pwrite", EFBIG, EInOutError::ZuWenigPlatz},
+        {"pwrite", EDQUOT, EInOutError::ZuWenigPlatz},   {"fsync", ENOSPC, EInOutError::ZuWenigPlatz},
+        {"fsync", EIO, EInOutError::Geraetefehler},      {"fchmod", EROFS, EInOutError::ZugriffVerweigert},
+        {"linkat", ENOSPC, EInOutError::ZuWenigPlatz},   {"renameat", EIO, EInOutError::Geraetefehler},
+        {"openat", EMFILE, EInOutError::ZuVieleDateien},
     };
     const TSchlangen alt = sammlung(3, 1), neu = sammlung(4, 60);
     Datendatei::speichern(pfad("d.vix"), alt);
@@ -510,12 +515,12 @@ TEST_F(SicherungTest, VolleFestplatteLaesstDieAltenDateienGanz)
     Optionen::setVerzeichnis(ordner);
     const QByteArray altOptionen = "maximize=1\r\n";
     dateiSchreiben(Optionen::pfad(), altOptionen);
-    EXPECT_EQ(code([&] { Datendatei::speichern(d, neu); }), 101);
+    EXPECT_EQ(code([&] { Datendatei::speichern(d, neu); }), EInOutError::ZuWenigPlatz);
     EXPECT_EQ(dateiLesen(d), bytesVon(alt));
     EXPECT_EQ(eintraege(ordner), (QStringList{"d.vix", "options.ini"}));
     // Filled to the last block, the settings cannot be written either.
     vollschreiben(ordner + QStringLiteral("/fuell"));
-    EXPECT_EQ(code([] { Optionen::speichern(Optionen::Werte{}); }), 101);
+    EXPECT_EQ(code([] { Optionen::speichern(Optionen::Werte{}); }), EInOutError::ZuWenigPlatz);
     EXPECT_EQ(dateiLesen(Optionen::pfad()), altOptionen);
     EXPECT_EQ(dateiLesen(d), bytesVon(alt));
     EXPECT_EQ(eintraege(ordner), (QStringList{"d.vix", "fuell", "options.ini"}));
@@ -765,11 +770,12 @@ TEST_F(SicherungTest, OrdnerOhneNeueDateienBekommtSeineDateiAnOrtUndStelleNeu)
                           Eingesetzt e(p);
                           Datendatei::speichern(d, zwei);
                       }),
-                      101);
+                      EInOutError::ZuWenigPlatz);
             EXPECT_EQ(dateiLesen(d), bytesVon(sieben));
         }
         // A file that did not exist cannot be made there.
-        EXPECT_EQ(als([&] { Datendatei::speichern(ordner + QStringLiteral("/neu.vix"), zwei); }), 5);
+        EXPECT_EQ(als([&] { Datendatei::speichern(ordner + QStringLiteral("/neu.vix"), zwei); }),
+                  EInOutError::ZugriffVerweigert);
         EXPECT_EQ(eintraege(ordner), (QStringList{QStringLiteral("d.vix"), QStringLiteral("options.ini")}));
         Datendatei::speichern(d, fuenf);
     };
@@ -841,7 +847,7 @@ TEST_F(SicherungTest, JederNameEinerMehrfachVerknuepftenDateiZeigtDieNeueSammlun
     p.nach = 2; // the copy and the marker are written first
     {
         Eingesetzt e(p);
-        EXPECT_EQ(code([&] { Datendatei::speichern(d, fuenf); }), 101) << p.folge();
+        EXPECT_EQ(code([&] { Datendatei::speichern(d, fuenf); }), EInOutError::ZuWenigPlatz) << p.folge();
     }
     EXPECT_EQ(dateiLesen(zweit), bytesVon(drei));
     EXPECT_EQ(eintraege(Ersetzen::sicherungsOrdner()), QStringList{});
@@ -1213,7 +1219,7 @@ TEST_F(SicherungTest, DateiGroesserAlsDerSpeicherWirdVorDemLesenAbgewiesen)
     EXPECT_EQ(s.size(), 1u);
 
     // At the limit it is read as ever: whole records, then the short one.
-    EXPECT_EQ(code([&] { Datendatei::laden(pfad("d.vix"), s, groesse); }), 100);
+    EXPECT_EQ(code([&] { Datendatei::laden(pfad("d.vix"), s, groesse); }), EInOutError::HinterDateiende);
     ASSERT_EQ(s.size(), 4u);
     EXPECT_TRUE(std::equal(drei.begin(), drei.end(), s.begin() + 1));
 

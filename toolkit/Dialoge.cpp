@@ -36,6 +36,7 @@ std::deque<std::function<void(QWidget *)>> dialogHandler;
 QStringList meldungen;
 bool nichtBlockieren = false;
 bool protokollieren = false; // only once a test has used one of its hooks
+Knopf letzteVorgabe{};       // the default button of the last message box
 
 QString artName(MsgArt art)
 {
@@ -103,8 +104,10 @@ Knopf standardAntwort(Knoepfe k, Knopf gewuenscht)
 Antwort zeige(QWidget *parent, const QString &titel, const QString &text, QMessageBox::Icon icon, Knoepfe knoepfe,
               const QString &protokollArt, Knopf standard = Knopf{})
 {
-    if (protokollieren)
+    if (protokollieren) {
         meldungen << protokollArt + u'|' + text;
+        letzteVorgabe = standardAntwort(knoepfe, standard);
+    }
     if (!antworten.empty()) {
         const Antwort a = antworten.front();
         antworten.pop_front();
@@ -468,6 +471,10 @@ void naechsterDateiname(std::optional<QString> pfad)
 QStringList protokoll()
 {
     return meldungen;
+}
+Antwort vorgabe()
+{
+    return letzteVorgabe;
 }
 void zuruecksetzen()
 {

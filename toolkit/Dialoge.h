@@ -89,6 +89,8 @@ void naechsteAntwort(Antwort a);
 void naechsterDateiname(std::optional<QString> pfad);
 // What the message boxes and the error report said, in order ("Art|Text").
 QStringList protokoll();
+// The default button (what Enter answers) of the last message box, answered in advance or not.
+Antwort vorgabe();
 void zuruecksetzen();
 // When set, a message box with no prepared answer fails the test instead of
 // blocking (one with just "OK" is answered "OK").

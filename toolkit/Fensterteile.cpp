@@ -11,16 +11,40 @@
 #include <QToolTip>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <algorithm>
 #include <QStyle>
 
+QLabel *TextLabel(QWidget *parent, const QString &text, const QString &name)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+ZeilenMenue ZeilenMenueBauen(QWidget *parent, bool mitAendern, const QString &obenName, const QString &untenName)
+{
+    ZeilenMenue m{new QMenu(parent), nullptr, nullptr, nullptr, nullptr};
+    m.menue->setObjectName(QStringLiteral("PopupMenu1"));
+    auto eintrag = [&m](const QString &caption, const QString &name) {
+        QAction *a = m.menue->addAction(caption);
+        a->setObjectName(name);
+        return a;
+    };
+    if (mitAendern)
+        m.aendern = eintrag(QStringLiteral("&Ändern"), QStringLiteral("ndern1"));
+    m.loeschen = eintrag(QStringLiteral("&Löschen"), QStringLiteral("Lschen1"));
+    m.oben = eintrag(QStringLiteral("Nach &Oben"), obenName);
+    m.unten = eintrag(QStringLiteral("Nach &Unten"), untenName);
+    return m;
+}
+
 QLabel *TitelLabel(QWidget *parent, const QString &text)
 {
-    auto *titel = new QLabel(text, parent);
-    titel->setObjectName(QStringLiteral("titel"));
-    titel->setTextFormat(Qt::PlainText);
+    QLabel *titel = TextLabel(parent, text, QStringLiteral("titel"));
     QFont schrift(QStringLiteral("Arial"));
     schrift.setPixelSize(16);
     schrift.setBold(true);

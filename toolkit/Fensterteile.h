@@ -14,8 +14,14 @@ class QHBoxLayout;
 class QLineEdit;
 class QSize;
 class QLabel;
+class QMenu;
+class QAction;
 class QPushButton;
 class QWidget;
+
+// A label that shows its text as typed, never as markup (a name like
+// "<b>Kaa</b>" stays as it is); `name` is its object name.
+QLabel *TextLabel(QWidget *parent, const QString &text = {}, const QString &name = {});
 
 // The title label at a dialog's top right, named "titel": Arial 16 pixels
 // high, bold and italic, right-aligned, plain text.
@@ -87,6 +93,16 @@ void Beschriften(QLabel *caption, QWidget *eingabe);
 void LaengeZeigen(QLineEdit *feld, std::function<void(const QString &)> melden = {});
 // The hint: "Hier passen höchstens 100 Zeichen hinein."
 QString LaengeHinweis(int zeichen);
+
+// The pop-up menu of a journal's rows, named "PopupMenu1": "&Ändern" (only
+// `mitAendern`), "&Löschen", "Nach &Oben" and "Nach &Unten", with the object
+// names the window gives its entries.
+struct ZeilenMenue {
+    QMenu *menue;
+    QAction *aendern; // nullptr without `mitAendern`
+    QAction *loeschen, *oben, *unten;
+};
+ZeilenMenue ZeilenMenueBauen(QWidget *parent, bool mitAendern, const QString &obenName, const QString &untenName);
 
 // A menu caption as it reads: without the "&" that marks its mnemonic ("&&" is a literal "&").
 QString OhneKuerzel(const QString &caption);

@@ -50,11 +50,6 @@ public:
     // Scrolls so that the line holding `position` is in view.
     void zeigen(int position);
 
-    // "Kopieren" (Ctrl+C) and "Alles auswählen" (Ctrl+A). They act in the
-    // whole window, since a window may hand this box's focus on elsewhere.
-    QAction *kopierenAktion() const { return kopieren; }
-    QAction *allesAktion() const { return alles; }
-
 public slots:
     void copy();
     void selectAll();
@@ -88,6 +83,8 @@ private:
     bool ziehen = false;
     int zeilenHoehe = 0;
     mutable int breite = 0; // widest line laid out so far
+    // "Kopieren" (Ctrl+C) and "Alles auswählen" (Ctrl+A). They act in the
+    // whole window, since a window may hand this box's focus on elsewhere.
     QAction *kopieren;
     QAction *alles;
 };

@@ -1,14 +1,13 @@
 #include "analysis/ui/Auswertungsteile.h"
 
+#include "toolkit/Fensterteile.h"
 #include "toolkit/TZeilenText.h"
 
 #include <QBoxLayout>
-#include <QDialog>
 #include <QEvent>
-#include <QPushButton>
+#include <QFrame>
 #include <QLabel>
-
-namespace Auswertungsteile {
+#include <QPushButton>
 
 namespace {
 class FokusWeiter : public QObject {
@@ -28,38 +27,62 @@ private:
 };
 } // namespace
 
-QLabel *text(QWidget *parent, const QString &name, const QString &text)
+TErgebnisfenster::TErgebnisfenster(QWidget *parent, const QString &name, const QString &ueberschrift) : QDialog(parent)
 {
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setTextFormat(Qt::PlainText);
-    return l;
+    setObjectName(name);
+    setWindowTitle(ueberschrift);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    titel = TitelLabel(this, ueberschrift);
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameShape(QFrame::StyledPanel);
+    Bevel1->setFrameShadow(QFrame::Sunken);
 }
 
-TZeilenText *textbox(QWidget *parent, std::function<void()> beimFokus)
+void TErgebnisfenster::okKnopf()
 {
-    auto *t = new TZeilenText(parent);
-    t->setObjectName(QStringLiteral("RichEdit1"));
-    t->setAccessibleName(QStringLiteral("Ergebnis"));
-    t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    t->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    t->installEventFilter(new FokusWeiter(t, std::move(beimFokus)));
-    return t;
+    Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setDefault(true);
 }
 
-void rahmen(QDialog *fenster, QLabel *titel, QWidget *inhalt, QPushButton *ok)
+void TErgebnisfenster::textbox()
+{
+    RichEdit1 = new TZeilenText(Bevel1);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setAccessibleName(QStringLiteral("Ergebnis"));
+    RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    RichEdit1->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    RichEdit1->installEventFilter(new FokusWeiter(RichEdit1, [this] { RichEdit1Enter(); }));
+}
+
+void TErgebnisfenster::rahmen(int breite, int hoehe)
 {
     auto *knopfZeile = new QHBoxLayout;
     knopfZeile->addStretch(1);
-    knopfZeile->addWidget(ok);
+    knopfZeile->addWidget(Button1);
     knopfZeile->addStretch(1);
 
-    auto *layout = new QVBoxLayout(fenster);
+    auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 4, 8, 8);
     layout->setSpacing(4);
     layout->addWidget(titel);
-    layout->addWidget(inhalt, 1);
+    layout->addWidget(Bevel1, 1);
     layout->addLayout(knopfZeile);
+    setFixedSize(breite, hoehe);
+
+    connect(Button1, &QPushButton::clicked, this, &TErgebnisfenster::Button1Click);
+    Button1->setFocus();
 }
 
-} // namespace Auswertungsteile
+void TErgebnisfenster::Button1Click()
+{
+    accept();
+}
+
+void TErgebnisfenster::RichEdit1Enter()
+{
+    Button1->setFocus();
+}

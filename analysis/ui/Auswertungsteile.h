@@ -1,23 +1,38 @@
 #pragma once
-// What the two result windows share beyond every dialog's parts: a plain label,
-// a read-only text box that hands the focus on to the window's "OK" button, and
-// the frame with the one button centred below.
+// The frame the two result windows share: a title on top, the sunken panel
+// `Bevel1` the window fills, a read-only text box that hands the focus on to
+// the window's "OK" button, and that button centred below.
+#include <QDialog>
 #include <QString>
-#include <functional>
 
-class QDialog;
+class QFrame;
 class QLabel;
 class QPushButton;
-class QWidget;
 class TZeilenText;
 
-namespace Auswertungsteile {
-// A label with fixed text, shown as plain text.
-QLabel *text(QWidget *parent, const QString &name, const QString &text = {});
-// The text box `RichEdit1`: read-only, vertical scroll bar, only the lines in
-// view laid out; `beimFokus` runs whenever it receives the focus.
-TZeilenText *textbox(QWidget *parent, std::function<void()> beimFokus);
-// The result window's frame: `titel` on top, the framed content, and the one
-// button centred below it.
-void rahmen(QDialog *fenster, QLabel *titel, QWidget *inhalt, QPushButton *ok);
-} // namespace Auswertungsteile
+class TErgebnisfenster : public QDialog {
+    Q_OBJECT
+public:
+    QPushButton *Button1 = nullptr;
+    QFrame *Bevel1;
+    TZeilenText *RichEdit1 = nullptr;
+    QLabel *titel;
+
+public slots:
+    void Button1Click();
+    void RichEdit1Enter();
+
+protected:
+    // A window named `name` with `ueberschrift` as caption and title; it can be
+    // minimised and closed but not resized.
+    TErgebnisfenster(QWidget *parent, const QString &name, const QString &ueberschrift);
+    // The "OK" button `Button1`, the default; made where the window wants it in
+    // its focus order.
+    void okKnopf();
+    // The text box `RichEdit1` in `Bevel1`: vertical scroll bar, only the lines
+    // in view laid out.
+    void textbox();
+    // Lays out title, panel and button at the window's fixed `breite` x `hoehe`
+    // and gives "OK" the focus.
+    void rahmen(int breite, int hoehe);
+};

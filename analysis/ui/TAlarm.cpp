@@ -48,25 +48,14 @@ void zeilenSchreiben(TZeilenText *box, const std::vector<Auswertung::Zeile> &zei
 }
 } // namespace
 
-TAlarm::TAlarm(QWidget *parent) : QDialog(parent)
+TAlarm::TAlarm(QWidget *parent) : TErgebnisfenster(parent, QStringLiteral("Alarm"), QStringLiteral("Hinweis"))
 {
-    setObjectName(QStringLiteral("Alarm"));
-    setWindowTitle(QStringLiteral("Hinweis"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-
-    titel = TitelLabel(this, QString());
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::StyledPanel);
-    Bevel1->setFrameShadow(QFrame::Sunken);
-    Label1 = Auswertungsteile::text(Bevel1, QStringLiteral("Label1"));
+    titel->clear();
+    Label1 = TextLabel(Bevel1, {}, QStringLiteral("Label1"));
     Label1->setWordWrap(true);
 
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
-    RichEdit1 = Auswertungsteile::textbox(Bevel1, [this] { RichEdit1Enter(); });
+    okKnopf();
+    textbox();
 
     ScrollBox1 = new QScrollArea(Bevel1);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
@@ -91,21 +80,7 @@ TAlarm::TAlarm(QWidget *parent) : QDialog(parent)
     innen->addWidget(RichEdit1, 1);
     innen->addWidget(ScrollBox1, 0, Qt::AlignHCenter);
 
-    Auswertungsteile::rahmen(this, titel, Bevel1, Button1);
-    setFixedSize(457, 474);
-
-    connect(Button1, &QPushButton::clicked, this, &TAlarm::Button1Click);
-    Button1->setFocus();
-}
-
-void TAlarm::Button1Click()
-{
-    accept();
-}
-
-void TAlarm::RichEdit1Enter()
-{
-    Button1->setFocus();
+    rahmen(457, 474);
 }
 
 void TAlarm::fuellen(const Auswertung::Ergebnis &ergebnis)

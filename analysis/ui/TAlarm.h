@@ -2,8 +2,8 @@
 // The notice window: the sentences and the bar chart of the feeding check or
 // the feeding schedule.
 #include "analysis/Auswertung.h"
+#include "analysis/ui/Auswertungsteile.h"
 
-#include <QDialog>
 #include <chrono>
 
 class QFrame;
@@ -14,7 +14,7 @@ class TBalkenSerie;
 class TChart;
 class TZeilenText;
 
-class TAlarm : public QDialog {
+class TAlarm : public TErgebnisfenster {
     Q_OBJECT
 public:
     explicit TAlarm(QWidget *parent = nullptr);
@@ -29,18 +29,10 @@ public:
     static void FressCheck(QWidget *parent, const TSchlangen &schlangen, std::chrono::year_month_day heute);
     static void FressTermine(QWidget *parent, const TSchlangen &schlangen, std::chrono::year_month_day heute);
 
-    QPushButton *Button1;
     QLabel *Label1;
-    QFrame *Bevel1;
     QScrollArea *ScrollBox1;
     TChart *Chart1;
     TBalkenSerie *Series1;
-    TZeilenText *RichEdit1;
-    QLabel *titel;
-
-public slots:
-    void Button1Click();
-    void RichEdit1Enter();
 
 private:
     static void zeigen(QWidget *parent, const Auswertung::Ergebnis &ergebnis, const QString &ueberschrift,

@@ -4,6 +4,7 @@
 #include "bild/Bild.h"
 #include "toolkit/Dialoge.h"
 #include "toolkit/Fensterteile.h"
+#include "toolkit/Klartext.h"
 #include "toolkit/TZeilenText.h"
 
 #include <QFrame>
@@ -68,7 +69,7 @@ QList<int> zeilen(const QString &text, const QFont &schrift, int breite)
 // black, never wider than from `x` to the end of its step.
 QLabel *platzLabel(QLabel *bild, const char *name, int x, int y, int stufenEnde, const QColor &schrift)
 {
-    QLabel *l = Auswertungsteile::text(bild, QLatin1String(name));
+    QLabel *l = TextLabel(bild, {}, QLatin1String(name));
     l->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     l->setAutoFillBackground(true);
     QPalette pal = l->palette();
@@ -88,7 +89,7 @@ void setzen(QLabel *l, const QString &text, const QString &gezeigt, bool gekuerz
     l->setText(gezeigt);
     l->adjustSize();
     l->setAccessibleName(text);
-    l->setToolTip(gekuerzt ? QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() : QString());
+    l->setToolTip(gekuerzt ? KlartextTooltip(text) : QString());
 }
 
 // A place's name and count over its step: the name on one line in the base
@@ -140,20 +141,9 @@ void platzieren(QLabel *name, QLabel *zahl, const Stufe &s, const QString &text,
 }
 } // namespace
 
-TCharts::TCharts(QWidget *parent) : QDialog(parent)
+TCharts::TCharts(QWidget *parent) : TErgebnisfenster(parent, QStringLiteral("Charts"), QStringLiteral("Fress-Parade"))
 {
-    setObjectName(QStringLiteral("Charts"));
-    setWindowTitle(QStringLiteral("Fress-Parade"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-
-    titel = TitelLabel(this, QStringLiteral("Fress-Parade"));
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameShape(QFrame::StyledPanel);
-    Bevel1->setFrameShadow(QFrame::Sunken);
-    Label1 =
-        Auswertungsteile::text(Bevel1, QStringLiteral("Label1"), QStringLiteral("Welche Schlange ist am gierigsten:"));
+    Label1 = TextLabel(Bevel1, QStringLiteral("Welche Schlange ist am gierigsten:"), QStringLiteral("Label1"));
 
     Image1 = new QLabel(Bevel1);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -174,17 +164,15 @@ TCharts::TCharts(QWidget *parent) : QDialog(parent)
     Label10 = platzLabel(Image1, "Label10", 219, 59, StufeEnde3, silber);
     Label5 = platzLabel(Image1, "Label5", 130, 2, StufeEnde1, weiss);
 
-    Label2 = Auswertungsteile::text(Bevel1, QStringLiteral("Label2"), QStringLiteral("Weitere Platzierungen:"));
-    RichEdit1 = Auswertungsteile::textbox(Bevel1, [this] { RichEdit1Enter(); });
+    Label2 = TextLabel(Bevel1, QStringLiteral("Weitere Platzierungen:"), QStringLiteral("Label2"));
+    textbox();
     RichEdit1->setFixedSize(PodestBreite, 105);
     RichEdit1->setAccessibleName(QStringLiteral("Weitere Platzierungen"));
     QPalette knopfFarbe = RichEdit1->palette();
     knopfFarbe.setColor(QPalette::Base, knopfFarbe.color(QPalette::Button));
     RichEdit1->setPalette(knopfFarbe);
 
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setDefault(true);
+    okKnopf();
 
     auto *innen = new QVBoxLayout(Bevel1);
     innen->setContentsMargins(8, 6, 8, 8);
@@ -195,21 +183,7 @@ TCharts::TCharts(QWidget *parent) : QDialog(parent)
     innen->addWidget(RichEdit1, 0, Qt::AlignHCenter);
     innen->addStretch(1);
 
-    Auswertungsteile::rahmen(this, titel, Bevel1, Button1);
-    setFixedSize(364, 361);
-
-    connect(Button1, &QPushButton::clicked, this, &TCharts::Button1Click);
-    Button1->setFocus();
-}
-
-void TCharts::Button1Click()
-{
-    accept();
-}
-
-void TCharts::RichEdit1Enter()
-{
-    Button1->setFocus();
+    rahmen(364, 361);
 }
 
 void TCharts::fuellen(const std::vector<Auswertung::Platz> &plaetze)

@@ -1,15 +1,14 @@
 #pragma once
 // The parade window: the first three places on the podium, the others as a list.
 #include "analysis/Auswertung.h"
-
-#include <QDialog>
+#include "analysis/ui/Auswertungsteile.h"
 
 class QFrame;
 class QLabel;
 class QPushButton;
 class TZeilenText;
 
-class TCharts : public QDialog {
+class TCharts : public TErgebnisfenster {
     Q_OBJECT
 public:
     explicit TCharts(QWidget *parent = nullptr);
@@ -20,17 +19,9 @@ public:
     // Ranks the collection and shows the window modally, whatever the result.
     static void FressParade(QWidget *parent, const TSchlangen &schlangen);
 
-    QPushButton *Button1;
     QLabel *Image1;
     QLabel *Label1;
     QLabel *Label6, *Label7, *Label8, *Label9, *Label10;
     QLabel *Label2;
     QLabel *Label5;
-    QFrame *Bevel1;
-    TZeilenText *RichEdit1;
-    QLabel *titel;
-
-public slots:
-    void Button1Click();
-    void RichEdit1Enter();
 };

@@ -24,9 +24,7 @@ QLabel *bildLabel(QWidget *parent, const char *objekt, const char *datei, const 
 
 QLabel *textLabel(QWidget *parent, const char *objekt, const QString &text)
 {
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(objekt));
-    l->setTextFormat(Qt::PlainText);
+    QLabel *l = TextLabel(parent, text, QLatin1String(objekt));
     l->setTextInteractionFlags(Qt::TextSelectableByMouse); // addresses can be copied
     return l;
 }
@@ -47,9 +45,7 @@ TInfo::TInfo(QWidget *parent) : QDialog(parent)
     Image2 = bildLabel(Bevel1, "Image2", "info_banner", QSize(320, 110), QStringLiteral("Vivarix"));
 
     // The version sits on the banner's lower right corner.
-    Label1 = new QLabel(QStringLiteral("Version " VIVARIX_VERSION), Image2);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setTextFormat(Qt::PlainText);
+    Label1 = TextLabel(Image2, QStringLiteral("Version " VIVARIX_VERSION), QStringLiteral("Label1"));
     Label1->setAutoFillBackground(true);
     QPalette schwarz = Label1->palette();
     schwarz.setColor(QPalette::Window, Qt::black);

@@ -57,7 +57,7 @@ const Tabelle &laden()
         return *geladen();
     const QString datei = pfad();
     if (!QFileInfo::exists(datei))
-        throw gescheitert(datei, EInOutError::messageFor(2));
+        throw gescheitert(datei, EInOutError::messageFor(EInOutError::NichtGefunden));
     // Loaded once and kept: the dialogs and printers it makes must outlive any caller.
     QLibrary bibliothek(datei);
     bibliothek.setLoadHints(QLibrary::PreventUnloadHint);

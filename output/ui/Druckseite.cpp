@@ -1,6 +1,6 @@
 #include "output/ui/Druckseite.h"
 
-#include "output/Einzeilig.h"
+#include "data/Einzeilig.h"
 
 #include <QTextCursor>
 #include <QTextDocument>
@@ -51,7 +51,7 @@ QTextCharFormat zeichenformat(Format f)
 void aufbauen(QTextDocument &doc, const std::vector<Kontrollausdruck::Absatz> &absaetze, const QString &name)
 {
     doc.clear();
-    doc.setMetaInformation(QTextDocument::DocumentTitle, Ausgabe::einzeilig(name));
+    doc.setMetaInformation(QTextDocument::DocumentTitle, Zeile::einzeilig(name));
     doc.setDefaultFont(basisschrift());
     // One tab stop behind the longest card label, so the four values stand in one column.
     QTextOption spalten = doc.defaultTextOption();

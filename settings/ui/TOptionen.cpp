@@ -37,8 +37,7 @@ QString zeichenListe(const QStringList &zeichen)
 
 QLabel *erklaerung(const QString &text, QWidget *parent)
 {
-    auto *l = new QLabel(text, parent);
-    l->setTextFormat(Qt::PlainText);
+    QLabel *l = TextLabel(parent, text);
     l->setWordWrap(true);
     return l;
 }
@@ -156,14 +155,11 @@ QWidget *TOptionen::seiteFutterarten()
     StringGrid1->setLayoutMode(QListView::Batched);
     setFutterZeilen({});
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    Lschen1 = PopupMenu1->addAction(QStringLiteral("&Löschen"));
-    Lschen1->setObjectName(QStringLiteral("Lschen1"));
-    Nachoben1 = PopupMenu1->addAction(QStringLiteral("Nach &oben"));
-    Nachoben1->setObjectName(QStringLiteral("Nachoben1"));
-    Nachunten1 = PopupMenu1->addAction(QStringLiteral("Nach &unten"));
-    Nachunten1->setObjectName(QStringLiteral("Nachunten1"));
+    const ZeilenMenue m = ZeilenMenueBauen(this, false, QStringLiteral("Nachoben1"), QStringLiteral("Nachunten1"));
+    PopupMenu1 = m.menue;
+    Lschen1 = m.loeschen;
+    Nachoben1 = m.oben;
+    Nachunten1 = m.unten;
 
     futter1 = new QLineEdit(seite);
     futter1->setObjectName(QStringLiteral("futter1"));
