@@ -61,25 +61,6 @@ QByteArray systemName(const QString &path)
     return name;
 }
 
-// Owns a descriptor; the destructor closes quietly.
-class Deskriptor {
-public:
-    explicit Deskriptor(int fd = -1) : fd_(fd) {}
-    Deskriptor(const Deskriptor &) = delete;
-    Deskriptor &operator=(const Deskriptor &) = delete;
-    ~Deskriptor()
-    {
-        if (fd_ >= 0)
-            sys().close(fd_);
-    }
-    int get() const { return fd_; }
-    void uebernehmen(int fd) { fd_ = fd; }
-    int freigeben() { return std::exchange(fd_, -1); }
-
-private:
-    int fd_;
-};
-
 // Writes all `count` bytes at offset `ab` on.
 void allesSchreiben(int fd, const std::uint8_t *quelle, std::size_t count, off_t ab = 0)
 {

@@ -30,16 +30,6 @@ QDate tagVon(const QString &name)
     return QDate::fromString(name.chopped(Endung.size()), TagFormat);
 }
 
-// Closes a descriptor at the end of its scope.
-struct Offen {
-    int fd;
-    ~Offen()
-    {
-        if (fd >= 0)
-            sys().close(fd);
-    }
-};
-
 QString nichtBehalten(const QString &grund)
 {
     return QStringLiteral("Die frühere Fassung konnte nicht aufbewahrt werden: %1. Gespeichert wurde trotzdem.")
@@ -105,18 +95,18 @@ QString behalten(const QString &pfad, const struct stat &alt, bool bleibt, const
         return QStringLiteral("Keine frühere Fassung aufbewahrt: die Datei ist größer als 1 GB.");
     const QString ordnerPfad = ordnerFuer(pfad);
     QString grund;
-    const Offen ordner{Ersetzen::eigenerOrdner(ordnerPfad, grund)};
-    if (ordner.fd < 0)
+    const Deskriptor ordner(Ersetzen::eigenerOrdner(ordnerPfad, grund));
+    if (ordner.get() < 0)
         return nichtBehalten(QStringLiteral("der Ordner „%1“ %2").arg(ordnerPfad, grund));
     const QString name = heute.toString(TagFormat) + Endung;
     const QByteArray n = QFile::encodeName(name);
     QString fehler;
-    if (sys().faccessat(ordner.fd, n.constData(), F_OK, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (sys().faccessat(ordner.get(), n.constData(), F_OK, AT_SYMLINK_NOFOLLOW) != 0) {
         struct statvfs platz;
-        if (::fstatvfs(ordner.fd, &platz) == 0 && groesse > std::uint64_t(platz.f_bavail) * platz.f_frsize) {
+        if (::fstatvfs(ordner.get(), &platz) == 0 && groesse > std::uint64_t(platz.f_bavail) * platz.f_frsize) {
             fehler = QStringLiteral("Keine frühere Fassung aufbewahrt: zu wenig freier Platz in „%1“.").arg(ordnerPfad);
         } else if (!bleibt ||
-                   sys().linkat(AT_FDCWD, QFile::encodeName(pfad).constData(), ordner.fd, n.constData(), 0) != 0) {
+                   sys().linkat(AT_FDCWD, QFile::encodeName(pfad).constData(), ordner.get(), n.constData(), 0) != 0) {
             // Not by a link: a file about to be rewritten where it stands (a
             // link would keep nothing), or a folder on another file system.
             const QString warum = kopieren(pfad, ordnerPfad + u'/' + name, alt);
@@ -124,7 +114,7 @@ QString behalten(const QString &pfad, const struct stat &alt, bool bleibt, const
                 fehler = nichtBehalten(warum);
         }
     }
-    ausduennen(ordner.fd, ordnerPfad, heute);
+    ausduennen(ordner.get(), ordnerPfad, heute);
     return fehler;
 }
 

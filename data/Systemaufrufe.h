@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <utility>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -54,6 +55,25 @@ inline Systemaufrufe &sys()
 {
     return Systemaufrufe::aktuell();
 }
+
+// Owns a descriptor; the destructor closes it quietly through the table in use.
+class Deskriptor {
+public:
+    explicit Deskriptor(int fd = -1) : fd_(fd) {}
+    Deskriptor(const Deskriptor &) = delete;
+    Deskriptor &operator=(const Deskriptor &) = delete;
+    ~Deskriptor()
+    {
+        if (fd_ >= 0)
+            sys().close(fd_);
+    }
+    int get() const { return fd_; }
+    void uebernehmen(int fd) { fd_ = fd; }
+    int freigeben() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
 
 // Linux moves at most about 2 GiB per read or write call; a gibibyte at a time stays well below.
 constexpr std::size_t MaxJeAufruf = std::size_t(1) << 30;
