@@ -1096,6 +1096,13 @@ TEST_F(SicherungTest, FruehereFassungenJeTagDieLetztenSiebenUndNieAufKostenDesSp
               QStringLiteral("Die frühere Fassung konnte nicht aufbewahrt werden: der Ordner „%1“ kann nicht angelegt "
                              "werden: ein Teil seines Pfads ist kein Ordner. Gespeichert wurde trotzdem.")
                   .arg(Fassungen::ordnerFuer(d)));
+    // Over the limit nothing is read or linked: one line says so.
+    const QString zuGross = QStringLiteral("Keine frühere Fassung aufbewahrt: die Datei ist größer als 1 GB.");
+    struct stat gross = statVon(d);
+    gross.st_size = off_t(Fassungen::HoechstensBytes) + 1;
+    EXPECT_EQ(Fassungen::behalten(d, gross, true, erster.addDays(12)), zuGross);
+    gross.st_size = off_t(Fassungen::HoechstensBytes);
+    EXPECT_NE(Fassungen::behalten(d, gross, true, erster.addDays(12)), zuGross);
 }
 
 namespace {
